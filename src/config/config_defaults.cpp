@@ -1,0 +1,35 @@
+#include "config/config_record.hpp"
+
+// The default base position is the summit of Pikes Peak, Colorado
+// (38 deg 50' 26" N, 105 deg 2' 38" W): north and west, as the device expects
+// of an unconfigured station.
+const ConfigRecord default_config = {
+    57600,                               // host_baud
+    9600,                                // gps_baud
+    19200,                               // tnc_baud
+    38.840556f,                          // base_lat
+    -105.043889f,                        // base_lon
+    {'N', 'O', 'T', 'S', 'E', 'T', 0, 0},  // call_sign
+    0,                                   // ssid
+    3,                                   // wide_max
+    6,                                   // wide_total
+    0,                                   // relay_drop
+    0,                                   // nsr
+    0,                                   // have_gps
+    28,                                  // dupe_window
+    600,                                 // beacon_interval
+    1,                                   // log_port
+    0,                                   // halt_on_error
+    1,                                   // drop_mangled
+    1,                                   // fix_valid
+    0,                                   // pass_nonaprs
+    IMPLICIT_PASS,                       // implicit_action
+    0,                                   // rule_count
+    {},                                  // digi_path
+    {},                                  // beacon_comment
+};
+
+ConfigRecord config{};
+int32_t digi_path_count = 0;
+
+void load_config_defaults() { config = default_config; }

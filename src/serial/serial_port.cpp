@@ -1,0 +1,231 @@
+#include "serial/serial_port.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "serial/baud_table.hpp"
+
+namespace {
+
+std::unique_ptr<SerialDriver> g_driver;
+uint32_t g_rate = 0;            // R: the rate of the last successful set_comm_prop
+CommTimeouts g_base_timeouts{};
+char g_error_text[1024];
+
+constexpr uint16_t FIRST_PROPERTIES_LENGTH = 62;
+constexpr uint32_t REQUIRED_PARAMS = 0x0F;       // SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS
+constexpr uint16_t REQUIRED_DATA = 0x0008;       // DATABITS_8
+constexpr uint16_t REQUIRED_STOP_PARITY = 0x0101;// STOPBITS_10 | PARITY_NONE
+constexpr uint32_t REQUIRED_PROVIDER = 0x00C0;   // PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS
+constexpr std::size_t MAX_PORT_NAME = 15;        // "\\.\" and the name fit 20 bytes
+
+}  // namespace
+
+SerialDriver& serial_driver() {
+    if (!g_driver) g_driver = make_platform_driver();
+    return *g_driver;
+}
+
+void set_serial_driver(std::unique_ptr<SerialDriver> driver) {
+    g_driver = std::move(driver);
+    g_rate = 0;
+    g_base_timeouts = {};
+}
+
+uint32_t port_rate() { return g_rate; }
+
+CommTimeouts base_timeouts_for(uint32_t rate) {
+    CommTimeouts t{};
+    t.read_interval = 0;
+    t.read_total_multiplier = rate != 0 ? 10000u / rate : 0;
+    t.read_total_constant = 1;
+    t.write_total_multiplier = rate != 0 ? 20000u / rate : 0;
+    t.write_total_constant = 10;
+    return t;
+}
+
+const char* system_error_text() {
+    SerialDriver& drv = serial_driver();
+    std::snprintf(g_error_text, sizeof g_error_text, "%s", drv.error_text(drv.last_error()).c_str());
+    return g_error_text;
+}
+
+void report_fatal(int code, const char* message) {
+    SerialDriver& drv = serial_driver();
+    std::fputs(message, stderr);
+    std::fprintf(stderr, "Return code %d, system error code %d\n", code, static_cast<int>(drv.last_error()));
+    if (code != 0) {
+        drv.pause_ms(5000);
+        std::abort();
+    }
+}
+
+int open_port(const char* port_name, int32_t rate) {
+    if (port_name == nullptr) {
+        std::printf("open_port: Error: port null argument\n");
+        return -1;
+    }
+    SerialDriver& drv = serial_driver();
+    if (std::strlen(port_name) > MAX_PORT_NAME) {
+        std::printf("\a\aError: cannot open COM port %s: %s\n", port_name, "port name too long");
+        return -2;
+    }
+    if (!drv.open(port_name)) {
+        std::printf("\a\aError: cannot open COM port %s: %s\n", port_name, system_error_text());
+        return -2;
+    }
+    if (set_comm_prop(port_name, rate) != 0) return -3;
+    g_base_timeouts = base_timeouts_for(g_rate);
+    if (!drv.set_timeouts(g_base_timeouts)) {
+        std::printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port_name, system_error_text());
+        close_port();
+        return -14;
+    }
+    purge_port();
+    return 0;
+}
+
+int set_comm_prop(const char* port_name, int32_t rate) {
+    if (port_name == nullptr) {
+        std::printf("set_comm_prop: Error: port null argument\n");
+        return -1;
+    }
+    SerialDriver& drv = serial_driver();
+    const int32_t* entry = get_baud(rate);
+    if (entry == nullptr) {
+        std::printf("\a\aError: Invalid baud rate %ld\n", static_cast<long>(rate));
+        close_port();
+        return -2;
+    }
+    CommProperties first{};
+    if (!drv.get_properties(first, FIRST_PROPERTIES_LENGTH)) {
+        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
+        close_port();
+        return -4;
+    }
+    CommProperties props{};
+    if (!drv.get_properties(props, first.packet_length)) {
+        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
+        close_port();
+        return -6;
+    }
+    if ((props.settable_params & REQUIRED_PARAMS) != REQUIRED_PARAMS) {
+        std::printf("\a\aError: required comm properties for port %s not settable: Settable Params 0x%08x\n",
+                    port_name, static_cast<unsigned>(props.settable_params));
+        close_port();
+        return -7;
+    }
+    if ((props.settable_data & REQUIRED_DATA) != REQUIRED_DATA) {
+        std::printf("\a\aError: 8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
+                    port_name, static_cast<unsigned>(props.settable_data));
+        close_port();
+        return -9;
+    }
+    if ((props.settable_stop_parity & REQUIRED_STOP_PARITY) != REQUIRED_STOP_PARITY) {
+        std::printf("\a\aError: 1 stop bit, no parity comm properties for port %s not settable: "
+                    "Settable Stop & Parity 0x%04x\n",
+                    port_name, static_cast<unsigned>(props.settable_stop_parity));
+        close_port();
+        return -10;
+    }
+    if ((props.provider_capabilities & REQUIRED_PROVIDER) != REQUIRED_PROVIDER) {
+        std::printf("\a\aError: timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
+                    port_name, static_cast<unsigned>(props.provider_capabilities));
+        close_port();
+        return -11;
+    }
+    LineSettings line{};
+    if (!drv.get_line_settings(line)) {
+        std::printf("\a\aError: could not get the comm state for port %s: %s\n", port_name, system_error_text());
+        close_port();
+        return -12;
+    }
+    line.baud_rate = static_cast<uint32_t>(*entry);
+    line.byte_size = 8;
+    line.parity = NO_PARITY;
+    line.stop_bits = ONE_STOP_BIT;
+    line.parity_check = false;
+    line.outx_cts_flow = false;
+    line.outx_dsr_flow = false;
+    line.dtr_control = DTR_CONTROL_DISABLE;
+    line.outx = false;
+    line.inx = false;
+    line.rts_control = RTS_CONTROL_DISABLE;
+    line.discard_null = true;
+    if (!drv.set_line_settings(line)) {
+        std::printf("\a\aError: could not set the comm state for port %s: %s\n", port_name, system_error_text());
+        close_port();
+        return -13;
+    }
+    g_rate = line.baud_rate;
+    return 0;
+}
+
+namespace {
+
+int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil* until) {
+    char message[1200];
+    if (port_name == nullptr) report_fatal(25, "read_port: Error: invalid param port\n");
+    if (buf == nullptr) report_fatal(25, "read_port: Error: invalid param buf ptr\n");
+    if (size <= 0) {
+        std::snprintf(message, sizeof message, "read_port: Error: invalid param size: %d\n", size);
+        report_fatal(25, message);
+    }
+    SerialDriver& drv = serial_driver();
+    CommTimeouts t = g_base_timeouts;
+    if (timeout_ms > 0) {
+        t.read_total_multiplier = g_rate != 0 ? 10000u / g_rate : 0;
+        t.read_total_constant = static_cast<uint32_t>(timeout_ms) + 10;
+    }
+    if (!drv.set_timeouts(t)) {
+        std::snprintf(message, sizeof message, "\a\aError: could not set the comm timeouts for port %s: %s\n",
+                      port_name, system_error_text());
+        report_fatal(25, message);
+    }
+    std::size_t got = 0;
+    if (!drv.read(static_cast<uint8_t*>(buf), static_cast<std::size_t>(size), got, until)) {
+        std::snprintf(message, sizeof message, "\a\aError: could not read on COM port %s: %s\n", port_name,
+                      system_error_text());
+        report_fatal(26, message);
+    }
+    return static_cast<int>(got);
+}
+
+}  // namespace
+
+int read_port(const char* port_name, void* buf, int size, int timeout_ms) {
+    return read_port_impl(port_name, buf, size, timeout_ms, nullptr);
+}
+
+int read_port_until(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil& until) {
+    return read_port_impl(port_name, buf, size, timeout_ms, &until);
+}
+
+int write_port(const char* port_name, const void* buf, int count) {
+    if (port_name == nullptr) {
+        std::printf("write_port: Error: invalid param file port\n");
+        return -1;
+    }
+    if (buf == nullptr) {
+        std::printf("write_port: Error: invalid param buf ptr\n");
+        return -2;
+    }
+    if (count <= 0) {
+        std::printf("write_port: Error: invalid param len: %d\n", count);
+        return -1;
+    }
+    std::size_t written = 0;
+    bool ok = serial_driver().write(static_cast<const uint8_t*>(buf), static_cast<std::size_t>(count), written);
+    if (!ok || written != static_cast<std::size_t>(count)) {
+        // A short write loses bytes: it is a failure, not a success.
+        std::printf("\a\aError: wrote %d of %d, got error on port %s: %s\n", static_cast<int>(written), count,
+                    port_name, ok ? "write timed out" : system_error_text());
+        return -3;
+    }
+    return count;
+}
+
+void purge_port() { serial_driver().purge(); }
+
+void close_port() { serial_driver().close(); }

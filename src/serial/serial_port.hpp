@@ -1,0 +1,32 @@
+// The one serial port the program uses at a time, and every operation on it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "serial/serial_driver.hpp"
+
+int open_port(const char* port_name, int32_t rate);
+int set_comm_prop(const char* port_name, int32_t rate);
+// Bytes read, 0..size; a read that cannot be performed ends the program.
+int read_port(const char* port_name, void* buf, int size, int timeout_ms);
+// Like read_port, but may end early once `until` says the reply is complete
+// and the line has then been quiet for its settle time.
+int read_port_until(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil& until);
+// The count on success; -1, -2 or -3 on failure.
+int write_port(const char* port_name, const void* buf, int count);
+void purge_port();
+void close_port();
+const char* system_error_text();
+void report_fatal(int code, const char* message);
+
+// The driver behind the operations: the platform's by default; tests put an
+// in-memory device in its place.
+SerialDriver& serial_driver();
+void set_serial_driver(std::unique_ptr<SerialDriver> driver);
+
+// The base time-outs computed from a rate, as open_port applies them.
+CommTimeouts base_timeouts_for(uint32_t rate);
+// The rate of the last successful set_comm_prop.
+uint32_t port_rate();

@@ -1,0 +1,3 @@
+#include "shell/prompt_loop.hpp"
+
+int main() { return run_shell(); }

@@ -1,0 +1,27 @@
+// The shell's process-wide state, read and changed by the command handlers.
+#pragma once
+
+#include <cstdint>
+
+struct ShellState {
+    int32_t connected;         // 1 while a device connection is established
+    char port_name[32];        // "COM%d" of the port in use
+    int32_t current_baud;      // rate asked for by the last connect or baud
+    int32_t config_processed;  // a Configuration file was read to its end
+    int32_t rules_processed;   // a Rules file was read to its end
+    char input_line[256];      // the line being handled
+    char previous_line[256];   // the last line that was neither empty nor a repeat
+    char firmware_file[256];   // file name given to the last firmware command
+};
+
+extern ShellState shell;
+
+// The rates that connect and baud accept, in the order the summary lists them.
+inline constexpr int32_t device_baud_rates[] = {4800, 9600, 19200, 38400, 57600};
+
+// True when the rate is one of device_baud_rates.
+bool is_device_baud_rate(int32_t rate);
+
+// The configuration's GPS-port rate when a GPS is attached, else its host-port
+// rate, read from the working configuration record now.
+int32_t default_connect_baud();

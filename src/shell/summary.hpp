@@ -1,0 +1,5 @@
+#pragma once
+
+// Prints the command summary, with the rates that connect and baud accept and
+// the default connection rate in brackets.
+void show_summary();

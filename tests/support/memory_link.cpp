@@ -1,0 +1,112 @@
+#include "support/memory_link.hpp"
+
+#include <algorithm>
+
+void MemoryLink::device_send(const std::vector<uint8_t>& bytes, int64_t delay_ms) {
+    int64_t at = now_ms_ + delay_ms;
+    if (!incoming_.empty()) at = std::max(at, incoming_.back().at_ms);
+    for (uint8_t b : bytes) incoming_.push_back({at, b});
+}
+
+void MemoryLink::device_send(std::string_view text, int64_t delay_ms) {
+    device_send(std::vector<uint8_t>(text.begin(), text.end()), delay_ms);
+}
+
+std::vector<uint8_t> MemoryLink::host_bytes() const {
+    std::vector<uint8_t> all;
+    for (const auto& w : host_writes) all.insert(all.end(), w.begin(), w.end());
+    return all;
+}
+
+bool MemoryLink::open(const char* port_name) {
+    if (fail_open) return false;
+    opened_name = port_name;
+    ++open_count;
+    is_open = true;
+    if (device_ != nullptr) device_->on_open(*this);
+    return true;
+}
+
+bool MemoryLink::get_properties(CommProperties& props, uint16_t packet_length) {
+    bool first = packet_length == 62;
+    if ((first && fail_properties_query == 1) || (!first && fail_properties_query == 2)) return false;
+    props = properties;
+    return true;
+}
+
+bool MemoryLink::get_line_settings(LineSettings& s) {
+    if (fail_get_settings) return false;
+    s = settings;
+    return true;
+}
+
+bool MemoryLink::set_line_settings(const LineSettings& s) {
+    if (fail_set_settings) return false;
+    settings = s;
+    return true;
+}
+
+bool MemoryLink::set_timeouts(const CommTimeouts& t) {
+    if (fail_set_timeouts) return false;
+    timeouts = t;
+    return true;
+}
+
+bool MemoryLink::read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) {
+    got = 0;
+    if (fail_read || !is_open) return false;
+    const int64_t start = now_ms_;
+    const int64_t deadline =
+        start + static_cast<int64_t>(timeouts.read_total_multiplier) * static_cast<int64_t>(size) +
+        timeouts.read_total_constant;
+    int64_t last_arrival = start;
+    while (got < size) {
+        // Skip NUL bytes when the port discards them.
+        while (!incoming_.empty() && incoming_.front().at_ms <= deadline && settings.discard_null &&
+               incoming_.front().byte == 0) {
+            incoming_.pop_front();
+        }
+        if (until != nullptr && got > 0 && until->complete(buf, got)) {
+            int64_t quiet_end = std::max(last_arrival, start) + until->settle_ms;
+            bool more_soon = !incoming_.empty() && incoming_.front().at_ms <= std::min(quiet_end, deadline);
+            if (!more_soon) {
+                now_ms_ = std::max(now_ms_, std::min(quiet_end, deadline));
+                read_durations_ms.push_back(now_ms_ - start);
+                return true;
+            }
+        }
+        if (incoming_.empty() || incoming_.front().at_ms > deadline) {
+            now_ms_ = deadline;
+            read_durations_ms.push_back(now_ms_ - start);
+            return true;
+        }
+        Arrival a = incoming_.front();
+        incoming_.pop_front();
+        now_ms_ = std::max(now_ms_, a.at_ms);
+        last_arrival = now_ms_;
+        buf[got++] = a.byte;
+    }
+    read_durations_ms.push_back(now_ms_ - start);
+    return true;
+}
+
+bool MemoryLink::write(const uint8_t* buf, std::size_t size, std::size_t& written) {
+    written = 0;
+    if (fail_write || !is_open) return false;
+    std::size_t n = size;
+    if (short_write_by > 0) n = size > static_cast<std::size_t>(short_write_by) ? size - short_write_by : 0;
+    host_writes.emplace_back(buf, buf + n);
+    written = n;
+    if (device_ != nullptr) device_->on_host_write(*this, buf, n);
+    return true;
+}
+
+void MemoryLink::purge() {
+    ++purge_count;
+    while (!incoming_.empty() && incoming_.front().at_ms <= now_ms_) incoming_.pop_front();
+}
+
+void MemoryLink::close() {
+    if (is_open) ++close_count;
+    is_open = false;
+}

@@ -1,0 +1,85 @@
+// An in-memory serial driver with a virtual clock, for driving the protocol
+// code without hardware. The test plays the device: it schedules bytes for
+// the host to read and answers the host's writes through a MemoryDevice.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "serial/serial_driver.hpp"
+
+class MemoryLink;
+
+// The device side. on_host_write is called after each write of the host, at
+// the virtual time the write ended.
+class MemoryDevice {
+public:
+    virtual ~MemoryDevice() = default;
+    virtual void on_open(MemoryLink&) {}
+    virtual void on_host_write(MemoryLink&, const uint8_t* /*data*/, std::size_t /*count*/) {}
+};
+
+class MemoryLink final : public SerialDriver {
+public:
+    explicit MemoryLink(MemoryDevice* device = nullptr) : device_(device) {}
+
+    // --- the device side ---
+    // Bytes that reach the host `delay_ms` after the current virtual time.
+    void device_send(const std::vector<uint8_t>& bytes, int64_t delay_ms = 0);
+    void device_send(std::string_view text, int64_t delay_ms = 0);
+    int64_t now_ms() const { return now_ms_; }
+    void advance_ms(int64_t ms) { now_ms_ += ms; }
+    // Everything the host wrote, in order, and each write call on its own.
+    std::vector<uint8_t> host_bytes() const;
+    std::vector<std::vector<uint8_t>> host_writes;
+    // Bytes waiting for the host (arrived or scheduled).
+    std::size_t pending() const { return incoming_.size(); }
+
+    // --- what the host did ---
+    std::string opened_name;
+    int open_count = 0;
+    int close_count = 0;
+    int purge_count = 0;
+    bool is_open = false;
+    LineSettings settings{9600, 7, 2, 1, true, true, true, 1, true, true, 1, false};
+    CommTimeouts timeouts{};
+    std::vector<int64_t> read_durations_ms;  // virtual time each read took
+
+    // --- faults and capabilities ---
+    bool fail_open = false;
+    int fail_properties_query = 0;   // 1 or 2: that query fails
+    bool fail_get_settings = false;
+    bool fail_set_settings = false;
+    bool fail_set_timeouts = false;
+    bool fail_read = false;
+    bool fail_write = false;
+    long short_write_by = 0;         // a write sends this many bytes fewer
+    CommProperties properties{64, 0x7F, 0x000F, 0x1F07, 0xFF};
+    uint32_t error_code = 0;
+
+    // SerialDriver
+    bool open(const char* port_name) override;
+    bool get_properties(CommProperties& props, uint16_t packet_length) override;
+    bool get_line_settings(LineSettings& s) override;
+    bool set_line_settings(const LineSettings& s) override;
+    bool set_timeouts(const CommTimeouts& t) override;
+    bool read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) override;
+    bool write(const uint8_t* buf, std::size_t size, std::size_t& written) override;
+    void purge() override;
+    void close() override;
+    uint32_t last_error() override { return error_code; }
+    std::string error_text(uint32_t code) override { return "memory link error " + std::to_string(code); }
+    void pause_ms(uint32_t ms) override { now_ms_ += ms; }
+
+private:
+    struct Arrival {
+        int64_t at_ms;
+        uint8_t byte;
+    };
+    MemoryDevice* device_;
+    int64_t now_ms_ = 0;
+    std::deque<Arrival> incoming_;
+};

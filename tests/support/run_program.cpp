@@ -1,0 +1,130 @@
+#include "support/run_program.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+ProgramResult run_program(const std::string& path, const std::vector<std::string>& args,
+                          const std::string& input, const ProgramOptions& options) {
+    int in_pipe[2], out_pipe[2], err_pipe[2];
+    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe");
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork");
+    if (pid == 0) {
+        dup2(in_pipe[0], 0);
+        dup2(out_pipe[1], 1);
+        dup2(err_pipe[1], 2);
+        for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
+        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
+        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(path.c_str()));
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(path.c_str(), argv.data());
+        _exit(127);
+    }
+    close(in_pipe[0]);
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    signal(SIGPIPE, SIG_IGN);
+    fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
+    ProgramResult result;
+    std::size_t written = 0;
+    int in_fd = in_pipe[1];
+    if (input.empty()) {
+        close(in_fd);
+        in_fd = -1;
+    }
+    bool out_open = true, err_open = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
+    while (out_open || err_open) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        pollfd fds[3] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
+        fds[0].fd = out_open ? out_pipe[0] : -1;
+        fds[1].fd = err_open ? err_pipe[0] : -1;
+        if (poll(fds, 3, 200) < 0) continue;
+        char buf[4096];
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n <= 0) {
+                (i == 0 ? out_open : err_open) = false;
+            } else {
+                (i == 0 ? result.out : result.err).append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        if (in_fd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            ssize_t n = write(in_fd, input.data() + written, input.size() - written);
+            if (n > 0) written += static_cast<std::size_t>(n);
+            if (n < 0 || written == input.size()) {
+                close(in_fd);
+                in_fd = -1;
+            }
+        }
+    }
+    if (in_fd >= 0) close(in_fd);
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    return result;
+}
+
+ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options) {
+    return run_program(KORRIMATIC_BIN, {}, input, options);
+}
+
+std::string startup_text() {
+    return "Korrimatic PC Host Utility Version 2.4a - the Korrimatic host utility team\n"
+           "Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n"
+           "\n\t\tCommand Summary:\n"
+           "Command    Arguments            Comments\n"
+           "help                            Displays this summary (alias ?)\n"
+           ".                               Repeats the previous command\n"
+           "angles                          Displays the Angles format used for Lat and Lon\n"
+           "baud       baud                 Changes the baud rates on host and Korrimatic\n"
+           "\t\t\t\tonce connected. Default [ ]\n"
+           "           Valid Baud Rates:\t4800 9600 19200 38400 [57600] \n"
+           "\n"
+           "configure  file_name            Reads a Configuration file\n"
+           "dconfigure                      Displays the Configuration\n"
+           "rules      file_name            Reads a Rules file\n"
+           "drules                          Displays the Rules\n"
+           "connect    com_port [baud]      Connect to Korrimatic at optional baud\n"
+           "\t\t\t\t(8 bits No Parity 1 Stop)\n"
+           "disconnect                      Disconnect from the Korrimatic\n"
+           "download                        Download Configuration and Rules to Korrimatic\n"
+           "firmware   com_port file_name   Update Korrimatic firmware from firmware file\n"
+           "exit                            Exits this program (aliases quit, x)\n"
+           "\n"
+           "Command> ";
+}
+
+std::string visible(const std::string& text) {
+    std::string v;
+    for (unsigned char c : text) {
+        if (c == '\a') v += "<BEL>";
+        else if (c == '\t') v += "<TAB>";
+        else if (c == '\r') v += "<CR>";
+        else if (c == '\n') v += "<LF>\n";
+        else if (c < 0x20 || c >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "<%02X>", c);
+            v += hex;
+        } else v += static_cast<char>(c);
+    }
+    return v;
+}

@@ -1,0 +1,33 @@
+// Runs a built program with a given standard input and collects what it
+// printed and how it ended.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ProgramResult {
+    std::string out;
+    std::string err;
+    int exit_status = -1;  // the exit status, or -1 when a signal ended it
+    int signal = 0;        // the signal that ended it, or 0
+};
+
+struct ProgramOptions {
+    std::vector<std::pair<std::string, std::string>> env;  // added to the environment
+    std::string cwd;                                        // working folder, or the current one
+    int timeout_seconds = 120;                              // killed after this
+};
+
+ProgramResult run_program(const std::string& path, const std::vector<std::string>& args,
+                          const std::string& input, const ProgramOptions& options = {});
+
+// The built utility with the given console input.
+ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options = {});
+
+// What the utility prints at start-up with the default configuration, up to
+// and including its first prompt.
+std::string startup_text();
+
+// Shows control characters so that a failed comparison is readable.
+std::string visible(const std::string& text);
