@@ -1,0 +1,11 @@
+// The device's firmware loader: runs at power-on when korrisim is in loader
+// mode, and returns when the transfer has ended or the host has gone.
+#pragma once
+
+#include "sim_line.hpp"
+
+// Returns 0 when every record line was accepted, else non-zero.
+int run_firmware_loader(SimLine& line, const SimOptions& options);
+
+// The option lines this mode adds to korrisim's usage text.
+const char* firmware_loader_usage();
