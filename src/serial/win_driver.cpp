@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr uint16_t FIRST_PROPERTIES_LENGTH = 62;
-
 class WinDriver final : public SerialDriver {
 public:
     ~WinDriver() override { close(); }
@@ -26,6 +24,7 @@ public:
         std::snprintf(path, sizeof path, "\\\\.\\%s", port_name);
         handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (handle_ == INVALID_HANDLE_VALUE) return fail();
+        properties_queries_ = 0;
         return true;
     }
 
@@ -36,7 +35,9 @@ public:
         std::vector<unsigned char> buffer(std::max<std::size_t>(packet_length, sizeof(COMMPROP)), 0);
         auto* cp = reinterpret_cast<COMMPROP*>(buffer.data());
         cp->wPacketLength = packet_length;
-        if (packet_length != FIRST_PROPERTIES_LENGTH) cp->dwProvSpec1 = COMMPROP_INITIALIZED;
+        // The first query learns the provider's length; the second asks for
+        // the whole record.
+        if (properties_queries_++ > 0) cp->dwProvSpec1 = COMMPROP_INITIALIZED;
         if (!GetCommProperties(handle_, cp)) return fail();
         props.packet_length = cp->wPacketLength;
         props.settable_params = cp->dwSettableParams;
@@ -139,6 +140,7 @@ private:
     DCB dcb_{};
     DWORD error_ = 0;
     CommTimeouts timeouts_{};
+    int properties_queries_ = 0;  // since the open
 };
 
 bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) {

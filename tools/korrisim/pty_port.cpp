@@ -194,7 +194,9 @@ void PtyPort::read_inotify() {
             if (ev->mask & IN_OPEN) {
                 ++host_opens_;
                 sim_log("host opened the port");
-                power_.host_opened(SimClock::now());
+                // Only the first opener powers the device on: a second program
+                // that fails to get the port must not disturb the first.
+                if (host_opens_ == 1) power_.host_opened(SimClock::now());
                 events_.push_back(SimEvent::host_opened);
             }
             if (ev->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
