@@ -81,3 +81,38 @@ TEST(RulesTranscript, AFileNameMayHoldBlanksAndEndsAtAComma) {
 }
 
 }  // namespace
+
+namespace {
+
+// The example file in examples/ is accepted as it stands and shows as the
+// README describes it.
+TEST(RulesTranscript, TheStationExample) {
+    ProgramOptions in_source;
+    in_source.cwd = KORRI_SOURCE_DIR;
+    ProgramResult r = run_korrimatic("rules examples/station.rul\ndrules\nx\n", in_source);
+    const std::string display =
+        "Rule count 16 plus Implicit\n"
+        "\n"
+        "Action Command   Mods Arguments\n"
+        "Pass   Implicit \n"
+        "Drop   source    00   N0CALL   \n"
+        "Drop   source    40   NOCALL-0   \n"
+        "Drop   source    10   TEST  *   \n"
+        "Drop   destin    40   BEACON-15   \n"
+        "Pass   destin    00   APRS     \n"
+        "Pass   destin    10   AP    *   \n"
+        "Pass   source    40         -9   \n"
+        "Pass   source    30   *   \n"
+        "Pass   circle    00   50.000 mi R, 38.840557  D Lat, -105.04389  D Lon \n"
+        "Pass   circle    00   12.500 mi R, 39.739166  D Lat, -104.98473  D Lon \n"
+        "Drop   compass   00   NE Dir, 40.585278  D Lat, -105.08444  D Lon \n"
+        "Pass   compass   00   S  Dir, 38.256001  D Lat, -104.60550  D Lon \n"
+        "Pass   rectangle 00   41.000000  D Lat1, -109.05000  D Lon1, 37.000000  D Lat2, -102.05000  D Lon2\n"
+        "Drop   rectangle 00   39.500000  D Lat1, -103.50000  D Lon1, 38.500000  D Lat2, -102.00000  D Lon2\n"
+        "Drop   sector    00   10.000 D Ang1, 80.500 D Ang2, 25.000 In R, 100.000 Out R\n"
+        "Pass   sector    00   180.000 D Ang1, 270.000 D Ang2, 5.000 In R, 0.000 Out R\n";
+    EXPECT_EQ(visible(r.out), visible(startup_text() + "Rules processed 16, implicit 1\n" + P + display + P));
+    EXPECT_EQ(r.exit_status, 0);
+}
+
+}  // namespace
