@@ -50,7 +50,8 @@ bool parse_loader_faults(const SimOptions& options, LoaderFaults& faults, std::s
     for (const std::string& item : split(options.get("loader-slow"), ',')) {
         std::vector<std::string> f = split(item, ':');
         long line = 0, count = 0, delay = 300;
-        if ((f.size() != 2 && f.size() != 3) || !to_number(f[0], 10, 1, 1000000, line) ||
+        if (!f.empty() && f[0] == "*") f[0] = "0";  // every record line
+        if ((f.size() != 2 && f.size() != 3) || !to_number(f[0], 10, 0, 1000000, line) ||
             !to_number(f[1], 10, 1, 1000000, count) || (f.size() == 3 && !to_number(f[2], 10, 0, 600000, delay))) {
             error = "--loader-slow: expected N:K[:MS], got " + item;
             return false;

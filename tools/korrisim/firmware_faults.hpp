@@ -17,7 +17,7 @@ struct SlowAnswers {
 struct LoaderFaults {
     std::vector<uint8_t> prompt{0x05};              // sent at power-on (ENQ by default)
     std::map<int, std::deque<uint8_t>> errors;      // record line -> answers given instead of checking it
-    std::map<int, SlowAnswers> slow;                // record line -> late answers
+    std::map<int, SlowAnswers> slow;                // record line (0: every one) -> late answers
     long rx_rate = 0;                               // models the host's bytes at this rate (0: as they come)
 };
 

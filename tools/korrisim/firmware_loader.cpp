@@ -156,6 +156,7 @@ private:
             }
         }
         auto slow = faults_.slow.find(number);
+        if (slow == faults_.slow.end()) slow = faults_.slow.find(0);
         if (slow != faults_.slow.end() && transmission <= slow->second.count) {
             sim_log("loader: record line %d answered %ld ms late", number, slow->second.delay_ms);
             std::this_thread::sleep_for(std::chrono::milliseconds(slow->second.delay_ms));
@@ -211,8 +212,9 @@ const char* firmware_loader_usage() {
            "  --loader-errors=N:K[:BB][,...]  answer the first K transmissions of record line N (counted\n"
            "                         from 1 over record lines) with hex byte BB (default 12) instead of\n"
            "                         checking them; 17 (buffer full) and 18 (fatal) make the host abort\n"
-           "  --loader-slow=N:K[:MS][,...]  answer the first K transmissions of record line N MS ms late\n"
-           "                         (default 300, past the host's 100 ms window)\n"
+           "  --loader-slow=N:K[:MS][,...]  answer the first K transmissions of record line N (* for\n"
+           "                         every record line) MS ms late (default 300, past the host's 100 ms\n"
+           "                         window); the late answer then reaches the host after its resend\n"
            "  --loader-rx-rate=BAUD  model the host's bytes arriving at BAUD (10 bits a byte): an answer\n"
            "                         goes out only once the whole line could have been received\n";
 }
