@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "firmware/korrisim_process.hpp"
+#include "firmware/scratch_dir.hpp"
 #include "support/run_program.hpp"
+#include "support/sim_session.hpp"
 
 namespace {
 
@@ -60,20 +61,20 @@ struct Update {
 
 // One firmware command against a fresh korrisim in loader mode.
 Update update(const std::string& hex_file, const std::vector<std::string>& loader_args) {
-    std::vector<std::string> args = {"--mode=loader"};
     ScratchDir scratch;
     std::string image = scratch.path("image.bin");
-    args.push_back("--image-out=" + image);
+    std::vector<std::string> args = {"--mode=loader", "--image-out=" + image};
     args.insert(args.end(), loader_args.begin(), loader_args.end());
-    KorrisimProcess device(args);
-    EXPECT_TRUE(device.ready());
-    ProgramOptions options;
-    options.env = {{"KORRIMATIC_COM3", device.link()}};
-    options.timeout_seconds = 60;
+    SimSession session(args);
+    session.start_utility(3);
+    // The command, its confirmation, the Enter before power-on, and exit.
+    for (const std::string& line : {"firmware 3 " + hex_file, std::string("y"), std::string(), std::string("exit")}) {
+        session.type(line);
+    }
     Update u;
-    u.run = run_korrimatic("firmware 3 " + hex_file + "\ny\n\nexit\n", options);
+    u.run = session.finish(60000);
     u.image = read_file(image);
-    u.log = device.log();
+    u.log = session.sim_log();
     return u;
 }
 

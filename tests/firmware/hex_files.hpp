@@ -3,10 +3,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <unistd.h>
 #include <string>
 #include <vector>
+
+#include "firmware/scratch_dir.hpp"
 
 // A record line (no line end) with the given fields and its correct checksum;
 // `ll` is written as given, whatever the number of data bytes.
@@ -39,26 +39,17 @@ inline std::string hex_file_of(int lines) {
     return text + ":00000001FF\n";
 }
 
-// A file in the test's temporary folder holding `text`; removed with the object.
+// A file in a temporary folder holding `text`; removed with the object.
 class TempFile {
 public:
-    explicit TempFile(const std::string& text, const std::string& name = "firmware.hex") {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("korri-fw-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / name).string();
+    explicit TempFile(const std::string& text, const std::string& name = "firmware.hex") : path_(dir_.path(name)) {
         std::FILE* f = std::fopen(path_.c_str(), "wb");
         std::fwrite(text.data(), 1, text.size(), f);
         std::fclose(f);
     }
-    ~TempFile() { std::filesystem::remove_all(dir_); }
     const std::string& path() const { return path_; }
 
 private:
-    static int& counter() {
-        static int n = 0;
-        return n;
-    }
-    std::filesystem::path dir_;
+    ScratchDir dir_;
     std::string path_;
 };

@@ -73,7 +73,9 @@ bool FirmwareImage::apply(const HexRecord& record) {
 }
 
 bool FirmwareImage::write_binary(const std::string& path) const {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    // Written aside and renamed, so that a reader never sees half an image.
+    const std::string part = path + ".part";
+    std::FILE* f = std::fopen(part.c_str(), "wb");
     if (f == nullptr) return false;
     bool ok = true;
     // Contiguous runs are written at their offsets; seeking past the end
@@ -91,5 +93,8 @@ bool FirmwareImage::write_binary(const std::string& path) const {
         ok = std::fseek(f, static_cast<long>(start), SEEK_SET) == 0 &&
              std::fwrite(run.data(), 1, run.size(), f) == run.size();
     }
-    return std::fclose(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (ok) ok = std::rename(part.c_str(), path.c_str()) == 0;
+    if (!ok) std::remove(part.c_str());
+    return ok;
 }

@@ -165,7 +165,8 @@ private:
     }
 
     void write_image() {
-        if (image_path_.empty()) return;
+        if (image_path_.empty() || written_at_ == accepted_) return;
+        written_at_ = accepted_;
         if (image_.write_binary(image_path_)) {
             sim_log("loader: image of %zu bytes written to %s", image_.byte_count(), image_path_.c_str());
         } else {
@@ -186,6 +187,7 @@ private:
     FirmwareImage image_;
     std::map<int, int> transmissions_;
     int accepted_ = 0;
+    int written_at_ = -1;  // accepted_ when the image was last written
     bool eof_seen_ = false;
 };
 
