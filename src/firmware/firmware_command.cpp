@@ -1,5 +1,45 @@
-// Placeholder handlers: replaced when this subsystem is built.
-#include "shell/command_table.hpp"
-#include "shell/commands.hpp"
+// The firmware command: refused while connected; asks before it touches the
+// device and reports how the update ended.
+#include <cstdio>
 
-void cmd_firmware(char*) { report_invalid_command(CMD_FIRMWARE); }
+#include "firmware/firmware_update.hpp"
+#include "shell/commands.hpp"
+#include "shell/console.hpp"
+#include "shell/shell_state.hpp"
+#include "shell/tokens.hpp"
+
+void cmd_firmware(char* args) {
+    if (shell.connected == 1) {
+        std::printf("\a\aError: already Connected, Disconnect first!\n");
+        return;
+    }
+    char* cursor = args;
+    const char* port_token = next_token(cursor, WORD_SEPARATORS);
+    if (port_token == nullptr) {
+        std::printf("\a\aError: missing arguments: com_port file_name\n");
+        return;
+    }
+    int port = parse_com_port(port_token);
+    if (port == 0) return;
+    const char* file_token = next_token(cursor, FILE_NAME_SEPARATORS);
+    if (file_token == nullptr) {
+        std::printf("\a\aError: missing argument: file_name\n");
+        return;
+    }
+    std::snprintf(shell.firmware_file, sizeof shell.firmware_file, "%s", file_token);
+
+    Answer answer = ask_confirmation(
+        "\a\aWARNING! This will alter the Korrimatic firmware!\nDo you want to continue (n or y)? [n]: ");
+    if (answer != Answer::yes) {
+        if (answer == Answer::end_of_input) std::printf("\n");
+        std::printf("Korrimatic Firmware will NOT be updated!\n");
+        return;
+    }
+    if (firmware(port, shell.firmware_file) != 0) {
+        std::printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
+    } else {
+        std::printf("\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
+                    "Don't forget to Configure Operating Parameters, Process Rules\n"
+                    "and Download these to the Korrimatic!\n");
+    }
+}

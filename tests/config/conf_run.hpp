@@ -7,7 +7,7 @@
 #include "config/config_record.hpp"
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
-#include "temp_file.hpp"
+#include "support/temp_file.hpp"
 
 struct ConfRun {
     int code;

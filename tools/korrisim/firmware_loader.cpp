@@ -1,9 +1,222 @@
-// Placeholder until the firmware loader is built.
+// The device's firmware loader. At power-on it sends its prompt, ENQ, then
+// waits for the host's sync character SYN and answers ACK, takes the 9-byte
+// identification and answers ACK, and then takes record lines ended by CR,
+// answering each with one byte: ACK when accepted, 0x11 when the line does not
+// begin with ':', 0x12 for a bad checksum, 0x15 for a record that is not valid
+// Intel HEX, 0x17 when the line is longer than its buffer. The accepted
+// records build the image written to --image-out.
 #include "firmware_loader.hpp"
 
-int run_firmware_loader(SimLine&, const SimOptions&) {
-    sim_log("firmware loader not built");
-    return 1;
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "firmware_faults.hpp"
+#include "firmware_image.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint8_t ENQ_ACK = 0x06;
+constexpr uint8_t SYN = 0x16;
+constexpr uint8_t NO_START = 0x11;
+constexpr uint8_t BAD_CHECKSUM = 0x12;
+constexpr uint8_t VALIDATION = 0x15;
+constexpr uint8_t BUFFER_FULL = 0x17;
+constexpr char IDENTIFICATION[] = "KorMat1.0";
+constexpr int IDENT_BYTE_TIMEOUT_MS = 2000;
+constexpr std::size_t LINE_KEEP = 1024;  // a longer line is not kept whole
+
+// The host's side of the line as the loader sees it: with a rate, each byte
+// counts as received only 10 bit times after the one before it, and answers
+// wait until the last byte has been received.
+class Receiver {
+public:
+    Receiver(SimLine& line, long rate)
+        : line_(line), byte_time_(rate > 0 ? std::chrono::microseconds(10000000L / rate) : Clock::duration(0)) {}
+
+    int read(int timeout_ms) {
+        int byte = line_.read_byte(timeout_ms);
+        if (byte >= 0 && byte_time_.count() > 0) received_ = std::max(Clock::now(), received_) + byte_time_;
+        return byte;
+    }
+
+    void answer(uint8_t byte) {
+        if (byte_time_.count() > 0) std::this_thread::sleep_until(received_);
+        line_.write(&byte, 1);
+    }
+
+private:
+    SimLine& line_;
+    Clock::duration byte_time_;
+    Clock::time_point received_{};
+};
+
+uint8_t answer_for(RecordCheck check) {
+    switch (check) {
+    case RecordCheck::ok: return ENQ_ACK;
+    case RecordCheck::no_start: return NO_START;
+    case RecordCheck::bad_checksum: return BAD_CHECKSUM;
+    case RecordCheck::bad_syntax: return VALIDATION;
+    case RecordCheck::too_long: return BUFFER_FULL;
+    }
+    return VALIDATION;
 }
 
-const char* firmware_loader_usage() { return ""; }
+class Loader {
+public:
+    Loader(SimLine& line, const SimOptions& options, LoaderFaults faults)
+        : line_(line), receiver_(line, faults.rx_rate), faults_(std::move(faults)),
+          image_path_(options.get("image-out")) {}
+
+    int run() {
+        if (!faults_.prompt.empty()) line_.write(faults_.prompt.data(), faults_.prompt.size());
+        sim_log("loader: prompt of %zu bytes sent", faults_.prompt.size());
+        for (;;) {
+            if (!wait_for_sync()) return finish(1);
+            int id = take_identification();
+            if (id < 0) return finish(1);
+            if (id == 1) break;
+        }
+        return finish(take_records());
+    }
+
+private:
+    bool wait_for_sync() {
+        for (;;) {
+            int byte = receiver_.read(-1);
+            if (byte == -2) return false;
+            if (byte == SYN) {
+                sim_log("loader: sync");
+                receiver_.answer(ENQ_ACK);
+                return true;
+            }
+            sim_log("loader: ignored 0x%02x while waiting for the sync character", byte);
+        }
+    }
+
+    // 1 when the identification is right, 0 when it is not (NAK, and the
+    // loader waits for the sync character again), -1 when the host has gone.
+    int take_identification() {
+        std::string id;
+        while (id.size() < sizeof IDENTIFICATION - 1) {
+            int byte = receiver_.read(IDENT_BYTE_TIMEOUT_MS);
+            if (byte == -2) return -1;
+            if (byte == -1) break;
+            id += static_cast<char>(byte);
+        }
+        if (id == IDENTIFICATION) {
+            sim_log("loader: identification %s", id.c_str());
+            receiver_.answer(ENQ_ACK);
+            return 1;
+        }
+        sim_log("loader: wrong identification (%zu bytes)", id.size());
+        receiver_.answer(VALIDATION);
+        return 0;
+    }
+
+    int take_records() {
+        std::string text;
+        for (;;) {
+            int byte = receiver_.read(-1);
+            if (byte == -2) return eof_seen_ ? 0 : 1;
+            if (byte != '\r') {
+                if (text.size() < LINE_KEEP) text += static_cast<char>(byte);
+                continue;
+            }
+            answer_line(text);
+            text.clear();
+        }
+    }
+
+    void answer_line(const std::string& text) {
+        const int number = accepted_ + 1;  // the record line the loader expects
+        const int transmission = ++transmissions_[number];
+        uint8_t answer;
+        auto& injected = faults_.errors[number];
+        if (!injected.empty()) {
+            answer = injected.front();
+            injected.pop_front();
+            sim_log("loader: record line %d, transmission %d: answering 0x%02x as told", number, transmission, answer);
+        } else {
+            HexRecord record;
+            RecordCheck check = check_record_line(text, record);
+            answer = answer_for(check);
+            if (check == RecordCheck::ok) {
+                ++accepted_;
+                if (image_.apply(record)) {
+                    eof_seen_ = true;
+                    write_image();
+                }
+            } else {
+                sim_log("loader: record line %d rejected with 0x%02x", number, answer);
+            }
+        }
+        auto slow = faults_.slow.find(number);
+        if (slow == faults_.slow.end()) slow = faults_.slow.find(0);
+        if (slow != faults_.slow.end() && transmission <= slow->second.count) {
+            sim_log("loader: record line %d answered %ld ms late", number, slow->second.delay_ms);
+            std::this_thread::sleep_for(std::chrono::milliseconds(slow->second.delay_ms));
+        }
+        receiver_.answer(answer);
+    }
+
+    void write_image() {
+        if (image_path_.empty() || written_at_ == accepted_) return;
+        written_at_ = accepted_;
+        if (image_.write_binary(image_path_)) {
+            sim_log("loader: image of %zu bytes written to %s", image_.byte_count(), image_path_.c_str());
+        } else {
+            sim_log("loader: cannot write the image to %s", image_path_.c_str());
+        }
+    }
+
+    int finish(int result) {
+        write_image();
+        sim_log("loader: %d record lines accepted%s", accepted_, eof_seen_ ? ", end of file seen" : "");
+        return result;
+    }
+
+    SimLine& line_;
+    Receiver receiver_;
+    LoaderFaults faults_;
+    std::string image_path_;
+    FirmwareImage image_;
+    std::map<int, int> transmissions_;
+    int accepted_ = 0;
+    int written_at_ = -1;  // accepted_ when the image was last written
+    bool eof_seen_ = false;
+};
+
+}  // namespace
+
+int run_firmware_loader(SimLine& line, const SimOptions& options) {
+    LoaderFaults faults;
+    std::string error;
+    if (!parse_loader_faults(options, faults, error)) {
+        sim_log("loader: %s", error.c_str());
+        return 2;
+    }
+    return Loader(line, options, std::move(faults)).run();
+}
+
+const char* firmware_loader_usage() {
+    return "Firmware loader (--mode=loader):\n"
+           "  --image-out=PATH       write the received image to PATH as a binary file: it starts at\n"
+           "                         address 0, bytes no data record wrote are 0, and it ends at the\n"
+           "                         highest address written (as srec_cat FILE -intel -o PATH -binary);\n"
+           "                         written at the end-of-file record and when the host closes the port\n"
+           "  --loader-prompt=BYTES  what power-on sends instead of ENQ: hex bytes separated by commas\n"
+           "                         (00,41,05,13 puts ENQ third; 85 is a stray byte), or none (silence)\n"
+           "  --loader-errors=N:K[:BB][,...]  answer the first K transmissions of record line N (counted\n"
+           "                         from 1 over record lines) with hex byte BB (default 12) instead of\n"
+           "                         checking them; 17 (buffer full) and 18 (fatal) make the host abort\n"
+           "  --loader-slow=N:K[:MS][,...]  answer the first K transmissions of record line N (* for\n"
+           "                         every record line) MS ms late (default 300, past the host's 100 ms\n"
+           "                         window); the late answer then reaches the host after its resend\n"
+           "  --loader-rx-rate=BAUD  model the host's bytes arriving at BAUD (10 bits a byte): an answer\n"
+           "                         goes out only once the whole line could have been received\n";
+}

@@ -1,0 +1,205 @@
+#include "firmware/firmware_update.hpp"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "firmware/hex_verify.hpp"
+#include "serial/serial_port.hpp"
+#include "shell/console.hpp"
+#include "shell/shell_state.hpp"
+
+namespace {
+
+constexpr int DRAIN_SIZE = 1024;
+constexpr int DRAIN_TIMEOUT_MS = 100;
+constexpr int UPDATE_MINUTES = 5;
+constexpr long POWER_ON_SECONDS = 20;
+constexpr int PROMPT_FIRST_TIMEOUT_MS = 20000;
+constexpr int PROMPT_REST_TIMEOUT_MS = 100;
+constexpr int SYNC_TIMEOUT_MS = 200;
+constexpr int IDENT_TIMEOUT_MS = 5000;
+constexpr int ANSWER_TIMEOUT_MS = 100;
+
+// Empties whatever the device sent before the update begins.
+void drain_port() {
+    uint8_t scratch[DRAIN_SIZE];
+    while (read_port(shell.port_name, scratch, DRAIN_SIZE, DRAIN_TIMEOUT_MS) != 0) {
+    }
+    purge_port();
+}
+
+void warn_and_wait_for_operator() {
+    std::printf("\n\a\aWARNING! The Korrimatic Firmware is about to be updated!\n"
+                "This will take less than %d minutes.\n"
+                "Do NOT interrupt the process once started!\n"
+                "If power is interrupted during this process you may not be able\n"
+                "to communicate with the Korrimatic due to firmware corruption.\n"
+                "If this happens correct the power problem and restart this entire process.\n\n"
+                "Type the Enter key when you are ready to continue...",
+                UPDATE_MINUTES);
+    std::fflush(stdout);
+    std::string ignored;
+    console_read_line(ignored);
+}
+
+// Waits for the loader's ENQ among the first four bytes after power-on.
+int catch_prompt() {
+    std::printf("\nTo begin TURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
+                "\a\aYou have %ld seconds to do this...",
+                POWER_ON_SECONDS);
+    std::fflush(stdout);
+    uint8_t rx[4] = {0, 0, 0, 0};
+    int n = read_port(shell.port_name, rx, 1, PROMPT_FIRST_TIMEOUT_MS);
+    n += read_port(shell.port_name, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
+    if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
+    std::printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
+    switch (n) {
+    case 0: std::printf("No data was read!\n"); break;
+    case 1: std::printf("Got 1: 0x%02x\n", rx[0]); break;
+    case 2: std::printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
+    case 3: std::printf("Got 3: 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2]); break;
+    default: std::printf("Got 4: 0x%02x 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2], rx[3]); break;
+    }
+    return -6;
+}
+
+uint8_t read_answer(int timeout_ms) {
+    uint8_t answer = 0;
+    read_port(shell.port_name, &answer, 1, timeout_ms);
+    return answer;
+}
+
+// The FIRMSYNC exchange and the identification.
+int synchronize() {
+    if (write_port(shell.port_name, &FIRMSYNC, 1) <= 0) {
+        std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", shell.port_name);
+        return -7;
+    }
+    if (read_answer(SYNC_TIMEOUT_MS) != FIRM_ACK) {
+        std::printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
+        return -8;
+    }
+    std::printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
+    if (write_port(shell.port_name, FIRMWARE_IDENT, 9) <= 0) {
+        std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, shell.port_name);
+        return -9;
+    }
+    if (read_answer(IDENT_TIMEOUT_MS) != FIRM_ACK) {
+        std::printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
+        return -10;
+    }
+    return 0;
+}
+
+enum class AnswerAction { next_line, resend, abort };
+
+// Acts on the loader's answer to a record line: prints what it means and
+// says what comes next; an abort sets `result`.
+AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& result) {
+    const char* reason = nullptr;
+    switch (answer) {
+    case FIRM_ACK: return AnswerAction::next_line;
+    case 0x00: reason = "timed out"; break;
+    case FIRM_NO_START: reason = "didn't get start character"; break;
+    case FIRM_BAD_CHECKSUM: reason = "bad record checksum"; break;
+    case FIRM_VALIDATION: reason = "validation"; break;
+    case FIRM_BUFFER_FULL:
+        std::printf("\n\a\aError: Firmware updating error: buffer full on Line %lu- aborting!\n", line_number);
+        result = -14;
+        return AnswerAction::abort;
+    case FIRM_FATAL:
+        std::printf("\n\a\aError: Firmware updating error: fatal on Line %lu- aborting!\n", line_number);
+        result = -13;
+        return AnswerAction::abort;
+    default:
+        std::printf("\n\a\aError: Firmware updating error: unknown (0x%02x) on Line %lu, resending.\n",
+                    static_cast<unsigned>(answer), line_number);
+        return AnswerAction::resend;
+    }
+    std::printf("\n\a\aError: Firmware updating error: %s on Line %lu, resending.\n", reason, line_number);
+    return AnswerAction::resend;
+}
+
+// Sends every record line of the file, each followed by CR, and acts on the
+// answers.
+int send_records(std::FILE* fp, long total) {
+    std::printf("\n\n");
+    std::rewind(fp);
+    const int64_t start = firmware_clock_now();
+    int errors = 0;
+    unsigned long line_number = 0;
+    long done = 0;
+    // The line as read (the longest record line fits whole), its CR and NUL.
+    char line[HEX_LINE_LIMIT + 2];
+    while (read_hex_line(fp, line)) {
+        ++line_number;
+        if (line[0] != ':') continue;
+        std::size_t length = std::strlen(line);
+        line[length++] = '\r';
+        line[length] = '\0';
+        for (;;) {
+            if (write_port(shell.port_name, line, static_cast<int>(length)) <= 0) {
+                std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
+                            shell.port_name);
+                return -11;
+            }
+            uint8_t answer = read_answer(ANSWER_TIMEOUT_MS);
+            if (answer == FIRM_ACK) {
+                ++done;
+                firmware_progress(start, done, total);
+                break;
+            }
+            if (++errors >= FIRMWARE_MAX_ERRORS) {
+                std::printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
+                            FIRMWARE_MAX_ERRORS);
+                return -12;
+            }
+            int result = 0;
+            if (act_on_answer(answer, line_number, result) == AnswerAction::abort) return result;
+        }
+    }
+    std::printf("\n");
+    return 0;
+}
+
+// Everything done with the port open; the caller closes it.
+int update_over_port(std::FILE* fp, long total) {
+    drain_port();
+    warn_and_wait_for_operator();
+    int result = catch_prompt();
+    if (result == 0) result = synchronize();
+    if (result == 0) result = send_records(fp, total);
+    return result;
+}
+
+}  // namespace
+
+int firmware(int port, const char* file_name) {
+    if (file_name == nullptr) {
+        std::printf("firmware: Error: param filename is invalid\n");
+        return -1;
+    }
+    std::FILE* fp = std::fopen(file_name, "r");
+    if (fp == nullptr) {
+        std::printf("\a\aError: cannot open %s\n", file_name);
+        return -2;
+    }
+    int total = inhexverify(fp);
+    if (total < 1) {
+        std::printf("\a\aError: Firmware file has some kind of error!\n");
+        std::fclose(fp);
+        return -4;
+    }
+    std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
+    if (open_port(shell.port_name, FIRMWARE_BAUD) != 0) {
+        std::printf("\a\aError: could not open COM port %s\n", shell.port_name);
+        std::fclose(fp);
+        return -5;
+    }
+    int result = update_over_port(fp, total);
+    close_port();
+    std::printf("Disconnected\n");
+    std::fclose(fp);
+    return result;
+}

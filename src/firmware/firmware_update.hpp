@@ -1,0 +1,39 @@
+// Replacing the device's firmware through its loader: the file is verified
+// first, then the port is opened at 19200, the loader's prompt is caught after
+// power-on, the host synchronises and identifies itself, and the record lines
+// are sent one at a time, each answered by one byte.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+inline constexpr int32_t FIRMWARE_BAUD = 19200;
+inline constexpr uint8_t FIRM_ENQ = 0x05;        // the loader's prompt
+inline constexpr uint8_t FIRM_ACK = 0x06;
+inline constexpr uint8_t FIRMSYNC = 0x16;        // the sync character (SYN)
+inline constexpr uint8_t FIRM_NO_START = 0x11;   // start character not received
+inline constexpr uint8_t FIRM_BAD_CHECKSUM = 0x12;
+inline constexpr uint8_t FIRM_VALIDATION = 0x15;
+inline constexpr uint8_t FIRM_BUFFER_FULL = 0x17;
+inline constexpr uint8_t FIRM_FATAL = 0x18;
+inline constexpr char FIRMWARE_IDENT_NAME[] = "KorMat";
+inline constexpr char FIRMWARE_IDENT[] = "KorMat1.0";  // 9 bytes, sent without terminator
+inline constexpr int FIRMWARE_MAX_ERRORS = 10;
+
+// Whole seconds of wall-clock time; tests put their own clock in its place.
+using FirmwareClock = std::function<int64_t()>;
+void set_firmware_clock(FirmwareClock clock);  // an empty clock restores the wall clock
+int64_t firmware_clock_now();
+
+// The progress line for `done` of `total` record lines after `elapsed`
+// seconds: CR, the times and the percentage, then the bar from position 21.
+std::string firmware_progress_line(int64_t elapsed, long done, long total);
+// Draws the progress line (no line feed) with the time elapsed since `start`.
+void firmware_progress(int64_t start, long done, long total);
+
+// Updates the firmware of the device on COM<port> from the Intel HEX file.
+// 0 on success, else a negative code after its message. Sets the shell's
+// port_name; whenever the port was opened it is closed again and
+// "Disconnected" printed.
+int firmware(int port, const char* file_name);

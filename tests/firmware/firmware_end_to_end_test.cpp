@@ -1,0 +1,175 @@
+// The built utility updates the firmware of korrisim's loader over a
+// pseudo-terminal; the image the loader received must equal, byte for byte,
+// the binary that srec_cat makes from the same file.
+#ifdef KORRISIM_BIN
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/scratch_dir.hpp"
+#include "support/run_program.hpp"
+#include "support/sim_session.hpp"
+
+namespace {
+
+const std::string SAMPLE = std::string(KORRI_SOURCE_DIR) + "/examples/korrimatic-sample.hex";
+const std::string SUCCEEDED = "Disconnected\n\a\aFirmware update succeeded!\n";
+const std::string FAILED = "Disconnected\nError: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n";
+
+bool have_srec_cat() { return std::system("command -v srec_cat >/dev/null 2>&1") == 0; }
+
+#define REQUIRE_SREC_CAT()                                                                              \
+    if (!have_srec_cat()) GTEST_SKIP() << "srec_cat is not installed (Debian package srecord): "        \
+                                          "the image cannot be compared with an independent reference"
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// Runs srec_cat with the given arguments; true when it succeeded.
+bool srec_cat(const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"srec_cat"};
+    all.insert(all.end(), args.begin(), args.end());
+    ProgramResult r = run_program("/usr/bin/env", all, "");
+    return r.exit_status == 0;
+}
+
+int count_of(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1)) ++n;
+    return n;
+}
+
+struct Update {
+    ProgramResult run;
+    std::string image;
+    std::string log;
+};
+
+// One firmware command against a fresh korrisim in loader mode.
+Update update(const std::string& hex_file, const std::vector<std::string>& loader_args) {
+    ScratchDir scratch;
+    std::string image = scratch.path("image.bin");
+    std::vector<std::string> args = {"--mode=loader", "--image-out=" + image};
+    args.insert(args.end(), loader_args.begin(), loader_args.end());
+    SimSession session(args);
+    session.start_utility(3);
+    // The command, its confirmation, the Enter before power-on, and exit.
+    for (const std::string& line : {"firmware 3 " + hex_file, std::string("y"), std::string(), std::string("exit")}) {
+        session.type(line);
+    }
+    Update u;
+    u.run = session.finish(60000);
+    u.image = read_file(image);
+    u.log = session.sim_log();
+    return u;
+}
+
+TEST(FirmwareEndToEnd, ReceivedImageEqualsTheSrecCatBinary) {
+    REQUIRE_SREC_CAT();
+    ScratchDir scratch;
+    const std::string crlf = scratch.path("sample-crlf.hex");
+    std::string text = read_file(SAMPLE), converted;
+    for (char c : text) converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    write_file(crlf, converted);
+    const std::string long_records = scratch.path("records-128.hex");
+    ASSERT_TRUE(srec_cat({SAMPLE, "-intel", "-o", long_records, "-intel", "-output_block_size=128"}));
+    ASSERT_NE(read_file(long_records).find(std::string(":80")), std::string::npos);
+
+    for (const std::string& file : {SAMPLE, crlf, long_records}) {
+        const std::string reference = scratch.path("reference.bin");
+        ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
+        Update u = update(file, {});
+        EXPECT_EQ(u.run.exit_status, 0) << file;
+        EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << file << visible(u.run.out.substr(0, 2000));
+        std::string expected = read_file(reference);
+        ASSERT_GT(expected.size(), 0x10000u);
+        EXPECT_TRUE(u.image == expected) << file << ": image of " << u.image.size() << " bytes, reference of "
+                                         << expected.size();
+    }
+}
+
+TEST(FirmwareEndToEnd, ErrorAnswersAreResent) {
+    REQUIRE_SREC_CAT();
+    ScratchDir scratch;
+    const std::string reference = scratch.path("reference.bin");
+    ASSERT_TRUE(srec_cat({SAMPLE, "-intel", "-o", reference, "-binary"}));
+    Update u = update(SAMPLE, {"--loader-errors=3:2,40:1:15,41:1:11,200:1:85"});
+    EXPECT_EQ(u.run.exit_status, 0);
+    const std::string& out = u.run.out;
+    EXPECT_EQ(count_of(out, "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"), 2);
+    EXPECT_EQ(count_of(out, "\n\a\aError: Firmware updating error: validation on Line 40, resending.\n"), 1);
+    EXPECT_EQ(count_of(out, "didn't get start character on Line 41, resending.\n"), 1);
+    EXPECT_EQ(count_of(out, "unknown (0x85) on Line 200, resending.\n"), 1);
+    EXPECT_NE(out.find(SUCCEEDED), std::string::npos);
+    EXPECT_TRUE(u.image == read_file(reference));
+}
+
+TEST(FirmwareEndToEnd, Aborts) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> loader_args;
+        std::string message;
+    } cases[] = {
+        {"fatal", {"--loader-errors=5:1:18"}, "\n\a\aError: Firmware updating error: fatal on Line 5- aborting!\n"},
+        {"buffer full", {"--loader-errors=5:1:17"},
+         "\n\a\aError: Firmware updating error: buffer full on Line 5- aborting!\n"},
+        {"ten errors", {"--loader-errors=2:4,7:6"},
+         "\n\a\aError: maximum Firmware updating errors (10) encountered- aborting!\n"},
+        {"slow answers", {"--loader-slow=*:1000:300"},
+         "\n\a\aError: maximum Firmware updating errors (10) encountered- aborting!\n"},
+        {"a stray byte instead of the prompt", {"--loader-prompt=85"},
+         "\n\a\aError: did not receive the Korrimatic Firmware prompt!\nGot 1: 0x85\n"},
+    };
+    for (const Case& c : cases) {
+        Update u = update(SAMPLE, c.loader_args);
+        EXPECT_EQ(u.run.exit_status, 0) << c.name;
+        EXPECT_NE(u.run.out.find(c.message + FAILED), std::string::npos) << c.name << "\n" << visible(u.run.out);
+        if (std::string(c.name) == "slow answers") {
+            EXPECT_NE(u.run.out.find("timed out on Line 1, resending."), std::string::npos);
+        }
+    }
+}
+
+TEST(FirmwareEndToEnd, PromptAmongOtherBytes) {
+    Update u = update(SAMPLE, {"--loader-prompt=00,41,05,13"});
+    EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << visible(u.run.out.substr(0, 2000));
+}
+
+TEST(FirmwareEndToEnd, ABadFileNeverOpensThePort) {
+    ScratchDir scratch;
+    const std::string bad = scratch.path("bad.hex");
+    std::string text = read_file(SAMPLE);
+    // Line 100 gets a wrong checksum digit.
+    std::size_t pos = 0;
+    for (int i = 0; i < 99; ++i) pos = text.find('\n', pos) + 1;
+    std::size_t end = text.find('\n', pos);
+    text[end - 1] = text[end - 1] == '0' ? '1' : '0';
+    write_file(bad, text);
+    Update u = update(bad, {});
+    EXPECT_EQ(u.run.exit_status, 0);
+    EXPECT_NE(u.run.out.find("for line 100 in Firmware file!\n\a\aError: Firmware file has some kind of error!\n"
+                             "Error: Firmware update failed!\n"),
+              std::string::npos)
+        << visible(u.run.out);
+    EXPECT_EQ(u.run.out.find("Disconnected"), std::string::npos);
+    EXPECT_EQ(u.log.find("host opened the port"), std::string::npos) << u.log;
+    EXPECT_TRUE(u.image.empty());
+}
+
+}  // namespace
+
+#endif  // KORRISIM_BIN

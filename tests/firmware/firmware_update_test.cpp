@@ -1,0 +1,263 @@
+// The firmware update driver against a scripted loader on the in-memory line.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "firmware/firmware_update.hpp"
+#include "firmware/hex_files.hpp"
+#include "firmware/loader_device.hpp"
+#include "shell/shell_state.hpp"
+#include "support/capture.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+const std::string BEFORE_PROMPT =
+    "\n\a\aWARNING! The Korrimatic Firmware is about to be updated!\n"
+    "This will take less than 5 minutes.\n"
+    "Do NOT interrupt the process once started!\n"
+    "If power is interrupted during this process you may not be able\n"
+    "to communicate with the Korrimatic due to firmware corruption.\n"
+    "If this happens correct the power problem and restart this entire process.\n\n"
+    "Type the Enter key when you are ready to continue..."
+    "\nTo begin TURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
+    "\a\aYou have 20 seconds to do this...";
+const std::string CONNECTED = "\a\nConnected at 19200\n";
+const std::string NO_PROMPT = "\n\a\aError: did not receive the Korrimatic Firmware prompt!\n";
+
+struct UpdateRun {
+    int result;
+    std::string out;
+};
+
+UpdateRun run_update(const std::string& path, int port = 3) {
+    ConsoleInput enter("\n");
+    StdoutCapture capture;
+    int result = firmware(port, path.c_str());
+    return {result, capture.text()};
+}
+
+std::string progress(int64_t elapsed, long done, long total) { return firmware_progress_line(elapsed, done, total); }
+
+TEST(FirmwareUpdate, SendsEveryRecordLineAndEndsDisconnected) {
+    std::string record128 = data_record(0x0100, 128);
+    ASSERT_EQ(record128.size(), 267u);
+    TempFile file("# sample\r\n:020000040000FA\r\n" + record128 + "\r\n:00000001FF\r\n");
+    LoaderBench bench;
+    UpdateRun run = run_update(file.path());
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(std::string(shell.port_name), "COM3");
+    EXPECT_EQ(bench.link->opened_name, "COM3");
+    EXPECT_EQ(bench.link->settings.baud_rate, 19200u);
+    EXPECT_EQ(bench.link->close_count, 1);
+    EXPECT_FALSE(bench.link->is_open);
+
+    // SYN, the identification, then each record line whole with CR, no LF,
+    // and nothing after the last one.
+    std::vector<std::vector<uint8_t>> expected = {
+        {FIRMSYNC},
+        {'K', 'o', 'r', 'M', 'a', 't', '1', '.', '0'},
+    };
+    for (std::string line : {std::string(":020000040000FA"), record128, std::string(":00000001FF")}) {
+        line += '\r';
+        expected.emplace_back(line.begin(), line.end());
+    }
+    EXPECT_EQ(bench.link->host_writes, expected);
+
+    std::string tail = "\n\n" + progress(0, 1, 3) + progress(0, 2, 3) + progress(0, 3, 3) + "\nDisconnected\n";
+    EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + CONNECTED + tail));
+}
+
+TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
+    TempFile bad(":0400120001020304E0\n");
+    struct Case {
+        const char* name;
+        const char* path;
+        int result;
+        std::string out;
+    } cases[] = {
+        {"no file name", nullptr, -1, "firmware: Error: param filename is invalid\n"},
+        {"no such file", "/nonexistent/k.hex", -2, "\a\aError: cannot open /nonexistent/k.hex\n"},
+        {"a faulty file", bad.path().c_str(), -4,
+         "\a\aError: data record offset boundary error for line 1 in Firmware file!\n"
+         "\a\aError: Firmware file has some kind of error!\n"},
+    };
+    for (const Case& c : cases) {
+        LoaderBench bench;
+        StdoutCapture capture;
+        int result = firmware(3, c.path);
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(visible(capture.text()), visible(c.out)) << c.name;
+        EXPECT_EQ(bench.link->open_count, 0) << c.name;
+    }
+
+    TempFile good(hex_file_of(2));
+    LoaderBench bench;
+    bench.link->fail_open = true;
+    UpdateRun run = run_update(good.path(), 12);
+    EXPECT_EQ(run.result, -5);
+    EXPECT_EQ(visible(run.out), visible("\a\aError: cannot open COM port COM12: memory link error 0\n"
+                                        "\a\aError: could not open COM port COM12\n"));
+}
+
+TEST(FirmwareUpdate, CatchesThePromptAmongTheFirstFourBytes) {
+    TempFile file(hex_file_of(2));
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> prompt;
+        int64_t delay_ms;
+        int result;
+        std::string after;  // what follows the power-on message, up to "Disconnected"
+    } cases[] = {
+        {"ENQ alone", {0x05}, 3000, 0, ""},
+        {"ENQ third of four", {0x00, 0x41, 0x05, 0x13}, 19000, 0, ""},
+        {"ENQ fourth of four", {0x41, 0x42, 0x43, 0x05}, 500, 0, ""},
+        {"ENQ fifth", {0x41, 0x42, 0x43, 0x44, 0x05}, 500, -6, NO_PROMPT + "Got 4: 0x41 0x42 0x43 0x44\n"},
+        {"silence", {}, 0, -6, NO_PROMPT + "No data was read!\n"},
+        {"ENQ too late", {0x05}, 20300, -6, NO_PROMPT + "No data was read!\n"},
+        {"one stray byte", {0x85}, 500, -6, NO_PROMPT + "Got 1: 0x85\n"},
+        {"two stray bytes", {0x85, 0xFF}, 500, -6, NO_PROMPT + "Got 2: 0x85 0xff\n"},
+        {"three stray bytes", {0x01, 0x02, 0x03}, 500, -6, NO_PROMPT + "Got 3: 0x01 0x02 0x03\n"},
+    };
+    for (const Case& c : cases) {
+        LoaderBench bench;
+        bench.device.prompt = c.prompt;
+        bench.device.prompt_delay_ms = c.delay_ms;
+        UpdateRun run = run_update(file.path());
+        EXPECT_EQ(run.result, c.result) << c.name;
+        ASSERT_EQ(run.out.rfind(BEFORE_PROMPT, 0), 0u) << c.name;
+        std::string after = run.out.substr(BEFORE_PROMPT.size());
+        if (c.result == 0) {
+            EXPECT_EQ(after.rfind(CONNECTED, 0), 0u) << c.name << visible(after);
+        } else {
+            EXPECT_EQ(visible(after), visible(c.after + "Disconnected\n")) << c.name;
+            EXPECT_TRUE(bench.link->host_writes.empty()) << c.name;
+        }
+        EXPECT_EQ(bench.link->close_count, 1) << c.name;
+    }
+}
+
+TEST(FirmwareUpdate, SyncAndIdentificationFailures) {
+    TempFile file(hex_file_of(2));
+    struct Case {
+        const char* name;
+        void (*arrange)(LoaderBench&);
+        int result;
+        std::string after;
+    } cases[] = {
+        {"the sync character cannot be written", [](LoaderBench& b) { b.link->fail_write = true; }, -7,
+         "\a\aError: wrote 0 of 1, got error on port COM3: memory link error 0\n"
+         "\n\a\aError: wrote FIRMSYNC sync character, got error on port COM3\n"},
+        {"no ACK to the sync character", [](LoaderBench& b) { b.device.answer_sync = false; }, -8,
+         "\n\a\aError: did not synchronize with the Korrimatic!\n"},
+        {"the identification cannot be written", [](LoaderBench& b) { b.device.fail_writes_after_sync = true; }, -9,
+         CONNECTED + "\a\aError: wrote 0 of 9, got error on port COM3: memory link error 0\n"
+                     "\n\a\aError: wrote KorMat1.0 identifier, got error on port COM3\n"},
+        {"no ACK to the identification", [](LoaderBench& b) { b.device.answer_ident = false; }, -10,
+         CONNECTED + "\n\a\aError: did not receive KorMat identifier acknowledgement!\n"},
+        {"a record line cannot be written", [](LoaderBench& b) { b.device.fail_writes_after_ident = true; }, -11,
+         CONNECTED + "\n\n\a\aError: wrote 0 of 44, got error on port COM3: memory link error 0\n"
+                     "\a\aError: wrote FIRMSYNC attention character, got error on port COM3\n"},
+    };
+    for (const Case& c : cases) {
+        LoaderBench bench;
+        c.arrange(bench);
+        UpdateRun run = run_update(file.path());
+        EXPECT_EQ(run.result, c.result) << c.name;
+        EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + c.after + "Disconnected\n")) << c.name;
+        EXPECT_EQ(bench.link->close_count, 1) << c.name;
+    }
+}
+
+TEST(FirmwareUpdate, AnswerTableResendsTheSameLine) {
+    // Line 3 of the file is the second record line.
+    TempFile file(data_record(0, 4) + "\n; comment\n" + data_record(4, 4) + "\n:00000001FF\n");
+    LoaderBench bench;
+    bench.device.answers[2] = {0x00, 0x11, 0x12, 0x15, 0x85};
+    UpdateRun run = run_update(file.path());
+    EXPECT_EQ(run.result, 0);
+    ASSERT_EQ(bench.device.lines.size(), 8u);
+    for (int i = 1; i <= 6; ++i) EXPECT_EQ(bench.device.lines[i], data_record(4, 4) + "\r");
+    std::string expected = CONNECTED + "\n\n" + progress(0, 1, 3) +
+                           "\n\a\aError: Firmware updating error: timed out on Line 3, resending.\n"
+                           "\n\a\aError: Firmware updating error: didn't get start character on Line 3, resending.\n"
+                           "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"
+                           "\n\a\aError: Firmware updating error: validation on Line 3, resending.\n"
+                           "\n\a\aError: Firmware updating error: unknown (0x85) on Line 3, resending.\n" +
+                           progress(0, 2, 3) + progress(0, 3, 3) + "\nDisconnected\n";
+    EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + expected));
+}
+
+TEST(FirmwareUpdate, AbortsOnBufferFullFatalAndTheTenthError) {
+    TempFile file(hex_file_of(6));
+    struct Case {
+        const char* name;
+        std::map<int, std::deque<uint8_t>> answers;
+        int result;
+        std::size_t transmissions;
+        std::string message;
+    } cases[] = {
+        {"buffer full as the first error", {{2, {0x17}}}, -14, 2,
+         "\n\a\aError: Firmware updating error: buffer full on Line 2- aborting!\n"},
+        {"fatal", {{3, {0x12, 0x18}}}, -13, 4, "\n\a\aError: Firmware updating error: fatal on Line 3- aborting!\n"},
+        {"the tenth error, spread over lines, even when it is fatal",
+         {{1, {0x12, 0x12, 0x12}}, {2, {0x00, 0x00, 0x00}}, {4, {0x15, 0x15, 0x15, 0x18}}}, -12, 13,
+         "\n\a\aError: maximum Firmware updating errors (10) encountered- aborting!\n"},
+    };
+    for (const Case& c : cases) {
+        LoaderBench bench;
+        bench.device.answers = c.answers;
+        UpdateRun run = run_update(file.path());
+        EXPECT_EQ(run.result, c.result) << c.name;
+        EXPECT_EQ(bench.device.lines.size(), c.transmissions) << c.name;
+        std::string end = c.message + "Disconnected\n";
+        ASSERT_GE(run.out.size(), end.size()) << c.name;
+        EXPECT_EQ(visible(run.out.substr(run.out.size() - end.size())), visible(end)) << c.name;
+        EXPECT_EQ(bench.link->close_count, 1) << c.name;
+    }
+}
+
+TEST(FirmwareUpdate, NineErrorsAreSurvived) {
+    TempFile file(hex_file_of(4));
+    LoaderBench bench;
+    bench.device.answers[1] = {0x12, 0x12, 0x12, 0x12, 0x12};
+    bench.device.answers[4] = {0x00, 0x00, 0x00, 0x00};
+    UpdateRun run = run_update(file.path());
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(bench.device.acknowledged, 4);
+}
+
+TEST(FirmwareProgress, LineText) {
+    struct Case {
+        int64_t elapsed;
+        long done, total;
+        std::string text;
+    } cases[] = {
+        {10, 50, 200, "\r 10s TTC  30s 25.0% " + std::string(14, '=')},
+        {40, 200, 200, "\r 40s TTC   0s 100.0%" + std::string(59, '=')},
+        {0, 1, 200, "\r  0s TTC   0s  0.5% "},
+        {3, 1, 3, "\r  3s TTC   6s 33.3% " + std::string(19, '=')},
+        {1000, 100, 200, "\r1000s TTC 1000s 50.0" + std::string(29, '=')},
+        {1000, 1, 1000, "\r1000s TTC 999000s  0"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(visible(firmware_progress_line(c.elapsed, c.done, c.total)), visible(c.text))
+            << c.elapsed << " " << c.done << "/" << c.total;
+    }
+}
+
+TEST(FirmwareProgress, DrawnFromTheInjectedClockAfterEachAcceptedLine) {
+    TempFile file(hex_file_of(200));
+    LoaderBench bench;
+    // The clock moves one second for every five accepted lines.
+    set_firmware_clock([&] { return static_cast<int64_t>(bench.device.acknowledged / 5); });
+    UpdateRun run = run_update(file.path());
+    EXPECT_EQ(run.result, 0);
+    std::string at50 = "\r 10s TTC  30s 25.0% " + std::string(14, '=') + "\r";
+    EXPECT_NE(run.out.find(at50), std::string::npos);
+    std::string at200 = "\r 40s TTC   0s 100.0%" + std::string(59, '=') + "\nDisconnected\n";
+    EXPECT_EQ(run.out.substr(run.out.size() - at200.size()), at200);
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// Verification of Intel HEX files: results, messages and line numbers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "firmware/hex_verify.hpp"
+#include "firmware/hex_files.hpp"
+#include "support/capture.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+struct Verified {
+    int result;
+    std::string out;
+};
+
+Verified verify_text(const std::string& text) {
+    TempFile file(text);
+    std::FILE* fp = std::fopen(file.path().c_str(), "r");
+    StdoutCapture capture;
+    int result = inhexverify(fp);
+    Verified v{result, capture.text()};
+    std::fclose(fp);
+    return v;
+}
+
+std::string checksum_message(const char* sum, int line) {
+    return std::string("\a\aError: checksum mismatch (0x") + sum + ") for line " + std::to_string(line) +
+           " in Firmware file!\n";
+}
+
+TEST(HexToInt, ReadsAFieldOfNCharacters) {
+    struct Case {
+        const char* text;
+        int n;
+        int value;
+    } cases[] = {
+        {"1F", 2, 0x1F}, {"a0", 2, 0xA0}, {"ff", 2, 255}, {" 7", 2, 7}, {"\t7", 2, 7},
+        {"-1", 2, -1},   {"+F", 2, 15},   {"G1", 2, 0},   {"1G", 2, 1}, {"123", 2, 0x12},
+        {"  5", 2, 0},   // the skipped blanks count against the field
+        {"12", 0, 0},    {"12", -3, 0},   {nullptr, 2, 0}, {"", 2, 0}, {"0400", 4, 0x400},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(hex_to_int(c.text, c.n), c.value) << (c.text ? c.text : "(null)") << " n=" << c.n;
+    }
+}
+
+TEST(InhexChecksum, SumsBytePairsModulo256) {
+    EXPECT_EQ(inhex_checksum("0400100001020304E2"), 0);
+    EXPECT_EQ(inhex_checksum("0400100001020304E1"), 0xFF);
+    EXPECT_EQ(inhex_checksum("00000001FF"), 0);
+    EXPECT_EQ(inhex_checksum("00000001FF1"), 1);  // a lone last character is a field of its own
+    EXPECT_EQ(inhex_checksum(""), 0);
+}
+
+TEST(Inhexverify, ResultsAndMessages) {
+    const std::string ok = ":0400100001020304E2\n";
+    const std::string ll80 = hex_record(0x80, 0x0100, 0, std::vector<uint8_t>(128, 0xA5));
+    const std::string ll81 = hex_record(0x81, 0x0100, 0, std::vector<uint8_t>(129, 0xA5));
+    struct Case {
+        const char* name;
+        std::string text;
+        int result;
+        std::string out;
+    } cases[] = {
+        {"a valid data record", ok, 1, ""},
+        {"lower-case digits", ":0400100001020304e2\n", 1, ""},
+        {"CR LF line ends", ":0400100001020304E2\r\n:00000001FF\r\n", 2, ""},
+        {"no line end at the end", ":00000001FF", 1, ""},
+        {"the end-of-file record alone", ":00000001FF\n", 1, ""},
+        {"offset boundary", ":0400120001020304E0\n", -6,
+         "\a\aError: data record offset boundary error for line 1 in Firmware file!\n"},
+        {"offsets ending in c and C", hex_record(4, 0x001C, 0, {1, 2, 3, 4}) + "\n:04001c0001020304D6\n", 2, ""},
+        {"checksum shows ff", ":0400100001020304E1\n", -2, checksum_message("ff", 1)},
+        {"type 06", ":00000006FA\n", -3, "\a\aError: invalid type (06) for line 1 in Firmware file!\n"},
+        {"type 10", hex_record(0, 0, 0x10, {}) + "\n", -3,
+         "\a\aError: invalid type (10) for line 1 in Firmware file!\n"},
+        {"every standard type", ":020000021000EC\n:0400000300003800C1\n:020000040800F2\n:0400000508000000EF\n", 4,
+         ""},
+        {"LL 4 with 5 data bytes", hex_record(4, 0x0010, 0, {1, 2, 3, 4, 5}) + "\n", -4,
+         "\a\aError: invalid record length (4) for line 1 in Firmware file!\n"},
+        {"LL 0x80 is accepted", ll80 + "\n", 1, ""},
+        {"LL 0x81", ll81 + "\n", -5, "\a\aError: record length > 128 (129) for line 1 in Firmware file!\n"},
+        {"a trailing blank", ":0400100001020304E2 \n", -4,
+         "\a\aError: invalid record length (4) for line 1 in Firmware file!\n"},
+        {"a trailing digit", ":0400100001020304E21\n", -2, checksum_message("01", 1)},
+        {"a colon alone has no type", ":\n", -3, "\a\aError: invalid type (  ) for line 1 in Firmware file!\n"},
+        {"an empty file", "", -7, "\a\aError: Firmware file is empty!\n"},
+        {"blank and comment lines only", "\n# firmware\n; nothing\n\r\n", -7, "\a\aError: Firmware file is empty!\n"},
+        {"comment lines count for line numbers", "# build 7\n\n" + ok + "; tail\n:0400120001020304E0\n", -6,
+         "\a\aError: data record offset boundary error for line 5 in Firmware file!\n"},
+        {"records after the end-of-file record are checked", ":00000001FF\n:0400100001020304E1\n", -2,
+         checksum_message("ff", 2)},
+        {"the first fault stops verification", ":0400100001020304E1\n:00000006FA\n", -2, checksum_message("ff", 1)},
+        {"a line of 600 characters reads as two lines", std::string(600, 'x') + "\n:0400100001020304E1\n", -2,
+         checksum_message("ff", 3)},
+        {"a line of 511 characters and its line end", std::string(511, 'x') + "\n:0400100001020304E1\n", -2,
+         checksum_message("ff", 3)},
+        {"511 characters ending in CR LF", std::string(510, 'x') + "\r\n:0400100001020304E1\n", -2,
+         checksum_message("ff", 2)},
+    };
+    for (const Case& c : cases) {
+        Verified v = verify_text(c.text);
+        EXPECT_EQ(v.result, c.result) << c.name;
+        EXPECT_EQ(visible(v.out), visible(c.out)) << c.name;
+    }
+}
+
+TEST(Inhexverify, NullFileAndRereading) {
+    StdoutCapture capture;
+    EXPECT_EQ(inhexverify(nullptr), -1);
+    EXPECT_EQ(capture.text(), "inhexverify: Error: param fp is invalid\n");
+
+    // The file is set back to its start, so a second verification agrees.
+    TempFile file(hex_file_of(5));
+    std::FILE* fp = std::fopen(file.path().c_str(), "r");
+    EXPECT_EQ(inhexverify(fp), 5);
+    EXPECT_EQ(inhexverify(fp), 5);
+    std::fclose(fp);
+}
+
+TEST(ReadHexLine, KeepsALoneCarriageReturn) {
+    TempFile file("ab\r\rcd\r\nlast");
+    std::FILE* fp = std::fopen(file.path().c_str(), "r");
+    char line[HEX_LINE_LIMIT + 1];
+    ASSERT_TRUE(read_hex_line(fp, line));
+    EXPECT_EQ(std::string(line), "ab\r\rcd");
+    ASSERT_TRUE(read_hex_line(fp, line));
+    EXPECT_EQ(std::string(line), "last");
+    EXPECT_FALSE(read_hex_line(fp, line));
+    std::fclose(fp);
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+// A temporary folder for one test, removed with the object.
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+class ScratchDir {
+public:
+    ScratchDir() {
+        static int counter = 0;
+        dir_ = std::filesystem::temp_directory_path() /
+               ("korri-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(dir_);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+private:
+    std::filesystem::path dir_;
+};
