@@ -1,0 +1,252 @@
+#include "rules/rule_arguments.hpp"
+
+#include <strings.h>
+
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "angles/angles.hpp"
+#include "shell/tokens.hpp"
+
+namespace {
+
+// How one argument is cut and what is said when it is not there.
+struct ArgumentSpec {
+    const char* separators;
+    const char* missing;     // no token left
+    int missing_code;
+    const char* in_comment;  // the token begins in the comment
+    int in_comment_code;
+};
+
+// A latitude, longitude or angle and the range it must lie in.
+struct AngleSpec {
+    ArgumentSpec argument;
+    double low;
+    double high;
+    const char* out_of_range;  // takes the value with %f
+    int out_of_range_code;
+};
+
+constexpr const char* ANGLE_SEPARATORS = "\t,";
+constexpr const char* LAST_ANGLE_SEPARATORS = "#/;\t,";
+constexpr const char* PATTERN_SEPARATORS = "#/; \t,";
+constexpr const char* NUMBER_SEPARATORS = " \t,";
+constexpr const char* RANGE_SEPARATORS = "#/; \t,";
+
+// Narrows a value for the record. A value beyond the single-precision range
+// becomes an infinity, as IEEE rounding to nearest gives.
+float to_single(double value) {
+    constexpr double overflow = static_cast<double>(FLT_MAX) + 0x1p103;  // halfway to 2^128
+    if (value >= overflow) return std::numeric_limits<float>::infinity();
+    if (value <= -overflow) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
+bool in_comment(const RuleLine& line, const char* token) { return line.comment != nullptr && token >= line.comment; }
+
+// Cuts the next argument. Returns it, or nullptr with `rc` set after the
+// message when it is missing or lies in the comment.
+char* take_argument(RuleLine& line, const ArgumentSpec& spec, int& rc) {
+    char* token = next_token(line.cursor, spec.separators);
+    if (token == nullptr) {
+        rc = line_error(line, spec.missing_code, "%s", spec.missing);
+        return nullptr;
+    }
+    if (in_comment(line, token)) {
+        rc = line_error(line, spec.in_comment_code, "%s", spec.in_comment);
+        return nullptr;
+    }
+    rc = 0;
+    return token;
+}
+
+// A latitude, longitude or angle, in decimal degrees; the range is checked on
+// the double-precision value.
+int take_angle(RuleLine& line, const AngleSpec& spec, double& value) {
+    int rc = 0;
+    const char* token = take_argument(line, spec.argument, rc);
+    if (token == nullptr) return rc;
+    value = dmctodeg(token);
+    if (!(value >= spec.low && value <= spec.high))
+        return line_error(line, spec.out_of_range_code, spec.out_of_range, value);
+    return 0;
+}
+
+// Call-sign patterns: "*..." any, "ABC*..." prefix, "ABC-n" with SSID, "ABC".
+int read_pattern(RuleLine& line, RuleRecord& record, bool destination) {
+    const ArgumentSpec spec = destination
+        ? ArgumentSpec{PATTERN_SEPARATORS, "missing Destination", -11, "missing Destination string", -8}
+        : ArgumentSpec{PATTERN_SEPARATORS, "missing Source", -13, "missing Source string", -12};
+    int rc = 0;
+    char* pattern = take_argument(line, spec, rc);
+    if (pattern == nullptr) return rc;
+    if (pattern[0] == '*') {
+        record.action_mods |= MOD_PREFIX | MOD_ANY;
+        return 0;
+    }
+    uint8_t mods = 0;
+    int ssid = 0;
+    if (char* star = std::strchr(pattern, '*')) {
+        *star = '\0';
+        mods = MOD_PREFIX;
+    } else if (char* dash = std::strchr(pattern, '-')) {
+        *dash = '\0';
+        ssid = parse_decimal(dash + 1);
+        if (ssid < 0 || ssid > 15) return line_error(line, -9, "invalid SSID range [0..15]: %d", ssid);
+        mods = MOD_SSID;
+    }
+    const std::size_t length = std::strlen(pattern);
+    if (length > CALLSIGN_SIZE) {
+        return destination ? line_error(line, -10, "Destination is too long: %s", pattern)
+                           : line_error(line, -11, "Source is too long: %s", pattern);
+    }
+    std::memcpy(record.callsign, pattern, length);  // the rest stays NUL
+    record.ssid = static_cast<uint8_t>(ssid);
+    record.action_mods |= mods;
+    return 0;
+}
+
+int read_circle(RuleLine& line, RuleRecord& record) {
+    static const ArgumentSpec radius_spec{NUMBER_SEPARATORS, "missing Radius", -25, "missing Range", -14};
+    static const AngleSpec lat_spec{{ANGLE_SEPARATORS, "missing Latitude", -24, "missing Latitude", -17},
+                                    -90, 90, "invalid Latitude range [-90..90]: %f", -19};
+    static const AngleSpec lon_spec{{LAST_ANGLE_SEPARATORS, "missing Longitude", -23, "missing Longitude", -20},
+                                    -180, 180, "invalid Longitude range [-180..180]: %f", -22};
+    int rc = 0;
+    const char* token = take_argument(line, radius_spec, rc);
+    if (token == nullptr) return rc;
+    const double radius = decimal_number(token);
+    if (!(radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
+    record.radius = to_single(radius);
+    double value = 0;
+    if ((rc = take_angle(line, lat_spec, value)) != 0) return rc;
+    record.lat = to_single(value);
+    if ((rc = take_angle(line, lon_spec, value)) != 0) return rc;
+    record.lon = to_single(value);
+    return 0;
+}
+
+int read_compass(RuleLine& line, RuleRecord& record) {
+    static const ArgumentSpec direction_spec{NUMBER_SEPARATORS, "missing Compass Direction", -37,
+                                             "missing Direction", -26};
+    static const AngleSpec lat_spec{{ANGLE_SEPARATORS, "missing Latitude", -36, "missing Latitude", -29},
+                                    -90, 90, "invalid Latitude range [-90..90]: %f", -31};
+    static const AngleSpec lon_spec{{LAST_ANGLE_SEPARATORS, "missing Longitude", -35, "missing Longitude", -32},
+                                    -180, 180, "invalid Longitude range [-180..180]: %f", -34};
+    int rc = 0;
+    const char* token = take_argument(line, direction_spec, rc);
+    if (token == nullptr) return rc;
+    uint8_t code = 0;
+    for (int i = 1; i < COMPASS_DIRECTION_COUNT && code == 0; ++i)
+        if (strcasecmp(token, compass_direction_names[i]) == 0) code = static_cast<uint8_t>(i);
+    if (code == 0) return line_error(line, -27, "invalid compass Direction %s", token);
+    record.direction = code;
+    double value = 0;
+    if ((rc = take_angle(line, lat_spec, value)) != 0) return rc;
+    record.lat = to_single(value);
+    if ((rc = take_angle(line, lon_spec, value)) != 0) return rc;
+    record.lon = to_single(value);
+    return 0;
+}
+
+int read_rectangle(RuleLine& line, RuleRecord& record) {
+    static const AngleSpec specs[4] = {
+        {{ANGLE_SEPARATORS, "missing Latitude1", -53, "missing Latitude1", -38},
+         -90, 90, "invalid Latitude1 range [-90..90]: %f", -40},
+        {{ANGLE_SEPARATORS, "missing Longitude1", -52, "missing Longitude1", -41},
+         -180, 180, "invalid Longitude1 range [-180..180]: %f", -43},
+        {{ANGLE_SEPARATORS, "missing Latitude2", -51, "missing Latitude2", -44},
+         -90, 90, "invalid Latitude2 range [-90..90]: %f", -46},
+        {{LAST_ANGLE_SEPARATORS, "missing Longitude2", -50, "missing Longitude2", -47},
+         -180, 180, "invalid Longitude2 range [-180..180]: %f", -49},
+    };
+    double value = 0;
+    int rc = 0;
+    if ((rc = take_angle(line, specs[0], value)) != 0) return rc;
+    record.lat1 = to_single(value);
+    if ((rc = take_angle(line, specs[1], value)) != 0) return rc;
+    record.lon1 = to_single(value);
+    if ((rc = take_angle(line, specs[2], value)) != 0) return rc;
+    record.lat2 = to_single(value);
+    if ((rc = take_angle(line, specs[3], value)) != 0) return rc;
+    record.lon2 = to_single(value);
+    return 0;
+}
+
+int read_sector(RuleLine& line, RuleRecord& record) {
+    static const AngleSpec angle1_spec{{ANGLE_SEPARATORS, "missing Angle1", -69, "missing Angle1", -54},
+                                       0, 360, "invalid Angle1, range [0..360]: %f", -57};
+    static const AngleSpec angle2_spec{{ANGLE_SEPARATORS, "missing Angle2", -68, "missing Angle2", -58},
+                                       0, 360, "invalid Angle2, range [0..360]: %f", -60};
+    static const ArgumentSpec inner_spec{RANGE_SEPARATORS, "missing Inner Range", -67, "missing Inner Range", -61};
+    double value = 0;
+    int rc = 0;
+    if ((rc = take_angle(line, angle1_spec, value)) != 0) return rc;
+    record.angle1 = to_single(value);
+    if ((rc = take_angle(line, angle2_spec, value)) != 0) return rc;
+    record.angle2 = to_single(value);
+
+    const char* token = take_argument(line, inner_spec, rc);
+    if (token == nullptr) return rc;
+    if (!std::isdigit(static_cast<unsigned char>(token[0])))
+        return line_error(line, -62, "invalid or missing Inner Range");
+    const double inner = decimal_number(token);
+    if (!(inner >= 0)) return line_error(line, -64, "invalid Inner Range, must be >= 0: %f", inner);
+    record.inner_range = to_single(inner);
+
+    // The outer range may be left out, or lie in the comment: then it is 0.
+    token = next_token(line.cursor, RANGE_SEPARATORS);
+    if (token == nullptr || in_comment(line, token)) return 0;
+    const double outer = decimal_number(token);
+    if (!(outer > static_cast<double>(record.inner_range)))
+        return line_error(line, -66, "invalid Outer Range, must be > Inner Range: %f", outer);
+    record.outer_range = to_single(outer);
+    return 0;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+double decimal_number(const char* text) {
+    const char* p = text;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const char* start = p;
+    if (*p == '+' || *p == '-') ++p;
+    int digits = 0;
+    while (is_digit(*p)) ++p, ++digits;
+    if (*p == '.') {
+        ++p;
+        while (is_digit(*p)) ++p, ++digits;
+    }
+    if (digits == 0) return 0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '+' || *q == '-') ++q;
+        if (is_digit(*q)) {
+            while (is_digit(*q)) ++q;
+            p = q;
+        }
+    }
+    // Only the decimal text found is converted, so strtod cannot read more.
+    const std::string number(start, p);
+    return std::strtod(number.c_str(), nullptr);
+}
+
+int read_rule_arguments(RuleLine& line, RuleRecord& record) {
+    switch (record.kind) {
+    case KIND_DESTINATION: return read_pattern(line, record, true);
+    case KIND_SOURCE: return read_pattern(line, record, false);
+    case KIND_CIRCLE: return read_circle(line, record);
+    case KIND_COMPASS: return read_compass(line, record);
+    case KIND_RECTANGLE: return read_rectangle(line, record);
+    case KIND_SECTOR: return read_sector(line, record);
+    default: return 0;
+    }
+}

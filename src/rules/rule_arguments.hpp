@@ -1,0 +1,14 @@
+// The arguments of each rule kind, cut from a rule line into its record.
+#pragma once
+
+#include "rules/rule_line.hpp"
+#include "rules/rule_record.hpp"
+
+// Reads the arguments of a record whose kind and action are set. Returns 0, or
+// the negative code of the first failing check after printing its message.
+int read_rule_arguments(RuleLine& line, RuleRecord& record);
+
+// The value of the longest leading decimal number of a text (blanks, sign,
+// digits, fraction, exponent); 0 when there is none. "inf", "nan" and
+// hexadecimal texts are no numbers.
+double decimal_number(const char* text);

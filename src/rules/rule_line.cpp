@@ -1,0 +1,93 @@
+#include "rules/rule_line.hpp"
+
+#include <strings.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "config/config_record.hpp"
+#include "rules/rule_arguments.hpp"
+#include "shell/tokens.hpp"
+
+namespace {
+
+// The action word and the command word end at a blank, a tab or a comma.
+constexpr const char* WORD_SEPARATORS_OF_RULES = " \t,";
+
+// The action code of a whole action word, any letter case; 0 when none.
+uint8_t action_code(const char* word) {
+    for (const RuleAction& a : rule_action_words)
+        if (strcasecmp(word, a.word) == 0) return a.code;
+    return 0;
+}
+
+// The row whose word begins with the token (any letter case), or nullptr;
+// `matches` counts every such row.
+const RuleCommand* match_rule_command(const char* token, int& matches) {
+    const std::size_t n = std::strlen(token);
+    const RuleCommand* found = nullptr;
+    matches = 0;
+    for (const RuleCommand& row : rule_command_table) {
+        if (n <= std::strlen(row.word) && strncasecmp(token, row.word, n) == 0) {
+            if (found == nullptr) found = &row;
+            ++matches;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+bool is_comment_char(char c) { return c == '#' || c == '/' || c == ';'; }
+
+void start_rule_line(RuleLine& line, const char* text) {
+    std::snprintf(line.text, sizeof line.text, "%s", text);
+    std::memcpy(line.tokens, line.text, sizeof line.tokens);
+    line.cursor = line.tokens;
+    line.comment = std::strpbrk(line.tokens, "#/;");
+}
+
+int line_error(const RuleLine& line, int code, const char* format, ...) {
+    std::printf("\a\aError: %s[%d]: ", line.file_name, line.number);
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::printf(":\n%s\n", line.text);
+    return code;
+}
+
+int process_rule_line(RuleLine& line, RulesRun& run) {
+    const char* first = next_token(line.cursor, WORD_SEPARATORS_OF_RULES);
+    if (first == nullptr || is_comment_char(first[0])) return 0;  // a blank or comment line
+    const uint8_t action = action_code(first);
+    if (action == 0) return line_error(line, -3, "action %s invalid", first);
+
+    const char* command = next_token(line.cursor, WORD_SEPARATORS_OF_RULES);
+    if (command == nullptr) return line_error(line, -71, "missing arguments");
+    if (is_comment_char(command[0])) return line_error(line, -5, "missing command");
+    if (run.accepted >= MAX_RULES) return line_error(line, -6, "rule limit (%d) exceeded", MAX_RULES);
+
+    int matches = 0;
+    const RuleCommand* row = match_rule_command(command, matches);
+    if (matches > 1) return line_error(line, -7, "Ambiguous command: %s", command);
+    if (row == nullptr) return line_error(line, -7, "command %s invalid", command);
+
+    if (row->kind == KIND_IMPLICIT) {
+        config.implicit_action = action == ACTION_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
+        ++run.accepted;
+        ++run.implicit;
+        return 0;
+    }
+
+    RuleRecord& record = rule_table.slot[run.next_slot];
+    record.kind = row->kind;
+    record.action_mods = action;
+    record.line = line.number;
+    int rc = read_rule_arguments(line, record);
+    if (rc != 0) return rc;
+    ++run.accepted;
+    ++run.next_slot;
+    return 0;
+}

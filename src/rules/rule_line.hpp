@@ -1,0 +1,38 @@
+// One line of a Rules file while it is being checked.
+#pragma once
+
+#include <cstdint>
+
+#include "rules/rule_record.hpp"
+
+inline constexpr int RULE_LINE_SIZE = 256;  // at most 255 characters and the NUL
+
+struct RuleLine {
+    const char* file_name;       // as given to rules_process, for messages
+    uint16_t number;             // from 1; blank and comment lines count
+    char text[RULE_LINE_SIZE];   // the line without its newline, for messages
+    char tokens[RULE_LINE_SIZE]; // the same, cut into tokens as they are taken
+    char* cursor;                // where the next token is looked for
+    const char* comment;         // first '#', '/' or ';' in tokens, or nullptr
+};
+
+// What the lines read so far have accepted.
+struct RulesRun {
+    int accepted = 0;   // records written plus implicit lines: held against the limit
+    int implicit = 0;   // implicit lines
+    int next_slot = 0;  // the slot the next record goes into
+};
+
+// Prepares a line (already without its newline) for checking.
+void start_rule_line(RuleLine& line, const char* text);
+
+// Checks one line and applies it to the rule table and the configuration
+// record. Returns 0, or the negative code of its error after printing it.
+int process_rule_line(RuleLine& line, RulesRun& run);
+
+// Prints the message of a line in error: head with file name and line number,
+// the text formatted from `format`, tail with the line. Returns `code`.
+[[gnu::format(printf, 3, 4)]] int line_error(const RuleLine& line, int code, const char* format, ...);
+
+// True for the characters that begin a comment.
+bool is_comment_char(char c);

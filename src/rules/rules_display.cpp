@@ -1,0 +1,107 @@
+#include "rules/rules_display.hpp"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "config/config_record.hpp"
+#include "rules/rule_record.hpp"
+
+namespace {
+
+// printf into a string of whatever length the value needs: a huge radius or
+// range is shown in full.
+[[gnu::format(printf, 1, 2)]] std::string formatted(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text;
+    if (n > 0) {
+        text.resize(static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<std::size_t>(n));
+    }
+    va_end(again);
+    return text;
+}
+
+const char* action_text(uint8_t action_mods) {
+    switch (action_mods & ACTION_MASK) {
+    case ACTION_PASS: return "Pass";
+    case ACTION_DROP: return "Drop";
+    default: return "?";
+    }
+}
+
+// The pattern of a destination or source record, by its modifier bits.
+std::string callsign_form(const RuleRecord& r) {
+    // The field holds at most six characters, with no NUL when all are used.
+    if (r.action_mods & MOD_ANY) return "*";
+    if (r.action_mods & MOD_PREFIX) return formatted("%-*.*s*", CALLSIGN_SIZE, CALLSIGN_SIZE, r.callsign);
+    if (r.action_mods & MOD_SSID) return formatted("%-*.*s-%d", CALLSIGN_SIZE, CALLSIGN_SIZE, r.callsign, r.ssid);
+    return formatted("%-*.*s", CALLSIGN_SIZE, CALLSIGN_SIZE, r.callsign);
+}
+
+const char* direction_name(uint8_t code) {
+    return code < COMPASS_DIRECTION_COUNT ? compass_direction_names[code] : compass_direction_names[0];
+}
+
+void print_record(const RuleRecord& r) {
+    std::string a, b, c, d;
+    switch (r.kind) {
+    case KIND_DESTINATION:
+    case KIND_SOURCE: a = callsign_form(r); break;
+    case KIND_CIRCLE:
+        a = formatted("%-.3f mi R,", static_cast<double>(r.radius));
+        b = formatted("%-10.6f D Lat,", static_cast<double>(r.lat));
+        c = formatted("%-11.5f D Lon", static_cast<double>(r.lon));
+        break;
+    case KIND_COMPASS:
+        a = formatted("%-2s Dir,", direction_name(r.direction));
+        b = formatted("%-10.6f D Lat,", static_cast<double>(r.lat));
+        c = formatted("%-11.5f D Lon", static_cast<double>(r.lon));
+        break;
+    case KIND_RECTANGLE:
+        a = formatted("%-10.6f D Lat1,", static_cast<double>(r.lat1));
+        b = formatted("%-11.5f D Lon1,", static_cast<double>(r.lon1));
+        c = formatted("%-10.6f D Lat2,", static_cast<double>(r.lat2));
+        d = formatted("%-11.5f D Lon2", static_cast<double>(r.lon2));
+        break;
+    case KIND_SECTOR:
+        a = formatted("%-.3f D Ang1,", static_cast<double>(r.angle1));
+        b = formatted("%-.3f D Ang2,", static_cast<double>(r.angle2));
+        c = formatted("%-.3f In R,", static_cast<double>(r.inner_range));
+        d = formatted("%-.3f Out R", static_cast<double>(r.outer_range));
+        break;
+    default: break;
+    }
+    std::printf("%-6s %-9s %02x   %s %s %s %s\n", action_text(r.action_mods), rule_command_name(r.kind),
+                static_cast<unsigned>(r.action_mods & MOD_MASK), a.c_str(), b.c_str(), c.c_str(),
+                d.c_str());
+}
+
+}  // namespace
+
+const char* rule_command_name(int kind) {
+    for (const RuleCommand& row : rule_command_table)
+        if (row.kind == kind) return row.word;
+    return "?";
+}
+
+void rules_display() {
+    const uint16_t implicit = config.implicit_action;
+    if (config.rule_count == 0) {
+        const char* action = implicit == IMPLICIT_DROP ? "Drop" : implicit == IMPLICIT_PASS ? "Pass" : "?";
+        std::printf("No Rules are configured!  Implicit Rule Action is %s\n", action);
+        return;
+    }
+    std::printf("Rule count %d plus Implicit\n", config.rule_count);
+    std::printf("\n%-6s %-9s %-s Arguments\n", "Action", "Command", "Mods");
+    std::printf("%-6s %-9s\n", implicit == IMPLICIT_DROP ? "Drop" : "Pass", "Implicit");
+    // rule_count never exceeds the table; a larger value is not read beyond it.
+    const int count = config.rule_count < MAX_RULES ? config.rule_count : MAX_RULES;
+    for (int i = 0; i < count; ++i) print_record(rule_table.slot[i]);
+}

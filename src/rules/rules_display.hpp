@@ -1,0 +1,11 @@
+// Showing the rule table to the operator.
+#pragma once
+
+#include <cstdint>
+
+// The command word of the first row of the rule command table with this kind
+// code ("destin" for 39, never "dst"); "?" when no row has it.
+const char* rule_command_name(int kind);
+
+// Prints the implicit rule's action and one row per record in use.
+void rules_display();
