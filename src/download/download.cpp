@@ -5,7 +5,7 @@
 #include "config/config_record.hpp"
 #include "download/command_packet.hpp"
 #include "download/packet.hpp"
-#include "download/rule_image.hpp"
+#include "rules/rule_record.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/shell_state.hpp"
 
@@ -30,12 +30,12 @@ int dwn_download() {
     // Read once, after the configuration has gone: it sets both the size
     // announced and the bytes sent.
     const int rule_count = config.rule_count;
-    if (rule_count > DWN_RULE_SLOTS) {
+    if (rule_count > MAX_RULES) {
         // The table holds no more; sending more would send bytes beyond it.
-        std::printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, DWN_RULE_SLOTS);
+        std::printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);
         return -3;
     }
-    const int rule_bytes = rule_count * DWN_RULE_RECORD_BYTES;
+    const int rule_bytes = rule_count * static_cast<int>(sizeof(RuleRecord));
     char size_text[8];
     std::snprintf(size_text, sizeof size_text, "%d", rule_bytes);
     r = dwn_send_command(DWN_RULES_NAME, size_text);
@@ -44,7 +44,7 @@ int dwn_download() {
         return -3;
     }
     if (rule_bytes > 0) {
-        r = dwn_write_file(dwn_rule_table_bytes(), rule_bytes);
+        r = dwn_write_file(reinterpret_cast<const uint8_t*>(rule_table.slot), rule_bytes);
         if (r != rule_bytes) {
             std::printf("\a\aError: writing Rules file failed: %d\n", r);
             return -4;

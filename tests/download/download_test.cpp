@@ -9,7 +9,7 @@
 #include "config/config_record.hpp"
 #include "download/command_packet.hpp"
 #include "download/download.hpp"
-#include "download/rule_image.hpp"
+#include "rules/rule_record.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
 
@@ -28,20 +28,20 @@ protected:
     void SetUp() override {
         DownloadLinkTest::SetUp();
         load_config_defaults();
-        std::memset(dwn_rule_table_bytes(), 0, DWN_RULE_SLOTS * DWN_RULE_RECORD_BYTES);
+        rule_table = RuleTable{};
     }
     void TearDown() override {
         load_config_defaults();
-        std::memset(dwn_rule_table_bytes(), 0, DWN_RULE_SLOTS * DWN_RULE_RECORD_BYTES);
+        rule_table = RuleTable{};
         DownloadLinkTest::TearDown();
     }
 
     // Fills the table with `count` distinct records and sets the count.
     Bytes fill_rules(int count) {
-        uint8_t* table = dwn_rule_table_bytes();
-        for (int i = 0; i < count * DWN_RULE_RECORD_BYTES; ++i) table[i] = static_cast<uint8_t>(i * 7 + 3);
+        auto* table = reinterpret_cast<uint8_t*>(&rule_table);
+        for (int i = 0; i < count * 28; ++i) table[i] = static_cast<uint8_t>(i * 7 + 3);
         config.rule_count = static_cast<uint16_t>(count);
-        return Bytes(table, table + count * DWN_RULE_RECORD_BYTES);
+        return Bytes(table, table + count * 28);
     }
 
     // The payloads of packets [first, last).
@@ -149,7 +149,7 @@ TEST_F(DownloadSequenceTest, AFailedStepEndsTheSequence) {
 }
 
 TEST_F(DownloadSequenceTest, ARuleCountBeyondTheTableIsNotSent) {
-    config.rule_count = DWN_RULE_SLOTS + 1;
+    config.rule_count = MAX_RULES + 1;
     StdoutCapture out;
     EXPECT_EQ(dwn_download(), -3);
     EXPECT_EQ(visible(out.text()), visible("Downloading Configuration succeeded\n"
