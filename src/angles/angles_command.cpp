@@ -1,5 +1,5 @@
-// Placeholder handlers: replaced when this subsystem is built.
-#include "shell/command_table.hpp"
+// The angles command: prints the help text of the angle notations.
+#include "angles/angles.hpp"
 #include "shell/commands.hpp"
 
-void cmd_angles(char*) { report_invalid_command(CMD_ANGLES); }
+void cmd_angles(char*) { show_angles_help(); }
