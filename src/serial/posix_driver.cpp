@@ -1,28 +1,315 @@
-// Placeholder POSIX driver: every port fails to open until the termios driver
-// is built.
-#include <cerrno>
-#include <cstring>
+// The serial driver for POSIX systems: a terminal device opened for exclusive
+// use, set raw, and read and written without blocking against a monotonic
+// deadline.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+#include "serial/posix_device_path.hpp"
+#include "serial/posix_rate.hpp"
+#include "serial/posix_speed.hpp"
 #include "serial/serial_driver.hpp"
 
 namespace {
 
-class UnavailableDriver final : public SerialDriver {
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// The longest single wait: one long poll overshoots its deadline by
+// milliseconds, short slices against the deadline stay within a fraction.
+constexpr milliseconds MAX_SLICE{50};
+
+// The Windows COMMPROP record's full length, as a provider reports it.
+constexpr uint16_t PROVIDER_PACKET_LENGTH = 64;
+
+bool wait_for(int fd, short events, Clock::time_point until, short& revents) {
+    for (;;) {
+        auto now = Clock::now();
+        if (now >= until) {
+            revents = 0;
+            return true;
+        }
+        auto slice = std::min<Clock::duration>(until - now, MAX_SLICE);
+        auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(slice).count();
+        timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        pollfd p{fd, events, 0};
+        int r = ppoll(&p, 1, &ts, nullptr);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (r > 0) {
+            revents = p.revents;
+            return true;
+        }
+    }
+}
+
+class PosixDriver final : public SerialDriver {
 public:
-    bool open(const char*) override { return false; }
-    bool get_properties(CommProperties&, uint16_t) override { return false; }
-    bool get_line_settings(LineSettings&) override { return false; }
-    bool set_line_settings(const LineSettings&) override { return false; }
-    bool set_timeouts(const CommTimeouts&) override { return false; }
-    bool read(uint8_t*, std::size_t, std::size_t& got, const ReadUntil*) override { got = 0; return false; }
-    bool write(const uint8_t*, std::size_t, std::size_t& written) override { written = 0; return false; }
-    void purge() override {}
-    void close() override {}
-    uint32_t last_error() override { return ENOSYS; }
-    std::string error_text(uint32_t code) override { return std::strerror(static_cast<int>(code)); }
-    void pause_ms(uint32_t) override {}
+    ~PosixDriver() override { close(); }
+
+    bool open(const char* port_name) override {
+        close();
+        name_ = port_name;
+        path_ = posix_device_path(port_name);
+        opening_ = true;
+        detail_.clear();
+        if (path_.empty()) return fail(ENOENT);
+        int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return fail(errno);
+        int error = 0;
+        if (!isatty(fd)) error = ENOTTY;
+        // flock keeps out every other program, root included; TIOCEXCL also
+        // refuses opens that do not take the lock.
+        else if (flock(fd, LOCK_EX | LOCK_NB) != 0) error = errno == EWOULDBLOCK ? EBUSY : errno;
+        else if (ioctl(fd, TIOCEXCL) != 0) error = errno;
+        if (error != 0) {
+            ::close(fd);
+            return fail(error);
+        }
+        fd_ = fd;
+        opening_ = false;
+        return true;
+    }
+
+    bool get_properties(CommProperties& props, uint16_t) override {
+        if (fd_ < 0) return fail(EBADF);
+        props.packet_length = PROVIDER_PACKET_LENGTH;
+        props.settable_params = 0x7F;        // parity, rate, data bits, stop bits, checks, handshaking
+        props.settable_data = 0x000F;        // 5 to 8 data bits
+        props.settable_stop_parity = 0x0705; // 1 and 2 stop bits; no, odd and even parity
+        props.provider_capabilities = 0xC3;  // total and interval time-outs, DTR/DSR and RTS/CTS
+        return true;
+    }
+
+    bool get_line_settings(LineSettings& s) override {
+        termios t{};
+        if (fd_ < 0) return fail(EBADF);
+        if (tcgetattr(fd_, &t) != 0) return fail(errno);
+        s = {};
+        uint32_t rate = 0;
+        if (!posix_get_any_rate(fd_, rate)) rate = rate_of_speed(cfgetospeed(&t));
+        s.baud_rate = rate;
+        switch (t.c_cflag & CSIZE) {
+        case CS5: s.byte_size = 5; break;
+        case CS6: s.byte_size = 6; break;
+        case CS7: s.byte_size = 7; break;
+        default: s.byte_size = 8; break;
+        }
+        s.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? 1 : 2) : NO_PARITY;
+        s.stop_bits = (t.c_cflag & CSTOPB) ? 2 : ONE_STOP_BIT;
+        s.parity_check = (t.c_iflag & INPCK) != 0;
+        s.outx_cts_flow = (t.c_cflag & CRTSCTS) != 0;
+        s.outx_dsr_flow = false;
+        s.dtr_control = 1;
+        s.outx = (t.c_iflag & IXON) != 0;
+        s.inx = (t.c_iflag & IXOFF) != 0;
+        s.rts_control = 1;
+        s.discard_null = discard_null_;
+        return true;
+    }
+
+    bool set_line_settings(const LineSettings& s) override;
+
+    bool set_timeouts(const CommTimeouts& t) override {
+        if (fd_ < 0) return fail(EBADF);
+        timeouts_ = t;
+        return true;
+    }
+
+    bool read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) override;
+    bool write(const uint8_t* buf, std::size_t size, std::size_t& written) override;
+
+    void purge() override {
+        if (fd_ >= 0) tcflush(fd_, TCIOFLUSH);
+    }
+
+    void close() override {
+        if (fd_ < 0) return;
+        ioctl(fd_, TIOCNXCL);
+        flock(fd_, LOCK_UN);
+        ::close(fd_);
+        fd_ = -1;
+    }
+
+    uint32_t last_error() override { return static_cast<uint32_t>(error_); }
+
+    std::string error_text(uint32_t code) override {
+        std::string text = posix_error_text(name_, path_, static_cast<int>(code), opening_);
+        if (!detail_.empty()) text += " (" + detail_ + ")";
+        return text;
+    }
+
+    void pause_ms(uint32_t ms) override {
+        timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+        while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+        }
+    }
+
+private:
+    bool fail(int error) {
+        error_ = error;
+        return false;
+    }
+    Clock::time_point deadline_for(std::size_t count, uint32_t multiplier, uint32_t constant) const {
+        auto total = static_cast<uint64_t>(multiplier) * count + constant;
+        return Clock::now() + milliseconds(total);
+    }
+
+    int fd_ = -1;
+    int error_ = 0;
+    bool opening_ = false;     // the last failure was the open itself
+    std::string name_, path_;
+    std::string detail_;       // what the system's text alone does not say
+    CommTimeouts timeouts_{};
+    bool discard_null_ = false;
 };
+
+bool PosixDriver::set_line_settings(const LineSettings& s) {
+    detail_.clear();
+    if (fd_ < 0) return fail(EBADF);
+    termios t{};
+    if (tcgetattr(fd_, &t) != 0) return fail(errno);
+    cfmakeraw(&t);  // no echo, no line editing, no CR/LF translation, no signals
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    switch (s.byte_size) {
+    case 5: t.c_cflag |= CS5; break;
+    case 6: t.c_cflag |= CS6; break;
+    case 7: t.c_cflag |= CS7; break;
+    case 8: t.c_cflag |= CS8; break;
+    default: detail_ = "unsupported data bits"; return fail(EINVAL);
+    }
+    if (s.parity == 1) t.c_cflag |= PARENB | PARODD;
+    else if (s.parity == 2) t.c_cflag |= PARENB;
+    else if (s.parity != NO_PARITY) { detail_ = "unsupported parity"; return fail(EINVAL); }
+    if (s.stop_bits == 2) t.c_cflag |= CSTOPB;
+    else if (s.stop_bits != ONE_STOP_BIT) { detail_ = "unsupported stop bits"; return fail(EINVAL); }
+    if (s.outx_cts_flow) t.c_cflag |= CRTSCTS;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
+    if (s.outx) t.c_iflag |= IXON;
+    if (s.inx) t.c_iflag |= IXOFF;
+    if (s.parity_check) t.c_iflag |= INPCK;
+    t.c_cc[VMIN] = 1;  // VMIN above 1 hides queued bytes from poll; 0 makes silence look like a hang-up
+    t.c_cc[VTIME] = 0;
+    speed_t speed{};
+    bool standard = speed_of_rate(s.baud_rate, speed);
+    if (standard) {
+        cfsetispeed(&t, speed);
+        cfsetospeed(&t, speed);
+    }
+    if (tcsetattr(fd_, TCSANOW, &t) != 0) return fail(errno);
+    if (!standard && !posix_set_any_rate(fd_, s.baud_rate)) {
+        int error = errno;
+        detail_ = "this system cannot set " + std::to_string(s.baud_rate) + " baud";
+        return fail(error);
+    }
+    // Drop DTR and RTS when asked; a pseudo-terminal has no modem lines.
+    int lines = 0;
+    if (s.dtr_control == DTR_CONTROL_DISABLE) lines |= TIOCM_DTR;
+    if (s.rts_control == RTS_CONTROL_DISABLE) lines |= TIOCM_RTS;
+    if (lines != 0 && ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return fail(errno);
+    discard_null_ = s.discard_null;
+
+    // tcsetattr succeeds when anything at all was applied: compare.
+    termios back{};
+    if (tcgetattr(fd_, &back) != 0) return fail(errno);
+    const tcflag_t cflags = CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CLOCAL | CREAD;
+    const tcflag_t iflags = IXON | IXOFF | IXANY | INPCK | ICRNL | INLCR | IGNCR | ISTRIP;
+    const tcflag_t lflags = ICANON | ECHO | ISIG | IEXTEN;
+    uint32_t rate = 0;
+    if (!posix_get_any_rate(fd_, rate)) rate = rate_of_speed(cfgetospeed(&back));
+    if ((back.c_cflag & cflags) != (t.c_cflag & cflags) || (back.c_iflag & iflags) != (t.c_iflag & iflags) ||
+        (back.c_lflag & lflags) != (t.c_lflag & lflags) || (back.c_oflag & OPOST) != 0 || back.c_cc[VMIN] != 1 ||
+        back.c_cc[VTIME] != 0) {
+        detail_ = "the device did not keep the line settings";
+        return fail(EINVAL);
+    }
+    if (rate != s.baud_rate) {
+        detail_ = "the device runs at " + std::to_string(rate) + " baud, not " + std::to_string(s.baud_rate);
+        return fail(EINVAL);
+    }
+    return true;
+}
+
+bool PosixDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) {
+    got = 0;
+    detail_.clear();
+    if (fd_ < 0) return fail(EBADF);
+    const bool unlimited = timeouts_.read_total_multiplier == 0 && timeouts_.read_total_constant == 0;
+    const auto start = Clock::now();
+    const auto deadline = unlimited ? Clock::time_point::max()
+                                    : deadline_for(size, timeouts_.read_total_multiplier,
+                                                   timeouts_.read_total_constant);
+    auto last_arrival = start;
+    while (got < size) {
+        auto end = deadline;
+        if (until != nullptr && got > 0 && until->complete(buf, got)) {
+            end = std::min(deadline, last_arrival + milliseconds(until->settle_ms));
+        }
+        short revents = 0;
+        if (!wait_for(fd_, POLLIN, end, revents)) return fail(errno);
+        if (revents == 0) break;  // the time-out or the settle time has passed
+        if (revents & POLLIN) {
+            ssize_t n = ::read(fd_, buf + got, size - got);
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EINTR) continue;
+                return fail(errno);
+            }
+            if (n == 0) {  // end of file: the line has hung up
+                detail_ = "the device has gone";
+                return fail(EIO);
+            }
+            last_arrival = Clock::now();
+            std::size_t kept = got;
+            for (std::size_t i = got; i < got + static_cast<std::size_t>(n); ++i) {
+                if (discard_null_ && buf[i] == 0) continue;  // NUL bytes are dropped, never counted
+                buf[kept++] = buf[i];
+            }
+            got = kept;
+            continue;
+        }
+        detail_ = "the device has gone";
+        return fail((revents & POLLNVAL) ? EBADF : EIO);
+    }
+    return true;
+}
+
+bool PosixDriver::write(const uint8_t* buf, std::size_t size, std::size_t& written) {
+    written = 0;
+    detail_.clear();
+    if (fd_ < 0) return fail(EBADF);
+    const bool unlimited = timeouts_.write_total_multiplier == 0 && timeouts_.write_total_constant == 0;
+    const auto deadline = unlimited ? Clock::time_point::max()
+                                    : deadline_for(size, timeouts_.write_total_multiplier,
+                                                   timeouts_.write_total_constant);
+    while (written < size) {
+        ssize_t n = ::write(fd_, buf + written, size - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return fail(errno);
+        short revents = 0;
+        if (!wait_for(fd_, POLLOUT, deadline, revents)) return fail(errno);
+        if (revents == 0) return true;  // timed out: the caller sees the short count
+        if (!(revents & POLLOUT)) {
+            detail_ = "the device has gone";
+            return fail(EIO);
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
-std::unique_ptr<SerialDriver> make_platform_driver() { return std::make_unique<UnavailableDriver>(); }
+std::unique_ptr<SerialDriver> make_platform_driver() { return std::make_unique<PosixDriver>(); }

@@ -1,0 +1,137 @@
+// The connect handshake with the device's console.
+#include <cstdio>
+#include <cstring>
+
+#include "device/device_link.hpp"
+#include "device/device_replies.hpp"
+#include "serial/hexdump.hpp"
+#include "serial/serial_port.hpp"
+#include "shell/shell_state.hpp"
+#include "shell/tokens.hpp"
+
+namespace {
+
+constexpr int POWER_ON_WAIT_S = 20;
+constexpr int POWER_ON_TIMEOUT_MS = 20000;
+constexpr int POWER_ON_READ = 100;
+constexpr int STALE_READ = 40;
+constexpr int STALE_TIMEOUT_MS = 100;
+constexpr int CONNECTED_TIMEOUT_MS = 2000;
+constexpr int PROMPT_TIMEOUT_MS = 20000;
+constexpr int MIN_MAJOR = 2;
+constexpr int MIN_MINOR = 4;
+constexpr uint8_t ATTENTION = 0x03;  // ctrl-C
+
+// Device replies, terminated after the bytes read so they search as text.
+char reply_buffer[1024 + 1];
+
+void dump_reply(int count) { hexdump(stdout, 1, "Got", reply_buffer, count, 10); }
+
+// Reads the reply into reply_buffer and terminates it.
+int read_reply(int size, int timeout_ms, const ReadUntil& until) {
+    int n = read_port_until(shell.port_name, reply_buffer, size, timeout_ms, until);
+    reply_buffer[n] = '\0';
+    return n;
+}
+
+void drop_connection() {
+    close_port();
+    shell.connected = 0;
+}
+
+void reprompt(int32_t rate) {
+    const uint8_t cr = '\r';
+    if (write_port(shell.port_name, &cr, 1) <= 0) {
+        std::printf("\a\aError: wrote CR character, got error on port %s\n", shell.port_name);
+        drop_connection();
+        return;
+    }
+    read_reply(sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
+    if (std::strstr(reply_buffer, DEVICE_PROMPT) != nullptr) {
+        std::printf("\aConnected at %ld\n", static_cast<long>(rate));
+        return;
+    }
+    std::printf("\a\aError: did not receive the Korrimatic prompt!\n");
+    drop_connection();
+}
+
+void connect_initial(int32_t rate) {
+    if (shell.connected == 1) {
+        std::printf("\a\aError: already Connected!\n");
+        return;
+    }
+    if (open_port(shell.port_name, rate) != 0) {
+        std::printf("\a\aError: could not open COM port %s\n", shell.port_name);
+        return;
+    }
+    char stale[STALE_READ];
+    while (read_port(shell.port_name, stale, sizeof stale, STALE_TIMEOUT_MS) > 0) {
+    }
+    purge_port();
+    std::printf("\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
+                "You have %ld seconds to do this...",
+                static_cast<long>(POWER_ON_WAIT_S));
+
+    const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate())};
+    int n = read_reply(POWER_ON_READ, POWER_ON_TIMEOUT_MS, power_on);
+    for (int i = 0; i < n; ++i) {
+        auto b = static_cast<unsigned char>(reply_buffer[i]);
+        if (b == 0 || b > 0x7F) reply_buffer[i] = '#';
+    }
+    const char* ident = std::strstr(reply_buffer, DEVICE_IDENT);
+    if (ident == nullptr) {
+        std::printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
+        dump_reply(n);
+        close_port();
+        return;
+    }
+    const char* label = std::strstr(ident, VERSION_LABEL);
+    if (label == nullptr) {
+        std::printf("\n\a\aError: did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
+        close_port();
+        return;
+    }
+    const char* number = label + std::strlen(VERSION_LABEL);
+    int major = parse_decimal(number);
+    const char* dot = std::strchr(number, '.');
+    int minor = 0;  // a version without a '.' has minor number 0
+    if (dot != nullptr) {
+        // The '.' must follow the major number itself, not some later text.
+        const char* p = number;
+        while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+        if (*p == '+' || *p == '-') ++p;
+        while (*p >= '0' && *p <= '9') ++p;
+        if (p == dot) minor = parse_decimal(dot + 1);
+    }
+    if (major < MIN_MAJOR || (major == MIN_MAJOR && minor < MIN_MINOR)) {
+        std::printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", major, minor, MIN_MAJOR,
+                    MIN_MINOR);
+        close_port();
+        return;
+    }
+    if (write_port(shell.port_name, &ATTENTION, 1) <= 0) {
+        std::printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", shell.port_name);
+        close_port();
+        return;
+    }
+    char expected[40];
+    std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
+    int m = read_reply(sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_text(expected, port_rate()));
+    if (std::strstr(reply_buffer, expected) == nullptr) {
+        std::printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
+        dump_reply(m);
+        close_port();
+        return;
+    }
+    std::printf("\n");
+    std::printf("\aConnected at %ld\n", static_cast<long>(rate));
+    shell.connected = 1;
+}
+
+}  // namespace
+
+void connect_device(int32_t rate, bool reprompt_mode) {
+    std::printf("Connecting at %ld...\n", static_cast<long>(rate));
+    if (reprompt_mode) reprompt(rate);
+    else connect_initial(rate);
+}

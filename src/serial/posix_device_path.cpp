@@ -1,0 +1,84 @@
+#include "serial/posix_device_path.hpp"
+
+#include <dirent.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The serial devices present: the stable names under /dev/serial/by-id, then
+// the USB adapters /dev/ttyUSB* and /dev/ttyACM*.
+std::vector<std::string> present_serial_devices() {
+    std::vector<std::string> found;
+    auto scan = [&found](const char* dir, const char* prefix) {
+        DIR* d = opendir(dir);
+        if (d == nullptr) return;
+        std::vector<std::string> names;
+        while (dirent* e = readdir(d)) {
+            std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            if (prefix != nullptr && name.rfind(prefix, 0) != 0) continue;
+            names.push_back(std::string(dir) + "/" + name);
+        }
+        closedir(d);
+        std::sort(names.begin(), names.end());
+        found.insert(found.end(), names.begin(), names.end());
+    };
+    scan("/dev/serial/by-id", nullptr);
+    scan("/dev", "ttyUSB");
+    scan("/dev", "ttyACM");
+    return found;
+}
+
+}  // namespace
+
+std::string posix_device_path(const char* port_name) {
+    if (port_name == nullptr || strncasecmp(port_name, "COM", 3) != 0) return "";
+    const char* digits = port_name + 3;
+    if (*digits < '1' || *digits > '9' || std::strspn(digits, "0123456789") != std::strlen(digits)) return "";
+    std::string variable = std::string("KORRIMATIC_COM") + digits;
+    if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr && *mapped != '\0') return mapped;
+    return "/dev/ttyS" + std::to_string(std::atol(digits) - 1);
+}
+
+std::string posix_error_text(const std::string& port_name, const std::string& path, int error, bool opening) {
+    std::string text = (path.empty() ? port_name : path) + ": " + std::strerror(error);
+    if (!opening) return text;
+    std::string number = port_name.size() > 3 ? port_name.substr(3) : "n";
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        text += " (your user needs to be in the group that owns the device, often dialout:"
+                " sudo usermod -aG dialout $USER, then log in again)";
+        break;
+    case EBUSY:
+    case EWOULDBLOCK:
+        text += " (another program is using the port; close it and try again)";
+        break;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV: {
+        std::vector<std::string> devices = present_serial_devices();
+        if (devices.empty()) {
+            text += " (no serial device found under /dev/serial/by-id, /dev/ttyUSB* or /dev/ttyACM*;";
+        } else {
+            text += " (serial devices present:";
+            for (const auto& d : devices) text += " " + d;
+            text += ";";
+        }
+        text += " map one to this port with KORRIMATIC_COM" + number + "=/dev/<device>)";
+        break;
+    }
+    case ENOTTY:
+        text += " (not a serial device; KORRIMATIC_COM" + number + " must name a terminal device)";
+        break;
+    default:
+        break;
+    }
+    return text;
+}

@@ -1,0 +1,14 @@
+// Where a "COMn" port lives on a POSIX system, and what to tell the operator
+// when it cannot be opened.
+#pragma once
+
+#include <string>
+
+// The device path of "COMn": the environment variable KORRIMATIC_COMn when it
+// is set, else /dev/ttyS<n-1>. Empty when the name is not "COM" and a number
+// from 1 up.
+std::string posix_device_path(const char* port_name);
+
+// One line on a failed step: the device path, the system's text and, for the
+// failures an operator can mend, what to do.
+std::string posix_error_text(const std::string& port_name, const std::string& path, int error, bool opening);

@@ -1,0 +1,35 @@
+// When the simulated device is powered on. Automatic: once the utility has
+// opened the port and then been quiet (no flush of its queues) for a while,
+// as an operator would switch on after the "TURN ON" message, never while the
+// utility is still draining stale input. Control: only on the control
+// channel's "on" command.
+#pragma once
+
+#include "sim_clock.hpp"
+
+class PowerSwitch {
+public:
+    PowerSwitch(bool automatic, long quiet_ms) : automatic_(automatic), quiet_(std::chrono::milliseconds(quiet_ms)) {}
+
+    bool automatic() const { return automatic_; }
+    void host_opened(SimClock::time_point now) {
+        armed_ = automatic_;
+        last_activity_ = now;
+    }
+    void host_closed() { armed_ = false; }
+    void host_flushed(SimClock::time_point now) { last_activity_ = now; }
+    // The moment the automatic power-on is due; max() when none is.
+    SimClock::time_point due() const { return armed_ ? last_activity_ + quiet_ : SimClock::time_point::max(); }
+    // Takes the automatic power-on when it is due.
+    bool take(SimClock::time_point now) {
+        if (!armed_ || now < due()) return false;
+        armed_ = false;
+        return true;
+    }
+
+private:
+    bool automatic_;
+    SimClock::duration quiet_;
+    bool armed_ = false;
+    SimClock::time_point last_activity_{};
+};
