@@ -1,0 +1,382 @@
+#include "config/config_parser.hpp"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "angles/angles.hpp"
+#include "config/config_keywords.hpp"
+#include "config/config_record.hpp"
+#include "serial/baud_table.hpp"
+#include "shell/shell_state.hpp"
+#include "shell/tokens.hpp"
+
+namespace {
+
+constexpr std::size_t LINE_SIZE = 256;  // a read takes at most 255 characters
+constexpr const char* COMMENT_CHARS = "#/;";
+constexpr const char* KEYWORD_SEPARATORS = " \t,";
+constexpr const char* WORD_ARGUMENT_SEPARATORS = "#/; \t,";
+constexpr const char* LATITUDE_SEPARATORS = " \t,";
+constexpr const char* TEXT_ARGUMENT_SEPARATORS = "#/;\t";
+constexpr const char* PATH_ELEMENT_SEPARATORS = ", ";
+constexpr std::size_t CALL_SIGN_MAX = 6;
+constexpr int SSID_MAX = 15;
+constexpr int WIDE_MAX = 6;
+constexpr int BEACON_MIN = 10;
+constexpr int BEACON_MAX = 65535;
+constexpr std::size_t PATH_SLOTS = 8;
+constexpr std::size_t PATH_ELEMENT_MAX = 8;
+constexpr std::size_t COMMENT_MAX = 43;
+
+// The line being handled: its number, the copy quoted by every message, where
+// its comment begins, and the cursor of the tokenising.
+struct Line {
+    int16_t number = 0;
+    char copy[LINE_SIZE] = {};
+    const char* comment = nullptr;
+    char* cursor = nullptr;
+};
+
+// The next argument, or nullptr with `code` set when it is missing (-11) or
+// stands only after a comment character (-8).
+char* take_argument(Line& line, const char* separators, bool comment_test, int& code) {
+    char* token = next_token(line.cursor, separators);
+    if (token == nullptr) {
+        code = CONF_BAD_ARGUMENT;
+        return nullptr;
+    }
+    if (comment_test && line.comment != nullptr && token > line.comment) {
+        code = CONF_IN_COMMENT;
+        return nullptr;
+    }
+    return token;
+}
+
+// Decimal number: optional white space and sign, digits; 0 without digits.
+int32_t decimal_number(const char* text) { return parse_decimal(text); }
+
+// As a decimal number, but 0x/0X makes the digits hexadecimal and a leading 0
+// octal.
+int32_t prefixed_integer(const char* text) {
+    const long long v = std::strtoll(text, nullptr, 0);
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+uint16_t yes_no(const char* text, bool pass_is_yes) {
+    const char c = text[0];
+    if (std::strchr("yY1tTeE", c) != nullptr) return 1;
+    if (pass_is_yes && (c == 'p' || c == 'P')) return 1;
+    return 0;
+}
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+uint16_t* flag_field(ConfigKind kind) {
+    switch (kind) {
+    case ConfigKind::have_gps: return &config.have_gps;
+    case ConfigKind::log_port: return &config.log_port;
+    case ConfigKind::drop_mangled: return &config.drop_mangled;
+    case ConfigKind::halt_on_error: return &config.halt_on_error;
+    case ConfigKind::fix_valid: return &config.fix_valid;
+    case ConfigKind::nsr: return &config.nsr;
+    case ConfigKind::relay_drop: return &config.relay_drop;
+    case ConfigKind::pass_nonaprs: return &config.pass_nonaprs;
+    default: return nullptr;
+    }
+}
+
+uint32_t* baud_field(ConfigKind kind) {
+    switch (kind) {
+    case ConfigKind::host_baud: return &config.host_baud;
+    case ConfigKind::tnc_baud: return &config.tnc_baud;
+    case ConfigKind::gps_baud: return &config.gps_baud;
+    default: return nullptr;
+    }
+}
+
+int do_call_sign(Line& line) {
+    int code = 0;
+    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (arg == nullptr) {
+        std::printf("\a\aError: line %d: missing Call Sign argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const std::size_t n = std::strlen(arg);
+    if (n > CALL_SIGN_MAX) {
+        std::printf("\a\aError: line %d: invalid Call Sign argument: too long: %s\n", line.number, line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    // Upper-cased with one NUL; the bytes after it keep what stood there.
+    for (std::size_t i = 0; i < n; ++i) config.call_sign[i] = upper(arg[i]);
+    config.call_sign[n] = '\0';
+    return 0;
+}
+
+int do_ssid(Line& line) {
+    int code = 0;
+    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (arg == nullptr) {
+        std::printf("\a\aError: line %d: missing SSID argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const int32_t v = prefixed_integer(arg);
+    if (v < 0 || v > SSID_MAX) {
+        std::printf("\a\aError: line %d: invalid SSID argument range [0..15]: %d: %s\n", line.number,
+                    static_cast<int>(v), line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    config.ssid = static_cast<uint16_t>(v);
+    return 0;
+}
+
+int do_position(Line& line) {
+    int code = 0;
+    const char* lat = take_argument(line, LATITUDE_SEPARATORS, false, code);
+    if (lat == nullptr) {
+        std::printf("\a\aError: line %d: missing Station Latitude argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const double lat_deg = dmctodeg(lat);
+    if (lat_deg == ANGLE_ERROR) {
+        std::printf("\a\aError: line %d: invalid Station Latitude argument: %s: %s\n", line.number, lat,
+                    line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    config.base_lat = static_cast<float>(lat_deg);  // stored at once
+    const char* lon = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (lon == nullptr) {
+        std::printf("\a\aError: line %d: missing Station Longitude argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const double lon_deg = dmctodeg(lon);
+    if (lon_deg == ANGLE_ERROR) {
+        std::printf("\a\aError: line %d: invalid Station Longitude argument: %s: %s\n", line.number, lon,
+                    line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    config.base_lon = static_cast<float>(lon_deg);
+    return 0;
+}
+
+int do_flag(Line& line, ConfigKind kind) {
+    int code = 0;
+    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (arg == nullptr) {
+        std::printf("\a\aError: line %d: missing y | n argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    *flag_field(kind) = yes_no(arg, kind == ConfigKind::pass_nonaprs);
+    return 0;
+}
+
+int do_baud(Line& line, ConfigKind kind) {
+    int code = 0;
+    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (arg == nullptr) {
+        std::printf("\a\aError: line %d: missing Baud argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const int32_t rate = decimal_number(arg);
+    if (get_baud(rate) == nullptr) {
+        std::printf("\a\aError: line %d: invalid Baud argument: %d: %s\n", line.number, static_cast<int>(rate),
+                    line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    *baud_field(kind) = static_cast<uint32_t>(rate);
+    return 0;
+}
+
+int do_wide(Line& line, uint16_t& field) {
+    int code = 0;
+    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (arg == nullptr) {
+        std::printf("\a\aError: line %d: missing n argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const int32_t n = decimal_number(arg);
+    if (n < 1 || n > WIDE_MAX) {
+        std::printf("\a\aError: line %d: invalid n argument range [1..%d]: %d: %s\n", line.number, WIDE_MAX,
+                    static_cast<int>(n), line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    field = static_cast<uint16_t>(n);
+    return 0;
+}
+
+int do_dupe_window(Line& line) {
+    int code = 0;
+    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (arg == nullptr) {
+        std::printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const int32_t s = decimal_number(arg);
+    if (s < 5 || s > 500) {
+        std::printf("\a\aError: line %d: invalid seconds argument range [5..500]: %d: %s\n", line.number,
+                    static_cast<int>(s), line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    config.dupe_window = static_cast<uint16_t>(s);
+    return 0;
+}
+
+int do_beacon_interval(Line& line) {
+    int code = 0;
+    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    if (arg == nullptr) {
+        std::printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    const int32_t s = prefixed_integer(arg);
+    if (s != 0 && (s < BEACON_MIN || s > BEACON_MAX)) {
+        std::printf("\a\aError: line %d: invalid seconds argument range [0, %d..%d]: %d: %s\n", line.number,
+                    BEACON_MIN, BEACON_MAX, static_cast<int>(s), line.copy);
+        return CONF_BAD_ARGUMENT;
+    }
+    config.beacon_interval = static_cast<uint16_t>(s);
+    return 0;
+}
+
+int do_digi_path(Line& line) {
+    int code = 0;
+    char* text = take_argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
+    if (text == nullptr) {
+        std::printf("\a\aError: line %d: missing Digi Path argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    std::memset(config.digi_path, 0, sizeof config.digi_path);
+    char* cursor = text;
+    std::size_t stored = 0;
+    while (stored < PATH_SLOTS) {
+        const char* element = next_token(cursor, PATH_ELEMENT_SEPARATORS);
+        if (element == nullptr) break;
+        const std::size_t n = std::strlen(element);
+        if (n > PATH_ELEMENT_MAX) {
+            // the elements before this one stay stored; the count is kept
+            std::printf("\a\aError: line %d: Digi Path[%d]: %s exceeds length %d: %s\n", line.number,
+                        static_cast<int>(stored + 1), element, static_cast<int>(PATH_ELEMENT_MAX), line.copy);
+            return CONF_BAD_ARGUMENT;
+        }
+        // An element of 8 characters fills its slot with no terminator.
+        for (std::size_t i = 0; i < n; ++i) config.digi_path[stored][i] = upper(element[i]);
+        ++stored;
+    }
+    digi_path_count = static_cast<int32_t>(stored);
+    return 0;
+}
+
+int do_beacon_comment(Line& line) {
+    int code = 0;
+    const char* text = take_argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
+    if (text == nullptr) {
+        std::printf("\a\aError: line %d: missing Beacon Comment argument: %s\n", line.number, line.copy);
+        return code;
+    }
+    std::memset(config.beacon_comment, 0, sizeof config.beacon_comment);
+    std::strncpy(config.beacon_comment, text, COMMENT_MAX);
+    return 0;
+}
+
+int handle_argument(Line& line, ConfigKind kind) {
+    switch (kind) {
+    case ConfigKind::call_sign: return do_call_sign(line);
+    case ConfigKind::ssid: return do_ssid(line);
+    case ConfigKind::position: return do_position(line);
+    case ConfigKind::host_baud:
+    case ConfigKind::tnc_baud:
+    case ConfigKind::gps_baud: return do_baud(line, kind);
+    case ConfigKind::wide_max: return do_wide(line, config.wide_max);
+    case ConfigKind::wide_total: return do_wide(line, config.wide_total);
+    case ConfigKind::dupe_window: return do_dupe_window(line);
+    case ConfigKind::digi_path: return do_digi_path(line);
+    case ConfigKind::beacon_interval: return do_beacon_interval(line);
+    case ConfigKind::beacon_comment: return do_beacon_comment(line);
+    default: return do_flag(line, kind);
+    }
+}
+
+// Removes the line end of a read: a newline, or a carriage return and a
+// newline as a text written on another system ends its lines.
+void remove_line_end(char* buf) {
+    std::size_t n = std::strlen(buf);
+    if (n > 0 && buf[n - 1] == '\n') {
+        buf[--n] = '\0';
+        if (n > 0 && buf[n - 1] == '\r') buf[--n] = '\0';
+    }
+}
+
+}  // namespace
+
+int conf_process_lines(std::FILE* file, const char* path) {
+    char buf[LINE_SIZE];
+    Line line;
+    int items = 0;
+    for (;;) {
+        if (std::fgets(buf, sizeof buf, file) == nullptr) {
+            if (std::ferror(file)) {
+                std::printf("\a\aError: cannot read %s\n", path);
+                return CONF_CANNOT_OPEN;
+            }
+            break;
+        }
+        ++line.number;
+        remove_line_end(buf);
+        std::memcpy(line.copy, buf, sizeof line.copy);
+        line.comment = std::strpbrk(buf, COMMENT_CHARS);
+        line.cursor = buf;
+        const char* word = next_token(line.cursor, KEYWORD_SEPARATORS);
+        if (word == nullptr || std::strchr(COMMENT_CHARS, word[0]) != nullptr) continue;
+
+        const ConfigKeyword* keyword = nullptr;
+        switch (match_config_keyword(word, &keyword)) {
+        case KeywordMatch::ambiguous:
+            std::printf("\a\aError: line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
+            return CONF_BAD_KEYWORD;
+        case KeywordMatch::unknown:
+            std::printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);
+            return CONF_BAD_KEYWORD;
+        case KeywordMatch::found: break;
+        }
+        ++items;
+        const int code = handle_argument(line, keyword->kind);
+        if (code != 0) return code;
+    }
+    shell.config_processed = 1;
+    std::printf("Configuration items processed %d\n", items);
+    return 0;
+}
+
+int conf_process(const char* path) {
+    if (path == nullptr) {
+        std::printf("conf_process: Error: param rfp is invalid\n");
+        return CONF_NO_FILE_NAME;
+    }
+    std::FILE* file = std::fopen(path, "r");
+    struct stat st {};
+    if (file != nullptr && (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))) {
+        std::fclose(file);  // a directory or device is no Configuration file
+        file = nullptr;
+    }
+    if (file == nullptr) {
+        std::printf("\a\aError: cannot open %s\n", path);
+        return CONF_CANNOT_OPEN;
+    }
+
+    // Every file starts from the defaults; the two fields the Rules file
+    // parser owns are kept, and the path count goes with the emptied path.
+    const uint16_t rule_count = config.rule_count;
+    const uint16_t implicit_action = config.implicit_action;
+    load_config_defaults();
+    config.rule_count = rule_count;
+    config.implicit_action = implicit_action == IMPLICIT_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
+    digi_path_count = 0;
+
+    const int result = conf_process_lines(file, path);
+    std::fclose(file);
+    return result;
+}

@@ -1,0 +1,22 @@
+// Reading the operator's Configuration file into the working configuration
+// record.
+#pragma once
+
+#include <cstdio>
+
+// Result codes of conf_process.
+inline constexpr int CONF_NO_FILE_NAME = -1;
+inline constexpr int CONF_CANNOT_OPEN = -2;  // also: the file cannot be read
+inline constexpr int CONF_BAD_KEYWORD = -7;
+inline constexpr int CONF_IN_COMMENT = -8;
+inline constexpr int CONF_BAD_ARGUMENT = -11;
+
+// Processes the file named `path`: reloads the defaults (keeping the two rule
+// fields), sets a field for every keyword line and stops at the first faulty
+// line with its message. 0 when the whole file was processed; then the
+// configuration-processed flag is set and the item count printed.
+int conf_process(const char* path);
+
+// The line loop of conf_process over an open file, after the defaults have
+// been loaded; `path` names the file in messages.
+int conf_process_lines(std::FILE* file, const char* path);
