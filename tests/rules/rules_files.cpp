@@ -1,0 +1,50 @@
+#include "rules/rules_files.hpp"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+#include "config/config_record.hpp"
+#include "rules/rule_record.hpp"
+#include "rules/rules_process.hpp"
+#include "shell/shell_state.hpp"
+#include "support/capture.hpp"
+
+TempRulesFile::TempRulesFile(const std::string& text, const std::string& name) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/korri-rules-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+    folder_ = pattern;
+    path_ = folder_ + "/" + name;
+    std::ofstream(path_, std::ios::binary) << text;
+}
+
+TempRulesFile::~TempRulesFile() {
+    std::remove(path_.c_str());
+    rmdir(folder_.c_str());
+}
+
+ParseOutcome parse_rules(const std::string& text) {
+    TempRulesFile file(text);
+    StdoutCapture capture;
+    int rc = rules_process(file.path().c_str());
+    return {rc, capture.text(), file.path()};
+}
+
+std::string line_message(const std::string& path, int line, const std::string& message, const std::string& text) {
+    return "\a\aError: " + path + "[" + std::to_string(line) + "]: " + message + ":\n" + text + "\n";
+}
+
+void reset_rules_state() {
+    load_config_defaults();
+    std::memset(&rule_table, 0, sizeof rule_table);
+    shell.rules_processed = 0;
+}
+
+std::string record_bytes(int slot) {
+    return std::string(reinterpret_cast<const char*>(&rule_table.slot[slot]), sizeof(RuleRecord));
+}
