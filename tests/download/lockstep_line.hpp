@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "korrisim/download_receiver.hpp"
+#include "korrisim/download_session.hpp"
 #include "support/memory_link.hpp"
 
 class LockstepLine : public SimLine, public MemoryDevice {
@@ -54,7 +54,7 @@ public:
     // Starts the receiver with the given korrisim options.
     void start(const SimOptions& options) {
         thread_ = std::thread([this, options] {
-            result_ = run_download_receiver(*this, options);
+            result_ = run_download_session(*this, options);
             std::lock_guard<std::mutex> lock(mutex_);
             ended_ = true;
             changed_.notify_all();

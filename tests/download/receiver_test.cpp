@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "config/config_record.hpp"
-#include "korrisim/download_receiver.hpp"
+#include "korrisim/download_session.hpp"
 #include "lockstep_line.hpp"
 #include "rules/rule_record.hpp"
 #include "serial/serial_port.hpp"
@@ -272,12 +272,12 @@ TEST_F(ReceiverTest, MalformedFaultOptionsAreRefused) {
         LockstepLine line;
         SimOptions o;
         o.values["dl-nak"] = value;
-        EXPECT_EQ(run_download_receiver(line, o), 1) << value;
+        EXPECT_EQ(run_download_session(line, o), 1) << value;
     }
     LockstepLine line;
     SimOptions o;
     o.values["dl-stray"] = "2:06";
-    EXPECT_EQ(run_download_receiver(line, o), 1) << "a stray ACK is no fault";
+    EXPECT_EQ(run_download_session(line, o), 1) << "a stray ACK is no fault";
     EXPECT_NE(log().find("neither ACK"), std::string::npos);
 }
 

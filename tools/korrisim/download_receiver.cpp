@@ -1,188 +1,52 @@
-// The device's download receiver: reads length-prefixed packets, checks the
-// length and the CRC, answers ACK or NAK, follows the transfer and, on the
-// finishing packet, stores the two images and logs what the device now holds.
+// The download receiver on korrisim's pseudo-terminal. With --pace the line is
+// modelled in both directions: a byte from the host reaches the device no
+// sooner than 10/R seconds after the one before it, and each answer byte
+// takes 10/R seconds to send.
 #include "download_receiver.hpp"
 
-#include <cstdio>
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
-#include "download_device.hpp"
-#include "download_summary.hpp"
+#include "download_session.hpp"
+#include "pty_port.hpp"
 
 namespace {
 
-constexpr uint8_t ACK = 0x06;
-constexpr uint8_t NAK = 0x15;
-constexpr int QUIET_MS = 30;  // a line this quiet holds no more of a bad packet
-
-enum class Got { packet, bad, closed, idle, dropped };
-
-class Receiver {
+class PacedLine final : public SimLine {
 public:
-    Receiver(SimLine& line, const DownloadSettings& settings) : line_(line), s_(settings) {}
+    PacedLine(SimLine& inner, long rate) : inner_(inner), per_byte_(std::chrono::microseconds(10000000L / rate)) {}
 
-    int run();
+    int read_byte(int timeout_ms) override {
+        const int b = inner_.read_byte(timeout_ms);
+        if (b < 0) return b;
+        // The byte has been on the wire for a byte time, after the one before.
+        free_at_ = std::max(SimClock::now(), free_at_) + per_byte_;
+        std::this_thread::sleep_until(free_at_);
+        return b;
+    }
+    void write(const uint8_t* data, std::size_t count) override {
+        std::this_thread::sleep_for(per_byte_ * static_cast<long>(count));
+        inner_.write(data, count);
+    }
 
 private:
-    Got read_packet(std::vector<uint8_t>& packet, std::string& why);
-    void drain_until_quiet();
-    void answer(uint8_t byte) { line_.write(&byte, 1); }
-    bool store(const std::string& path, const std::vector<uint8_t>& bytes, const char* what);
-    int wait_for_close();
-
-    SimLine& line_;
-    const DownloadSettings& s_;
-    DownloadDevice device_;
-    long number_ = 1;        // the packet of the transfer expected next, from 1
-    long transmission_ = 0;  // transmissions of it seen so far
+    SimLine& inner_;
+    SimClock::duration per_byte_;
+    SimClock::time_point free_at_{};
 };
-
-Got Receiver::read_packet(std::vector<uint8_t>& packet, std::string& why) {
-    packet.clear();
-    const bool drop = s_.faults.drop_packet == number_ && transmission_ == 1;
-    int b = line_.read_byte(s_.idle_ms);
-    if (b == -2) return Got::closed;
-    if (b < 0) return Got::idle;
-    for (;;) {
-        if (drop && static_cast<long>(packet.size()) == s_.faults.drop_after) return Got::dropped;
-        packet.push_back(static_cast<uint8_t>(b));
-        if (packet.size() >= 2) {
-            const int length = (packet[0] << 8) | packet[1];
-            if (length < DL_MIN_PACKET || length > DL_MAX_PACKET) {
-                why = "length field " + std::to_string(length) + " outside 5..64";
-                drain_until_quiet();
-                return Got::bad;
-            }
-            if (static_cast<int>(packet.size()) == length) return Got::packet;
-        }
-        b = line_.read_byte(s_.byte_ms);
-        if (b == -2) return Got::closed;
-        if (b < 0) {
-            why = "packet cut short after " + std::to_string(packet.size()) + " bytes";
-            return Got::bad;
-        }
-    }
-}
-
-void Receiver::drain_until_quiet() {
-    int b;
-    while ((b = line_.read_byte(QUIET_MS)) >= 0) {
-    }
-}
-
-bool Receiver::store(const std::string& path, const std::vector<uint8_t>& bytes, const char* what) {
-    if (path.empty()) return true;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f != nullptr;
-    if (ok && !bytes.empty()) ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f != nullptr) ok = std::fclose(f) == 0 && ok;
-    if (ok) sim_log("download: stored the %s (%zu bytes) in %s", what, bytes.size(), path.c_str());
-    else sim_log("download: could not store the %s in %s", what, path.c_str());
-    return ok;
-}
-
-// After the line dropped: the device hears nothing more until the host lets go.
-int Receiver::wait_for_close() {
-    for (;;) {
-        const int b = line_.read_byte(s_.idle_ms);
-        if (b == -2) return 1;
-        if (b == -1) {
-            sim_log("download: nothing from the host for %d ms after the drop; giving up", s_.idle_ms);
-            return 1;
-        }
-    }
-}
-
-int Receiver::run() {
-    const DownloadFaults& f = s_.faults;
-    std::vector<uint8_t> packet;
-    std::string why;
-    sim_log("download: receiver waiting for packets");
-    for (;;) {
-        ++transmission_;
-        const Got got = read_packet(packet, why);
-        if (got == Got::closed) {
-            sim_log("download: the host closed the line while %s was expected (packet %ld); transfer abandoned",
-                    DownloadDevice::stage_name(device_.stage()), number_);
-            return 1;
-        }
-        if (got == Got::idle) {
-            sim_log("download: no packet for %d ms while %s was expected; transfer abandoned", s_.idle_ms,
-                    DownloadDevice::stage_name(device_.stage()));
-            return 1;
-        }
-        if (got == Got::dropped) {
-            sim_log("download: fault: the line drops after %zu bytes of packet %ld", packet.size(), number_);
-            return wait_for_close();
-        }
-        if (got == Got::bad) {
-            sim_log("download: packet %ld: %s; NAK", number_, why.c_str());
-            answer(NAK);
-            continue;
-        }
-        if (f.corrupt_packet == number_ && transmission_ <= f.corrupt_times) {
-            packet[packet.size() / 2] ^= 0x10;
-            sim_log("download: fault: corrupting byte %zu of packet %ld (transmission %ld)", packet.size() / 2,
-                    number_, transmission_);
-        }
-        if (!download_crc_ok(packet)) {
-            sim_log("download: packet %ld (%zu bytes): CRC error; NAK", number_, packet.size());
-            answer(NAK);
-            continue;
-        }
-        if (f.silent_packet == number_) {
-            sim_log("download: fault: no answer to packet %ld", number_);
-            continue;
-        }
-        if (f.stray_packet == number_) {
-            sim_log("download: fault: answering packet %ld with 0x%02X", number_, f.stray_byte);
-            answer(f.stray_byte);
-            continue;
-        }
-        if (f.nak_packet == number_ && transmission_ <= f.nak_times) {
-            sim_log("download: fault: NAK to packet %ld (transmission %ld)", number_, transmission_);
-            answer(NAK);
-            continue;
-        }
-        if (!device_.accept(packet, why)) {
-            sim_log("download: packet %ld refused: %s; NAK", number_, why.c_str());
-            answer(NAK);
-            continue;
-        }
-        if (s_.trace) sim_log("download: packet %ld (%zu bytes) accepted; ACK", number_, packet.size());
-        answer(ACK);
-        ++number_;
-        transmission_ = 0;
-        if (device_.stage() == DownloadDevice::Stage::finished) break;
-    }
-
-    const auto& config = device_.config_image();
-    const auto& rules = device_.rules_image();
-    sim_log("download: finished after %ld packets: configuration %zu bytes, rules %zu bytes", number_ - 1,
-            config.size(), rules.size());
-    bool ok = store(s_.config_out, config, "configuration image");
-    ok = store(s_.rules_out, rules, "rules image") && ok;
-    sim_log("download: the device now holds:");
-    for (const std::string& line : describe_device_images(config, rules)) sim_log("  %s", line.c_str());
-    const unsigned count = config[56] | (config[57] << 8);
-    if (count * DL_RULE_BYTES != rules.size())
-        sim_log("download: warning: the configuration's rule count %u does not match the %zu records received", count,
-                rules.size() / DL_RULE_BYTES);
-    return ok ? 0 : 1;
-}
 
 }  // namespace
 
 int run_download_receiver(SimLine& line, const SimOptions& options) {
-    DownloadSettings settings;
-    std::string error;
-    if (!parse_download_settings(options, settings, error)) {
-        sim_log("download: %s", error.c_str());
-        return 1;
+    auto* port = dynamic_cast<PtyPort*>(&line);
+    const long rate = port != nullptr ? port->line_rate() : 0;
+    if (options.has("pace") && rate > 0) {
+        sim_log("download: pacing both directions at %ld bit/s", rate);
+        PacedLine paced(line, rate);
+        return run_download_session(paced, options);
     }
-    Receiver receiver(line, settings);
-    return receiver.run();
+    return run_download_session(line, options);
 }
 
 const char* download_receiver_usage() {
@@ -190,6 +54,8 @@ const char* download_receiver_usage() {
            "  --config-out=PATH    store the configuration image received (166 bytes)\n"
            "  --rules-out=PATH     store the rule records received (28 bytes each)\n"
            "  --dl-trace           log every packet accepted\n"
+           "  --pace               also paces the download's direction to the device: each\n"
+           "                       byte heard and each answer sent takes 10 bits at the rate\n"
            "  --dl-idle-ms=MS      give up when no packet starts within MS (default 60000)\n"
            "  --dl-byte-ms=MS      a packet whose next byte takes longer is cut short: NAK (default 1000)\n"
            "  Faults, aimed at the N-th packet of the transfer (1 = conf command, 2..4 the\n"
