@@ -17,23 +17,36 @@ class PacedLine final : public SimLine {
 public:
     PacedLine(SimLine& inner, long rate) : inner_(inner), per_byte_(std::chrono::microseconds(10000000L / rate)) {}
 
+    // A byte is heard one byte time after it could start on the wire: when it
+    // reached the pseudo-terminal, or when the byte before it had been heard.
+    // The host writes a packet at once, so a byte that was already waiting
+    // follows the one before it directly; one that had to be waited for, or
+    // the first after an answer, started when it came.
     int read_byte(int timeout_ms) override {
+        const auto called = SimClock::now();
         const int b = inner_.read_byte(timeout_ms);
         if (b < 0) return b;
-        // The byte has been on the wire for a byte time, after the one before.
-        free_at_ = std::max(SimClock::now(), free_at_) + per_byte_;
-        std::this_thread::sleep_until(free_at_);
+        const auto got = SimClock::now();
+        const bool waited = got - called > WAITED;
+        const auto start = waited ? got : after_answer_ ? called : heard_at_;
+        heard_at_ = std::max(start, heard_at_) + per_byte_;
+        after_answer_ = false;
+        std::this_thread::sleep_until(heard_at_);
         return b;
     }
     void write(const uint8_t* data, std::size_t count) override {
         std::this_thread::sleep_for(per_byte_ * static_cast<long>(count));
         inner_.write(data, count);
+        heard_at_ = SimClock::now();
+        after_answer_ = true;
     }
 
 private:
+    static constexpr auto WAITED = std::chrono::microseconds(100);
     SimLine& inner_;
     SimClock::duration per_byte_;
-    SimClock::time_point free_at_{};
+    SimClock::time_point heard_at_{};
+    bool after_answer_ = true;
 };
 
 }  // namespace

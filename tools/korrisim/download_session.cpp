@@ -4,6 +4,7 @@
 // holds.
 #include "download_session.hpp"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,7 +29,10 @@ public:
 private:
     Got read_packet(std::vector<uint8_t>& packet, std::string& why);
     void drain_until_quiet();
-    void answer(uint8_t byte) { line_.write(&byte, 1); }
+    void answer(uint8_t byte) {
+        line_.write(&byte, 1);
+        ++bytes_said_;
+    }
     bool store(const std::string& path, const std::vector<uint8_t>& bytes, const char* what);
     int wait_for_close();
 
@@ -37,6 +41,10 @@ private:
     DownloadDevice device_;
     long number_ = 1;        // the packet of the transfer expected next, from 1
     long transmission_ = 0;  // transmissions of it seen so far
+    // What went over the line, for the figures logged at the end.
+    std::size_t bytes_heard_ = 0;
+    std::size_t bytes_said_ = 0;
+    std::chrono::steady_clock::time_point first_byte_{};
 };
 
 Got Receiver::read_packet(std::vector<uint8_t>& packet, std::string& why) {
@@ -45,8 +53,10 @@ Got Receiver::read_packet(std::vector<uint8_t>& packet, std::string& why) {
     int b = line_.read_byte(s_.idle_ms);
     if (b == -2) return Got::closed;
     if (b < 0) return Got::idle;
+    if (bytes_heard_ == 0) first_byte_ = std::chrono::steady_clock::now();
     for (;;) {
         if (drop && static_cast<long>(packet.size()) == s_.faults.drop_after) return Got::dropped;
+        ++bytes_heard_;
         packet.push_back(static_cast<uint8_t>(b));
         if (packet.size() >= 2) {
             const int length = (packet[0] << 8) | packet[1];
@@ -160,8 +170,13 @@ int Receiver::run() {
 
     const auto& config = device_.config_image();
     const auto& rules = device_.rules_image();
+    const double elapsed_ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - first_byte_).count();
     sim_log("download: finished after %ld packets: configuration %zu bytes, rules %zu bytes", number_ - 1,
             config.size(), rules.size());
+    sim_log("download: figures: %zu bytes heard, %zu answer bytes sent, %.3f ms from the first byte heard "
+            "to the last answer",
+            bytes_heard_, bytes_said_, elapsed_ms);
     bool ok = store(s_.config_out, config, "configuration image");
     ok = store(s_.rules_out, rules, "rules image") && ok;
     sim_log("download: the device now holds:");
