@@ -246,6 +246,10 @@ TEST_F(ReceiverTest, InjectedFaultsEndWithTheirMessagesAndDisconnected) {
          SUCCESS_TEXT + "\a\aError: reading ack or nak: 0\n\a\aError: error writing finish pkt: -4\n"
                         "\a\aError: Download failed: -5\n" + ENDING,
          7},
+        {"a drop beyond the packet's end drops before its last byte", "dl-drop", "1:99",
+         "\a\aError: reading ack or nak: 0\n\a\aError: writing Configuration command failed: -4\n"
+         "\a\aError: Download failed: -1\n" + ENDING,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

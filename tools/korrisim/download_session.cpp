@@ -4,6 +4,7 @@
 // holds.
 #include "download_session.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -50,16 +51,18 @@ private:
 Got Receiver::read_packet(std::vector<uint8_t>& packet, std::string& why) {
     packet.clear();
     const bool drop = s_.faults.drop_packet == number_ && transmission_ == 1;
+    long drop_at = s_.faults.drop_after;  // never beyond the packet's last byte
     int b = line_.read_byte(s_.idle_ms);
     if (b == -2) return Got::closed;
     if (b < 0) return Got::idle;
     if (bytes_heard_ == 0) first_byte_ = std::chrono::steady_clock::now();
     for (;;) {
-        if (drop && static_cast<long>(packet.size()) == s_.faults.drop_after) return Got::dropped;
+        if (drop && static_cast<long>(packet.size()) >= drop_at) return Got::dropped;
         ++bytes_heard_;
         packet.push_back(static_cast<uint8_t>(b));
         if (packet.size() >= 2) {
             const int length = (packet[0] << 8) | packet[1];
+            if (packet.size() == 2) drop_at = std::min<long>(drop_at, length - 1);
             if (length < DL_MIN_PACKET || length > DL_MAX_PACKET) {
                 why = "length field " + std::to_string(length) + " outside 5..64";
                 drain_until_quiet();
