@@ -22,5 +22,5 @@ else
 fi
 echo "Installing Debian packages: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${SUDO[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+"${SUDO[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"

@@ -326,7 +326,7 @@ int conf_process_lines(std::FILE* file, const char* path) {
         }
         ++line.number;
         remove_line_end(buf);
-        std::memcpy(line.copy, buf, sizeof line.copy);
+        std::snprintf(line.copy, sizeof line.copy, "%s", buf);
         line.comment = std::strpbrk(buf, COMMENT_CHARS);
         line.cursor = buf;
         const char* word = next_token(line.cursor, KEYWORD_SEPARATORS);

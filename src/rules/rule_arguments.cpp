@@ -16,7 +16,7 @@
 namespace {
 
 // How one argument is cut and what is said when it is not there.
-struct ArgumentSpec {
+struct ArgumentForm {
     const char* separators;
     const char* missing;     // no token left
     int missing_code;
@@ -25,8 +25,8 @@ struct ArgumentSpec {
 };
 
 // A latitude, longitude or angle and the range it must lie in.
-struct AngleSpec {
-    ArgumentSpec argument;
+struct AngleForm {
+    ArgumentForm argument;
     double low;
     double high;
     const char* out_of_range;  // takes the value with %f
@@ -52,14 +52,14 @@ bool in_comment(const RuleLine& line, const char* token) { return line.comment !
 
 // Cuts the next argument. Returns it, or nullptr with `rc` set after the
 // message when it is missing or lies in the comment.
-char* take_argument(RuleLine& line, const ArgumentSpec& spec, int& rc) {
-    char* token = next_token(line.cursor, spec.separators);
+char* take_argument(RuleLine& line, const ArgumentForm& form, int& rc) {
+    char* token = next_token(line.cursor, form.separators);
     if (token == nullptr) {
-        rc = line_error(line, spec.missing_code, "%s", spec.missing);
+        rc = line_error(line, form.missing_code, "%s", form.missing);
         return nullptr;
     }
     if (in_comment(line, token)) {
-        rc = line_error(line, spec.in_comment_code, "%s", spec.in_comment);
+        rc = line_error(line, form.in_comment_code, "%s", form.in_comment);
         return nullptr;
     }
     rc = 0;
@@ -68,23 +68,23 @@ char* take_argument(RuleLine& line, const ArgumentSpec& spec, int& rc) {
 
 // A latitude, longitude or angle, in decimal degrees; the range is checked on
 // the double-precision value.
-int take_angle(RuleLine& line, const AngleSpec& spec, double& value) {
+int take_angle(RuleLine& line, const AngleForm& form, double& value) {
     int rc = 0;
-    const char* token = take_argument(line, spec.argument, rc);
+    const char* token = take_argument(line, form.argument, rc);
     if (token == nullptr) return rc;
     value = dmctodeg(token);
-    if (!(value >= spec.low && value <= spec.high))
-        return line_error(line, spec.out_of_range_code, spec.out_of_range, value);
+    if (!(value >= form.low && value <= form.high))
+        return line_error(line, form.out_of_range_code, form.out_of_range, value);
     return 0;
 }
 
 // Call-sign patterns: "*..." any, "ABC*..." prefix, "ABC-n" with SSID, "ABC".
 int read_pattern(RuleLine& line, RuleRecord& record, bool destination) {
-    const ArgumentSpec spec = destination
-        ? ArgumentSpec{PATTERN_SEPARATORS, "missing Destination", -11, "missing Destination string", -8}
-        : ArgumentSpec{PATTERN_SEPARATORS, "missing Source", -13, "missing Source string", -12};
+    const ArgumentForm form = destination
+        ? ArgumentForm{PATTERN_SEPARATORS, "missing Destination", -11, "missing Destination string", -8}
+        : ArgumentForm{PATTERN_SEPARATORS, "missing Source", -13, "missing Source string", -12};
     int rc = 0;
-    char* pattern = take_argument(line, spec, rc);
+    char* pattern = take_argument(line, form, rc);
     if (pattern == nullptr) return rc;
     if (pattern[0] == '*') {
         record.action_mods |= MOD_PREFIX | MOD_ANY;
@@ -113,34 +113,34 @@ int read_pattern(RuleLine& line, RuleRecord& record, bool destination) {
 }
 
 int read_circle(RuleLine& line, RuleRecord& record) {
-    static const ArgumentSpec radius_spec{NUMBER_SEPARATORS, "missing Radius", -25, "missing Range", -14};
-    static const AngleSpec lat_spec{{ANGLE_SEPARATORS, "missing Latitude", -24, "missing Latitude", -17},
+    static const ArgumentForm radius_form{NUMBER_SEPARATORS, "missing Radius", -25, "missing Range", -14};
+    static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", -24, "missing Latitude", -17},
                                     -90, 90, "invalid Latitude range [-90..90]: %f", -19};
-    static const AngleSpec lon_spec{{LAST_ANGLE_SEPARATORS, "missing Longitude", -23, "missing Longitude", -20},
+    static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", -23, "missing Longitude", -20},
                                     -180, 180, "invalid Longitude range [-180..180]: %f", -22};
     int rc = 0;
-    const char* token = take_argument(line, radius_spec, rc);
+    const char* token = take_argument(line, radius_form, rc);
     if (token == nullptr) return rc;
     const double radius = decimal_number(token);
     if (!(radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
     record.radius = to_single(radius);
     double value = 0;
-    if ((rc = take_angle(line, lat_spec, value)) != 0) return rc;
+    if ((rc = take_angle(line, lat_form, value)) != 0) return rc;
     record.lat = to_single(value);
-    if ((rc = take_angle(line, lon_spec, value)) != 0) return rc;
+    if ((rc = take_angle(line, lon_form, value)) != 0) return rc;
     record.lon = to_single(value);
     return 0;
 }
 
 int read_compass(RuleLine& line, RuleRecord& record) {
-    static const ArgumentSpec direction_spec{NUMBER_SEPARATORS, "missing Compass Direction", -37,
+    static const ArgumentForm direction_form{NUMBER_SEPARATORS, "missing Compass Direction", -37,
                                              "missing Direction", -26};
-    static const AngleSpec lat_spec{{ANGLE_SEPARATORS, "missing Latitude", -36, "missing Latitude", -29},
+    static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", -36, "missing Latitude", -29},
                                     -90, 90, "invalid Latitude range [-90..90]: %f", -31};
-    static const AngleSpec lon_spec{{LAST_ANGLE_SEPARATORS, "missing Longitude", -35, "missing Longitude", -32},
+    static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", -35, "missing Longitude", -32},
                                     -180, 180, "invalid Longitude range [-180..180]: %f", -34};
     int rc = 0;
-    const char* token = take_argument(line, direction_spec, rc);
+    const char* token = take_argument(line, direction_form, rc);
     if (token == nullptr) return rc;
     uint8_t code = 0;
     for (int i = 1; i < COMPASS_DIRECTION_COUNT && code == 0; ++i)
@@ -148,15 +148,15 @@ int read_compass(RuleLine& line, RuleRecord& record) {
     if (code == 0) return line_error(line, -27, "invalid compass Direction %s", token);
     record.direction = code;
     double value = 0;
-    if ((rc = take_angle(line, lat_spec, value)) != 0) return rc;
+    if ((rc = take_angle(line, lat_form, value)) != 0) return rc;
     record.lat = to_single(value);
-    if ((rc = take_angle(line, lon_spec, value)) != 0) return rc;
+    if ((rc = take_angle(line, lon_form, value)) != 0) return rc;
     record.lon = to_single(value);
     return 0;
 }
 
 int read_rectangle(RuleLine& line, RuleRecord& record) {
-    static const AngleSpec specs[4] = {
+    static const AngleForm forms[4] = {
         {{ANGLE_SEPARATORS, "missing Latitude1", -53, "missing Latitude1", -38},
          -90, 90, "invalid Latitude1 range [-90..90]: %f", -40},
         {{ANGLE_SEPARATORS, "missing Longitude1", -52, "missing Longitude1", -41},
@@ -168,31 +168,31 @@ int read_rectangle(RuleLine& line, RuleRecord& record) {
     };
     double value = 0;
     int rc = 0;
-    if ((rc = take_angle(line, specs[0], value)) != 0) return rc;
+    if ((rc = take_angle(line, forms[0], value)) != 0) return rc;
     record.lat1 = to_single(value);
-    if ((rc = take_angle(line, specs[1], value)) != 0) return rc;
+    if ((rc = take_angle(line, forms[1], value)) != 0) return rc;
     record.lon1 = to_single(value);
-    if ((rc = take_angle(line, specs[2], value)) != 0) return rc;
+    if ((rc = take_angle(line, forms[2], value)) != 0) return rc;
     record.lat2 = to_single(value);
-    if ((rc = take_angle(line, specs[3], value)) != 0) return rc;
+    if ((rc = take_angle(line, forms[3], value)) != 0) return rc;
     record.lon2 = to_single(value);
     return 0;
 }
 
 int read_sector(RuleLine& line, RuleRecord& record) {
-    static const AngleSpec angle1_spec{{ANGLE_SEPARATORS, "missing Angle1", -69, "missing Angle1", -54},
+    static const AngleForm angle1_form{{ANGLE_SEPARATORS, "missing Angle1", -69, "missing Angle1", -54},
                                        0, 360, "invalid Angle1, range [0..360]: %f", -57};
-    static const AngleSpec angle2_spec{{ANGLE_SEPARATORS, "missing Angle2", -68, "missing Angle2", -58},
+    static const AngleForm angle2_form{{ANGLE_SEPARATORS, "missing Angle2", -68, "missing Angle2", -58},
                                        0, 360, "invalid Angle2, range [0..360]: %f", -60};
-    static const ArgumentSpec inner_spec{RANGE_SEPARATORS, "missing Inner Range", -67, "missing Inner Range", -61};
+    static const ArgumentForm inner_form{RANGE_SEPARATORS, "missing Inner Range", -67, "missing Inner Range", -61};
     double value = 0;
     int rc = 0;
-    if ((rc = take_angle(line, angle1_spec, value)) != 0) return rc;
+    if ((rc = take_angle(line, angle1_form, value)) != 0) return rc;
     record.angle1 = to_single(value);
-    if ((rc = take_angle(line, angle2_spec, value)) != 0) return rc;
+    if ((rc = take_angle(line, angle2_form, value)) != 0) return rc;
     record.angle2 = to_single(value);
 
-    const char* token = take_argument(line, inner_spec, rc);
+    const char* token = take_argument(line, inner_form, rc);
     if (token == nullptr) return rc;
     if (!std::isdigit(static_cast<unsigned char>(token[0])))
         return line_error(line, -62, "invalid or missing Inner Range");

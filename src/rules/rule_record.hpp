@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "config/config_record.hpp"
 
 inline constexpr int MAX_RULES = 50;
 

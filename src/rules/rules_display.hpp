@@ -1,7 +1,6 @@
 // Showing the rule table to the operator.
 #pragma once
 
-#include <cstdint>
 
 // The command word of the first row of the rule command table with this kind
 // code ("destin" for 39, never "dst"); "?" when no row has it.

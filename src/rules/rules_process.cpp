@@ -24,6 +24,10 @@ Read read_rule_line(std::FILE* file, char (&buffer)[RULE_LINE_SIZE]) {
         buffer[--n] = '\0';
     } else if (n == RULE_LINE_SIZE - 1) {
         int next = std::getc(file);
+        if (next == '\r') {
+            // A CR LF line end; a lone CR here is dropped like one at a line end.
+            next = std::getc(file);
+        }
         if (next == EOF) {
             if (std::ferror(file)) return Read::error;
         } else if (next != '\n') {

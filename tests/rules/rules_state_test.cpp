@@ -175,6 +175,12 @@ TEST(RulesLines, CarriageReturnsBeforeTheNewlineAreDropped) {
     EXPECT_EQ(visible(r.out), visible(line_message(r.path, 3, "Destination is too long: TOOLONG", "pass destin TOOLONG")));
     EXPECT_EQ(std::string(rule_table.slot[0].callsign, 6), std::string("APRS\0\0", 6));
     EXPECT_EQ(rule_table.slot[1].ssid, 5);
+    // A line of 255 characters ends at its CR LF too.
+    std::string full = "pass destin APRS";
+    full.resize(255, ' ');
+    r = parse_rules(full + "\r\npass destin TOOLONG\r\n");
+    EXPECT_EQ(r.rc, -10);
+    EXPECT_EQ(visible(r.out), visible(line_message(r.path, 2, "Destination is too long: TOOLONG", "pass destin TOOLONG")));
 }
 
 TEST(RulesLines, ALastLineWithoutNewlineCounts) {
