@@ -7,7 +7,7 @@ std::string power_on_text(const SimOptions& options) {
     std::string version = options.get("version", "2.5");
     if (version != "none") text += "Version " + version + "\r\n";
     if (options.has("long-banner")) {
-        text += "Copyright the Korrimatic firmware team. Host port 8N1, GPS port 8N1.\r\n"
+        text += "(c) the digipeater firmware team. Host port 8N1, GPS port 8N1, beacon on.\r\n"
                 "Configuration loaded, 0 rules.\r\n";
     }
     return text;

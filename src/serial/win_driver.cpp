@@ -1,0 +1,185 @@
+// The serial driver for Windows: a COM port through the serial communications
+// calls of kernel32.
+// (The driver interface comes first: <windows.h> defines some of its
+// constant names as macros of the same values.)
+#include "serial/serial_driver.hpp"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint16_t FIRST_PROPERTIES_LENGTH = 62;
+
+class WinDriver final : public SerialDriver {
+public:
+    ~WinDriver() override { close(); }
+
+    bool open(const char* port_name) override {
+        close();
+        // "\\.\COMn" also reaches ports numbered above 9.
+        char path[20];
+        std::snprintf(path, sizeof path, "\\\\.\\%s", port_name);
+        handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE) return fail();
+        return true;
+    }
+
+    bool get_properties(CommProperties& props, uint16_t packet_length) override {
+        // Providers write a whole COMMPROP whatever the length field says, and
+        // some report a length smaller than the record: never hand them a
+        // buffer shorter than COMMPROP.
+        std::vector<unsigned char> buffer(std::max<std::size_t>(packet_length, sizeof(COMMPROP)), 0);
+        auto* cp = reinterpret_cast<COMMPROP*>(buffer.data());
+        cp->wPacketLength = packet_length;
+        if (packet_length != FIRST_PROPERTIES_LENGTH) cp->dwProvSpec1 = COMMPROP_INITIALIZED;
+        if (!GetCommProperties(handle_, cp)) return fail();
+        props.packet_length = cp->wPacketLength;
+        props.settable_params = cp->dwSettableParams;
+        props.settable_data = cp->wSettableData;
+        props.settable_stop_parity = cp->wSettableStopParity;
+        props.provider_capabilities = cp->dwProvCapabilities;
+        return true;
+    }
+
+    bool get_line_settings(LineSettings& s) override {
+        std::memset(&dcb_, 0, sizeof dcb_);
+        dcb_.DCBlength = sizeof dcb_;
+        if (!GetCommState(handle_, &dcb_)) return fail();
+        s.baud_rate = dcb_.BaudRate;
+        s.byte_size = dcb_.ByteSize;
+        s.parity = dcb_.Parity;
+        s.stop_bits = dcb_.StopBits;
+        s.parity_check = dcb_.fParity != 0;
+        s.outx_cts_flow = dcb_.fOutxCtsFlow != 0;
+        s.outx_dsr_flow = dcb_.fOutxDsrFlow != 0;
+        s.dtr_control = static_cast<uint8_t>(dcb_.fDtrControl);
+        s.outx = dcb_.fOutX != 0;
+        s.inx = dcb_.fInX != 0;
+        s.rts_control = static_cast<uint8_t>(dcb_.fRtsControl);
+        s.discard_null = dcb_.fNull != 0;
+        return true;
+    }
+
+    bool set_line_settings(const LineSettings& s) override {
+        // Every field not named here keeps what the port reported.
+        dcb_.BaudRate = s.baud_rate;
+        dcb_.ByteSize = s.byte_size;
+        dcb_.Parity = s.parity;
+        dcb_.StopBits = s.stop_bits;
+        dcb_.fParity = s.parity_check;
+        dcb_.fOutxCtsFlow = s.outx_cts_flow;
+        dcb_.fOutxDsrFlow = s.outx_dsr_flow;
+        dcb_.fDtrControl = s.dtr_control;
+        dcb_.fOutX = s.outx;
+        dcb_.fInX = s.inx;
+        dcb_.fRtsControl = s.rts_control;
+        dcb_.fNull = s.discard_null;
+        if (!SetCommState(handle_, &dcb_)) return fail();
+        return true;
+    }
+
+    bool set_timeouts(const CommTimeouts& t) override {
+        timeouts_ = t;
+        return apply(t);
+    }
+
+    bool read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) override;
+
+    bool write(const uint8_t* buf, std::size_t size, std::size_t& written) override {
+        DWORD n = 0;
+        BOOL ok = WriteFile(handle_, buf, static_cast<DWORD>(size), &n, nullptr);
+        written = n;
+        if (!ok) return fail();
+        return true;
+    }
+
+    void purge() override { PurgeComm(handle_, PURGE_TXCLEAR | PURGE_RXCLEAR); }
+
+    void close() override {
+        if (handle_ == INVALID_HANDLE_VALUE) return;
+        CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+    uint32_t last_error() override { return error_; }
+
+    std::string error_text(uint32_t code) override {
+        char text[1024];
+        DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0x0400,
+                                 text, sizeof text, nullptr);
+        // The system's text ends in CR LF; the messages add their own line end.
+        while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r')) --n;
+        return std::string(text, n);
+    }
+
+    void pause_ms(uint32_t ms) override { Sleep(ms); }
+
+private:
+    bool fail() {
+        error_ = GetLastError();
+        return false;
+    }
+    bool apply(const CommTimeouts& t) {
+        COMMTIMEOUTS ct{};
+        ct.ReadIntervalTimeout = t.read_interval;
+        ct.ReadTotalTimeoutMultiplier = t.read_total_multiplier;
+        ct.ReadTotalTimeoutConstant = t.read_total_constant;
+        ct.WriteTotalTimeoutMultiplier = t.write_total_multiplier;
+        ct.WriteTotalTimeoutConstant = t.write_total_constant;
+        if (!SetCommTimeouts(handle_, &ct)) return fail();
+        return true;
+    }
+
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    DCB dcb_{};
+    DWORD error_ = 0;
+    CommTimeouts timeouts_{};
+};
+
+bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) {
+    got = 0;
+    DWORD n = 0;
+    if (until == nullptr) {
+        BOOL ok = ReadFile(handle_, buf, static_cast<DWORD>(size), &n, nullptr);
+        got = n;
+        if (!ok) return fail();
+        return true;
+    }
+    // A read that may end early: the interval time-out ends each piece once
+    // the line has been quiet for the settle time; the reply is then looked
+    // at, and the rest is read against what is left of the whole time-out.
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeouts_.read_total_multiplier) * size +
+                               timeouts_.read_total_constant;
+    CommTimeouts piece = timeouts_;
+    piece.read_interval = until->settle_ms;
+    bool ok = true;
+    while (got < size) {
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        piece.read_total_multiplier = 0;
+        piece.read_total_constant = static_cast<DWORD>(deadline - now);
+        if (!apply(piece)) {
+            ok = false;
+            break;
+        }
+        n = 0;
+        if (!ReadFile(handle_, buf + got, static_cast<DWORD>(size - got), &n, nullptr)) {
+            got += n;
+            ok = fail();
+            break;
+        }
+        got += n;
+        if (n == 0 || until->complete(buf, got)) break;
+    }
+    if (!apply(timeouts_)) ok = false;
+    return ok;
+}
+
+}  // namespace
+
+std::unique_ptr<SerialDriver> make_platform_driver() { return std::make_unique<WinDriver>(); }

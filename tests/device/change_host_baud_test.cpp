@@ -1,0 +1,181 @@
+// The re-prompt, the baud change and the disconnect over the in-memory
+// driver, and the argument checks of the three commands.
+#include "device/device_link.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "config/config_record.hpp"
+#include "device/scripted_device.hpp"
+#include "serial/serial_port.hpp"
+#include "shell/commands.hpp"
+#include "shell/shell_state.hpp"
+#include "support/capture.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+class ConnectedTest : public testing::Test {
+protected:
+    void SetUp() override {
+        device = ScriptedDevice{};
+        auto owned = std::make_unique<MemoryLink>(&device);
+        link = owned.get();
+        set_serial_driver(std::move(owned));
+        shell = ShellState{};
+        load_config_defaults();
+        std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
+        ASSERT_EQ(open_port("COM3", 57600), 0);
+        shell.connected = 1;
+        shell.current_baud = 57600;
+    }
+    void TearDown() override { set_serial_driver(nullptr); }
+
+    std::string run(void (*handler)(char*), const char* args) {
+        char line[256];
+        std::snprintf(line, sizeof line, "%s", args);
+        StdoutCapture out;
+        handler(line);
+        return out.text();
+    }
+    std::string host_text() const {
+        auto b = link->host_bytes();
+        return std::string(b.begin(), b.end());
+    }
+
+    ScriptedDevice device;
+    MemoryLink* link = nullptr;
+};
+
+TEST_F(ConnectedTest, BaudSendsTheRateCommandThenWaitsForThePrompt) {
+    int64_t start = link->now_ms();
+    EXPECT_EQ(run(cmd_baud, "38400"), "Connecting at 38400...\n\aConnected at 38400\n");
+    EXPECT_EQ(host_text(), "host 38400\r\r");
+    ASSERT_EQ(link->host_writes.size(), 2u);
+    EXPECT_EQ(link->host_writes[0].size(), 11u);
+    EXPECT_EQ(shell.connected, 1);
+    EXPECT_EQ(shell.current_baud, 38400);
+    EXPECT_TRUE(link->is_open);
+    // The port keeps the rate it was opened at.
+    EXPECT_EQ(link->settings.baud_rate, 57600u);
+    EXPECT_EQ(link->open_count, 1);
+    // The prompt ends the wait after its settle time, not after 20 s.
+    EXPECT_LT(link->now_ms() - start, 1000);
+}
+
+TEST_F(ConnectedTest, RepromptFailures) {
+    struct Case {
+        const char* what;
+        void (*fault)(ScriptedDevice&, MemoryLink&);
+        std::string out;
+        int64_t min_ms;
+    } cases[] = {
+        {"no prompt", [](ScriptedDevice& d, MemoryLink&) { d.answers_cr = false; },
+         "Connecting at 19200...\n\a\aError: did not receive the Korrimatic prompt!\n", 20010},
+        {"the prompt after the time-out", [](ScriptedDevice& d, MemoryLink&) { d.prompt_ms = 20011; },
+         "Connecting at 19200...\n\a\aError: did not receive the Korrimatic prompt!\n", 20010},
+        {"the rate command cannot be written",
+         [](ScriptedDevice&, MemoryLink& l) { l.fail_write = true; },
+         "\a\aError: wrote 0 of 11, got error on port COM3: memory link error 0\n"
+         "\a\aError: wrote Host Baud command, got error on port COM3\n",
+         0},
+        {"the rate command is cut short",
+         [](ScriptedDevice&, MemoryLink& l) { l.short_write_by = 1; },
+         "\a\aError: wrote 10 of 11, got error on port COM3: write timed out\n"
+         "\a\aError: wrote Host Baud command, got error on port COM3\n",
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.fault(device, *link);
+        int64_t start = link->now_ms();
+        std::string out = run(cmd_baud, "19200");
+        EXPECT_EQ(out, c.out) << visible(out);
+        EXPECT_EQ(shell.connected, 0);
+        EXPECT_FALSE(link->is_open);
+        EXPECT_GE(link->now_ms() - start, c.min_ms);
+    }
+}
+
+TEST_F(ConnectedTest, RepromptCrCannotBeWritten) {
+    struct FailSecond : MemoryDevice {
+        void on_host_write(MemoryLink& l, const uint8_t*, std::size_t) override { l.fail_write = true; }
+    } dev;
+    auto owned = std::make_unique<MemoryLink>(&dev);
+    link = owned.get();
+    set_serial_driver(std::move(owned));
+    ASSERT_EQ(open_port("COM3", 57600), 0);
+    EXPECT_EQ(run(cmd_baud, "4800"), "Connecting at 4800...\n"
+                                     "\a\aError: wrote 0 of 1, got error on port COM3: memory link error 0\n"
+                                     "\a\aError: wrote CR character, got error on port COM3\n");
+    EXPECT_EQ(shell.connected, 0);
+    EXPECT_FALSE(link->is_open);
+}
+
+TEST_F(ConnectedTest, DisconnectClosesAndSendsNothing) {
+    EXPECT_EQ(run(cmd_disconnect, ""), "Disconnected\n");
+    EXPECT_EQ(shell.connected, 0);
+    EXPECT_FALSE(link->is_open);
+    EXPECT_TRUE(link->host_writes.empty());
+    EXPECT_EQ(run(cmd_disconnect, ""), "\a\aError: not Connected!\n");
+}
+
+TEST_F(ConnectedTest, CommandArgumentChecks) {
+    struct Case {
+        void (*handler)(char*);
+        const char* args;
+        int32_t connected;
+        std::string out;
+    } cases[] = {
+        {cmd_baud, "", 1, "\a\aError: missing argument: baud\n"},
+        {cmd_baud, "300", 1, "\a\aError: invalid baud rate: 300\n"},
+        {cmd_baud, "115200", 1, "\a\aError: invalid baud rate: 115200\n"},
+        {cmd_baud, "9600", 0, "\a\aError: must be Connected before changing the Baud!\n"},
+        {cmd_connect, "3", 1, "\a\aError: already Connected!\n"},
+        {cmd_connect, "", 0, "\a\aError: missing argument: com_port\n"},
+        {cmd_connect, " , ", 0, "\a\aError: missing argument: com_port\n"},
+        {cmd_connect, "0", 0, "\a\aError: invalid COM port number (1..20): 0\n"},
+        {cmd_connect, "com", 0, "\a\aError: invalid COM port number (1..20): com\n"},
+        {cmd_connect, "21 9600", 0, "\a\aError: invalid COM port number (1..20): 21\n"},
+        {cmd_connect, "3 115200", 0, "\a\aError: invalid baud rate: 115200\n"},
+        {cmd_connect, "3,abc", 0, "\a\aError: invalid baud rate: 0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        SetUp();
+        shell.connected = c.connected;
+        EXPECT_EQ(run(c.handler, c.args), c.out);
+        EXPECT_EQ(shell.connected, c.connected);
+        EXPECT_TRUE(link->host_writes.empty());
+        EXPECT_EQ(link->open_count, 1);  // only the fixture's own open
+    }
+}
+
+TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
+    close_port();
+    shell.connected = 0;
+    std::string out = run(cmd_connect, "Com7x");
+    EXPECT_EQ(std::string(shell.port_name), "COM7");
+    EXPECT_EQ(shell.current_baud, 57600);
+    EXPECT_EQ(link->opened_name, "COM7");
+    EXPECT_EQ(shell.connected, 1) << visible(out);
+
+    SetUp();
+    close_port();
+    shell.connected = 0;
+    config.host_baud = 115200;
+    EXPECT_EQ(run(cmd_connect, "com3"), "\a\aError: invalid baud rate: 115200\n");
+    config.have_gps = 1;
+    config.gps_baud = 9600;
+    device.connected = "Connected 9600";
+    out = run(cmd_connect, "12");
+    EXPECT_EQ(shell.current_baud, 9600);
+    EXPECT_EQ(link->settings.baud_rate, 9600u);
+    EXPECT_EQ(shell.connected, 1) << visible(out);
+    load_config_defaults();
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// Every branch of the connect handshake, over the in-memory driver with its
+// virtual clock (the 20-second waits cost nothing).
+#include "device/device_link.hpp"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "device/scripted_device.hpp"
+#include "serial/serial_port.hpp"
+#include "shell/shell_state.hpp"
+#include "support/capture.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+const std::string TURN_ON =
+    "\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\nYou have 20 seconds to do this...";
+const std::string HEADER = "Dec  Hex |  0  1  2  3  4  5  6  7    8  9  a  b  c  d  e  f | 0123456789abcdef\n";
+
+class ConnectTest : public testing::Test {
+protected:
+    void SetUp() override {
+        device = ScriptedDevice{};
+        auto owned = std::make_unique<MemoryLink>(&device);
+        link = owned.get();
+        set_serial_driver(std::move(owned));
+        shell = ShellState{};
+        std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
+    }
+    void TearDown() override { set_serial_driver(nullptr); }
+
+    std::string connect(int32_t rate) {
+        StdoutCapture out;
+        connect_device(rate, false);
+        return out.text();
+    }
+
+    ScriptedDevice device;
+    MemoryLink* link = nullptr;
+};
+
+TEST_F(ConnectTest, SucceedsAndEndsEachWaitOnceTheReplyHasSettled) {
+    std::string out = connect(57600);
+    EXPECT_EQ(out, "Connecting at 57600...\n" + TURN_ON + "\n\aConnected at 57600\n") << visible(out);
+    EXPECT_EQ(shell.connected, 1);
+    EXPECT_TRUE(link->is_open);
+    EXPECT_EQ(link->host_bytes(), std::vector<uint8_t>{0x03});
+    EXPECT_EQ(link->purge_count, 2);  // after the open and after the drain
+    // The power-on and the Connected reply end their reads 50 ms after their
+    // last byte instead of at the 20 s and 2 s time-outs.
+    ASSERT_GE(link->read_durations_ms.size(), 3u);
+    EXPECT_LT(link->now_ms(), 1000);
+}
+
+struct FailCase {
+    const char* what;
+    std::function<void(ScriptedDevice&, MemoryLink&)> setup;
+    std::string after_turn_on;  // what follows the TURN ON message
+    int64_t min_ms;             // the virtual time the handshake must at least take
+};
+
+TEST_F(ConnectTest, EachFailurePrintsItsMessageAndClosesThePort) {
+    const std::string no_ident = "\r\nAPRS Digipeater\r\n";
+    const FailCase cases[] = {
+        {"a silent device", [](ScriptedDevice& d, MemoryLink&) { d.powers_on = false; },
+         "\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\nGot: length 0 (0x0):\n", 20010},
+        {"no identification word",
+         [&](ScriptedDevice& d, MemoryLink&) { d.power_on = no_ident; },
+         "\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\nGot: length 19 (0x13):\n" +
+             HEADER + "   0 0000| 0d 0a 41 50 52 53 20 44   69 67 69 70 65 61 74 65 | ..APRS Digipeate\n"
+                      "  16 0010| 72 0d 0a" + std::string(42, ' ') + "| r..\n",
+         20010},
+        {"bytes above 0x7F show as '#'",
+         [](ScriptedDevice& d, MemoryLink&) { d.power_on = "ab\xff\x80"; },
+         "\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\nGot: length 4 (0x4):\n" + HEADER +
+             "   0 0000| 61 62 23 23" + std::string(39, ' ') + "| ab##\n",
+         20010},
+        {"no version", [](ScriptedDevice& d, MemoryLink&) { d.power_on = "\r\nKorrimatic APRS\r\n"; },
+         "\n\a\aError: did not receive the Korrimatic version (minimum 2.4)!\n", 20010},
+        {"the version only before the identification",
+         [](ScriptedDevice& d, MemoryLink&) { d.power_on = "Version 2.5\r\nKorrimatic\r\n"; },
+         "\n\a\aError: did not receive the Korrimatic version (minimum 2.4)!\n", 20010},
+        {"version 2.3", [](ScriptedDevice& d, MemoryLink&) { d.power_on = "Korrimatic Version 2.3\r\n"; },
+         "\n\a\aError: received Korrimatic version 2.3 but minimal is 2.4!\n", 0},
+        {"version 1.9", [](ScriptedDevice& d, MemoryLink&) { d.power_on = "Korrimatic Version 1.9\r\n"; },
+         "\n\a\aError: received Korrimatic version 1.9 but minimal is 2.4!\n", 0},
+        {"version 2 without a minor number",
+         [](ScriptedDevice& d, MemoryLink&) { d.power_on = "Korrimatic Version 2\r\nsee 1.7\r\n"; },
+         "\n\a\aError: received Korrimatic version 2.0 but minimal is 2.4!\n", 0},
+        {"ctrl-C cannot be written", [](ScriptedDevice&, MemoryLink& l) { l.fail_write = true; l.error_code = 4; },
+         "\a\aError: wrote 0 of 1, got error on port COM3: memory link error 4\n"
+         "\n\a\aError: wrote <ctrl>-c attention character, got error on port COM3\n",
+         0},
+        {"Connected at another rate",
+         [](ScriptedDevice& d, MemoryLink&) { d.connected = "Connected 9600\r\nKorrim> "; },
+         "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
+         "Got: length 24 (0x18):\n" + HEADER +
+             "   0 0000| 43 6f 6e 6e 65 63 74 65   64 20 39 36 30 30 0d 0a | Connected 9600..\n"
+             "  16 0010| 4b 6f 72 72 69 6d 3e 20                           | Korrim> \n",
+         2010},
+        {"no answer to ctrl-C", [](ScriptedDevice& d, MemoryLink&) { d.answers_attention = false; },
+         "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
+         "Got: length 0 (0x0):\n",
+         2010},
+        {"stale input is drained and never searched",
+         [](ScriptedDevice& d, MemoryLink&) {
+             d.stale = "Korrimatic Version 9.9\r\n";
+             d.powers_on = false;
+         },
+         "\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\nGot: length 0 (0x0):\n", 20010},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.setup(device, *link);
+        std::string out = connect(57600);
+        EXPECT_EQ(out, "Connecting at 57600...\n" + TURN_ON + c.after_turn_on) << visible(out);
+        EXPECT_EQ(shell.connected, 0);
+        EXPECT_FALSE(link->is_open);
+        EXPECT_EQ(link->close_count, 1);
+        EXPECT_GE(link->now_ms(), c.min_ms);
+    }
+}
+
+TEST_F(ConnectTest, AcceptedVersions) {
+    for (const char* version : {"2.4", "2.10", "3.0", "3", "10.0", " 2.4"}) {
+        SetUp();
+        device.power_on = std::string("Korrimatic\r\nVersion ") + version + "\r\n";
+        std::string out = connect(57600);
+        EXPECT_EQ(shell.connected, 1) << version << visible(out);
+    }
+}
+
+TEST_F(ConnectTest, AFullPowerOnTextEndsTheReadByItsCount) {
+    device.power_on = "Korrimatic Version 2.5 " + std::string(120, '-');
+    connect(57600);
+    EXPECT_EQ(shell.connected, 1);
+}
+
+TEST_F(ConnectTest, AnIncompleteVersionWaitsForTheRest) {
+    // "Version 2." then a pause longer than the settle time: the read must
+    // not end before the minor number.
+    struct Late : ScriptedDevice {
+        void on_open(MemoryLink& l) override {
+            ScriptedDevice::on_open(l);
+            l.device_send("5\r\n", power_on_ms + 400);
+        }
+    } late;
+    late.power_on = "Korrimatic Version 2.";
+    auto owned = std::make_unique<MemoryLink>(&late);
+    link = owned.get();
+    set_serial_driver(std::move(owned));
+    std::string out = connect(57600);
+    EXPECT_EQ(shell.connected, 1) << visible(out);
+}
+
+TEST_F(ConnectTest, OpenFailureAndAlreadyConnected) {
+    link->fail_open = true;
+    EXPECT_EQ(connect(9600), "Connecting at 9600...\n\a\aError: cannot open COM port COM3: memory link error 0\n"
+                             "\a\aError: could not open COM port COM3\n");
+    SetUp();
+    shell.connected = 1;
+    EXPECT_EQ(connect(9600), "Connecting at 9600...\n\a\aError: already Connected!\n");
+    EXPECT_EQ(link->open_count, 0);
+    EXPECT_EQ(shell.connected, 1);
+}
+
+}  // namespace

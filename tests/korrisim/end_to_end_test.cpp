@@ -1,0 +1,231 @@
+// The built utility against korrisim on a pseudo-terminal: connect, baud,
+// disconnect, each failure branch, NUL bytes, the exclusive open, the line
+// settings left on the port, and a device that vanishes mid-read.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/run_program.hpp"
+#include "support/sim_session.hpp"
+
+namespace {
+
+const std::string P = "Command> ";
+const std::string TURN_ON =
+    "\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\nYou have 20 seconds to do this...";
+const std::string HEADER = "Dec  Hex |  0  1  2  3  4  5  6  7    8  9  a  b  c  d  e  f | 0123456789abcdef\n";
+
+// Types the connect command and powers the device on once the utility asks.
+void connect(SimSession& s, const std::string& command = "connect 1") {
+    s.type(command);
+    ASSERT_TRUE(s.wait_for("You have 20 seconds to do this...")) << visible(s.out());
+    s.control("on");
+}
+
+std::string after_startup(const std::string& out) {
+    const std::string start = startup_text();
+    return out.rfind(start, 0) == 0 ? out.substr(start.size()) : "<no start-up text>" + out;
+}
+
+TEST(EndToEnd, ConnectBaudDisconnect) {
+    SimSession s({"--power=control"});
+    s.start_utility(1);
+    connect(s);
+    ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
+    s.control("settings");
+    EXPECT_EQ(s.sim_line(), "settings rate 57600 data 8 parity none stop 1 raw yes clocal yes cread yes crtscts no "
+                            "ixon no ixoff no vmin 1 vtime 0");
+    s.type("baud 19200");
+    ASSERT_TRUE(s.wait_for("\aConnected at 19200\n")) << visible(s.out());
+    s.type("disconnect");
+    s.type("exit");
+    ProgramResult r = s.finish();
+    EXPECT_EQ(after_startup(r.out), "Connecting at 57600...\n" + TURN_ON + "\n\aConnected at 57600\n" + P +
+                                        "Connecting at 19200...\n\aConnected at 19200\n" + P + "Disconnected\n" + P)
+        << visible(r.out);
+    EXPECT_EQ(r.exit_status, 0);
+    std::string log = s.sim_log();
+    EXPECT_NE(log.find("rx <03>"), std::string::npos);
+    EXPECT_NE(log.find("rx host 19200<0D>"), std::string::npos) << log;
+    EXPECT_NE(log.find("host closed the port"), std::string::npos);
+}
+
+TEST(EndToEnd, ThePortIsLeftRaw8N1AtTheRequestedRate) {
+    SimSession s({"--power=control"});
+    s.start_utility(4);
+    for (const char* rate : {"4800", "38400"}) {
+        connect(s, std::string("connect com4 ") + rate);
+        ASSERT_TRUE(s.wait_for(std::string("\aConnected at ") + rate + "\n")) << visible(s.out());
+        s.control("settings");
+        EXPECT_EQ(s.sim_line(), std::string("settings rate ") + rate +
+                                    " data 8 parity none stop 1 raw yes clocal yes cread yes crtscts no ixon no "
+                                    "ixoff no vmin 1 vtime 0");
+        s.type("disconnect");
+        ASSERT_TRUE(s.wait_for("Disconnected\n"));
+    }
+    s.finish();
+}
+
+struct FailureCase {
+    const char* what;
+    std::vector<std::string> options;
+    std::string after_turn_on;
+};
+
+TEST(EndToEnd, ConnectFailureBranches) {
+    const FailureCase cases[] = {
+        {"no version", {"--version=none", "--long-banner"}, "\n\a\aError: did not receive the Korrimatic version (minimum 2.4)!\n"},
+        {"low version", {"--version=2.3"}, "\n\a\aError: received Korrimatic version 2.3 but minimal is 2.4!\n"},
+        {"wrong rate", {"--connected-rate=9600"},
+         "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
+         "Got: length 26 (0x1a):\n" + HEADER +
+             "   0 0000| 0d 0a 43 6f 6e 6e 65 63   74 65 64 20 39 36 30 30 | ..Connected 9600\n"
+             "  16 0010| 0d 0a 4b 6f 72 72 69 6d   3e 20" + std::string(19, ' ') + "| ..Korrim> \n"},
+        {"no answer to ctrl-C", {"--no-connected"},
+         "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
+         "Got: length 0 (0x0):\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> options = c.options;
+        options.push_back("--power=control");
+        SimSession s(options);
+        s.start_utility(1);
+        connect(s);
+        s.type("disconnect");
+        ASSERT_TRUE(s.wait_for("\a\aError: not Connected!\n", 10000)) << visible(s.out());
+        ProgramResult r = s.finish();
+        EXPECT_EQ(after_startup(r.out), "Connecting at 57600...\n" + TURN_ON + c.after_turn_on + P +
+                                            "\a\aError: not Connected!\n" + P + "\n")
+            << visible(r.out);
+    }
+}
+
+// A power-on text without the identification never completes: the read
+// waits for its whole time-out, then dumps what came.
+TEST(EndToEnd, NoIdentificationIsDumped) {
+    SimSession s({"--power=control", "--no-ident", "--version=none"});
+    s.start_utility(1);
+    connect(s);
+    ASSERT_TRUE(s.wait_for("Got: length 19 (0x13):\n" + HEADER +
+                               "   0 0000| 0d 0a 41 50 52 53 20 44   69 67 69 70 65 61 74 65 | ..APRS Digipeate\n"
+                               "  16 0010| 72 0d 0a" + std::string(42, ' ') + "| r..\n" + P,
+                           25000))
+        << visible(s.out());
+    EXPECT_NE(s.out().find(TURN_ON + "\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\nGot"),
+              std::string::npos);
+    s.finish();
+}
+
+TEST(EndToEnd, NulBytesNeverReachTheReply) {
+    // 100 bytes end the power-on read by its count; with a NUL after every
+    // byte, 100 bytes arrive only if none of the NULs is counted.
+    SimSession s({"--power=control", "--no-ident", "--long-banner", "--nul"});
+    s.start_utility(1);
+    connect(s);
+    ASSERT_TRUE(s.wait_for("Expected: Korrimatic\nGot: length 100 (0x64):\n", 10000)) << visible(s.out());
+    ASSERT_TRUE(s.wait_for(P));
+    EXPECT_EQ(s.out().find(" 00 "), std::string::npos) << visible(s.out());
+    EXPECT_NE(s.out().find("| ..APRS Digipeate\n"), std::string::npos);
+    s.finish();
+}
+
+TEST(EndToEnd, NulBytesInRepliesAreDropped) {
+    SimSession s({"--power=control", "--nul"});
+    s.start_utility(1);
+    connect(s);
+    ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
+    s.type("baud 9600");
+    ASSERT_TRUE(s.wait_for("\aConnected at 9600\n")) << visible(s.out());
+    s.finish();
+}
+
+TEST(EndToEnd, SilentDeviceCostsTheWholePowerOnWait) {
+    SimSession s({"--power=control", "--silent"});
+    s.start_utility(1);
+    connect(s);
+    ASSERT_TRUE(s.wait_for("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n"
+                           "Got: length 0 (0x0):\n" + P,
+                           25000))
+        << visible(s.out());
+    s.finish();
+}
+
+TEST(EndToEnd, PromptAfterTheTimeoutDropsTheConnection) {
+    SimSession s({"--power=control", "--prompt-delay=20500"});
+    s.start_utility(1);
+    connect(s);
+    ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
+    s.type("baud 38400");
+    ASSERT_TRUE(s.wait_for("Connecting at 38400...\n\a\aError: did not receive the Korrimatic prompt!\n" + P, 25000))
+        << visible(s.out());
+    s.type("baud 38400");
+    ASSERT_TRUE(s.wait_for("\a\aError: must be Connected before changing the Baud!\n")) << visible(s.out());
+    s.finish();
+}
+
+TEST(EndToEnd, AutomaticPowerOnAfterTheUtilityWaits) {
+    SimSession s({"--stale=50", "--long-banner"});
+    s.start_utility(1);
+    for (int i = 0; i < 3; ++i) {
+        s.type("connect 1");
+        ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
+        s.type("disconnect");
+        ASSERT_TRUE(s.wait_for("Disconnected\n"));
+    }
+    s.finish();
+}
+
+TEST(EndToEnd, ThePortIsExclusive) {
+    SimSession s({"--power=control"});
+    s.start_utility(1);
+    connect(s);
+    ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
+    ProgramResult other = run_korrimatic("connect 1\n", {{{"KORRIMATIC_COM1", s.port_path()}}, "", 30});
+    EXPECT_EQ(after_startup(other.out),
+              "Connecting at 57600...\n\a\aError: cannot open COM port COM1: " + s.port_path() +
+                  ": Device or resource busy (another program is using the port; close it and try again)\n"
+                  "\a\aError: could not open COM port COM1\n" + P + "\n")
+        << visible(other.out);
+    s.finish();
+}
+
+TEST(EndToEnd, ADeviceVanishingMidReadEndsTheProgram) {
+    SimSession s({"--power=control"});
+    s.start_utility(1);
+    s.type("connect 1");
+    ASSERT_TRUE(s.wait_for("You have 20 seconds to do this..."));
+    s.control("quit");
+    ProgramResult r = s.finish(15000);
+    EXPECT_EQ(r.signal, SIGABRT);
+    EXPECT_EQ(r.err, "\a\aError: could not read on COM port COM1: " + s.port_path() +
+                         ": Input/output error (the device has gone)\nReturn code 26, system error code 5\n")
+        << visible(r.err);
+}
+
+// Not a check: prints the time from the device's last reply byte to the
+// utility's "Connected at" for connect and baud.
+TEST(EndToEnd, ReplyToConnectedLatencyFigures) {
+    SimSession s({"--power=control"});
+    s.start_utility(1);
+    const int rounds = 5;
+    double connect_ms = 0, baud_ms = 0;
+    for (int i = 0; i < rounds; ++i) {
+        connect(s);
+        ASSERT_TRUE(s.wait_for("\aConnected at 57600\n"));
+        connect_ms += static_cast<double>(s.found_us() - s.last_tx_end_us(s.found_us())) / 1000.0;
+        s.type("baud 57600");
+        ASSERT_TRUE(s.wait_for("\aConnected at 57600\n"));
+        baud_ms += static_cast<double>(s.found_us() - s.last_tx_end_us(s.found_us())) / 1000.0;
+        s.type("disconnect");
+        ASSERT_TRUE(s.wait_for("Disconnected\n"));
+    }
+    std::printf("last reply byte to \"Connected at\": connect %.1f ms, baud %.1f ms (mean of %d)\n",
+                connect_ms / rounds, baud_ms / rounds, rounds);
+    s.finish();
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// The POSIX driver on a real pseudo-terminal: the test holds the master (the
+// device's end), the port operations open the slave through KORRIMATIC_COM7.
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "serial/posix_device_path.hpp"
+#include "serial/posix_rate.hpp"
+#include "serial/serial_port.hpp"
+#include "support/capture.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long elapsed_ms(Clock::time_point since) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
+}
+
+class PosixDriverTest : public testing::Test {
+protected:
+    void SetUp() override {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(grantpt(master), 0);
+        ASSERT_EQ(unlockpt(master), 0);
+        slave = ptsname(master);
+        setenv("KORRIMATIC_COM7", slave.c_str(), 1);
+        set_serial_driver(make_platform_driver());
+    }
+    void TearDown() override {
+        set_serial_driver(nullptr);
+        if (master >= 0) close(master);
+        unsetenv("KORRIMATIC_COM7");
+    }
+    void device_write(const std::string& bytes) {
+        ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    std::string device_read(int timeout_ms = 1000) {
+        std::string got;
+        pollfd p{master, POLLIN, 0};
+        while (poll(&p, 1, timeout_ms) > 0 && (p.revents & POLLIN)) {
+            char buf[256];
+            ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0) break;
+            got.append(buf, static_cast<std::size_t>(n));
+            timeout_ms = 50;
+        }
+        return got;
+    }
+    // The master reads the slave's settings.
+    termios slave_settings() {
+        termios t{};
+        EXPECT_EQ(tcgetattr(master, &t), 0);
+        return t;
+    }
+
+    int master = -1;
+    std::string slave;
+};
+
+TEST(PosixDevicePath, MapsComPortsToDevices) {
+    unsetenv("KORRIMATIC_COM3");
+    EXPECT_EQ(posix_device_path("COM3"), "/dev/ttyS2");
+    EXPECT_EQ(posix_device_path("com1"), "/dev/ttyS0");
+    EXPECT_EQ(posix_device_path("COM20"), "/dev/ttyS19");
+    setenv("KORRIMATIC_COM3", "/dev/ttyUSB0", 1);
+    EXPECT_EQ(posix_device_path("COM3"), "/dev/ttyUSB0");
+    unsetenv("KORRIMATIC_COM3");
+    for (const char* bad : {"COM", "COM0", "COM3x", "LPT1", ""}) EXPECT_EQ(posix_device_path(bad), "") << bad;
+}
+
+TEST(PosixDevicePath, ErrorTextsNameThePathAndTheRemedy) {
+    std::string missing = posix_error_text("COM9", "/dev/ttyS8", ENOENT, true);
+    EXPECT_EQ(missing.rfind("/dev/ttyS8: No such file or directory (", 0), 0u) << missing;
+    EXPECT_NE(missing.find("KORRIMATIC_COM9=/dev/"), std::string::npos) << missing;
+    EXPECT_NE(posix_error_text("COM1", "/dev/ttyS0", EACCES, true).find("dialout"), std::string::npos);
+    EXPECT_NE(posix_error_text("COM1", "/dev/ttyS0", EBUSY, true).find("another program"), std::string::npos);
+    EXPECT_EQ(posix_error_text("COM1", "/dev/ttyS0", EIO, false), "/dev/ttyS0: Input/output error");
+}
+
+TEST_F(PosixDriverTest, OpensRaw8N1WithoutFlowControlAtTheRate) {
+    for (int32_t rate : {4800, 9600, 19200, 38400, 57600, 14400, 56000, 110, 115200}) {
+        SCOPED_TRACE(rate);
+        StdoutCapture out;
+        ASSERT_EQ(open_port("COM7", rate), 0);
+        EXPECT_EQ(out.text(), "");
+        termios t = slave_settings();
+        EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+        EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+        EXPECT_EQ(t.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP), 0u);
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+        EXPECT_EQ(t.c_oflag & OPOST, 0u);
+        EXPECT_EQ(t.c_cc[VMIN], 1);
+        EXPECT_EQ(t.c_cc[VTIME], 0);
+        uint32_t actual = 0;
+        EXPECT_TRUE(posix_get_any_rate(master, actual));
+        EXPECT_EQ(actual, static_cast<uint32_t>(rate));
+        close_port();
+    }
+}
+
+TEST_F(PosixDriverTest, TheOpenIsExclusive) {
+    ASSERT_EQ(open_port("COM7", 9600), 0);
+    auto other = make_platform_driver();
+    EXPECT_FALSE(other->open("COM7"));
+    EXPECT_EQ(other->last_error(), static_cast<uint32_t>(EBUSY));
+    EXPECT_EQ(other->error_text(other->last_error()),
+              slave + ": Device or resource busy (another program is using the port; close it and try again)");
+    close_port();
+    EXPECT_TRUE(other->open("COM7"));  // free again once closed
+    other->close();
+}
+
+TEST_F(PosixDriverTest, OpenFailuresNameTheDevice) {
+    setenv("KORRIMATIC_COM7", "/dev/korrimatic-no-such-device", 1);
+    StdoutCapture out;
+    EXPECT_EQ(open_port("COM7", 9600), -2);
+    std::string text = out.text();
+    EXPECT_EQ(text.rfind("\a\aError: cannot open COM port COM7: /dev/korrimatic-no-such-device: No such file or "
+                         "directory (",
+                         0),
+              0u)
+        << text;
+    setenv("KORRIMATIC_COM7", "/dev/null", 1);
+    StdoutCapture out2;
+    EXPECT_EQ(open_port("COM7", 9600), -2);
+    EXPECT_NE(out2.text().find("/dev/null: Inappropriate ioctl for device (not a serial device"), std::string::npos);
+}
+
+TEST_F(PosixDriverTest, ReadsWritesDropsNulsAndPurges) {
+    ASSERT_EQ(open_port("COM7", 57600), 0);
+    EXPECT_EQ(write_port("COM7", "hello\r", 6), 6);
+    EXPECT_EQ(device_read(), "hello\r");
+
+    device_write(std::string("a\0b\0\0c", 6));
+    char buf[16] = {};
+    EXPECT_EQ(read_port("COM7", buf, 3, 1000), 3);
+    EXPECT_EQ(std::string(buf, 3), "abc");
+
+    device_write("junk");
+    usleep(20000);
+    purge_port();
+    auto start = Clock::now();
+    EXPECT_EQ(read_port("COM7", buf, 10, 100), 0);
+    EXPECT_GE(elapsed_ms(start), 110);  // the whole time-out: t + 10 ms
+}
+
+TEST_F(PosixDriverTest, AReadEndsEarlyOnlyOnceTheReplyIsCompleteAndQuiet) {
+    ASSERT_EQ(open_port("COM7", 57600), 0);
+    ReadUntil until{[](const uint8_t* d, std::size_t n) {
+                        return n >= 8 && std::memcmp(d + n - 8, "Korrim> ", 8) == 0;
+                    },
+                    50};
+    device_write("\r\nKorrim> ");
+    char buf[64];
+    auto start = Clock::now();
+    EXPECT_EQ(read_port_until("COM7", buf, sizeof buf, 20000, until), 10);
+    EXPECT_LT(elapsed_ms(start), 5000);
+    EXPECT_GE(elapsed_ms(start), 50);
+
+    // Incomplete: the read waits for its time-out.
+    device_write("Korrim");
+    start = Clock::now();
+    EXPECT_EQ(read_port_until("COM7", buf, sizeof buf, 300, until), 6);
+    EXPECT_GE(elapsed_ms(start), 310);
+}
+
+TEST_F(PosixDriverTest, AVanishedDeviceIsAFailedRead) {
+    auto driver = make_platform_driver();
+    ASSERT_TRUE(driver->open("COM7"));
+    CommTimeouts t{0, 0, 5000, 0, 10};
+    ASSERT_TRUE(driver->set_timeouts(t));
+    close(master);
+    master = -1;
+    uint8_t buf[4];
+    std::size_t got = 99;
+    auto start = Clock::now();
+    EXPECT_FALSE(driver->read(buf, sizeof buf, got, nullptr));
+    EXPECT_LT(elapsed_ms(start), 1000);  // at once, not after the time-out
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(driver->last_error(), static_cast<uint32_t>(EIO));
+    EXPECT_NE(driver->error_text(driver->last_error()).find(slave + ": Input/output error"), std::string::npos);
+    driver->close();
+}
+
+}  // namespace

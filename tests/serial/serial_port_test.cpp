@@ -1,0 +1,227 @@
+// The port operations over the in-memory driver: every failure step's code
+// and message, the settings and time-outs applied, and the fatal path.
+#include "serial/serial_port.hpp"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "support/capture.hpp"
+#include "support/memory_link.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+class SerialPortTest : public testing::Test {
+protected:
+    void SetUp() override {
+        auto owned = std::make_unique<MemoryLink>();
+        link = owned.get();
+        set_serial_driver(std::move(owned));
+    }
+    void TearDown() override { set_serial_driver(nullptr); }
+    MemoryLink* link = nullptr;
+};
+
+struct OpenCase {
+    const char* what;
+    std::function<void(MemoryLink&)> fault;
+    int32_t rate;
+    int open_code;      // what open_port returns
+    int set_code;       // what set_comm_prop returns on an open port (0: not reached)
+    std::string message;
+};
+
+TEST_F(SerialPortTest, EachFailingStepHasItsCodeAndMessage) {
+    const OpenCase cases[] = {
+        {"the open", [](MemoryLink& l) { l.fail_open = true; l.error_code = 5; }, 57600, -2, 0,
+         "\a\aError: cannot open COM port COM3: memory link error 5\n"},
+        {"a rate not in the table", [](MemoryLink&) {}, 128000, -3, -2, "\a\aError: Invalid baud rate 128000\n"},
+        {"the first properties query", [](MemoryLink& l) { l.fail_properties_query = 1; l.error_code = 6; }, 9600,
+         -3, -4, "\a\aError: could not get comm properties for port COM3: memory link error 6\n"},
+        {"the second properties query", [](MemoryLink& l) { l.fail_properties_query = 2; }, 9600, -3, -6,
+         "\a\aError: could not get comm properties for port COM3: memory link error 0\n"},
+        {"settable parameters", [](MemoryLink& l) { l.properties.settable_params = 0x07; }, 9600, -3, -7,
+         "\a\aError: required comm properties for port COM3 not settable: Settable Params 0x00000007\n"},
+        {"8 data bits", [](MemoryLink& l) { l.properties.settable_data = 0x0007; }, 9600, -3, -9,
+         "\a\aError: 8 data bits comm properties for port COM3 not settable: Settable Data 0x0007\n"},
+        {"1 stop bit and no parity", [](MemoryLink& l) { l.properties.settable_stop_parity = 0x0001; }, 9600, -3,
+         -10,
+         "\a\aError: 1 stop bit, no parity comm properties for port COM3 not settable: Settable Stop & Parity "
+         "0x0001\n"},
+        {"timed reads", [](MemoryLink& l) { l.properties.provider_capabilities = 0x40; }, 9600, -3, -11,
+         "\a\aError: timeouts comm properties for port COM3 not settable: Settable Prov Cap 0x00000040\n"},
+        {"reading the line settings", [](MemoryLink& l) { l.fail_get_settings = true; }, 9600, -3, -12,
+         "\a\aError: could not get the comm state for port COM3: memory link error 0\n"},
+        {"writing the line settings", [](MemoryLink& l) { l.fail_set_settings = true; }, 9600, -3, -13,
+         "\a\aError: could not set the comm state for port COM3: memory link error 0\n"},
+        {"the time-outs", [](MemoryLink& l) { l.fail_set_timeouts = true; }, 9600, -14, 0,
+         "\a\aError: could not set the comm timeouts for port COM3: memory link error 0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.fault(*link);
+        StdoutCapture out;
+        EXPECT_EQ(open_port("COM3", c.rate), c.open_code);
+        EXPECT_EQ(out.text(), c.message);
+        EXPECT_FALSE(link->is_open);
+        EXPECT_EQ(link->purge_count, 0);
+        if (c.set_code == 0) continue;
+        SetUp();
+        c.fault(*link);
+        ASSERT_TRUE(link->open("COM3"));
+        StdoutCapture out2;
+        EXPECT_EQ(set_comm_prop("COM3", c.rate), c.set_code);
+        EXPECT_EQ(out2.text(), c.message);
+        EXPECT_FALSE(link->is_open);
+    }
+}
+
+TEST_F(SerialPortTest, NullNames) {
+    StdoutCapture out;
+    EXPECT_EQ(open_port(nullptr, 9600), -1);
+    EXPECT_EQ(set_comm_prop(nullptr, 9600), -1);
+    EXPECT_EQ(out.text(), "open_port: Error: port null argument\nset_comm_prop: Error: port null argument\n");
+    EXPECT_EQ(link->open_count, 0);
+}
+
+TEST_F(SerialPortTest, OpenSetsRaw8N1WithoutFlowControlAndPurges) {
+    StdoutCapture out;
+    ASSERT_EQ(open_port("COM12", 38400), 0);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(link->opened_name, "COM12");
+    const LineSettings& s = link->settings;
+    EXPECT_EQ(s.baud_rate, 38400u);
+    EXPECT_EQ(s.byte_size, 8);
+    EXPECT_EQ(s.parity, NO_PARITY);
+    EXPECT_EQ(s.stop_bits, ONE_STOP_BIT);
+    EXPECT_FALSE(s.parity_check || s.outx_cts_flow || s.outx_dsr_flow || s.outx || s.inx);
+    EXPECT_EQ(s.dtr_control, DTR_CONTROL_DISABLE);
+    EXPECT_EQ(s.rts_control, RTS_CONTROL_DISABLE);
+    EXPECT_TRUE(s.discard_null);
+    EXPECT_EQ(link->purge_count, 1);
+    EXPECT_EQ(port_rate(), 38400u);
+}
+
+TEST_F(SerialPortTest, BaseTimeoutsPerRate) {
+    struct Row {
+        uint32_t rate, read_mult, write_mult;
+    } rows[] = {{4800, 2, 4}, {9600, 1, 2}, {19200, 0, 1}, {38400, 0, 0}, {57600, 0, 0}, {110, 90, 181}};
+    for (const auto& r : rows) {
+        CommTimeouts t = base_timeouts_for(r.rate);
+        EXPECT_EQ(t.read_interval, 0u) << r.rate;
+        EXPECT_EQ(t.read_total_multiplier, r.read_mult) << r.rate;
+        EXPECT_EQ(t.read_total_constant, 1u) << r.rate;
+        EXPECT_EQ(t.write_total_multiplier, r.write_mult) << r.rate;
+        EXPECT_EQ(t.write_total_constant, 10u) << r.rate;
+        SetUp();
+        ASSERT_EQ(open_port("COM1", static_cast<int32_t>(r.rate)), 0);
+        EXPECT_EQ(link->timeouts.read_total_multiplier, r.read_mult);
+        EXPECT_EQ(link->timeouts.write_total_constant, 10u);
+    }
+}
+
+TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {
+    struct Row {
+        int32_t rate;
+        int size, timeout, arriving;
+        int expect_got;
+        int64_t expect_ms;
+    } rows[] = {
+        {9600, 100, 20000, 0, 0, 100 * 1 + 20010},   // nothing arrives: the whole wait
+        {9600, 100, 20000, 100, 100, 0},             // the full count ends it at once
+        {9600, 100, 20000, 30, 30, 20110},           // a short reply still costs the wait
+        {19200, 1024, 2000, 0, 0, 2010},             // no per-byte time at 19200 and above
+        {4800, 10, 100, 0, 0, 10 * 2 + 110},
+    };
+    for (const auto& r : rows) {
+        SetUp();
+        ASSERT_EQ(open_port("COM1", r.rate), 0);
+        link->device_send(std::string(static_cast<std::size_t>(r.arriving), 'x'));
+        char buf[1024];
+        EXPECT_EQ(read_port("COM1", buf, r.size, r.timeout), r.expect_got);
+        ASSERT_FALSE(link->read_durations_ms.empty());
+        EXPECT_EQ(link->read_durations_ms.back(), r.expect_ms) << r.rate << " " << r.size;
+        EXPECT_EQ(link->timeouts.read_total_constant, static_cast<uint32_t>(r.timeout + 10));
+        EXPECT_EQ(link->timeouts.write_total_multiplier, base_timeouts_for(static_cast<uint32_t>(r.rate)).write_total_multiplier);
+    }
+}
+
+TEST_F(SerialPortTest, ReadWithATimeoutOfZeroUsesTheBaseTimeouts) {
+    ASSERT_EQ(open_port("COM1", 9600), 0);
+    char buf[8];
+    EXPECT_EQ(read_port("COM1", buf, 8, 0), 0);
+    EXPECT_EQ(link->read_durations_ms.back(), 8 * 1 + 1);
+}
+
+TEST_F(SerialPortTest, WriteResults) {
+    ASSERT_EQ(open_port("COM3", 9600), 0);
+    struct Row {
+        const char* what;
+        std::function<void(MemoryLink&)> fault;
+        const char* name;
+        const char* bytes;
+        int count;
+        int result;
+        std::string message;
+    } rows[] = {
+        {"success", [](MemoryLink&) {}, "COM3", "abc", 3, 3, ""},
+        {"no name", [](MemoryLink&) {}, nullptr, "abc", 3, -1, "write_port: Error: invalid param file port\n"},
+        {"no bytes", [](MemoryLink&) {}, "COM3", nullptr, 3, -2, "write_port: Error: invalid param buf ptr\n"},
+        {"count 0", [](MemoryLink&) {}, "COM3", "abc", 0, -1, "write_port: Error: invalid param len: 0\n"},
+        {"a failed call", [](MemoryLink& l) { l.fail_write = true; l.error_code = 7; }, "COM3", "abc", 3, -3,
+         "\a\aError: wrote 0 of 3, got error on port COM3: memory link error 7\n"},
+        {"a short write is a failure", [](MemoryLink& l) { l.fail_write = false; l.short_write_by = 1; }, "COM3", "abc",
+         3, -3, "\a\aError: wrote 2 of 3, got error on port COM3: write timed out\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        r.fault(*link);
+        std::size_t writes_before = link->host_writes.size();
+        StdoutCapture out;
+        EXPECT_EQ(write_port(r.name, r.bytes, r.count), r.result);
+        EXPECT_EQ(out.text(), r.message);
+        if (r.result < 0 && r.result != -3) {
+            EXPECT_EQ(link->host_writes.size(), writes_before);
+        }
+    }
+}
+
+TEST_F(SerialPortTest, PurgeAndClose) {
+    ASSERT_EQ(open_port("COM1", 57600), 0);
+    link->device_send("stale");
+    purge_port();
+    EXPECT_EQ(link->pending(), 0u);
+    close_port();
+    EXPECT_FALSE(link->is_open);
+    EXPECT_EQ(link->close_count, 1);
+}
+
+TEST_F(SerialPortTest, ReportFatalWithCodeZeroReturns) {
+    link->error_code = 3;
+    testing::internal::CaptureStderr();
+    report_fatal(0, "note\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "note\nReturn code 0, system error code 3\n");
+}
+
+using SerialPortDeathTest = SerialPortTest;
+
+TEST_F(SerialPortDeathTest, AFailedReadEndsTheProgram) {
+    ASSERT_EQ(open_port("COM3", 9600), 0);
+    char buf[4];
+    link->fail_read = true;
+    link->error_code = 9;
+    EXPECT_DEATH(read_port("COM3", buf, 4, 100),
+                 "could not read on COM port COM3: memory link error 9\nReturn code 26, system error code 9\n");
+    link->fail_read = false;
+    EXPECT_DEATH(read_port("COM3", buf, 0, 100), "^read_port: Error: invalid param size: 0\nReturn code 25, ");
+    EXPECT_DEATH(read_port("COM3", nullptr, 4, 100), "^read_port: Error: invalid param buf ptr\nReturn code 25, ");
+    EXPECT_DEATH(read_port(nullptr, buf, 4, 100), "^read_port: Error: invalid param port\nReturn code 25, ");
+    link->fail_set_timeouts = true;
+    EXPECT_DEATH(read_port("COM3", buf, 4, 100),
+                 "could not set the comm timeouts for port COM3: memory link error 9\nReturn code 25, ");
+}
+
+}  // namespace
