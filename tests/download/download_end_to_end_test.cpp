@@ -35,6 +35,8 @@ const std::string Q_RULES =
     "\n\a\aWarning: Rules file has not yet been processed!\n"
     "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ";
 const std::string ABORTED = "\a\aDownload Aborted!\n";
+// What korrisim's console logs once the receiver has returned.
+const std::string RECEIVER_ENDED = "download receiver ended";
 
 std::string example(const char* name) { return std::string(KORRI_SOURCE_DIR) + "/examples/" + name; }
 
@@ -122,6 +124,7 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         }
         input += "exit\n";
         const ProgramResult r = run_utility(device, input);
+        EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED));
         EXPECT_EQ(r.exit_status, 0);
         const std::string expected = "\aConnected at " + rate + "\n" + P + questions + SUCCESS_TEXT + ENDING + P;
         EXPECT_NE(r.out.find(expected), std::string::npos) << visible(r.out);
@@ -136,6 +139,7 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
 TEST(DownloadEndToEnd, RefusalsKeepTheConnectionUntilADownloadEndsIt) {
     KorrisimProcess device({});
     const ProgramResult r = run_utility(device, "connect 1\ndownload\n\ndownload\nyes\nno\ndownload\nY\nY\nexit\n");
+    EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED));
     EXPECT_EQ(r.exit_status, 0);
     const std::string expected = CONNECTED + Q_CONFIG + ABORTED + P + Q_CONFIG + Q_RULES + ABORTED + P + Q_CONFIG +
                                  Q_RULES + SUCCESS_TEXT + ENDING + P;
@@ -167,6 +171,7 @@ TEST_P(DownloadFaultEndToEnd, EndsWithItsMessagesAndDisconnected) {
     KorrisimProcess device({f.option});
     const ProgramResult r = run_utility(device, "configure " + example("station.cfg") + "\nrules " +
                                                     example("station.rul") + "\nconnect 1\ndownload\nexit\n");
+    EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED)) << "the receiver ends when the host lets go";
     EXPECT_EQ(r.exit_status, 0) << "the program went on to its exit command";
     EXPECT_NE(r.out.find("\aConnected at 4800\n" + P + f.messages + ENDING + P), std::string::npos)
         << visible(r.out);

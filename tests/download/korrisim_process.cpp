@@ -80,6 +80,14 @@ std::string KorrisimProcess::log() const {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool KorrisimProcess::wait_for_log(const std::string& text, int timeout_ms) const {
+    for (int waited = 0; waited <= timeout_ms; waited += 10) {
+        if (log().find(text) != std::string::npos) return true;
+        usleep(10000);
+    }
+    return false;
+}
+
 bool KorrisimProcess::stored() const {
     return fs::exists(dir_ / "config.bin") || fs::exists(dir_ / "rules.bin");
 }

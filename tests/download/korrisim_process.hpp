@@ -22,6 +22,8 @@ public:
     // The path to give the utility as KORRIMATIC_COM1.
     std::string link() const { return (dir_ / "com1").string(); }
     std::string log() const;
+    // Waits up to timeout_ms for the log to hold the text.
+    bool wait_for_log(const std::string& text, int timeout_ms = 10000) const;
     bool stored() const;
     std::vector<uint8_t> stored_config() const;
     std::vector<uint8_t> stored_rules() const;

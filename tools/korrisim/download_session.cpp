@@ -165,23 +165,26 @@ int Receiver::run() {
             continue;
         }
         if (s_.trace) sim_log("download: packet %ld (%zu bytes) accepted; ACK", number_, packet.size());
+        if (device_.stage() == DownloadDevice::Stage::finished) break;
         answer(ACK);
         ++number_;
         transmission_ = 0;
-        if (device_.stage() == DownloadDevice::Stage::finished) break;
     }
 
+    // The images are kept before the finishing packet is acknowledged, so
+    // that the host's success means the device holds them.
     const auto& config = device_.config_image();
     const auto& rules = device_.rules_image();
+    bool ok = store(s_.config_out, config, "configuration image");
+    ok = store(s_.rules_out, rules, "rules image") && ok;
+    answer(ACK);
     const double elapsed_ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - first_byte_).count();
-    sim_log("download: finished after %ld packets: configuration %zu bytes, rules %zu bytes", number_ - 1,
+    sim_log("download: finished after %ld packets: configuration %zu bytes, rules %zu bytes", number_,
             config.size(), rules.size());
     sim_log("download: figures: %zu bytes heard, %zu answer bytes sent, %.3f ms from the first byte heard "
             "to the last answer",
             bytes_heard_, bytes_said_, elapsed_ms);
-    bool ok = store(s_.config_out, config, "configuration image");
-    ok = store(s_.rules_out, rules, "rules image") && ok;
     sim_log("download: the device now holds:");
     for (const std::string& line : describe_device_images(config, rules)) sim_log("  %s", line.c_str());
     const unsigned count = config[56] | (config[57] << 8);
