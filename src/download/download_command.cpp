@@ -1,5 +1,58 @@
-// Placeholder handlers: replaced when this subsystem is built.
-#include "shell/command_table.hpp"
-#include "shell/commands.hpp"
+// The download command: asks its confirmations, tells the device to expect
+// the download, runs it and ends the connection whatever the result.
+#include <cstdio>
+#include <cstring>
 
-void cmd_download(char*) { report_invalid_command(CMD_DOWNLOAD); }
+#include "download/download.hpp"
+#include "serial/serial_port.hpp"
+#include "shell/commands.hpp"
+#include "shell/console.hpp"
+#include "shell/shell_state.hpp"
+
+namespace {
+
+const char DOWNLOAD_WORD[] = "download\r\n";
+
+// True when the operator agreed; otherwise the abort has been reported.
+bool confirmed(const char* question) {
+    switch (ask_confirmation(question)) {
+    case Answer::yes:
+        return true;
+    case Answer::end_of_input:
+        std::printf("\n");
+        [[fallthrough]];
+    case Answer::no:
+        std::printf("\a\aDownload Aborted!\n");
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+void cmd_download(char*) {
+    if (shell.connected != 1) {
+        std::printf("\a\aError: not Connected!\n");
+        return;
+    }
+    if (shell.config_processed == 0 &&
+        !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
+                   "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
+        return;
+    }
+    if (shell.rules_processed == 0 &&
+        !confirmed("\n\a\aWarning: Rules file has not yet been processed!\n"
+                   "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ")) {
+        return;
+    }
+    if (write_port(shell.port_name, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
+        std::printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
+        return;
+    }
+    const int r = dwn_download();
+    if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
+    std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
+    close_port();
+    shell.connected = 0;
+    std::printf("Disconnected\n");
+}

@@ -1,0 +1,13 @@
+// The configuration and rules download, once the device has been told to
+// expect it.
+#pragma once
+
+inline constexpr int DWN_DRAIN_BYTES = 64;
+inline constexpr int DWN_DRAIN_TIMEOUT_MS = 10;
+
+// Sends the "conf" command, the configuration image, the "rules" command, the
+// used part of the rule table and the finishing packet, each acknowledged.
+// Returns 0, or the failing step: -1 conf command, -2 configuration image,
+// -3 rules command, -4 rule records, -5 finishing packet. Nothing is sent
+// after a failed step.
+int dwn_download();

@@ -1,0 +1,74 @@
+#include "download/packet.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "download/crc16.hpp"
+#include "serial/serial_port.hpp"
+#include "shell/shell_state.hpp"
+
+int dwn_write_pkt(uint8_t* pp, int len) {
+    if (pp == nullptr) {
+        std::printf("dwn_write_pkt: argument ptr pp is null\n");
+        return -1;
+    }
+    if (len < DWN_MIN_PACKET) {
+        std::printf("dwn_write_pkt: argument len < 5\n");
+        return -2;
+    }
+    pp[0] = static_cast<uint8_t>((len >> 8) & 0xFF);
+    pp[1] = static_cast<uint8_t>(len & 0xFF);
+    pp[len - 2] = 0;
+    pp[len - 1] = 0;
+    const uint16_t reg = dwn_crc16(DWN_CRC_START, pp, static_cast<std::size_t>(len), crc16_table.data());
+    pp[len - 2] = static_cast<uint8_t>(reg >> 8);
+    pp[len - 1] = static_cast<uint8_t>(reg & 0xFF);
+
+    int attempts = DWN_MAX_TRANSMISSIONS;
+    for (;;) {
+        if (write_port(shell.port_name, pp, len) <= 0) {
+            std::printf("\a\aError: writing pkt\n");
+            return -3;
+        }
+        uint8_t answer = 0;
+        const int got = read_port(shell.port_name, &answer, 1, DWN_ANSWER_TIMEOUT_MS);
+        if (got != 1) {
+            std::printf("\a\aError: reading ack or nak: %d\n", got);
+            return -4;
+        }
+        if (answer == DWN_ACK) return len;
+        if (answer != DWN_NAK) {
+            std::printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));
+            return -5;
+        }
+        if (--attempts <= 0) return -6;
+        // NAK: the same bytes go out again, length and CRC as they are.
+    }
+}
+
+int dwn_write_file(const uint8_t* bp, int len) {
+    if (bp == nullptr) {
+        std::printf("dwn_write_file: argument ptr bp is null\n");
+        return -1;
+    }
+    if (len < 1) {
+        std::printf("dwn_write_file: argument len < 1\n");
+        return -2;
+    }
+    int total = 0;
+    int remaining = len;
+    while (remaining > 0) {
+        const int n = std::min(remaining, DWN_MAX_DATA);
+        DwnPacket packet{};
+        std::memcpy(packet.payload, bp + total, static_cast<std::size_t>(n));
+        const int r = dwn_write_pkt(reinterpret_cast<uint8_t*>(&packet), n + DWN_FRAME_BYTES);
+        if (r != n + DWN_FRAME_BYTES) {
+            std::printf("\a\aError: writing data pkt: %d\n", r);
+            return -3;
+        }
+        remaining -= n;
+        total += n;
+    }
+    return total;
+}

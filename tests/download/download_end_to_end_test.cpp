@@ -1,0 +1,216 @@
+// The built utility against korrisim on a pseudo-terminal: the images the
+// device stores are the utility's own, byte for byte; refusals leave the
+// connection; every injected fault ends with its messages and "Disconnected".
+#ifdef KORRISIM_BIN
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "config/config_parser.hpp"
+#include "config/config_record.hpp"
+#include "korrisim_process.hpp"
+#include "rules/rule_record.hpp"
+#include "rules/rules_process.hpp"
+#include "shell/shell_state.hpp"
+#include "support/capture.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const std::string P = "Command> ";
+const std::string CONNECTED = "\aConnected at 57600\n" + P;
+const std::string SUCCESS_TEXT = "Downloading Configuration succeeded\nDownloading Rules succeeded\n";
+const std::string ENDING =
+    "\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\nDisconnected\n";
+const std::string Q_CONFIG =
+    "\a\aWarning: Configuration file has not yet been processed!\n"
+    "Do you want to use the Default Configuration? (yes|no) [no]: ";
+const std::string Q_RULES =
+    "\n\a\aWarning: Rules file has not yet been processed!\n"
+    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ";
+const std::string ABORTED = "\a\aDownload Aborted!\n";
+// What korrisim's console logs once the receiver has returned.
+const std::string RECEIVER_ENDED = "download receiver ended";
+
+std::string example(const char* name) { return std::string(KORRI_SOURCE_DIR) + "/examples/" + name; }
+
+ProgramResult run_utility(const KorrisimProcess& device, const std::string& input) {
+    ProgramOptions options;
+    options.env = {{"KORRIMATIC_COM1", device.link()}};
+    options.timeout_seconds = 60;
+    return run_korrimatic(input, options);
+}
+
+// The images the utility holds after reading the files, computed here with
+// the product's own parsers.
+struct Images {
+    Bytes config;
+    Bytes rules;
+};
+
+Images images_after(const std::string& config_file, const std::string& rules_file) {
+    const ShellState saved_shell = shell;
+    load_config_defaults();
+    rule_table = RuleTable{};
+    {
+        StdoutCapture quiet;
+        if (!config_file.empty()) { EXPECT_EQ(conf_process(config_file.c_str()), 0); }
+        if (!rules_file.empty()) { EXPECT_EQ(rules_process(rules_file.c_str()), 0); }
+    }
+    const auto* c = reinterpret_cast<const uint8_t*>(&config);
+    const auto* r = reinterpret_cast<const uint8_t*>(rule_table.slot);
+    Images images{Bytes(c, c + sizeof config), Bytes(r, r + config.rule_count * sizeof(RuleRecord))};
+    load_config_defaults();
+    rule_table = RuleTable{};
+    shell = saved_shell;
+    return images;
+}
+
+// Fifty rules of every kind.
+std::string write_fifty_rules(const KorrisimProcess& device) {
+    const std::string path = (device.folder() / "fifty.rul").string();
+    std::ofstream out(path);
+    out << "# fifty rules\n";
+    for (int i = 0; i < 50; ++i) {
+        switch (i % 6) {
+        case 0: out << "pass circle " << i + 1 << ", 39:" << 10 + i << ":00, -104:30:00\n"; break;
+        case 1: out << "drop source K" << i << "AB-" << i % 16 << "\n"; break;
+        case 2: out << "pass compass NW, 38.15.36, -104.36.33 ; line " << i << "\n"; break;
+        case 3: out << "drop rectangle 41.00., -109.03., 37.00., -102.0" << i % 10 << ".\n"; break;
+        case 4: out << "pass sector 10:00:00, 80.30., " << i << ", 100\n"; break;
+        default: out << "d dst AP" << i << "*\n"; break;
+        }
+    }
+    return path;
+}
+
+TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
+    struct Case {
+        const char* what;
+        bool examples;
+        bool fifty;
+    };
+    const Case cases[] = {{"default configuration, no rules", false, false},
+                          {"the example files", true, false},
+                          {"fifty rules", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KorrisimProcess device({});
+        std::string input, config_file, rules_file;
+        if (c.examples) {
+            config_file = example("station.cfg");
+            rules_file = example("station.rul");
+        }
+        if (c.fifty) rules_file = write_fifty_rules(device);
+        if (!config_file.empty()) input += "configure " + config_file + "\n";
+        if (!rules_file.empty()) input += "rules " + rules_file + "\n";
+        // The example configuration has a GPS: connect then uses its rate.
+        const std::string rate = c.examples ? "4800" : "57600";
+        input += "connect 1\ndownload\n";
+        std::string questions;
+        if (config_file.empty()) {
+            input += "yes\n";
+            questions += Q_CONFIG;
+        }
+        if (rules_file.empty()) {
+            input += "y\n";
+            questions += Q_RULES;
+        }
+        input += "exit\n";
+        const ProgramResult r = run_utility(device, input);
+        EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED));
+        EXPECT_EQ(r.exit_status, 0);
+        const std::string expected = "\aConnected at " + rate + "\n" + P + questions + SUCCESS_TEXT + ENDING + P;
+        EXPECT_NE(r.out.find(expected), std::string::npos) << visible(r.out);
+        const Images want = images_after(config_file, rules_file);
+        EXPECT_EQ(device.stored_config(), want.config);
+        EXPECT_EQ(device.stored_rules(), want.rules);
+        if (c.fifty) { EXPECT_EQ(device.stored_rules().size(), 1400u); }
+        if (c.examples) { EXPECT_NE(device.log().find("call sign N0CALL, SSID 10"), std::string::npos); }
+    }
+}
+
+TEST(DownloadEndToEnd, RefusalsKeepTheConnectionUntilADownloadEndsIt) {
+    KorrisimProcess device({});
+    const ProgramResult r = run_utility(device, "connect 1\ndownload\n\ndownload\nyes\nno\ndownload\nY\nY\nexit\n");
+    EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED));
+    EXPECT_EQ(r.exit_status, 0);
+    const std::string expected = CONNECTED + Q_CONFIG + ABORTED + P + Q_CONFIG + Q_RULES + ABORTED + P + Q_CONFIG +
+                                 Q_RULES + SUCCESS_TEXT + ENDING + P;
+    EXPECT_NE(r.out.find(expected), std::string::npos) << visible(r.out);
+    EXPECT_EQ(device.stored_config(), images_after("", "").config);
+}
+
+TEST(DownloadEndToEnd, EndOfInputAtAQuestionAborts) {
+    KorrisimProcess device({});
+    const ProgramResult r = run_utility(device, "connect 1\ndownload\n");
+    EXPECT_EQ(r.exit_status, 1);
+    EXPECT_NE(r.out.find(CONNECTED + Q_CONFIG + "\n" + ABORTED + P + "\n"), std::string::npos) << visible(r.out);
+    EXPECT_FALSE(device.stored());
+}
+
+struct Fault {
+    const char* name;
+    const char* option;
+    std::string messages;  // between the download command and the end of the connection
+    bool stored;
+};
+
+class DownloadFaultEndToEnd : public ::testing::TestWithParam<Fault> {};
+
+// The example files: packets 1 conf, 2-4 configuration, 5 rules, 6-13 rule
+// data (448 bytes), 14 finish. Connect uses the example's GPS rate, 4800.
+TEST_P(DownloadFaultEndToEnd, EndsWithItsMessagesAndDisconnected) {
+    const Fault& f = GetParam();
+    KorrisimProcess device({f.option});
+    const ProgramResult r = run_utility(device, "configure " + example("station.cfg") + "\nrules " +
+                                                    example("station.rul") + "\nconnect 1\ndownload\nexit\n");
+    EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED)) << "the receiver ends when the host lets go";
+    EXPECT_EQ(r.exit_status, 0) << "the program went on to its exit command";
+    EXPECT_NE(r.out.find("\aConnected at 4800\n" + P + f.messages + ENDING + P), std::string::npos)
+        << visible(r.out);
+    EXPECT_EQ(device.stored(), f.stored);
+    if (f.stored) {
+        const Images want = images_after(example("station.cfg"), example("station.rul"));
+        EXPECT_EQ(device.stored_config(), want.config);
+        EXPECT_EQ(device.stored_rules(), want.rules);
+    }
+    EXPECT_NE(device.log().find("fault:"), std::string::npos);
+}
+
+const std::string CONFIG_OK = "Downloading Configuration succeeded\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DownloadFaultEndToEnd,
+    ::testing::Values(
+        Fault{"NaksRepaired", "--dl-nak=7:4", SUCCESS_TEXT, true},
+        Fault{"CorruptionRepaired", "--dl-corrupt=3:2", SUCCESS_TEXT, true},
+        Fault{"FiveNaksToConf", "--dl-nak=1:5",
+              "\a\aError: writing Configuration command failed: -6\n\a\aError: Download failed: -1\n", false},
+        Fault{"FiveCorruptRuleRecords", "--dl-corrupt=13:5",
+              CONFIG_OK + "\a\aError: writing data pkt: -6\n\a\aError: writing Rules file failed: -3\n"
+                          "\a\aError: Download failed: -4\n",
+              false},
+        Fault{"StrayByte", "--dl-stray=4",
+              "\a\aError: reading ack or nak: got 0x41\n\a\aError: writing data pkt: -5\n"
+              "\a\aError: writing Configuration file failed: -3\n\a\aError: Download failed: -2\n",
+              false},
+        Fault{"SilentAtRules", "--dl-silent=5",
+              CONFIG_OK + "\a\aError: reading ack or nak: 0\n\a\aError: writing Rules command failed: -4\n"
+                          "\a\aError: Download failed: -3\n",
+              false},
+        Fault{"LineDropsInFinish", "--dl-drop=14:8",
+              SUCCESS_TEXT + "\a\aError: reading ack or nak: 0\n\a\aError: error writing finish pkt: -4\n"
+                             "\a\aError: Download failed: -5\n",
+              false}),
+    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+#endif  // KORRISIM_BIN
