@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -172,6 +173,9 @@ private:
     std::string detail_;       // what the system's text alone does not say
     CommTimeouts timeouts_{};
     bool discard_null_ = false;
+    uint32_t rate_ = 0;        // the line rate last set
+
+    void wait_until_sent(std::size_t count) const;
 };
 
 bool PosixDriver::set_line_settings(const LineSettings& s) {
@@ -219,6 +223,7 @@ bool PosixDriver::set_line_settings(const LineSettings& s) {
     if (s.rts_control == RTS_CONTROL_DISABLE) lines |= TIOCM_RTS;
     if (lines != 0 && ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return fail(errno);
     discard_null_ = s.discard_null;
+    rate_ = s.baud_rate;
 
     // tcsetattr succeeds when anything at all was applied: compare.
     termios back{};
@@ -307,7 +312,26 @@ bool PosixDriver::write(const uint8_t* buf, std::size_t size, std::size_t& writt
             return fail(EIO);
         }
     }
+    wait_until_sent(size);
     return true;
+}
+
+// A write returns once its bytes are on the line, as a synchronous write on a
+// COM port does, so that the wait for the device's answer starts when the
+// device can have it. The wait is bounded by the bytes' line time and a
+// margin; a pseudo-terminal has no output queue and never waits.
+void PosixDriver::wait_until_sent(std::size_t count) const {
+    if (rate_ == 0) return;
+    const auto line_ms = static_cast<uint64_t>(count) * 10000u / rate_;
+    const auto until = Clock::now() + milliseconds(line_ms + 100);
+    for (;;) {
+        int queued = 0;
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        if (Clock::now() >= until) return;
+        const auto left_ms = static_cast<uint64_t>(queued) * 10000u / rate_;
+        timespec pause{0, static_cast<long>(std::min<uint64_t>(std::max<uint64_t>(left_ms, 1), 50) * 1000000)};
+        nanosleep(&pause, nullptr);
+    }
 }
 
 }  // namespace
