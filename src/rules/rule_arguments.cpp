@@ -112,6 +112,17 @@ int read_pattern(RuleLine& line, RuleRecord& record, bool destination) {
     return 0;
 }
 
+// The latitude and longitude of a circle's centre or a compass rule's point.
+int read_point(RuleLine& line, const AngleForm& lat_form, const AngleForm& lon_form, RuleRecord& record) {
+    double value = 0;
+    int rc = take_angle(line, lat_form, value);
+    if (rc != 0) return rc;
+    record.lat = to_single(value);
+    if ((rc = take_angle(line, lon_form, value)) != 0) return rc;
+    record.lon = to_single(value);
+    return 0;
+}
+
 int read_circle(RuleLine& line, RuleRecord& record) {
     static const ArgumentForm radius_form{NUMBER_SEPARATORS, "missing Radius", -25, "missing Range", -14};
     static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", -24, "missing Latitude", -17},
@@ -124,12 +135,7 @@ int read_circle(RuleLine& line, RuleRecord& record) {
     const double radius = decimal_number(token);
     if (!(radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
     record.radius = to_single(radius);
-    double value = 0;
-    if ((rc = take_angle(line, lat_form, value)) != 0) return rc;
-    record.lat = to_single(value);
-    if ((rc = take_angle(line, lon_form, value)) != 0) return rc;
-    record.lon = to_single(value);
-    return 0;
+    return read_point(line, lat_form, lon_form, record);
 }
 
 int read_compass(RuleLine& line, RuleRecord& record) {
@@ -147,12 +153,7 @@ int read_compass(RuleLine& line, RuleRecord& record) {
         if (strcasecmp(token, compass_direction_names[i]) == 0) code = static_cast<uint8_t>(i);
     if (code == 0) return line_error(line, -27, "invalid compass Direction %s", token);
     record.direction = code;
-    double value = 0;
-    if ((rc = take_angle(line, lat_form, value)) != 0) return rc;
-    record.lat = to_single(value);
-    if ((rc = take_angle(line, lon_form, value)) != 0) return rc;
-    record.lon = to_single(value);
-    return 0;
+    return read_point(line, lat_form, lon_form, record);
 }
 
 int read_rectangle(RuleLine& line, RuleRecord& record) {

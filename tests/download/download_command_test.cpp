@@ -6,6 +6,7 @@
 #include <string>
 
 #include "answering_device.hpp"
+#include "download_texts.hpp"
 #include "config/config_record.hpp"
 #include "shell/commands.hpp"
 #include "support/capture.hpp"
@@ -13,15 +14,6 @@
 
 namespace {
 
-const std::string Q_CONFIG =
-    "\a\aWarning: Configuration file has not yet been processed!\n"
-    "Do you want to use the Default Configuration? (yes|no) [no]: ";
-const std::string Q_RULES =
-    "\n\a\aWarning: Rules file has not yet been processed!\n"
-    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ";
-const std::string ABORTED = "\a\aDownload Aborted!\n";
-const std::string ENDING =
-    "\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\nDisconnected\n";
 const std::string SUCCESS_TEXT = "Downloading Configuration succeeded\nDownloading Rules succeeded\n";
 
 class DownloadCommandTest : public DownloadLinkTest {

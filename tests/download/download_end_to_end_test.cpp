@@ -12,6 +12,7 @@
 
 #include "config/config_parser.hpp"
 #include "config/config_record.hpp"
+#include "download_texts.hpp"
 #include "korrisim_process.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
@@ -26,15 +27,6 @@ using Bytes = std::vector<uint8_t>;
 const std::string P = "Command> ";
 const std::string CONNECTED = "\aConnected at 57600\n" + P;
 const std::string SUCCESS_TEXT = "Downloading Configuration succeeded\nDownloading Rules succeeded\n";
-const std::string ENDING =
-    "\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\nDisconnected\n";
-const std::string Q_CONFIG =
-    "\a\aWarning: Configuration file has not yet been processed!\n"
-    "Do you want to use the Default Configuration? (yes|no) [no]: ";
-const std::string Q_RULES =
-    "\n\a\aWarning: Rules file has not yet been processed!\n"
-    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ";
-const std::string ABORTED = "\a\aDownload Aborted!\n";
 // What korrisim's console logs once the receiver has returned.
 const std::string RECEIVER_ENDED = "download receiver ended";
 
