@@ -1,5 +1,6 @@
 // Benchmark, run only when KORRI_BENCH_LOOPS is set: that many connects, and
-// that many starts of a firmware update's port sequence, against korrisim's
+// that many starts of a firmware update's port sequence, and that many whole
+// firmware commands against korrisim's
 // automatic power-on. Prints how many power-ons were lost (swallowed by the
 // utility's drain of stale input) and the time per round.
 #include <gtest/gtest.h>
@@ -72,6 +73,31 @@ TEST(PowerOnLoop, FirmwareStarts) {
                 seconds_since(start) * 1000.0 / n);
     set_serial_driver(nullptr);
     EXPECT_EQ(started, n);
+}
+
+// Whole firmware commands against korrisim's loader, powered on by itself
+// after the utility's purge: none may miss the loader's prompt.
+TEST(PowerOnLoop, FirmwareUpdates) {
+    const int n = loops();
+    if (n <= 0) GTEST_SKIP() << "set KORRI_BENCH_LOOPS to run";
+    SimSession s({"--mode=loader"});
+    s.start_utility(1);
+    const std::string file = std::string(KORRI_SOURCE_DIR) + "/tests/data/loop.hex";
+    int updated = 0, failed = 0;
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) {
+        const std::size_t from = s.out().size();
+        s.type("firmware 1 " + file);
+        s.type("y");
+        s.type("");
+        if (!s.wait_for("Disconnected\n", 30000) || !s.wait_for("Command> ", 30000)) break;
+        if (s.out().find("Firmware update succeeded!", from) != std::string::npos) ++updated;
+        else ++failed;
+    }
+    std::printf("firmware updates: %d of %d succeeded, %d failed, %.1f ms a round\n", updated, n, failed,
+                seconds_since(start) * 1000.0 / n);
+    s.finish();
+    EXPECT_EQ(updated, n);
 }
 
 }  // namespace
