@@ -66,7 +66,7 @@ Images images_after(const std::string& config_file, const std::string& rules_fil
 
 // Fifty rules of every kind.
 std::string write_fifty_rules(const KorrisimProcess& device) {
-    const std::string path = (device.folder() / "fifty.rul").string();
+    const std::string path = device.path("fifty.rul");
     std::ofstream out(path);
     out << "# fifty rules\n";
     for (int i = 0; i < 50; ++i) {
@@ -124,7 +124,7 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         EXPECT_EQ(device.stored_config(), want.config);
         EXPECT_EQ(device.stored_rules(), want.rules);
         if (c.fifty) { EXPECT_EQ(device.stored_rules().size(), 1400u); }
-        if (c.examples) { EXPECT_NE(device.log().find("call sign N0CALL, SSID 10"), std::string::npos); }
+        if (c.examples) { EXPECT_NE(device.sim_log().find("call sign N0CALL, SSID 10"), std::string::npos); }
     }
 }
 
@@ -173,7 +173,7 @@ TEST_P(DownloadFaultEndToEnd, EndsWithItsMessagesAndDisconnected) {
         EXPECT_EQ(device.stored_config(), want.config);
         EXPECT_EQ(device.stored_rules(), want.rules);
     }
-    EXPECT_NE(device.log().find("fault:"), std::string::npos);
+    EXPECT_NE(device.sim_log().find("fault:"), std::string::npos);
 }
 
 const std::string CONFIG_OK = "Downloading Configuration succeeded\n";

@@ -1,35 +1,38 @@
-// Runs korrisim for an end-to-end test: on a pseudo-terminal linked from a
-// fresh temporary folder, logging and storing the images it receives there.
+// korrisim for the download end-to-end tests: the device of a SimSession that
+// also keeps the images it receives (--config-out, --rules-out) in the
+// session's folder, and is reached through a link there.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
-class KorrisimProcess {
-public:
-    // Starts korrisim with --link, --log, --config-out and --rules-out in the
-    // folder, and the given extra options; waits until its line is there.
-    explicit KorrisimProcess(const std::vector<std::string>& options);
-    ~KorrisimProcess();
-    KorrisimProcess(const KorrisimProcess&) = delete;
-    KorrisimProcess& operator=(const KorrisimProcess&) = delete;
+#include "support/sim_session.hpp"
 
-    const std::filesystem::path& folder() const { return dir_; }
+class KorrisimProcess : public SimSession {
+public:
+    explicit KorrisimProcess(const std::vector<std::string>& options) : SimSession(with_image_files(options)) {}
+
     // The path to give the utility as KORRIMATIC_COM1.
-    std::string link() const { return (dir_ / "com1").string(); }
-    std::string log() const;
-    // Waits up to timeout_ms for the log to hold the text.
-    bool wait_for_log(const std::string& text, int timeout_ms = 10000) const;
-    bool stored() const;
-    std::vector<uint8_t> stored_config() const;
-    std::vector<uint8_t> stored_rules() const;
+    std::string link() const { return path("com1"); }
+    bool stored() const {
+        return std::filesystem::exists(path("config.bin")) || std::filesystem::exists(path("rules.bin"));
+    }
+    std::vector<uint8_t> stored_config() const { return file_bytes("config.bin"); }
+    std::vector<uint8_t> stored_rules() const { return file_bytes("rules.bin"); }
 
 private:
-    std::filesystem::path dir_;
-    pid_t pid_ = -1;
-    int out_fd_ = -1;
+    static std::vector<std::string> with_image_files(const std::vector<std::string>& options) {
+        std::vector<std::string> all = {"--link={folder}/com1", "--config-out={folder}/config.bin",
+                                        "--rules-out={folder}/rules.bin"};
+        all.insert(all.end(), options.begin(), options.end());
+        return all;
+    }
+    std::vector<uint8_t> file_bytes(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
 };

@@ -61,9 +61,7 @@ struct Update {
 
 // One firmware command against a fresh korrisim in loader mode.
 Update update(const std::string& hex_file, const std::vector<std::string>& loader_args) {
-    ScratchDir scratch;
-    std::string image = scratch.path("image.bin");
-    std::vector<std::string> args = {"--mode=loader", "--image-out=" + image};
+    std::vector<std::string> args = {"--mode=loader", "--image-out={folder}/image.bin"};
     args.insert(args.end(), loader_args.begin(), loader_args.end());
     SimSession session(args);
     session.start_utility(3);
@@ -73,7 +71,7 @@ Update update(const std::string& hex_file, const std::vector<std::string>& loade
     }
     Update u;
     u.run = session.finish(60000);
-    u.image = read_file(image);
+    u.image = read_file(session.path("image.bin"));
     u.log = session.sim_log();
     return u;
 }

@@ -11,17 +11,21 @@
 #include <cstdlib>
 #include <stdexcept>
 
-ProgramResult run_program(const std::string& path, const std::vector<std::string>& args,
-                          const std::string& input, const ProgramOptions& options) {
-    int in_pipe[2], out_pipe[2], err_pipe[2];
-    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe");
+pid_t start_program(const std::string& path, const std::vector<std::string>& args, const ProgramOptions& options,
+                    int& in, int& out, int* err) {
+    int in_pipe[2], out_pipe[2], err_pipe[2] = {-1, -1};
+    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || (err != nullptr && pipe(err_pipe) != 0)) {
+        throw std::runtime_error("pipe");
+    }
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
         dup2(in_pipe[0], 0);
         dup2(out_pipe[1], 1);
-        dup2(err_pipe[1], 2);
-        for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
+        if (err != nullptr) dup2(err_pipe[1], 2);
+        for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
+            if (fd >= 0) close(fd);
+        }
         for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
         if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
         std::vector<char*> argv;
@@ -33,12 +37,30 @@ ProgramResult run_program(const std::string& path, const std::vector<std::string
     }
     close(in_pipe[0]);
     close(out_pipe[1]);
-    close(err_pipe[1]);
+    if (err != nullptr) {
+        close(err_pipe[1]);
+        *err = err_pipe[0];
+    }
+    in = in_pipe[1];
+    out = out_pipe[0];
+    return pid;
+}
+
+void wait_program(pid_t pid, ProgramResult& result) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+}
+
+ProgramResult run_program(const std::string& path, const std::vector<std::string>& args,
+                          const std::string& input, const ProgramOptions& options) {
+    int in_fd = -1, out_fd = -1, err_fd = -1;
+    const pid_t pid = start_program(path, args, options, in_fd, out_fd, &err_fd);
     signal(SIGPIPE, SIG_IGN);
-    fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
+    fcntl(in_fd, F_SETFL, O_NONBLOCK);
     ProgramResult result;
     std::size_t written = 0;
-    int in_fd = in_pipe[1];
     if (input.empty()) {
         close(in_fd);
         in_fd = -1;
@@ -50,9 +72,8 @@ ProgramResult run_program(const std::string& path, const std::vector<std::string
             kill(pid, SIGKILL);
             break;
         }
-        pollfd fds[3] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
-        fds[0].fd = out_open ? out_pipe[0] : -1;
-        fds[1].fd = err_open ? err_pipe[0] : -1;
+        pollfd fds[3] = {
+            {out_open ? out_fd : -1, POLLIN, 0}, {err_open ? err_fd : -1, POLLIN, 0}, {in_fd, POLLOUT, 0}};
         if (poll(fds, 3, 200) < 0) continue;
         char buf[4096];
         for (int i = 0; i < 2; ++i) {
@@ -74,12 +95,9 @@ ProgramResult run_program(const std::string& path, const std::vector<std::string
         }
     }
     if (in_fd >= 0) close(in_fd);
-    close(out_pipe[0]);
-    close(err_pipe[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    close(out_fd);
+    close(err_fd);
+    wait_program(pid, result);
     return result;
 }
 

@@ -2,6 +2,8 @@
 // printed and how it ended.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +23,16 @@ struct ProgramOptions {
 
 ProgramResult run_program(const std::string& path, const std::vector<std::string>& args,
                           const std::string& input, const ProgramOptions& options = {});
+
+// Starts a program with its environment additions and working folder from
+// `options`, and pipes on its standard input and output, and on its standard
+// error when `err` is given (otherwise it writes to this one's). `in`, `out`
+// and `*err` receive this side's ends; returns the pid.
+pid_t start_program(const std::string& path, const std::vector<std::string>& args, const ProgramOptions& options,
+                    int& in, int& out, int* err);
+
+// Waits for a started program to end and records how it ended in `result`.
+void wait_program(pid_t pid, ProgramResult& result);
 
 // The built utility with the given console input.
 ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options = {});

@@ -21,6 +21,7 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string folder() const { return dir_.string(); }
 
 private:
     std::filesystem::path dir_;

@@ -21,51 +21,23 @@ int64_t now_us() {
         .count();
 }
 
-// Starts a program with three pipes; returns its pid.
-pid_t spawn(const std::string& path, const std::vector<std::string>& args,
-            const std::vector<std::pair<std::string, std::string>>& env, int& in, int& out, int* err) {
-    int p_in[2], p_out[2], p_err[2] = {-1, -1};
-    if (pipe(p_in) != 0 || pipe(p_out) != 0 || (err != nullptr && pipe(p_err) != 0)) throw std::runtime_error("pipe");
-    pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork");
-    if (pid == 0) {
-        dup2(p_in[0], 0);
-        dup2(p_out[1], 1);
-        if (err != nullptr) dup2(p_err[1], 2);
-        for (int fd : {p_in[0], p_in[1], p_out[0], p_out[1], p_err[0], p_err[1]}) {
-            if (fd >= 0) close(fd);
-        }
-        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv{const_cast<char*>(path.c_str())};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(path.c_str(), argv.data());
-        _exit(127);
-    }
-    close(p_in[0]);
-    close(p_out[1]);
-    if (err != nullptr) {
-        close(p_err[1]);
-        *err = p_err[0];
-    }
-    in = p_in[1];
-    out = p_out[0];
-    return pid;
-}
+const std::string LOG_NAME = "korrisim.log";
+const std::string FOLDER_MARK = "{folder}";
 
 }  // namespace
 
 SimSession::SimSession(const std::vector<std::string>& sim_options) {
     signal(SIGPIPE, SIG_IGN);
-    char dir[] = "/tmp/korrisim-test-XXXXXX";
-    if (mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
-    link_dir_ = dir;
-    log_path_ = link_dir_ + "/korrisim.log";
-    std::vector<std::string> args = sim_options;
+    std::vector<std::string> args;
+    for (std::string option : sim_options) {
+        const std::size_t at = option.find(FOLDER_MARK);
+        if (at != std::string::npos) option.replace(at, FOLDER_MARK.size(), folder_.folder());
+        args.push_back(option);
+    }
     args.push_back("--control=-");
-    args.push_back("--log=" + log_path_);
-    sim_pid_ = spawn(KORRISIM_BIN, args, {}, sim_in_, sim_out_, nullptr);
-    port_path_ = sim_line(5000);
+    args.push_back("--log=" + path(LOG_NAME));
+    sim_pid_ = start_program(KORRISIM_BIN, args, {}, sim_in_, sim_out_, nullptr);
+    port_path_ = sim_line(10000);
     if (port_path_.empty()) throw std::runtime_error("korrisim printed no path");
 }
 
@@ -79,14 +51,14 @@ SimSession::~SimSession() {
     for (int fd : {sim_in_, sim_out_, util_in_, util_out_, util_err_}) {
         if (fd >= 0) close(fd);
     }
-    std::remove(log_path_.c_str());
-    rmdir(link_dir_.c_str());
 }
 
 void SimSession::start_utility(int com, const std::vector<std::pair<std::string, std::string>>& env) {
     auto all = env;
     all.emplace_back("KORRIMATIC_COM" + std::to_string(com), port_path_);
-    util_pid_ = spawn(KORRIMATIC_BIN, {}, all, util_in_, util_out_, &util_err_);
+    ProgramOptions options;
+    options.env = std::move(all);
+    util_pid_ = start_program(KORRIMATIC_BIN, {}, options, util_in_, util_out_, &util_err_);
 }
 
 void SimSession::type(const std::string& line) {
@@ -162,10 +134,19 @@ std::string SimSession::sim_line(int timeout_ms) {
 }
 
 std::string SimSession::sim_log() const {
-    std::ifstream in(log_path_);
+    std::ifstream in(path(LOG_NAME));
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+bool SimSession::wait_for_log(const std::string& text, int timeout_ms) const {
+    const int64_t deadline = now_us() + static_cast<int64_t>(timeout_ms) * 1000;
+    for (;;) {
+        if (sim_log().find(text) != std::string::npos) return true;
+        if (now_us() >= deadline) return false;
+        usleep(10000);
+    }
 }
 
 int64_t SimSession::last_tx_end_us(int64_t before_us) const {
@@ -201,12 +182,9 @@ ProgramResult SimSession::finish(int timeout_ms) {
     while ((util_out_ >= 0 || util_err_ >= 0) && now_us() < deadline) pump(100);
     ProgramResult r;
     if (util_pid_ > 0) {
-        int status = 0;
         if (util_out_ >= 0 || util_err_ >= 0) kill(util_pid_, SIGKILL);
-        waitpid(util_pid_, &status, 0);
+        wait_program(util_pid_, r);
         util_pid_ = -1;
-        if (WIFEXITED(status)) r.exit_status = WEXITSTATUS(status);
-        if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
     }
     r.out = out_;
     r.err = err_;
