@@ -21,9 +21,7 @@ class ConnectedTest : public testing::Test {
 protected:
     void SetUp() override {
         device = ScriptedDevice{};
-        auto owned = std::make_unique<MemoryLink>(&device);
-        link = owned.get();
-        set_serial_driver(std::move(owned));
+        link = use_memory_link(&device);
         shell = ShellState{};
         load_config_defaults();
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
@@ -104,9 +102,7 @@ TEST_F(ConnectedTest, RepromptCrCannotBeWritten) {
     struct FailSecond : MemoryDevice {
         void on_host_write(MemoryLink& l, const uint8_t*, std::size_t) override { l.fail_write = true; }
     } dev;
-    auto owned = std::make_unique<MemoryLink>(&dev);
-    link = owned.get();
-    set_serial_driver(std::move(owned));
+    link = use_memory_link(&dev);
     ASSERT_EQ(open_port("COM3", 57600), 0);
     EXPECT_EQ(run(cmd_baud, "4800"), "Connecting at 4800...\n"
                                      "\a\aError: wrote 0 of 1, got error on port COM3: memory link error 0\n"

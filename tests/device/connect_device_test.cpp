@@ -23,9 +23,7 @@ class ConnectTest : public testing::Test {
 protected:
     void SetUp() override {
         device = ScriptedDevice{};
-        auto owned = std::make_unique<MemoryLink>(&device);
-        link = owned.get();
-        set_serial_driver(std::move(owned));
+        link = use_memory_link(&device);
         shell = ShellState{};
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
     }
@@ -149,9 +147,7 @@ TEST_F(ConnectTest, AnIncompleteVersionWaitsForTheRest) {
         }
     } late;
     late.power_on = "Korrimatic Version 2.";
-    auto owned = std::make_unique<MemoryLink>(&late);
-    link = owned.get();
-    set_serial_driver(std::move(owned));
+    link = use_memory_link(&late);
     std::string out = connect(57600);
     EXPECT_EQ(shell.connected, 1) << visible(out);
 }

@@ -53,9 +53,7 @@ class DownloadLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = shell;
-        auto owned = std::make_unique<MemoryLink>(&device);
-        link = owned.get();
-        set_serial_driver(std::move(owned));
+        link = use_memory_link(&device);
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
         ASSERT_EQ(open_port(shell.port_name, 57600), 0);
         shell.connected = 1;

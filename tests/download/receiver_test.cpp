@@ -72,9 +72,7 @@ protected:
         load_config_defaults();
         rule_table = RuleTable{};
         line_ = std::make_unique<LockstepLine>();
-        auto owned = std::make_unique<MemoryLink>(line_.get());
-        link_ = owned.get();
-        set_serial_driver(std::move(owned));
+        link_ = use_memory_link(line_.get());
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
         ASSERT_EQ(open_port(shell.port_name, 57600), 0);
         shell.connected = 1;

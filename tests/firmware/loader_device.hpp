@@ -68,9 +68,7 @@ struct LoaderBench {
     MemoryLink* link;
 
     LoaderBench() {
-        auto owned = std::make_unique<MemoryLink>(&device);
-        link = owned.get();
-        set_serial_driver(std::move(owned));
+        link = use_memory_link(&device);
         set_firmware_clock([this] { return link->now_ms() / 1000; });
     }
     ~LoaderBench() {

@@ -16,9 +16,7 @@ namespace {
 class SerialPortTest : public testing::Test {
 protected:
     void SetUp() override {
-        auto owned = std::make_unique<MemoryLink>();
-        link = owned.get();
-        set_serial_driver(std::move(owned));
+        link = use_memory_link();
     }
     void TearDown() override { set_serial_driver(nullptr); }
     MemoryLink* link = nullptr;

@@ -1,6 +1,16 @@
 #include "support/memory_link.hpp"
 
 #include <algorithm>
+#include <memory>
+
+#include "serial/serial_port.hpp"
+
+MemoryLink* use_memory_link(MemoryDevice* device) {
+    auto owned = std::make_unique<MemoryLink>(device);
+    MemoryLink* link = owned.get();
+    set_serial_driver(std::move(owned));
+    return link;
+}
 
 void MemoryLink::device_send(const std::vector<uint8_t>& bytes, int64_t delay_ms) {
     int64_t at = now_ms_ + delay_ms;

@@ -83,3 +83,7 @@ private:
     int64_t now_ms_ = 0;
     std::deque<Arrival> incoming_;
 };
+
+// Makes a new MemoryLink over `device` the serial driver of the port
+// operations; returns it (the driver slot owns it).
+MemoryLink* use_memory_link(MemoryDevice* device = nullptr);
