@@ -19,6 +19,14 @@ struct Accepted {
     double tolerance;
 };
 
+// An accepted text gives its value and prints nothing; `label` names the case.
+void expect_accepted(const Accepted& c, const std::string& label) {
+    StdoutCapture out;
+    const double got = dmctodeg(c.text.c_str());
+    EXPECT_EQ(out.text(), "") << label;
+    EXPECT_NEAR(got, c.degrees, c.tolerance) << label;
+}
+
 TEST(Dmctodeg, AcceptsEachNotation) {
     const Accepted cases[] = {
         // Colon
@@ -58,12 +66,7 @@ TEST(Dmctodeg, AcceptsEachNotation) {
         {"10d\n", 10.0, 0},
         {"-0:00:00", 0.0, 0},
     };
-    for (const auto& c : cases) {
-        StdoutCapture out;
-        const double got = dmctodeg(c.text.c_str());
-        EXPECT_EQ(out.text(), "") << c.text;
-        EXPECT_NEAR(got, c.degrees, c.tolerance) << c.text;
-    }
+    for (const auto& c : cases) expect_accepted(c, c.text);
 }
 
 // A minus sign or a south/west letter makes the value negative even when the
@@ -86,12 +89,7 @@ TEST(Dmctodeg, MinusSignsAndSouthWestAlwaysGiveNegativeValues) {
         {"10.-30.", -10.5, 0},
         {"-:30:00", -0.5, 0},
     };
-    for (const auto& c : cases) {
-        StdoutCapture out;
-        const double got = dmctodeg(c.text.c_str());
-        EXPECT_EQ(out.text(), "") << c.text;
-        EXPECT_NEAR(got, c.degrees, c.tolerance) << c.text;
-    }
+    for (const auto& c : cases) expect_accepted(c, c.text);
 }
 
 TEST(Dmctodeg, ZeroIsNeverNegative) {
@@ -125,12 +123,7 @@ TEST(Dmctodeg, ConvertsLongPartsWhole) {
         {"10d" + zeros + "30m", 10.5, 0},
         {"1d" + zeros + "30c", 1.0083333, 1e-6},
     };
-    for (const auto& c : cases) {
-        StdoutCapture out;
-        const double got = dmctodeg(c.text.c_str());
-        EXPECT_EQ(out.text(), "") << c.text.size();
-        EXPECT_NEAR(got, c.degrees, c.tolerance) << c.text.size();
-    }
+    for (const auto& c : cases) expect_accepted(c, std::to_string(c.text.size()));
 }
 
 struct Refused {
