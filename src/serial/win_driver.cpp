@@ -3,6 +3,8 @@
 // (The driver interface comes first: <windows.h> defines some of its
 // constant names as macros of the same values.)
 #include "serial/serial_driver.hpp"
+#include "serial/com_port_advice.hpp"
+#include "serial/win_port_list.hpp"
 
 #include <windows.h>
 
@@ -115,7 +117,14 @@ public:
                                  text, sizeof text, nullptr);
         // The system's text ends in CR LF; the messages add their own line end.
         while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r')) --n;
-        return std::string(text, n);
+        std::string message(text, n);
+        // No handle: the open itself failed, and the operator can mend some
+        // of its causes.
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            message += com_open_advice(code, code == WINDOWS_ERROR_FILE_NOT_FOUND ? present_com_ports()
+                                                                                 : std::vector<std::string>{});
+        }
+        return message;
     }
 
     void pause_ms(uint32_t ms) override { Sleep(ms); }
@@ -145,40 +154,47 @@ private:
 
 bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) {
     got = 0;
-    DWORD n = 0;
-    if (until == nullptr) {
-        BOOL ok = ReadFile(handle_, buf, static_cast<DWORD>(size), &n, nullptr);
-        got = n;
-        if (!ok) return fail();
-        return true;
-    }
-    // A read that may end early: the interval time-out ends each piece once
-    // the line has been quiet for the settle time; the reply is then looked
-    // at, and the rest is read against what is left of the whole time-out.
+    // The time-outs in force bound the whole read. A read that may end early
+    // goes in pieces: the interval time-out ends each piece once the line has
+    // been quiet for the settle time, and the reply is then looked at. NUL
+    // bytes are dropped here, whatever the port's driver does with fNull,
+    // and are never counted: a read that lost some to them reads on for the
+    // rest against what is left of the whole time-out.
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeouts_.read_total_multiplier) * size +
                                timeouts_.read_total_constant;
     CommTimeouts piece = timeouts_;
-    piece.read_interval = until->settle_ms;
+    if (until != nullptr) piece.read_interval = until->settle_ms;
     bool ok = true;
+    bool pieces = until != nullptr;  // whether the time-outs in force were changed
     while (got < size) {
-        ULONGLONG now = GetTickCount64();
-        if (now >= deadline) break;
-        piece.read_total_multiplier = 0;
-        piece.read_total_constant = static_cast<DWORD>(deadline - now);
-        if (!apply(piece)) {
-            ok = false;
-            break;
+        if (pieces) {
+            ULONGLONG now = GetTickCount64();
+            if (now >= deadline) break;
+            piece.read_total_multiplier = 0;
+            piece.read_total_constant = static_cast<DWORD>(deadline - now);
+            if (!apply(piece)) {
+                ok = false;
+                break;
+            }
         }
-        n = 0;
-        if (!ReadFile(handle_, buf + got, static_cast<DWORD>(size - got), &n, nullptr)) {
-            got += n;
+        const DWORD wanted = static_cast<DWORD>(size - got);
+        DWORD n = 0;
+        const BOOL read_ok = ReadFile(handle_, buf + got, wanted, &n, nullptr);
+        uint8_t* const first = buf + got;
+        got += static_cast<std::size_t>(std::remove(first, first + n, uint8_t{0}) - first);
+        if (!read_ok) {
             ok = fail();
             break;
         }
-        got += n;
-        if (n == 0 || until->complete(buf, got)) break;
+        if (n == 0) break;  // the whole time-out has passed
+        if (until != nullptr) {
+            if (until->complete(buf, got)) break;
+        } else if (n < wanted) {
+            break;  // the time-out ended it
+        }
+        pieces = true;
     }
-    if (!apply(timeouts_)) ok = false;
+    if (pieces && !apply(timeouts_)) ok = false;
     return ok;
 }
 
