@@ -1,6 +1,8 @@
 // The built utility against korrisim on a pseudo-terminal: connect, baud,
-// disconnect, each failure branch, NUL bytes, the exclusive open, the line
-// settings left on the port, and a device that vanishes mid-read.
+// disconnect, each failure branch, NUL bytes, the exclusive open, a missing
+// port, the line settings left on the port, and a device that vanishes
+// mid-read. With KORRIMATIC_UNDER_TEST naming korrimatic.exe they run the
+// Windows build under Wine.
 #include <signal.h>
 
 #include <gtest/gtest.h>
@@ -25,6 +27,13 @@ void connect(SimSession& s, const std::string& command = "connect 1") {
     s.control("on");
 }
 
+// What korrisim reports of the port's terminal settings at a rate. Wine's
+// serial layer reads the port its own way and leaves VMIN at 0.
+std::string settings_line(const std::string& rate) {
+    return "settings rate " + rate + " data 8 parity none stop 1 raw yes clocal yes cread yes crtscts no ixon no "
+                                     "ixoff no vmin " + (under_wine() ? "0" : "1") + " vtime 0";
+}
+
 std::string after_startup(const std::string& out) {
     const std::string start = startup_text();
     return out.rfind(start, 0) == 0 ? out.substr(start.size()) : "<no start-up text>" + out;
@@ -36,8 +45,7 @@ TEST(EndToEnd, ConnectBaudDisconnect) {
     connect(s);
     ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
     s.control("settings");
-    EXPECT_EQ(s.sim_line(), "settings rate 57600 data 8 parity none stop 1 raw yes clocal yes cread yes crtscts no "
-                            "ixon no ixoff no vmin 1 vtime 0");
+    EXPECT_EQ(s.sim_line(), settings_line("57600"));
     s.type("baud 19200");
     ASSERT_TRUE(s.wait_for("\aConnected at 19200\n")) << visible(s.out());
     s.type("disconnect");
@@ -61,9 +69,7 @@ TEST(EndToEnd, ThePortIsLeftRaw8N1AtTheRequestedRate) {
         connect(s, std::string("connect com4 ") + rate);
         ASSERT_TRUE(s.wait_for(std::string("\aConnected at ") + rate + "\n")) << visible(s.out());
         s.control("settings");
-        EXPECT_EQ(s.sim_line(), std::string("settings rate ") + rate +
-                                    " data 8 parity none stop 1 raw yes clocal yes cread yes crtscts no ixon no "
-                                    "ixoff no vmin 1 vtime 0");
+        EXPECT_EQ(s.sim_line(), settings_line(rate));
         s.type("disconnect");
         ASSERT_TRUE(s.wait_for("Disconnected\n"));
     }
@@ -181,6 +187,7 @@ TEST(EndToEnd, AutomaticPowerOnAfterTheUtilityWaits) {
 }
 
 TEST(EndToEnd, ThePortIsExclusive) {
+    SKIP_UNDER_WINE("ignores exclusive open: a second program gets the port the first one holds");
     SimSession s({"--power=control"});
     s.start_utility(1);
     connect(s);
@@ -194,7 +201,31 @@ TEST(EndToEnd, ThePortIsExclusive) {
     s.finish();
 }
 
+// A port that cannot be opened is named with what to do about it.
+TEST(EndToEnd, AMissingPortSaysWhatToDo) {
+    const ProgramResult r = run_korrimatic("connect 9\nexit\n");
+    const std::string start = "Connecting at 57600...\n\a\aError: cannot open COM port COM9: ";
+    const std::string out = after_startup(r.out);
+    ASSERT_EQ(out.rfind(start, 0), 0u) << visible(r.out);
+    const std::string text = out.substr(start.size(), out.find('\n', start.size()) - start.size());
+    if (under_wine()) {
+        // The system's text, then the ports there are and where to look.
+        const std::size_t advice = text.find(" (there is no such port; COM ports present:");
+        EXPECT_GT(advice, 0u) << text;
+        EXPECT_NE(advice, std::string::npos) << text;
+        EXPECT_NE(text.find("; Device Manager lists each serial adapter with its number under \"Ports (COM & LPT)\")"),
+                  std::string::npos)
+            << text;
+    } else {
+        EXPECT_EQ(text.rfind("/dev/ttyS8: No such file or directory (", 0), 0u) << text;
+        EXPECT_NE(text.find("map one to this port with KORRIMATIC_COM9=/dev/<device>)"), std::string::npos) << text;
+    }
+    EXPECT_NE(out.find("\n\a\aError: could not open COM port COM9\n" + P), std::string::npos) << visible(out);
+}
+
 TEST(EndToEnd, ADeviceVanishingMidReadEndsTheProgram) {
+    SKIP_UNDER_WINE("returns 0-byte reads, not a failed read, when the far side of the port goes: "
+                    "the fatal path is not reached");
     SimSession s({"--power=control"});
     s.start_utility(1);
     s.type("connect 1");

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 pid_t start_program(const std::string& path, const std::vector<std::string>& args, const ProgramOptions& options,
@@ -101,8 +102,36 @@ ProgramResult run_program(const std::string& path, const std::vector<std::string
     return result;
 }
 
+namespace {
+
+bool is_windows_program(const std::string& path) {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0;
+}
+
+ProgramCommand command_from_setting() {
+    const char* setting = std::getenv("KORRIMATIC_UNDER_TEST");
+    if (setting == nullptr || *setting == '\0') return {KORRIMATIC_BIN, {}, false};
+    const std::string program = std::filesystem::absolute(setting).string();
+    if (!is_windows_program(program)) return {program, {}, false};
+#ifdef KORRI_WINE_LAUNCHER
+    return {KORRI_WINE_LAUNCHER, {program}, true};
+#else
+    throw std::runtime_error("KORRIMATIC_UNDER_TEST names a Windows program, but korrimatic-wine is not built");
+#endif
+}
+
+}  // namespace
+
+const ProgramCommand& korrimatic_command() {
+    static const ProgramCommand command = command_from_setting();
+    return command;
+}
+
+bool under_wine() { return korrimatic_command().wine; }
+
 ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options) {
-    return run_program(KORRIMATIC_BIN, {}, input, options);
+    const ProgramCommand& command = korrimatic_command();
+    return run_program(command.path, command.args, input, options);
 }
 
 std::string startup_text() {

@@ -34,7 +34,22 @@ pid_t start_program(const std::string& path, const std::vector<std::string>& arg
 // Waits for a started program to end and records how it ended in `result`.
 void wait_program(pid_t pid, ProgramResult& result);
 
-// The built utility with the given console input.
+// The utility the end-to-end tests run: the built korrimatic, or the program
+// that KORRIMATIC_UNDER_TEST names. A Windows build (a name ending in .exe)
+// runs under Wine through the korrimatic-wine launcher.
+struct ProgramCommand {
+    std::string path;
+    std::vector<std::string> args;  // before the program's own
+    bool wine = false;
+};
+const ProgramCommand& korrimatic_command();
+bool under_wine();
+
+// Skips a test whose subject Wine does not provide, naming what.
+#define SKIP_UNDER_WINE(reason) \
+    if (under_wine()) GTEST_SKIP() << "Wine " << reason
+
+// The utility under test with the given console input.
 ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options = {});
 
 // What the utility prints at start-up with the default configuration, up to

@@ -56,7 +56,8 @@ void SimSession::start_utility(int com, const std::vector<std::pair<std::string,
     all.emplace_back("KORRIMATIC_COM" + std::to_string(com), port_path_);
     ProgramOptions options;
     options.env = std::move(all);
-    util_pid_ = start_program(KORRIMATIC_BIN, {}, options, util_in_, util_out_, &util_err_);
+    const ProgramCommand& command = korrimatic_command();
+    util_pid_ = start_program(command.path, command.args, options, util_in_, util_out_, &util_err_);
 }
 
 void SimSession::type(const std::string& line) {

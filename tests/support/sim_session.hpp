@@ -1,9 +1,10 @@
 // An end-to-end session: korrisim on a pseudo-terminal in a temporary folder
-// of its own, and the built utility attached to it through KORRIMATIC_COMn,
-// both driven step by step. The test types lines, waits for the utility's
-// output, and controls the device (power on, say, quit) through korrisim's
-// standard input. A test that runs the utility in one go (run_korrimatic)
-// uses only the device half: path(), port_path() and the log.
+// of its own, and the utility under test (run_program.hpp) attached to it
+// through KORRIMATIC_COMn, both driven step by step. The test types lines,
+// waits for the utility's output, and controls the device (power on, say,
+// quit) through korrisim's standard input. A test that runs the utility in
+// one go (run_korrimatic) uses only the device half: path(), port_path() and
+// the log.
 #pragma once
 
 #include <sys/types.h>
