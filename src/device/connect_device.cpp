@@ -4,6 +4,7 @@
 
 #include "device/device_link.hpp"
 #include "device/device_replies.hpp"
+#include "serial/drain_input.hpp"
 #include "serial/hexdump.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/shell_state.hpp"
@@ -64,9 +65,7 @@ void connect_initial(int32_t rate) {
         std::printf("\a\aError: could not open COM port %s\n", shell.port_name);
         return;
     }
-    char stale[STALE_READ];
-    while (read_port(shell.port_name, stale, sizeof stale, STALE_TIMEOUT_MS) > 0) {
-    }
+    drain_stale_input(shell.port_name, STALE_READ, STALE_TIMEOUT_MS);
     purge_port();
     std::printf("\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                 "You have %ld seconds to do this...",

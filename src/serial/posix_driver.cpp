@@ -3,8 +3,10 @@
 // deadline.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/time.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -77,6 +79,8 @@ public:
             ::close(fd);
             return fail(error);
         }
+        // What the port was set to before, given back when it is closed.
+        have_saved_ = tcgetattr(fd, &saved_) == 0;
         fd_ = fd;
         opening_ = false;
         return true;
@@ -116,6 +120,9 @@ public:
         s.inx = (t.c_iflag & IXOFF) != 0;
         s.rts_control = 1;
         s.discard_null = discard_null_;
+        s.abort_on_error = false;  // a POSIX read reports no line errors
+        s.dsr_sensitivity = false;
+        s.error_char = false;
         return true;
     }
 
@@ -136,6 +143,8 @@ public:
 
     void close() override {
         if (fd_ < 0) return;
+        if (have_saved_) tcsetattr(fd_, TCSANOW, &saved_);
+        have_saved_ = false;
         ioctl(fd_, TIOCNXCL);
         flock(fd_, LOCK_UN);
         ::close(fd_);
@@ -174,6 +183,8 @@ private:
     CommTimeouts timeouts_{};
     bool discard_null_ = false;
     uint32_t rate_ = 0;        // the line rate last set
+    termios saved_{};          // the settings found at the open
+    bool have_saved_ = false;
 
     void wait_until_sent(std::size_t count) const;
 };
@@ -316,22 +327,51 @@ bool PosixDriver::write(const uint8_t* buf, std::size_t size, std::size_t& writt
     return true;
 }
 
+void ignore_signal(int) {}
+
+// Waits until the driver says the transmitter itself is empty (tcdrain), but
+// no longer than `until`: tcdrain has no time-out of its own, so a repeating
+// timer interrupts it (its handler does nothing; without SA_RESTART the call
+// ends with EINTR) and the wait goes on only while time is left.
+void drain_transmitter(int fd, Clock::time_point until) {
+    struct sigaction quiet {}, previous{};
+    quiet.sa_handler = ignore_signal;
+    sigemptyset(&quiet.sa_mask);
+    quiet.sa_flags = 0;
+    if (sigaction(SIGALRM, &quiet, &previous) != 0) return;
+    itimerval tick{{0, 20000}, {0, 20000}};
+    itimerval before{};
+    if (setitimer(ITIMER_REAL, &tick, &before) == 0) {
+        while (tcdrain(fd) != 0 && errno == EINTR && Clock::now() < until) {
+        }
+        itimerval off{};
+        setitimer(ITIMER_REAL, &off, nullptr);
+    }
+    sigaction(SIGALRM, &previous, nullptr);
+}
+
 // A write returns once its bytes are on the line, as a synchronous write on a
 // COM port does, so that the wait for the device's answer starts when the
-// device can have it. The wait is bounded by the bytes' line time and a
-// margin; a pseudo-terminal has no output queue and never waits.
+// device can have it. First the kernel's output queue empties (TIOCOUTQ),
+// then tcdrain waits for what the driver can tell of the transmitter: a UART's
+// shift register, and for USB adapters whose driver reports it, the adapter's
+// own buffer. What no system call can tell is a USB adapter whose driver does
+// not report its buffer, and the bytes still inside the cable or the device's
+// own receiver: those stay unknown. The wait is bounded by the bytes' line
+// time and a margin; a pseudo-terminal has no output queue and never waits.
 void PosixDriver::wait_until_sent(std::size_t count) const {
     if (rate_ == 0) return;
     const auto line_ms = static_cast<uint64_t>(count) * 10000u / rate_;
     const auto until = Clock::now() + milliseconds(line_ms + 100);
     for (;;) {
         int queued = 0;
-        if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
         if (Clock::now() >= until) return;
         const auto left_ms = static_cast<uint64_t>(queued) * 10000u / rate_;
         timespec pause{0, static_cast<long>(std::min<uint64_t>(std::max<uint64_t>(left_ms, 1), 50) * 1000000)};
         nanosleep(&pause, nullptr);
     }
+    drain_transmitter(fd_, until);
 }
 
 }  // namespace

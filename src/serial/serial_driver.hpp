@@ -39,6 +39,9 @@ struct LineSettings {
     bool inx;              // XON/XOFF input flow control
     uint8_t rts_control;   // RTS_CONTROL_DISABLE ...
     bool discard_null;     // received NUL bytes are dropped
+    bool abort_on_error;   // a line error fails every read until it is cleared
+    bool dsr_sensitivity;  // input is dropped while DSR is low
+    bool error_char;       // bytes with a parity error are replaced
 };
 
 // Time-outs in milliseconds: a read waits until its full count has arrived or

@@ -11,6 +11,8 @@ namespace {
 std::unique_ptr<SerialDriver> g_driver;
 uint32_t g_rate = 0;            // R: the rate of the last successful set_comm_prop
 CommTimeouts g_base_timeouts{};
+CommTimeouts g_applied{};       // the time-outs last handed to the driver
+bool g_have_applied = false;
 char g_error_text[1024];
 
 constexpr uint16_t FIRST_PROPERTIES_LENGTH = 62;
@@ -31,6 +33,7 @@ void set_serial_driver(std::unique_ptr<SerialDriver> driver) {
     g_driver = std::move(driver);
     g_rate = 0;
     g_base_timeouts = {};
+    g_have_applied = false;
 }
 
 uint32_t port_rate() { return g_rate; }
@@ -43,6 +46,37 @@ CommTimeouts base_timeouts_for(uint32_t rate) {
     t.write_total_multiplier = rate != 0 ? 20000u / rate : 0;
     t.write_total_constant = 10;
     return t;
+}
+
+namespace {
+
+constexpr uint64_t BIT_TIMES_PER_BYTE = 10;
+
+uint32_t ceil_ms(uint64_t us) { return static_cast<uint32_t>((us + 999) / 1000); }
+
+uint64_t line_time_us(uint32_t rate, std::size_t count) {
+    if (rate == 0) return 0;
+    return (static_cast<uint64_t>(count) * BIT_TIMES_PER_BYTE * 1000000 + rate - 1) / rate;
+}
+
+// Hands the time-outs to the driver unless they are already in force.
+bool apply_timeouts(const CommTimeouts& t) {
+    if (g_have_applied && std::memcmp(&t, &g_applied, sizeof t) == 0) return true;
+    if (!serial_driver().set_timeouts(t)) {
+        g_have_applied = false;
+        return false;
+    }
+    g_applied = t;
+    g_have_applied = true;
+    return true;
+}
+
+}  // namespace
+
+uint32_t line_time_ms(uint32_t rate, std::size_t count) { return ceil_ms(line_time_us(rate, count)); }
+
+uint32_t write_timeout_ms(uint32_t rate, std::size_t count) {
+    return ceil_ms(2 * line_time_us(rate, count)) + base_timeouts_for(rate).write_total_constant;
 }
 
 const char* system_error_text() {
@@ -77,7 +111,8 @@ int open_port(const char* port_name, int32_t rate) {
     }
     if (set_comm_prop(port_name, rate) != 0) return -3;
     g_base_timeouts = base_timeouts_for(g_rate);
-    if (!drv.set_timeouts(g_base_timeouts)) {
+    g_have_applied = false;
+    if (!apply_timeouts(g_base_timeouts)) {
         std::printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port_name, system_error_text());
         close_port();
         return -14;
@@ -153,6 +188,11 @@ int set_comm_prop(const char* port_name, int32_t rate) {
     line.inx = false;
     line.rts_control = RTS_CONTROL_DISABLE;
     line.discard_null = true;
+    // A port left by another program with these set would fail reads at the
+    // first framing error, drop input while DSR is low, or rewrite bytes.
+    line.abort_on_error = false;
+    line.dsr_sensitivity = false;
+    line.error_char = false;
     if (!drv.set_line_settings(line)) {
         std::printf("\a\aError: could not set the comm state for port %s: %s\n", port_name, system_error_text());
         close_port();
@@ -178,7 +218,7 @@ int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, c
         t.read_total_multiplier = g_rate != 0 ? 10000u / g_rate : 0;
         t.read_total_constant = static_cast<uint32_t>(timeout_ms) + 10;
     }
-    if (!drv.set_timeouts(t)) {
+    if (!apply_timeouts(t)) {
         std::snprintf(message, sizeof message, "\a\aError: could not set the comm timeouts for port %s: %s\n",
                       port_name, system_error_text());
         report_fatal(25, message);
@@ -214,6 +254,15 @@ int write_port(const char* port_name, const void* buf, int count) {
     if (count <= 0) {
         std::printf("write_port: Error: invalid param len: %d\n", count);
         return -1;
+    }
+    // The write waits for its bytes' line time: the base write time-outs,
+    // whole milliseconds per byte, round to nothing above 20000 baud.
+    CommTimeouts t = g_have_applied ? g_applied : g_base_timeouts;
+    t.write_total_multiplier = 0;
+    t.write_total_constant = write_timeout_ms(g_rate, static_cast<std::size_t>(count));
+    if (!apply_timeouts(t)) {
+        std::printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port_name, system_error_text());
+        return -3;
     }
     std::size_t written = 0;
     bool ok = serial_driver().write(static_cast<const uint8_t*>(buf), static_cast<std::size_t>(count), written);

@@ -28,5 +28,12 @@ void set_serial_driver(std::unique_ptr<SerialDriver> driver);
 
 // The base time-outs computed from a rate, as open_port applies them.
 CommTimeouts base_timeouts_for(uint32_t rate);
+// The time-out of a write of `count` bytes at `rate`, in milliseconds: two
+// character times a byte and 10 ms, from the bytes' line time in microseconds
+// rounded up, so that no write is cut short at any rate.
+uint32_t write_timeout_ms(uint32_t rate, std::size_t count);
+// The time `count` bytes take on the line at `rate` (10 bits a byte), in
+// milliseconds rounded up.
+uint32_t line_time_ms(uint32_t rate, std::size_t count);
 // The rate of the last successful set_comm_prop.
 uint32_t port_rate();

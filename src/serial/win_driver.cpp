@@ -25,6 +25,9 @@ public:
         handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (handle_ == INVALID_HANDLE_VALUE) return fail();
         properties_queries_ = 0;
+        // No line error of an earlier program may linger.
+        DWORD errors = 0;
+        ClearCommError(handle_, &errors, nullptr);
         return true;
     }
 
@@ -63,6 +66,9 @@ public:
         s.inx = dcb_.fInX != 0;
         s.rts_control = static_cast<uint8_t>(dcb_.fRtsControl);
         s.discard_null = dcb_.fNull != 0;
+        s.abort_on_error = dcb_.fAbortOnError != 0;
+        s.dsr_sensitivity = dcb_.fDsrSensitivity != 0;
+        s.error_char = dcb_.fErrorChar != 0;
         return true;
     }
 
@@ -80,6 +86,9 @@ public:
         dcb_.fInX = s.inx;
         dcb_.fRtsControl = s.rts_control;
         dcb_.fNull = s.discard_null;
+        dcb_.fAbortOnError = s.abort_on_error;
+        dcb_.fDsrSensitivity = s.dsr_sensitivity;
+        dcb_.fErrorChar = s.error_char;
         if (!SetCommState(handle_, &dcb_)) return fail();
         return true;
     }

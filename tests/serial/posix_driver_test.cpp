@@ -109,6 +109,18 @@ TEST_F(PosixDriverTest, OpensRaw8N1WithoutFlowControlAtTheRate) {
     }
 }
 
+TEST_F(PosixDriverTest, CloseGivesThePortItsEarlierSettingsBack) {
+    const termios before = slave_settings();
+    ASSERT_EQ(open_port("COM7", 9600), 0);
+    EXPECT_NE(slave_settings().c_lflag & ICANON, before.c_lflag & ICANON);
+    close_port();
+    const termios after = slave_settings();
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+}
+
 TEST_F(PosixDriverTest, TheOpenIsExclusive) {
     ASSERT_EQ(open_port("COM7", 9600), 0);
     auto other = make_platform_driver();

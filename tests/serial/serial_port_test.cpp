@@ -1,6 +1,7 @@
 // The port operations over the in-memory driver: every failure step's code
 // and message, the settings and time-outs applied, and the fatal path.
 #include "serial/serial_port.hpp"
+#include "serial/drain_input.hpp"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,7 @@ TEST_F(SerialPortTest, OpenSetsRaw8N1WithoutFlowControlAndPurges) {
     EXPECT_EQ(s.parity, NO_PARITY);
     EXPECT_EQ(s.stop_bits, ONE_STOP_BIT);
     EXPECT_FALSE(s.parity_check || s.outx_cts_flow || s.outx_dsr_flow || s.outx || s.inx);
+    EXPECT_FALSE(s.abort_on_error || s.dsr_sensitivity || s.error_char);
     EXPECT_EQ(s.dtr_control, DTR_CONTROL_DISABLE);
     EXPECT_EQ(s.rts_control, RTS_CONTROL_DISABLE);
     EXPECT_TRUE(s.discard_null);
@@ -119,6 +121,48 @@ TEST_F(SerialPortTest, BaseTimeoutsPerRate) {
         EXPECT_EQ(link->timeouts.read_total_multiplier, r.read_mult);
         EXPECT_EQ(link->timeouts.write_total_constant, 10u);
     }
+}
+
+// A write may take two character times a byte and 10 ms, counted in
+// microseconds: the whole-millisecond multiplier of the base time-outs is 0
+// above 20000 baud, which would leave a 64-byte packet 10 ms at any rate.
+TEST_F(SerialPortTest, WriteTimeoutCoversTheBytesLineTimeAtEveryRate) {
+    struct Row {
+        uint32_t rate;
+        uint32_t one, sixty_four, line_of_268;  // ms for writes of 1, 64 and 268 bytes
+    } rows[] = {
+        {110, 192, 11647, 48738}, {300, 77, 4277, 17877}, {600, 44, 2144, 8944}, {1200, 27, 1077, 4477},
+        {2400, 19, 544, 2244},    {4800, 15, 277, 1127},  {9600, 13, 144, 569},  {14400, 12, 99, 383},
+        {19200, 12, 77, 290},     {38400, 11, 44, 150},   {56000, 11, 33, 106},  {57600, 11, 33, 104},
+        {115200, 11, 22, 57},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(write_timeout_ms(r.rate, 1), r.one) << r.rate;
+        EXPECT_EQ(write_timeout_ms(r.rate, 64), r.sixty_four) << r.rate;
+        EXPECT_EQ(write_timeout_ms(r.rate, 268), r.line_of_268) << r.rate;
+        EXPECT_GT(write_timeout_ms(r.rate, 64), line_time_ms(r.rate, 64)) << r.rate;
+        SetUp();
+        ASSERT_EQ(open_port("COM1", static_cast<int32_t>(r.rate)), 0);
+        ASSERT_EQ(write_port("COM1", std::string(64, 'x').data(), 64), 64);
+        EXPECT_EQ(link->timeouts.write_total_multiplier * 64 + link->timeouts.write_total_constant, r.sixty_four);
+    }
+    EXPECT_EQ(line_time_ms(19200, 268), 140u);
+}
+
+// The drains before the handshake and the update end once the line is quiet,
+// or give up on a line that keeps sending, with a warning.
+TEST_F(SerialPortTest, DrainsAreBounded) {
+    ASSERT_EQ(open_port("COM1", 57600), 0);
+    link->device_send(std::string(500, 's'));
+    StdoutCapture quiet;
+    Drained d = drain_input("COM1", 40, 100);
+    EXPECT_EQ(d.bytes, 500);
+    EXPECT_FALSE(d.bounded);
+    EXPECT_EQ(quiet.text(), "");
+    for (int i = 0; i < 70000; ++i) link->device_send(std::string(1, 'n'), 1);  // a byte a millisecond, for ever
+    StdoutCapture noisy;
+    drain_stale_input("COM1", 40, 100);
+    EXPECT_EQ(noisy.text(), "\a\aWarning: the line of COM port COM1 keeps sending (65560 bytes discarded), going on\n");
 }
 
 TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {

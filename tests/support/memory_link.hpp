@@ -44,7 +44,7 @@ public:
     int close_count = 0;
     int purge_count = 0;
     bool is_open = false;
-    LineSettings settings{9600, 7, 2, 1, true, true, true, 1, true, true, 1, false};
+    LineSettings settings{9600, 7, 2, 1, true, true, true, 1, true, true, 1, false, true, true, true};
     CommTimeouts timeouts{};
     std::vector<int64_t> read_durations_ms;  // virtual time each read took
 
