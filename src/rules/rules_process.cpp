@@ -1,7 +1,5 @@
 #include "rules/rules_process.hpp"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +7,7 @@
 #include "rules/rule_line.hpp"
 #include "rules/rule_record.hpp"
 #include "shell/shell_state.hpp"
+#include "text/input_file.hpp"
 
 namespace {
 
@@ -37,19 +36,6 @@ Read read_rule_line(std::FILE* file, char (&buffer)[RULE_LINE_SIZE]) {
     // A file written with CR LF line ends reads the same as one with LF.
     if (n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';
     return Read::line;
-}
-
-// Opens a readable regular file; anything else (a folder, a device) is not a
-// Rules file.
-std::FILE* open_rules_file(const char* file_name) {
-    std::FILE* file = std::fopen(file_name, "r");
-    if (file == nullptr) return nullptr;
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(file);
-        return nullptr;
-    }
-    return file;
 }
 
 void reset_rules() {
@@ -90,12 +76,10 @@ int rules_process(const char* file_name) {
         std::printf("rules_process: Error: param rfp is invalid\n");
         return -1;
     }
-    std::FILE* file = open_rules_file(file_name);
-    if (file == nullptr) {
+    InputFile file(file_name);
+    if (!file) {
         std::printf("\a\aError: cannot open %s\n", file_name);
         return -2;
     }
-    int rc = rules_read(file, file_name);
-    std::fclose(file);
-    return rc;
+    return rules_read(file.get(), file_name);
 }
