@@ -3,11 +3,14 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "firmware/hex_verify.hpp"
+#include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/console.hpp"
 #include "shell/shell_state.hpp"
+#include "text/input_file.hpp"
 
 namespace {
 
@@ -20,13 +23,31 @@ constexpr int PROMPT_REST_TIMEOUT_MS = 100;
 constexpr int SYNC_TIMEOUT_MS = 200;
 constexpr int IDENT_TIMEOUT_MS = 5000;
 constexpr int ANSWER_TIMEOUT_MS = 100;
+// Before a line is sent again, what still arrives for its previous
+// transmission is read and dropped until the line has been quiet this long,
+// so that the next answer read is the one to the new transmission.
+constexpr int LATE_ANSWER_QUIET_MS = 250;
+constexpr int LATE_ANSWER_CHUNK = 64;
 
 // Empties whatever the device sent before the update begins.
 void drain_port() {
-    uint8_t scratch[DRAIN_SIZE];
-    while (read_port(shell.port_name, scratch, DRAIN_SIZE, DRAIN_TIMEOUT_MS) != 0) {
-    }
+    drain_stale_input(shell.port_name, DRAIN_SIZE, DRAIN_TIMEOUT_MS);
     purge_port();
+}
+
+// The wait for the answer to a record line of `length` bytes: 100 ms from
+// the moment the whole line can have reached the device.
+int answer_window_ms(std::size_t length) {
+    return ANSWER_TIMEOUT_MS + static_cast<int>(line_time_ms(port_rate(), length));
+}
+
+// Drops late answers to the transmission just made.
+void drop_late_answers() {
+    const Drained drained = drain_input(shell.port_name, LATE_ANSWER_CHUNK, LATE_ANSWER_QUIET_MS);
+    if (drained.bounded) {
+        std::printf("\n\a\aWarning: the line of COM port %s keeps sending (%ld bytes discarded), going on\n",
+                    shell.port_name, drained.bytes);
+    }
 }
 
 void warn_and_wait_for_operator() {
@@ -121,12 +142,26 @@ AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& resul
     return AnswerAction::resend;
 }
 
+// The file as it was verified: its name, and its record lines as checked.
+struct VerifiedFile {
+    const char* name;
+    std::vector<std::string> records;
+};
+
+int file_changed(const VerifiedFile& file, unsigned long line_number) {
+    std::printf("\n\a\aError: Firmware file %s has changed since it was checked: line %lu- aborting!\n", file.name,
+                line_number);
+    return -16;
+}
+
 // Sends every record line of the file, each followed by CR, and acts on the
-// answers.
-int send_records(std::FILE* fp, long total) {
+// answers. Each line read is held against the line verified: a file that
+// changed after its check is never sent on.
+int send_records(std::FILE* fp, const VerifiedFile& verified) {
     std::printf("\n\n");
     std::rewind(fp);
     const int64_t start = firmware_clock_now();
+    const long total = static_cast<long>(verified.records.size());
     int errors = 0;
     unsigned long line_number = 0;
     long done = 0;
@@ -135,16 +170,20 @@ int send_records(std::FILE* fp, long total) {
     while (read_hex_line(fp, line)) {
         ++line_number;
         if (line[0] != ':') continue;
+        if (done >= total || verified.records[static_cast<std::size_t>(done)] != line) {
+            return file_changed(verified, line_number);
+        }
         std::size_t length = std::strlen(line);
         line[length++] = '\r';
         line[length] = '\0';
+        const int window_ms = answer_window_ms(length);
         for (;;) {
             if (write_port(shell.port_name, line, static_cast<int>(length)) <= 0) {
                 std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
                             shell.port_name);
                 return -11;
             }
-            uint8_t answer = read_answer(ANSWER_TIMEOUT_MS);
+            uint8_t answer = read_answer(window_ms);
             if (answer == FIRM_ACK) {
                 ++done;
                 firmware_progress(start, done, total);
@@ -157,19 +196,26 @@ int send_records(std::FILE* fp, long total) {
             }
             int result = 0;
             if (act_on_answer(answer, line_number, result) == AnswerAction::abort) return result;
+            drop_late_answers();
         }
     }
+    if (std::ferror(fp)) {
+        std::printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
+        return -15;
+    }
+    // Every record line verified must have been sent and acknowledged.
+    if (done != total) return file_changed(verified, line_number + 1);
     std::printf("\n");
     return 0;
 }
 
 // Everything done with the port open; the caller closes it.
-int update_over_port(std::FILE* fp, long total) {
+int update_over_port(std::FILE* fp, const VerifiedFile& verified) {
     drain_port();
     warn_and_wait_for_operator();
     int result = catch_prompt();
     if (result == 0) result = synchronize();
-    if (result == 0) result = send_records(fp, total);
+    if (result == 0) result = send_records(fp, verified);
     return result;
 }
 
@@ -180,26 +226,28 @@ int firmware(int port, const char* file_name) {
         std::printf("firmware: Error: param filename is invalid\n");
         return -1;
     }
-    std::FILE* fp = std::fopen(file_name, "r");
-    if (fp == nullptr) {
+    InputFile file(file_name);
+    if (!file) {
         std::printf("\a\aError: cannot open %s\n", file_name);
         return -2;
     }
-    int total = inhexverify(fp);
+    VerifiedFile verified{file_name, {}};
+    int total = inhexverify(file.get(), &verified.records);
+    if (std::ferror(file.get())) {
+        std::printf("\a\aError: cannot read %s\n", file_name);
+        return -2;
+    }
     if (total < 1) {
         std::printf("\a\aError: Firmware file has some kind of error!\n");
-        std::fclose(fp);
         return -4;
     }
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
     if (open_port(shell.port_name, FIRMWARE_BAUD) != 0) {
         std::printf("\a\aError: could not open COM port %s\n", shell.port_name);
-        std::fclose(fp);
         return -5;
     }
-    int result = update_over_port(fp, total);
+    int result = update_over_port(file.get(), verified);
     close_port();
     std::printf("Disconnected\n");
-    std::fclose(fp);
     return result;
 }

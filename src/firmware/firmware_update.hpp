@@ -35,5 +35,7 @@ void firmware_progress(int64_t start, long done, long total);
 // Updates the firmware of the device on COM<port> from the Intel HEX file.
 // 0 on success, else a negative code after its message. Sets the shell's
 // port_name; whenever the port was opened it is closed again and
-// "Disconnected" printed.
+// "Disconnected" printed. Success means that every record line verified was
+// sent and answered ACK for its own transmission; a file that cannot be read
+// again (-15) or has changed since its check (-16) ends the update.
 int firmware(int port, const char* file_name);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // The longest line read at once; a longer line is read as several lines.
 inline constexpr std::size_t HEX_LINE_LIMIT = 511;
@@ -30,4 +32,6 @@ uint8_t inhex_checksum(const char* text);
 
 // Checks the whole file from its start. Returns the number of record lines
 // (at least 1), or a negative code after printing the fault and its line.
-int inhexverify(std::FILE* fp);
+// With `records`, every record line checked is added to it as read (line end
+// removed), so that what is sent later can be held against what was checked.
+int inhexverify(std::FILE* fp, std::vector<std::string>* records = nullptr);

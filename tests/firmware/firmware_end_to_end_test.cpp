@@ -142,6 +142,52 @@ TEST(FirmwareEndToEnd, Aborts) {
     }
 }
 
+// Late answers combined with other faults: whatever the outcome, a success
+// is never printed over an image that differs from the file.
+TEST(FirmwareEndToEnd, LateAnswersNeverEndInSuccessOverADamagedImage) {
+    REQUIRE_SREC_CAT();
+    ScratchDir scratch;
+    const std::string file = scratch.path("five.hex");
+    write_file(file, ":0400000001020304F2\n:0400040005060708DE\n:040008000A0B0C0DC6\n:04000C0011121314A6\n"
+                     ":00000001FF\n");
+    const std::string reference = scratch.path("five.bin");
+    ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
+    const struct Case {
+        const char* name;
+        std::vector<std::string> loader_args;
+    } cases[] = {
+        {"a late answer, then an error on a later line", {"--loader-slow=2:1:150", "--loader-errors=4:1:12"}},
+        {"a late answer on the first line", {"--loader-slow=1:1:150"}},
+        {"a late answer on the last line", {"--loader-slow=5:1:150"}},
+        {"two late answers in a row", {"--loader-slow=2:1:150,3:1:150"}},
+    };
+    for (const Case& c : cases) {
+        Update u = update(file, c.loader_args);
+        const bool succeeded = u.run.out.find(SUCCEEDED) != std::string::npos;
+        EXPECT_NE(succeeded, u.run.out.find(FAILED) != std::string::npos) << c.name << visible(u.run.out);
+        if (succeeded) {
+            EXPECT_TRUE(u.image == read_file(reference)) << c.name << "\n" << u.log;
+        }
+        EXPECT_EQ(count_of(u.run.out, "resending."), count_of(u.log, "late") + count_of(u.log, "as told")) << c.name;
+    }
+}
+
+// A record of 128 data bytes is a 268-byte line with its CR: 140 ms at
+// 19200 baud. The answer window starts once the line can have arrived.
+TEST(FirmwareEndToEnd, LongRecordsOverALineModelledAt19200) {
+    REQUIRE_SREC_CAT();
+    ScratchDir scratch;
+    const std::string file = scratch.path("records-128.hex");
+    ASSERT_TRUE(srec_cat({SAMPLE, "-intel", "-crop", "0", "0x400", "-o", file, "-intel", "-output_block_size=128"}));
+    ASSERT_EQ(count_of(read_file(file), ":80"), 8);
+    const std::string reference = scratch.path("reference.bin");
+    ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
+    Update u = update(file, {"--pace", "--loader-rx-rate=19200"});
+    EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << visible(u.run.out);
+    EXPECT_EQ(u.run.out.find("resending"), std::string::npos) << visible(u.run.out);
+    EXPECT_TRUE(u.image == read_file(reference));
+}
+
 TEST(FirmwareEndToEnd, PromptAmongOtherBytes) {
     Update u = update(SAMPLE, {"--loader-prompt=00,41,05,13"});
     EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << visible(u.run.out.substr(0, 2000));
