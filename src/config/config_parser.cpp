@@ -1,7 +1,5 @@
 #include "config/config_parser.hpp"
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include "serial/baud_table.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/tokens.hpp"
+#include "text/input_file.hpp"
 
 namespace {
 
@@ -147,6 +146,11 @@ int do_position(Line& line) {
                     line.copy);
         return CONF_BAD_ARGUMENT;
     }
+    if (lat_deg < -90 || lat_deg > 90) {
+        std::printf("\a\aError: line %d: invalid Station Latitude range [-90..90]: %f: %s\n", line.number, lat_deg,
+                    line.copy);
+        return CONF_BAD_LATITUDE;
+    }
     config.base_lat = static_cast<float>(lat_deg);  // stored at once
     const char* lon = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (lon == nullptr) {
@@ -158,6 +162,11 @@ int do_position(Line& line) {
         std::printf("\a\aError: line %d: invalid Station Longitude argument: %s: %s\n", line.number, lon,
                     line.copy);
         return CONF_BAD_ARGUMENT;
+    }
+    if (lon_deg < -180 || lon_deg > 180) {
+        std::printf("\a\aError: line %d: invalid Station Longitude range [-180..180]: %f: %s\n", line.number,
+                    lon_deg, line.copy);
+        return CONF_BAD_LONGITUDE;
     }
     config.base_lon = static_cast<float>(lon_deg);
     return 0;
@@ -356,27 +365,18 @@ int conf_process(const char* path) {
         std::printf("conf_process: Error: param rfp is invalid\n");
         return CONF_NO_FILE_NAME;
     }
-    std::FILE* file = std::fopen(path, "r");
-    struct stat st {};
-    if (file != nullptr && (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))) {
-        std::fclose(file);  // a directory or device is no Configuration file
-        file = nullptr;
-    }
-    if (file == nullptr) {
+    InputFile file(path);
+    if (!file) {
         std::printf("\a\aError: cannot open %s\n", path);
         return CONF_CANNOT_OPEN;
     }
 
     // Every file starts from the defaults; the two fields the Rules file
     // parser owns are kept, and the path count goes with the emptied path.
-    const uint16_t rule_count = config.rule_count;
-    const uint16_t implicit_action = config.implicit_action;
-    load_config_defaults();
-    config.rule_count = rule_count;
-    config.implicit_action = implicit_action == IMPLICIT_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
+    config = defaults_keeping_rule_fields(config);
     digi_path_count = 0;
 
-    const int result = conf_process_lines(file, path);
-    std::fclose(file);
+    const int result = conf_process_lines(file.get(), path);
+    if (result != 0) shell.config_processed = 0;
     return result;
 }

@@ -74,3 +74,9 @@ extern int32_t digi_path_count;   // path elements stored by the last digipath l
 
 // Copies all 166 bytes of default_config over the working record.
 void load_config_defaults();
+
+// The defaults with the two fields the Rules file sets taken from `record`:
+// its rule count, and its implicit action when it is Drop (else Pass). This
+// is what every Configuration file starts from, and the default
+// configuration a download sends when no Configuration file is in force.
+ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record);

@@ -9,7 +9,9 @@
 #include "serial/serial_port.hpp"
 #include "shell/shell_state.hpp"
 
-int dwn_download() {
+int dwn_download() { return dwn_download_image(config); }
+
+int dwn_download_image(const ConfigRecord& image) {
     // Whatever the device said before the first packet is of no interest.
     uint8_t scratch[DWN_DRAIN_BYTES];
     (void)read_port(shell.port_name, scratch, DWN_DRAIN_BYTES, DWN_DRAIN_TIMEOUT_MS);
@@ -20,7 +22,7 @@ int dwn_download() {
         return -1;
     }
     const int config_bytes = static_cast<int>(sizeof(ConfigRecord));
-    r = dwn_write_file(reinterpret_cast<const uint8_t*>(&config), config_bytes);
+    r = dwn_write_file(reinterpret_cast<const uint8_t*>(&image), config_bytes);
     if (r != config_bytes) {
         std::printf("\a\aError: writing Configuration file failed: %d\n", r);
         return -2;
@@ -29,7 +31,7 @@ int dwn_download() {
 
     // Read once, after the configuration has gone: it sets both the size
     // announced and the bytes sent.
-    const int rule_count = config.rule_count;
+    const int rule_count = image.rule_count;
     if (rule_count > MAX_RULES) {
         // The table holds no more; sending more would send bytes beyond it.
         std::printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);

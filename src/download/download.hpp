@@ -2,6 +2,8 @@
 // expect it.
 #pragma once
 
+#include "config/config_record.hpp"
+
 inline constexpr int DWN_DRAIN_BYTES = 64;
 inline constexpr int DWN_DRAIN_TIMEOUT_MS = 10;
 
@@ -11,3 +13,7 @@ inline constexpr int DWN_DRAIN_TIMEOUT_MS = 10;
 // -3 rules command, -4 rule records, -5 finishing packet. Nothing is sent
 // after a failed step.
 int dwn_download();
+
+// The same with another configuration image in place of the working record
+// (the rule count is read from the image).
+int dwn_download_image(const ConfigRecord& image);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/config_record.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
@@ -35,9 +36,11 @@ void cmd_download(char*) {
         std::printf("\a\aError: not Connected!\n");
         return;
     }
-    if (shell.config_processed == 0 &&
-        !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
-                   "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
+    // Without a Configuration file in force (none read, or the last one
+    // failed), a yes sends the default configuration, never a half-read file.
+    const bool use_defaults = shell.config_processed == 0;
+    if (use_defaults && !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
+                                   "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
         return;
     }
     if (shell.rules_processed == 0 &&
@@ -49,7 +52,7 @@ void cmd_download(char*) {
         std::printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
         return;
     }
-    const int r = dwn_download();
+    const int r = use_defaults ? dwn_download_image(defaults_keeping_rule_fields(config)) : dwn_download();
     if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
     std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     close_port();

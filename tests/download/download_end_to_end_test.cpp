@@ -87,10 +87,12 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         const char* what;
         bool examples;
         bool fifty;
+        bool failed_config;  // a Configuration file that fails is read first
     };
-    const Case cases[] = {{"default configuration, no rules", false, false},
-                          {"the example files", true, false},
-                          {"fifty rules", false, true}};
+    const Case cases[] = {{"default configuration, no rules", false, false, false},
+                          {"the example files", true, false, false},
+                          {"fifty rules", false, true, false},
+                          {"a failed Configuration file sends the defaults after yes", false, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         KorrisimProcess device({});
@@ -101,12 +103,17 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         }
         if (c.fifty) rules_file = write_fifty_rules(device);
         if (!config_file.empty()) input += "configure " + config_file + "\n";
+        if (c.failed_config) {
+            const std::string bad = device.path("bad.cfg");
+            std::ofstream(bad) << "call K1ABC\nssid 3\nwidemax 9\n";
+            input += "configure " + bad + "\ndconfigure\n";
+        }
         if (!rules_file.empty()) input += "rules " + rules_file + "\n";
         // The example configuration has a GPS: connect then uses its rate.
         const std::string rate = c.examples ? "4800" : "57600";
         input += "connect 1\ndownload\n";
         std::string questions;
-        if (config_file.empty()) {
+        if (config_file.empty()) {  // none read, or the last one failed
             input += "yes\n";
             questions += Q_CONFIG;
         }
@@ -125,6 +132,10 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         EXPECT_EQ(device.stored_rules(), want.rules);
         if (c.fifty) { EXPECT_EQ(device.stored_rules().size(), 1400u); }
         if (c.examples) { EXPECT_NE(device.sim_log().find("call sign N0CALL, SSID 10"), std::string::npos); }
+        if (c.failed_config) {  // shown as the failed file left it, but not sent
+            EXPECT_NE(r.out.find("Station Call\t K1ABC\tSSID 0x03\n"), std::string::npos) << visible(r.out);
+            EXPECT_NE(device.sim_log().find("call sign NOTSET, SSID 0"), std::string::npos);
+        }
     }
 }
 
