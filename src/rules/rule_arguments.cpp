@@ -133,8 +133,9 @@ int read_circle(RuleLine& line, RuleRecord& record) {
     const char* token = take_argument(line, radius_form, rc);
     if (token == nullptr) return rc;
     const double radius = decimal_number(token);
-    if (!(radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
+    // Checked as stored: a radius too small for single precision becomes 0.
     record.radius = to_single(radius);
+    if (!(record.radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
     return read_point(line, lat_form, lon_form, record);
 }
 
@@ -205,7 +206,8 @@ int read_sector(RuleLine& line, RuleRecord& record) {
     token = next_token(line.cursor, RANGE_SEPARATORS);
     if (token == nullptr || in_comment(line, token)) return 0;
     const double outer = decimal_number(token);
-    if (!(outer > static_cast<double>(record.inner_range)))
+    // Checked as stored: an outer range that narrows to the inner one is none.
+    if (!(to_single(outer) > record.inner_range))
         return line_error(line, -66, "invalid Outer Range, must be > Inner Range: %f", outer);
     record.outer_range = to_single(outer);
     return 0;
