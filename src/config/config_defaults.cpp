@@ -40,3 +40,7 @@ ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record) {
     result.implicit_action = record.implicit_action == IMPLICIT_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
     return result;
 }
+
+int32_t default_connect_baud() {
+    return static_cast<int32_t>(config.have_gps != 0 ? config.gps_baud : config.host_baud);
+}

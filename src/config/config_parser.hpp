@@ -18,9 +18,13 @@ inline constexpr int CONF_BAD_LONGITUDE = -13;
 // line with its message. 0 when the whole file was processed; then the
 // configuration-processed flag is set and the item count printed. A file
 // that fails clears the flag: what it set stays in the record (and shows),
-// but it is not in force.
+// but it is not in force. A file that cannot be opened changes nothing.
 int conf_process(const char* path);
 
-// The line loop of conf_process over an open file, after the defaults have
-// been loaded; `path` names the file in messages.
+// conf_process without the shell's flag: `opened` tells whether the file
+// was opened (and the record reloaded from the defaults).
+int conf_load(const char* path, bool& opened);
+
+// The line loop over an open file, after the defaults have been loaded;
+// `path` names the file in messages.
 int conf_process_lines(std::FILE* file, const char* path);

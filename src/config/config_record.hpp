@@ -80,3 +80,7 @@ void load_config_defaults();
 // is what every Configuration file starts from, and the default
 // configuration a download sends when no Configuration file is in force.
 ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record);
+
+// The rate connect uses when none is given: the GPS-port rate when a GPS is
+// attached, else the host-port rate, read from the working record now.
+int32_t default_connect_baud();

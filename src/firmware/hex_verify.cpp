@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text/line_reader.hpp"
+
 namespace {
 
 int hex_digit_value(char c) {
@@ -57,7 +59,8 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
     unsigned long line_count = 0;
     int record_count = 0;
     char line[HEX_LINE_LIMIT + 1];
-    while (read_hex_line(fp, line)) {
+    LineReader reader(fp, HEX_LINE_LIMIT, EndAfterFullPiece::separate);
+    while (reader.read(line) == LineRead::line) {
         ++line_count;
         if (line[0] != ':') continue;
         ++record_count;

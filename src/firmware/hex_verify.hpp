@@ -16,12 +16,6 @@ inline constexpr std::size_t HEX_LINE_LIMIT = 511;
 inline constexpr unsigned HEX_MAX_DATA_BYTES = 128;
 inline constexpr std::size_t HEX_MAX_RECORD_CHARS = 2 * HEX_MAX_DATA_BYTES + 11;
 
-// Reads the next line of at most HEX_LINE_LIMIT characters, as a text-mode
-// read does (a CR LF line end arrives as LF), into `line` and removes its LF.
-// `line` must hold HEX_LINE_LIMIT + 1 bytes. Returns false at the end of the
-// file when nothing was read.
-bool read_hex_line(std::FILE* fp, char* line);
-
 // The value of a field of n characters: blanks and tabs skipped, an optional
 // sign, then hex digits up to the first other character or the field's end.
 int hex_to_int(const char* text, int n);

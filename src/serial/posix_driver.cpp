@@ -30,9 +30,6 @@ using std::chrono::milliseconds;
 // milliseconds, short slices against the deadline stay within a fraction.
 constexpr milliseconds MAX_SLICE{50};
 
-// The Windows COMMPROP record's full length, as a provider reports it.
-constexpr uint16_t PROVIDER_PACKET_LENGTH = 64;
-
 bool wait_for(int fd, short events, Clock::time_point until, short& revents) {
     for (;;) {
         auto now = Clock::now();
@@ -86,15 +83,9 @@ public:
         return true;
     }
 
-    bool get_properties(CommProperties& props, uint16_t) override {
-        if (fd_ < 0) return fail(EBADF);
-        props.packet_length = PROVIDER_PACKET_LENGTH;
-        props.settable_params = 0x7F;        // parity, rate, data bits, stop bits, checks, handshaking
-        props.settable_data = 0x000F;        // 5 to 8 data bits
-        props.settable_stop_parity = 0x0705; // 1 and 2 stop bits; no, odd and even parity
-        props.provider_capabilities = 0xC3;  // total and interval time-outs, DTR/DSR and RTS/CTS
-        return true;
-    }
+    bool has_provider_properties() const override { return false; }
+
+    bool get_properties(PropertiesQuery, uint16_t, CommProperties&) override { return fail(ENOTSUP); }
 
     bool get_line_settings(LineSettings& s) override {
         termios t{};
@@ -110,15 +101,15 @@ public:
         case CS7: s.byte_size = 7; break;
         default: s.byte_size = 8; break;
         }
-        s.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? 1 : 2) : NO_PARITY;
-        s.stop_bits = (t.c_cflag & CSTOPB) ? 2 : ONE_STOP_BIT;
+        s.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? Parity::odd : Parity::even) : Parity::none;
+        s.stop_bits = (t.c_cflag & CSTOPB) ? StopBits::two : StopBits::one;
         s.parity_check = (t.c_iflag & INPCK) != 0;
         s.outx_cts_flow = (t.c_cflag & CRTSCTS) != 0;
         s.outx_dsr_flow = false;
-        s.dtr_control = 1;
+        s.dtr_control = LineControl::enable;
         s.outx = (t.c_iflag & IXON) != 0;
         s.inx = (t.c_iflag & IXOFF) != 0;
-        s.rts_control = 1;
+        s.rts_control = LineControl::enable;
         s.discard_null = discard_null_;
         s.abort_on_error = false;  // a POSIX read reports no line errors
         s.dsr_sensitivity = false;
@@ -157,12 +148,6 @@ public:
         std::string text = posix_error_text(name_, path_, static_cast<int>(code), opening_);
         if (!detail_.empty()) text += " (" + detail_ + ")";
         return text;
-    }
-
-    void pause_ms(uint32_t ms) override {
-        timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-        while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-        }
     }
 
 private:
@@ -204,11 +189,17 @@ bool PosixDriver::set_line_settings(const LineSettings& s) {
     case 8: t.c_cflag |= CS8; break;
     default: detail_ = "unsupported data bits"; return fail(EINVAL);
     }
-    if (s.parity == 1) t.c_cflag |= PARENB | PARODD;
-    else if (s.parity == 2) t.c_cflag |= PARENB;
-    else if (s.parity != NO_PARITY) { detail_ = "unsupported parity"; return fail(EINVAL); }
-    if (s.stop_bits == 2) t.c_cflag |= CSTOPB;
-    else if (s.stop_bits != ONE_STOP_BIT) { detail_ = "unsupported stop bits"; return fail(EINVAL); }
+    switch (s.parity) {
+    case Parity::none: break;
+    case Parity::odd: t.c_cflag |= PARENB | PARODD; break;
+    case Parity::even: t.c_cflag |= PARENB; break;
+    default: detail_ = "unsupported parity"; return fail(EINVAL);
+    }
+    switch (s.stop_bits) {
+    case StopBits::one: break;
+    case StopBits::two: t.c_cflag |= CSTOPB; break;
+    default: detail_ = "unsupported stop bits"; return fail(EINVAL);
+    }
     if (s.outx_cts_flow) t.c_cflag |= CRTSCTS;
     t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
     if (s.outx) t.c_iflag |= IXON;
@@ -230,8 +221,8 @@ bool PosixDriver::set_line_settings(const LineSettings& s) {
     }
     // Drop DTR and RTS when asked; a pseudo-terminal has no modem lines.
     int lines = 0;
-    if (s.dtr_control == DTR_CONTROL_DISABLE) lines |= TIOCM_DTR;
-    if (s.rts_control == RTS_CONTROL_DISABLE) lines |= TIOCM_RTS;
+    if (s.dtr_control == LineControl::disable) lines |= TIOCM_DTR;
+    if (s.rts_control == LineControl::disable) lines |= TIOCM_RTS;
     if (lines != 0 && ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return fail(errno);
     discard_null_ = s.discard_null;
     rate_ = s.baud_rate;

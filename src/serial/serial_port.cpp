@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "serial/baud_table.hpp"
+#include "serial/pause.hpp"
 
 namespace {
 
@@ -14,6 +15,7 @@ CommTimeouts g_base_timeouts{};
 CommTimeouts g_applied{};       // the time-outs last handed to the driver
 bool g_have_applied = false;
 char g_error_text[1024];
+FatalPause g_fatal_pause;       // empty: the real pause
 
 constexpr uint16_t FIRST_PROPERTIES_LENGTH = 62;
 constexpr uint32_t REQUIRED_PARAMS = 0x0F;       // SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS
@@ -21,6 +23,7 @@ constexpr uint16_t REQUIRED_DATA = 0x0008;       // DATABITS_8
 constexpr uint16_t REQUIRED_STOP_PARITY = 0x0101;// STOPBITS_10 | PARITY_NONE
 constexpr uint32_t REQUIRED_PROVIDER = 0x00C0;   // PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS
 constexpr std::size_t MAX_PORT_NAME = 15;        // "\\.\" and the name fit 20 bytes
+constexpr uint32_t FATAL_PAUSE_MS = 5000;
 
 }  // namespace
 
@@ -85,12 +88,15 @@ const char* system_error_text() {
     return g_error_text;
 }
 
+void set_fatal_pause(FatalPause pause) { g_fatal_pause = std::move(pause); }
+
 void report_fatal(int code, const char* message) {
     SerialDriver& drv = serial_driver();
     std::fputs(message, stderr);
     std::fprintf(stderr, "Return code %d, system error code %d\n", code, static_cast<int>(drv.last_error()));
     if (code != 0) {
-        drv.pause_ms(5000);
+        if (g_fatal_pause) g_fatal_pause(FATAL_PAUSE_MS);
+        else pause_ms(FATAL_PAUSE_MS);
         std::abort();
     }
 }
@@ -121,6 +127,48 @@ int open_port(const char* port_name, int32_t rate) {
     return 0;
 }
 
+namespace {
+
+// Learns the provider's record length, queries the whole record and tests
+// that the port can be set to 8N1 with timed reads. 0, or the failing step's
+// code after its message; the caller closes the port.
+int check_provider(SerialDriver& drv, const char* port_name) {
+    CommProperties first{};
+    if (!drv.get_properties(PropertiesQuery::provider_length, FIRST_PROPERTIES_LENGTH, first)) {
+        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
+        return -4;
+    }
+    CommProperties props{};
+    if (!drv.get_properties(PropertiesQuery::full_record, first.packet_length, props)) {
+        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
+        return -6;
+    }
+    if ((props.settable_params & REQUIRED_PARAMS) != REQUIRED_PARAMS) {
+        std::printf("\a\aError: required comm properties for port %s not settable: Settable Params 0x%08x\n",
+                    port_name, static_cast<unsigned>(props.settable_params));
+        return -7;
+    }
+    if ((props.settable_data & REQUIRED_DATA) != REQUIRED_DATA) {
+        std::printf("\a\aError: 8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
+                    port_name, static_cast<unsigned>(props.settable_data));
+        return -9;
+    }
+    if ((props.settable_stop_parity & REQUIRED_STOP_PARITY) != REQUIRED_STOP_PARITY) {
+        std::printf("\a\aError: 1 stop bit, no parity comm properties for port %s not settable: "
+                    "Settable Stop & Parity 0x%04x\n",
+                    port_name, static_cast<unsigned>(props.settable_stop_parity));
+        return -10;
+    }
+    if ((props.provider_capabilities & REQUIRED_PROVIDER) != REQUIRED_PROVIDER) {
+        std::printf("\a\aError: timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
+                    port_name, static_cast<unsigned>(props.provider_capabilities));
+        return -11;
+    }
+    return 0;
+}
+
+}  // namespace
+
 int set_comm_prop(const char* port_name, int32_t rate) {
     if (port_name == nullptr) {
         std::printf("set_comm_prop: Error: port null argument\n");
@@ -133,42 +181,12 @@ int set_comm_prop(const char* port_name, int32_t rate) {
         close_port();
         return -2;
     }
-    CommProperties first{};
-    if (!drv.get_properties(first, FIRST_PROPERTIES_LENGTH)) {
-        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
-        close_port();
-        return -4;
-    }
-    CommProperties props{};
-    if (!drv.get_properties(props, first.packet_length)) {
-        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
-        close_port();
-        return -6;
-    }
-    if ((props.settable_params & REQUIRED_PARAMS) != REQUIRED_PARAMS) {
-        std::printf("\a\aError: required comm properties for port %s not settable: Settable Params 0x%08x\n",
-                    port_name, static_cast<unsigned>(props.settable_params));
-        close_port();
-        return -7;
-    }
-    if ((props.settable_data & REQUIRED_DATA) != REQUIRED_DATA) {
-        std::printf("\a\aError: 8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
-                    port_name, static_cast<unsigned>(props.settable_data));
-        close_port();
-        return -9;
-    }
-    if ((props.settable_stop_parity & REQUIRED_STOP_PARITY) != REQUIRED_STOP_PARITY) {
-        std::printf("\a\aError: 1 stop bit, no parity comm properties for port %s not settable: "
-                    "Settable Stop & Parity 0x%04x\n",
-                    port_name, static_cast<unsigned>(props.settable_stop_parity));
-        close_port();
-        return -10;
-    }
-    if ((props.provider_capabilities & REQUIRED_PROVIDER) != REQUIRED_PROVIDER) {
-        std::printf("\a\aError: timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
-                    port_name, static_cast<unsigned>(props.provider_capabilities));
-        close_port();
-        return -11;
+    if (drv.has_provider_properties()) {
+        const int code = check_provider(drv, port_name);
+        if (code != 0) {
+            close_port();
+            return code;
+        }
     }
     LineSettings line{};
     if (!drv.get_line_settings(line)) {
@@ -178,15 +196,15 @@ int set_comm_prop(const char* port_name, int32_t rate) {
     }
     line.baud_rate = static_cast<uint32_t>(*entry);
     line.byte_size = 8;
-    line.parity = NO_PARITY;
-    line.stop_bits = ONE_STOP_BIT;
+    line.parity = Parity::none;
+    line.stop_bits = StopBits::one;
     line.parity_check = false;
     line.outx_cts_flow = false;
     line.outx_dsr_flow = false;
-    line.dtr_control = DTR_CONTROL_DISABLE;
+    line.dtr_control = LineControl::disable;
     line.outx = false;
     line.inx = false;
-    line.rts_control = RTS_CONTROL_DISABLE;
+    line.rts_control = LineControl::disable;
     line.discard_null = true;
     // A port left by another program with these set would fail reads at the
     // first framing error, drop input while DSR is low, or rewrite bytes.

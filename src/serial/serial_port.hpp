@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "serial/serial_driver.hpp"
@@ -19,7 +20,13 @@ int write_port(const char* port_name, const void* buf, int count);
 void purge_port();
 void close_port();
 const char* system_error_text();
+// Writes the message and the codes to standard error; with a non-zero code
+// it then pauses 5 seconds and ends the program abnormally.
 void report_fatal(int code, const char* message);
+// What the fatal path's pause does; tests make it pass no real time. An empty
+// one restores the real pause.
+using FatalPause = std::function<void(uint32_t ms)>;
+void set_fatal_pause(FatalPause pause);
 
 // The driver behind the operations: the platform's by default; tests put an
 // in-memory device in its place.

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/capture.hpp"
 #include "support/memory_link.hpp"
@@ -78,6 +79,22 @@ TEST_F(SerialPortTest, EachFailingStepHasItsCodeAndMessage) {
     }
 }
 
+// The first query learns the provider's record length, the second asks for
+// a record of that length; a platform without a provider record skips both
+// and the capability tests.
+TEST_F(SerialPortTest, PropertiesQueries) {
+    link->properties.packet_length = 188;
+    ASSERT_EQ(open_port("COM3", 9600), 0);
+    EXPECT_EQ(link->properties_lengths, (std::vector<uint16_t>{62, 188}));
+    SetUp();
+    link->has_properties = false;
+    link->properties.provider_capabilities = 0;  // would be refused if asked
+    StdoutCapture out;
+    ASSERT_EQ(open_port("COM3", 9600), 0);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_TRUE(link->properties_lengths.empty());
+}
+
 TEST_F(SerialPortTest, NullNames) {
     StdoutCapture out;
     EXPECT_EQ(open_port(nullptr, 9600), -1);
@@ -94,12 +111,12 @@ TEST_F(SerialPortTest, OpenSetsRaw8N1WithoutFlowControlAndPurges) {
     const LineSettings& s = link->settings;
     EXPECT_EQ(s.baud_rate, 38400u);
     EXPECT_EQ(s.byte_size, 8);
-    EXPECT_EQ(s.parity, NO_PARITY);
-    EXPECT_EQ(s.stop_bits, ONE_STOP_BIT);
+    EXPECT_EQ(s.parity, Parity::none);
+    EXPECT_EQ(s.stop_bits, StopBits::one);
     EXPECT_FALSE(s.parity_check || s.outx_cts_flow || s.outx_dsr_flow || s.outx || s.inx);
     EXPECT_FALSE(s.abort_on_error || s.dsr_sensitivity || s.error_char);
-    EXPECT_EQ(s.dtr_control, DTR_CONTROL_DISABLE);
-    EXPECT_EQ(s.rts_control, RTS_CONTROL_DISABLE);
+    EXPECT_EQ(s.dtr_control, LineControl::disable);
+    EXPECT_EQ(s.rts_control, LineControl::disable);
     EXPECT_TRUE(s.discard_null);
     EXPECT_EQ(link->purge_count, 1);
     EXPECT_EQ(port_rate(), 38400u);
