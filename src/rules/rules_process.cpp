@@ -10,15 +10,8 @@
 #include "rules/rule_record.hpp"
 #include "shell/shell_state.hpp"
 
-namespace {
-
-enum class Read { line, end, error };
-
-// Reads the next line of at most 255 characters, without its line end. A
-// longer line comes in pieces of 255 characters; the line end after a full
-// piece belongs to it and is not read as an empty line of its own.
-Read read_rule_line(std::FILE* file, char (&buffer)[RULE_LINE_SIZE]) {
-    if (std::fgets(buffer, RULE_LINE_SIZE, file) == nullptr) return std::ferror(file) ? Read::error : Read::end;
+RuleRead read_rule_line(std::FILE* file, char (&buffer)[RULE_LINE_SIZE]) {
+    if (std::fgets(buffer, RULE_LINE_SIZE, file) == nullptr) return std::ferror(file) ? RuleRead::error : RuleRead::end;
     std::size_t n = std::strlen(buffer);
     if (n > 0 && buffer[n - 1] == '\n') {
         buffer[--n] = '\0';
@@ -29,15 +22,17 @@ Read read_rule_line(std::FILE* file, char (&buffer)[RULE_LINE_SIZE]) {
             next = std::getc(file);
         }
         if (next == EOF) {
-            if (std::ferror(file)) return Read::error;
+            if (std::ferror(file)) return RuleRead::error;
         } else if (next != '\n') {
             std::ungetc(next, file);
         }
     }
     // A file written with CR LF line ends reads the same as one with LF.
     if (n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';
-    return Read::line;
+    return RuleRead::line;
 }
+
+namespace {
 
 // Opens a readable regular file; anything else (a folder, a device) is not a
 // Rules file.
@@ -68,9 +63,9 @@ int rules_read(std::FILE* file, const char* file_name) {
     line.file_name = file_name;
     char buffer[RULE_LINE_SIZE];
     for (;;) {
-        Read got = read_rule_line(file, buffer);
-        if (got == Read::end) break;
-        if (got == Read::error) {
+        RuleRead got = read_rule_line(file, buffer);
+        if (got == RuleRead::end) break;
+        if (got == RuleRead::error) {
             std::printf("\a\aError: cannot read %s\n", file_name);
             return -2;
         }
