@@ -4,7 +4,7 @@
 # Usage: scripts/ensure-packages.sh [extra-package ...]
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev "$@")
+packages=(cmake g++ make libgtest-dev nlohmann-json3-dev libgeographiclib-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
