@@ -21,13 +21,16 @@ void reset_rules() {
 
 }  // namespace
 
+LineReader rules_line_reader(std::FILE* file) {
+    return LineReader(file, RULE_LINE_SIZE - 1, EndAfterFullPiece::belongs);
+}
+
 int rules_read(std::FILE* file, const char* file_name) {
     reset_rules();
     RulesRun run;
     RuleLine line{};
     line.file_name = file_name;
-    // A line end right after a full piece of 255 characters belongs to it.
-    LineReader reader(file, RULE_LINE_SIZE - 1, EndAfterFullPiece::belongs);
+    LineReader reader = rules_line_reader(file);
     char buffer[RULE_LINE_SIZE];
     for (;;) {
         const LineRead got = reader.read(buffer);

@@ -3,6 +3,10 @@
 
 #include <cstdio>
 
+#include "text/line_reader.hpp"
+
+#include "rules/rule_line.hpp"
+
 // Reads the named Rules file, checks every line and fills the rule table,
 // config.rule_count and config.implicit_action; shell.rules_processed is
 // cleared once the file is open and set when the whole file was read without
@@ -19,3 +23,7 @@ int rules_load(const char* file_name, bool& opened);
 // end or to the first error, and commits the rule count on success. The file
 // is not closed; file_name is only used in messages.
 int rules_read(std::FILE* file, const char* file_name);
+
+// The reading of a Rules file's lines: at most 255 characters a line, and a
+// line end right after a full piece of 255 characters belongs to it.
+LineReader rules_line_reader(std::FILE* file);
