@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs when they are missing, as root
 # or through sudo; otherwise names the packages to install and fails.
-# Usage: scripts/ensure-packages.sh [extra-package ...]
+# Usage: scripts/ensure-packages.sh [extra-package ...]   (cmake, g++ and make always)
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev "$@")
+packages=(cmake g++ make "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -7,8 +7,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-packages.sh
+# Only the two programs it starts are built (not the tests), with the build's
+# progress shown.
 cmake -S . -B build >/dev/null
-cmake --build build -j "$(nproc)" >/dev/null
+cmake --build build -j "$(nproc)" --target korrimatic korrisim
 
 if [ -n "${KORRIMATIC_COM1:-}" ]; then
     exec build/korrimatic

@@ -2,4 +2,7 @@
 #include "angles/angles.hpp"
 #include "shell/commands.hpp"
 
-void cmd_angles(char*) { show_angles_help(); }
+CommandOutcome cmd_angles(char*) {
+    show_angles_help();
+    return CommandOutcome::done;
+}

@@ -7,6 +7,7 @@
 
 #include "angles/angles.hpp"
 #include "angles/number_reading.hpp"
+#include "text/numbers.hpp"
 
 namespace {
 

@@ -1,9 +1,6 @@
 #include "angles/number_reading.hpp"
 
-#include <cfloat>
-#include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <string>
 
 namespace {
@@ -48,8 +45,3 @@ double integer_reading(std::string_view text) { return read_number(text, false);
 
 double real_reading(std::string_view text) { return read_number(text, true); }
 
-float to_single(double value) {
-    if (value > FLT_MAX) return std::numeric_limits<float>::infinity();
-    if (value < -FLT_MAX) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
-}

@@ -9,7 +9,3 @@
 // the caller can tell a negative zero degrees part from a positive one.
 double integer_reading(std::string_view text);
 double real_reading(std::string_view text);
-
-// The value as a single-precision working value; magnitudes beyond the
-// single-precision range become infinities instead of undefined conversions.
-float to_single(double value);

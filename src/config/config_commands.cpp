@@ -3,19 +3,23 @@
 
 #include "config/config_display.hpp"
 #include "config/config_parser.hpp"
+#include "shell/command_args.hpp"
 #include "shell/commands.hpp"
-#include "shell/tokens.hpp"
+#include "shell/shell_state.hpp"
 
-void cmd_configure(char* args) {
-    char* cursor = args;
-    const char* file_name = next_token(cursor, FILE_NAME_SEPARATORS);
-    if (file_name == nullptr) {
-        std::printf("\a\aError: missing argument: file_name\n");
-        return;
-    }
-    // conf_process sets the configuration-processed flag when the whole
-    // file was read without error.
-    if (conf_process(file_name) != 0) std::printf("\a\aError: Configuration processing failed\n");
+int conf_process(const char* path) {
+    bool opened = false;
+    const int result = conf_load(path, opened);
+    // Only a file read to its end without error is in force.
+    if (opened) shell.config_processed = result == 0 ? 1 : 0;
+    return result;
 }
 
-void cmd_dconfigure(char*) { show_config(); }
+CommandOutcome cmd_configure(char* args) {
+    return file_command(args, conf_process, "\a\aError: Configuration processing failed\n");
+}
+
+CommandOutcome cmd_dconfigure(char*) {
+    show_config();
+    return CommandOutcome::done;
+}

@@ -33,3 +33,14 @@ ConfigRecord config{};
 int32_t digi_path_count = 0;
 
 void load_config_defaults() { config = default_config; }
+
+ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record) {
+    ConfigRecord result = default_config;
+    result.rule_count = record.rule_count;
+    result.implicit_action = record.implicit_action == IMPLICIT_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
+    return result;
+}
+
+int32_t default_connect_baud() {
+    return static_cast<int32_t>(config.have_gps != 0 ? config.gps_baud : config.host_baud);
+}

@@ -1,7 +1,5 @@
 #include "config/config_keywords.hpp"
 
-#include <cstring>
-#include <strings.h>
 
 const ConfigKeyword config_keywords[CONFIG_KEYWORD_COUNT] = {
     {"call", ConfigKind::call_sign},
@@ -27,15 +25,6 @@ const ConfigKeyword config_keywords[CONFIG_KEYWORD_COUNT] = {
     {"bcomment", ConfigKind::beacon_comment},
 };
 
-KeywordMatch match_config_keyword(const char* word, const ConfigKeyword** keyword) {
-    const std::size_t n = std::strlen(word);
-    const ConfigKeyword* found = nullptr;
-    for (const ConfigKeyword& k : config_keywords) {
-        if (n > std::strlen(k.word) || strncasecmp(word, k.word, n) != 0) continue;
-        if (found != nullptr) return KeywordMatch::ambiguous;
-        found = &k;
-    }
-    if (found == nullptr) return KeywordMatch::unknown;
-    *keyword = found;
-    return KeywordMatch::found;
+PrefixMatch match_config_keyword(const char* word) {
+    return prefix_match(word, config_keywords, [](const ConfigKeyword& k) { return k.word; });
 }

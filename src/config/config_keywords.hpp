@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "text/prefix_match.hpp"
+
 // The kind selects how the argument is read and which field it sets;
 // `position` and `base` share one kind.
 enum class ConfigKind {
@@ -36,9 +38,7 @@ struct ConfigKeyword {
 inline constexpr std::size_t CONFIG_KEYWORD_COUNT = 21;
 extern const ConfigKeyword config_keywords[CONFIG_KEYWORD_COUNT];
 
-enum class KeywordMatch { found, unknown, ambiguous };
-
 // Matches a word, ignoring case, as a leading part of the keywords, in table
 // order. A word that fits two keywords is ambiguous; a word longer than a
 // keyword never matches it.
-KeywordMatch match_config_keyword(const char* word, const ConfigKeyword** keyword);
+PrefixMatch match_config_keyword(const char* word);

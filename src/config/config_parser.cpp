@@ -1,7 +1,5 @@
 #include "config/config_parser.hpp"
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,13 +8,14 @@
 #include "config/config_keywords.hpp"
 #include "config/config_record.hpp"
 #include "serial/baud_table.hpp"
-#include "shell/shell_state.hpp"
-#include "shell/tokens.hpp"
+#include "text/input_file.hpp"
+#include "text/line_reader.hpp"
+#include "text/numbers.hpp"
+#include "text/tokens.hpp"
 
 namespace {
 
 constexpr std::size_t LINE_SIZE = 256;  // a read takes at most 255 characters
-constexpr const char* COMMENT_CHARS = "#/;";
 constexpr const char* KEYWORD_SEPARATORS = " \t,";
 constexpr const char* WORD_ARGUMENT_SEPARATORS = "#/; \t,";
 constexpr const char* LATITUDE_SEPARATORS = " \t,";
@@ -31,43 +30,28 @@ constexpr std::size_t PATH_SLOTS = 8;
 constexpr std::size_t PATH_ELEMENT_MAX = 8;
 constexpr std::size_t COMMENT_MAX = 43;
 
-// The line being handled: its number, the copy quoted by every message, where
-// its comment begins, and the cursor of the tokenising.
+// The line being handled: its number, the copy quoted by every message, and
+// the cutting of its arguments.
 struct Line {
     int16_t number = 0;
     char copy[LINE_SIZE] = {};
-    const char* comment = nullptr;
-    char* cursor = nullptr;
+    ArgumentCursor args{};
 };
 
 // The next argument, or nullptr with `code` set when it is missing (-11) or
 // stands only after a comment character (-8).
-char* take_argument(Line& line, const char* separators, bool comment_test, int& code) {
-    char* token = next_token(line.cursor, separators);
-    if (token == nullptr) {
-        code = CONF_BAD_ARGUMENT;
-        return nullptr;
+char* argument(Line& line, const char* separators, bool comment_test, int& code) {
+    char* token = nullptr;
+    switch (take_argument(line.args, separators, comment_test, token)) {
+    case Argument::taken: return token;
+    case Argument::missing: code = CONF_BAD_ARGUMENT; return nullptr;
+    case Argument::in_comment: code = CONF_IN_COMMENT; return nullptr;
     }
-    if (comment_test && line.comment != nullptr && token > line.comment) {
-        code = CONF_IN_COMMENT;
-        return nullptr;
-    }
-    return token;
+    return nullptr;
 }
 
-// Decimal number: optional white space and sign, digits; 0 without digits.
-int32_t decimal_number(const char* text) { return parse_decimal(text); }
-
-// As a decimal number, but 0x/0X makes the digits hexadecimal and a leading 0
-// octal.
-int32_t prefixed_integer(const char* text) {
-    const long long v = std::strtoll(text, nullptr, 0);
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(v);
-}
-
-uint16_t yes_no(const char* text, bool pass_is_yes) {
+// A yes/no switch: only the first character counts.
+uint16_t switch_value(const char* text, bool pass_is_yes) {
     const char c = text[0];
     if (std::strchr("yY1tTeE", c) != nullptr) return 1;
     if (pass_is_yes && (c == 'p' || c == 'P')) return 1;
@@ -101,7 +85,7 @@ uint32_t* baud_field(ConfigKind kind) {
 
 int do_call_sign(Line& line) {
     int code = 0;
-    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
         std::printf("\a\aError: line %d: missing Call Sign argument: %s\n", line.number, line.copy);
         return code;
@@ -119,12 +103,12 @@ int do_call_sign(Line& line) {
 
 int do_ssid(Line& line) {
     int code = 0;
-    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
         std::printf("\a\aError: line %d: missing SSID argument: %s\n", line.number, line.copy);
         return code;
     }
-    const int32_t v = prefixed_integer(arg);
+    const int32_t v = parse_prefixed(arg);
     if (v < 0 || v > SSID_MAX) {
         std::printf("\a\aError: line %d: invalid SSID argument range [0..15]: %d: %s\n", line.number,
                     static_cast<int>(v), line.copy);
@@ -136,7 +120,7 @@ int do_ssid(Line& line) {
 
 int do_position(Line& line) {
     int code = 0;
-    const char* lat = take_argument(line, LATITUDE_SEPARATORS, false, code);
+    const char* lat = argument(line, LATITUDE_SEPARATORS, false, code);
     if (lat == nullptr) {
         std::printf("\a\aError: line %d: missing Station Latitude argument: %s\n", line.number, line.copy);
         return code;
@@ -147,8 +131,13 @@ int do_position(Line& line) {
                     line.copy);
         return CONF_BAD_ARGUMENT;
     }
+    if (lat_deg < -90 || lat_deg > 90) {
+        std::printf("\a\aError: line %d: invalid Station Latitude range [-90..90]: %f: %s\n", line.number, lat_deg,
+                    line.copy);
+        return CONF_BAD_LATITUDE;
+    }
     config.base_lat = static_cast<float>(lat_deg);  // stored at once
-    const char* lon = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* lon = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (lon == nullptr) {
         std::printf("\a\aError: line %d: missing Station Longitude argument: %s\n", line.number, line.copy);
         return code;
@@ -159,29 +148,34 @@ int do_position(Line& line) {
                     line.copy);
         return CONF_BAD_ARGUMENT;
     }
+    if (lon_deg < -180 || lon_deg > 180) {
+        std::printf("\a\aError: line %d: invalid Station Longitude range [-180..180]: %f: %s\n", line.number,
+                    lon_deg, line.copy);
+        return CONF_BAD_LONGITUDE;
+    }
     config.base_lon = static_cast<float>(lon_deg);
     return 0;
 }
 
 int do_flag(Line& line, ConfigKind kind) {
     int code = 0;
-    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
         std::printf("\a\aError: line %d: missing y | n argument: %s\n", line.number, line.copy);
         return code;
     }
-    *flag_field(kind) = yes_no(arg, kind == ConfigKind::pass_nonaprs);
+    *flag_field(kind) = switch_value(arg, kind == ConfigKind::pass_nonaprs);
     return 0;
 }
 
 int do_baud(Line& line, ConfigKind kind) {
     int code = 0;
-    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
         std::printf("\a\aError: line %d: missing Baud argument: %s\n", line.number, line.copy);
         return code;
     }
-    const int32_t rate = decimal_number(arg);
+    const int32_t rate = parse_decimal(arg);
     if (get_baud(rate) == nullptr) {
         std::printf("\a\aError: line %d: invalid Baud argument: %d: %s\n", line.number, static_cast<int>(rate),
                     line.copy);
@@ -193,12 +187,12 @@ int do_baud(Line& line, ConfigKind kind) {
 
 int do_wide(Line& line, uint16_t& field) {
     int code = 0;
-    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
         std::printf("\a\aError: line %d: missing n argument: %s\n", line.number, line.copy);
         return code;
     }
-    const int32_t n = decimal_number(arg);
+    const int32_t n = parse_decimal(arg);
     if (n < 1 || n > WIDE_MAX) {
         std::printf("\a\aError: line %d: invalid n argument range [1..%d]: %d: %s\n", line.number, WIDE_MAX,
                     static_cast<int>(n), line.copy);
@@ -210,12 +204,12 @@ int do_wide(Line& line, uint16_t& field) {
 
 int do_dupe_window(Line& line) {
     int code = 0;
-    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
         std::printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
         return code;
     }
-    const int32_t s = decimal_number(arg);
+    const int32_t s = parse_decimal(arg);
     if (s < 5 || s > 500) {
         std::printf("\a\aError: line %d: invalid seconds argument range [5..500]: %d: %s\n", line.number,
                     static_cast<int>(s), line.copy);
@@ -227,12 +221,12 @@ int do_dupe_window(Line& line) {
 
 int do_beacon_interval(Line& line) {
     int code = 0;
-    const char* arg = take_argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
+    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
         std::printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
         return code;
     }
-    const int32_t s = prefixed_integer(arg);
+    const int32_t s = parse_prefixed(arg);
     if (s != 0 && (s < BEACON_MIN || s > BEACON_MAX)) {
         std::printf("\a\aError: line %d: invalid seconds argument range [0, %d..%d]: %d: %s\n", line.number,
                     BEACON_MIN, BEACON_MAX, static_cast<int>(s), line.copy);
@@ -244,7 +238,7 @@ int do_beacon_interval(Line& line) {
 
 int do_digi_path(Line& line) {
     int code = 0;
-    char* text = take_argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
+    char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
     if (text == nullptr) {
         std::printf("\a\aError: line %d: missing Digi Path argument: %s\n", line.number, line.copy);
         return code;
@@ -272,7 +266,7 @@ int do_digi_path(Line& line) {
 
 int do_beacon_comment(Line& line) {
     int code = 0;
-    const char* text = take_argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
+    const char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
     if (text == nullptr) {
         std::printf("\a\aError: line %d: missing Beacon Comment argument: %s\n", line.number, line.copy);
         return code;
@@ -300,83 +294,59 @@ int handle_argument(Line& line, ConfigKind kind) {
     }
 }
 
-// Removes the line end of a read: a newline, or a carriage return and a
-// newline as a text written on another system ends its lines.
-void remove_line_end(char* buf) {
-    std::size_t n = std::strlen(buf);
-    if (n > 0 && buf[n - 1] == '\n') {
-        buf[--n] = '\0';
-        if (n > 0 && buf[n - 1] == '\r') buf[--n] = '\0';
-    }
-}
-
 }  // namespace
 
 int conf_process_lines(std::FILE* file, const char* path) {
+    LineReader reader(file, LINE_SIZE - 1, EndAfterFullPiece::separate);
     char buf[LINE_SIZE];
     Line line;
     int items = 0;
     for (;;) {
-        if (std::fgets(buf, sizeof buf, file) == nullptr) {
-            if (std::ferror(file)) {
-                std::printf("\a\aError: cannot read %s\n", path);
-                return CONF_CANNOT_OPEN;
-            }
-            break;
+        const LineRead got = reader.read(buf);
+        if (got == LineRead::end) break;
+        if (got == LineRead::error) {
+            std::printf("\a\aError: cannot read %s\n", path);
+            return CONF_CANNOT_OPEN;
         }
         ++line.number;
-        remove_line_end(buf);
         std::snprintf(line.copy, sizeof line.copy, "%s", buf);
-        line.comment = std::strpbrk(buf, COMMENT_CHARS);
-        line.cursor = buf;
-        const char* word = next_token(line.cursor, KEYWORD_SEPARATORS);
-        if (word == nullptr || std::strchr(COMMENT_CHARS, word[0]) != nullptr) continue;
+        line.args = argument_cursor(buf);
+        const char* word = next_token(line.args.cursor, KEYWORD_SEPARATORS);
+        if (word == nullptr || is_comment_char(word[0])) continue;
 
-        const ConfigKeyword* keyword = nullptr;
-        switch (match_config_keyword(word, &keyword)) {
-        case KeywordMatch::ambiguous:
+        const PrefixMatch m = match_config_keyword(word);
+        switch (m.result) {
+        case Match::ambiguous:
             std::printf("\a\aError: line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
             return CONF_BAD_KEYWORD;
-        case KeywordMatch::unknown:
+        case Match::unknown:
             std::printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);
             return CONF_BAD_KEYWORD;
-        case KeywordMatch::found: break;
+        case Match::found: break;
         }
         ++items;
-        const int code = handle_argument(line, keyword->kind);
+        const int code = handle_argument(line, config_keywords[m.index].kind);
         if (code != 0) return code;
     }
-    shell.config_processed = 1;
     std::printf("Configuration items processed %d\n", items);
     return 0;
 }
 
-int conf_process(const char* path) {
+int conf_load(const char* path, bool& opened) {
+    opened = false;
     if (path == nullptr) {
         std::printf("conf_process: Error: param rfp is invalid\n");
         return CONF_NO_FILE_NAME;
     }
-    std::FILE* file = std::fopen(path, "r");
-    struct stat st {};
-    if (file != nullptr && (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))) {
-        std::fclose(file);  // a directory or device is no Configuration file
-        file = nullptr;
-    }
-    if (file == nullptr) {
+    InputFile file(path);
+    if (!file) {
         std::printf("\a\aError: cannot open %s\n", path);
         return CONF_CANNOT_OPEN;
     }
-
+    opened = true;
     // Every file starts from the defaults; the two fields the Rules file
     // parser owns are kept, and the path count goes with the emptied path.
-    const uint16_t rule_count = config.rule_count;
-    const uint16_t implicit_action = config.implicit_action;
-    load_config_defaults();
-    config.rule_count = rule_count;
-    config.implicit_action = implicit_action == IMPLICIT_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
+    config = defaults_keeping_rule_fields(config);
     digi_path_count = 0;
-
-    const int result = conf_process_lines(file, path);
-    std::fclose(file);
-    return result;
+    return conf_process_lines(file.get(), path);
 }

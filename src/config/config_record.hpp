@@ -74,3 +74,13 @@ extern int32_t digi_path_count;   // path elements stored by the last digipath l
 
 // Copies all 166 bytes of default_config over the working record.
 void load_config_defaults();
+
+// The defaults with the two fields the Rules file sets taken from `record`:
+// its rule count, and its implicit action when it is Drop (else Pass). This
+// is what every Configuration file starts from, and the default
+// configuration a download sends when no Configuration file is in force.
+ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record);
+
+// The rate connect uses when none is given: the GPS-port rate when a GPS is
+// attached, else the host-port rate, read from the working record now.
+int32_t default_connect_baud();

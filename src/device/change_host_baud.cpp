@@ -3,23 +3,20 @@
 
 #include "device/device_link.hpp"
 #include "serial/serial_port.hpp"
-#include "shell/shell_state.hpp"
 
 void disconnect_device() {
     close_port();
-    shell.connected = 0;
     std::printf("Disconnected\n");
 }
 
-void change_host_baud(int32_t rate) {
+bool change_host_baud(const char* port, int32_t rate) {
     char command[40];
     int length = std::snprintf(command, sizeof command, "host %ld\r", static_cast<long>(rate));
-    if (write_port(shell.port_name, command, length) <= 0) {
-        std::printf("\a\aError: wrote Host Baud command, got error on port %s\n", shell.port_name);
+    if (write_port(port, command, length) <= 0) {
+        std::printf("\a\aError: wrote Host Baud command, got error on port %s\n", port);
         close_port();
-        shell.connected = 0;
-        return;
+        return false;
     }
     // The host's own port keeps the rate it was opened at.
-    connect_device(rate, true);
+    return connect_device(port, rate, true);
 }

@@ -4,10 +4,10 @@
 
 #include "device/device_link.hpp"
 #include "device/device_replies.hpp"
+#include "serial/drain_input.hpp"
 #include "serial/hexdump.hpp"
 #include "serial/serial_port.hpp"
-#include "shell/shell_state.hpp"
-#include "shell/tokens.hpp"
+#include "text/numbers.hpp"
 
 namespace {
 
@@ -28,52 +28,42 @@ char reply_buffer[1024 + 1];
 void dump_reply(int count) { hexdump(stdout, 1, "Got", reply_buffer, count, 10); }
 
 // Reads the reply into reply_buffer and terminates it.
-int read_reply(int size, int timeout_ms, const ReadUntil& until) {
-    int n = read_port_until(shell.port_name, reply_buffer, size, timeout_ms, until);
+int read_reply(const char* port, int size, int timeout_ms, const ReadUntil& until) {
+    int n = read_port_until(port, reply_buffer, size, timeout_ms, until);
     reply_buffer[n] = '\0';
     return n;
 }
 
-void drop_connection() {
-    close_port();
-    shell.connected = 0;
-}
-
-void reprompt(int32_t rate) {
+bool reprompt(const char* port, int32_t rate) {
     const uint8_t cr = '\r';
-    if (write_port(shell.port_name, &cr, 1) <= 0) {
-        std::printf("\a\aError: wrote CR character, got error on port %s\n", shell.port_name);
-        drop_connection();
-        return;
+    if (write_port(port, &cr, 1) <= 0) {
+        std::printf("\a\aError: wrote CR character, got error on port %s\n", port);
+        close_port();
+        return false;
     }
-    read_reply(sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
+    read_reply(port, sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
     if (std::strstr(reply_buffer, DEVICE_PROMPT) != nullptr) {
         std::printf("\aConnected at %ld\n", static_cast<long>(rate));
-        return;
+        return true;
     }
     std::printf("\a\aError: did not receive the Korrimatic prompt!\n");
-    drop_connection();
+    close_port();
+    return false;
 }
 
-void connect_initial(int32_t rate) {
-    if (shell.connected == 1) {
-        std::printf("\a\aError: already Connected!\n");
-        return;
+bool connect_initial(const char* port, int32_t rate) {
+    if (open_port(port, rate) != 0) {
+        std::printf("\a\aError: could not open COM port %s\n", port);
+        return false;
     }
-    if (open_port(shell.port_name, rate) != 0) {
-        std::printf("\a\aError: could not open COM port %s\n", shell.port_name);
-        return;
-    }
-    char stale[STALE_READ];
-    while (read_port(shell.port_name, stale, sizeof stale, STALE_TIMEOUT_MS) > 0) {
-    }
+    drain_stale_input(port, STALE_READ, STALE_TIMEOUT_MS);
     purge_port();
     std::printf("\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                 "You have %ld seconds to do this...",
                 static_cast<long>(POWER_ON_WAIT_S));
 
     const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate())};
-    int n = read_reply(POWER_ON_READ, POWER_ON_TIMEOUT_MS, power_on);
+    int n = read_reply(port, POWER_ON_READ, POWER_ON_TIMEOUT_MS, power_on);
     for (int i = 0; i < n; ++i) {
         auto b = static_cast<unsigned char>(reply_buffer[i]);
         if (b == 0 || b > 0x7F) reply_buffer[i] = '#';
@@ -83,13 +73,13 @@ void connect_initial(int32_t rate) {
         std::printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
         dump_reply(n);
         close_port();
-        return;
+        return false;
     }
     const char* label = std::strstr(ident, VERSION_LABEL);
     if (label == nullptr) {
         std::printf("\n\a\aError: did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
         close_port();
-        return;
+        return false;
     }
     const char* number = label + std::strlen(VERSION_LABEL);
     int major = parse_decimal(number);
@@ -107,31 +97,30 @@ void connect_initial(int32_t rate) {
         std::printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", major, minor, MIN_MAJOR,
                     MIN_MINOR);
         close_port();
-        return;
+        return false;
     }
-    if (write_port(shell.port_name, &ATTENTION, 1) <= 0) {
-        std::printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", shell.port_name);
+    if (write_port(port, &ATTENTION, 1) <= 0) {
+        std::printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port);
         close_port();
-        return;
+        return false;
     }
     char expected[40];
     std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
-    int m = read_reply(sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_text(expected, port_rate()));
+    int m = read_reply(port, sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_text(expected, port_rate()));
     if (std::strstr(reply_buffer, expected) == nullptr) {
         std::printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
         dump_reply(m);
         close_port();
-        return;
+        return false;
     }
     std::printf("\n");
     std::printf("\aConnected at %ld\n", static_cast<long>(rate));
-    shell.connected = 1;
+    return true;
 }
 
 }  // namespace
 
-void connect_device(int32_t rate, bool reprompt_mode) {
+bool connect_device(const char* port, int32_t rate, bool reprompt_mode) {
     std::printf("Connecting at %ld...\n", static_cast<long>(rate));
-    if (reprompt_mode) reprompt(rate);
-    else connect_initial(rate);
+    return reprompt_mode ? reprompt(port, rate) : connect_initial(port, rate);
 }

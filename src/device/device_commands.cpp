@@ -1,57 +1,58 @@
 // The connect, disconnect and baud commands.
 #include <cstdio>
 
+#include "config/config_record.hpp"
 #include "device/device_link.hpp"
+#include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
-#include "shell/tokens.hpp"
+#include "text/numbers.hpp"
+#include "text/tokens.hpp"
 
-void cmd_connect(char* args) {
+CommandOutcome cmd_connect(char* args) {
     if (shell.connected == 1) {
         std::printf("\a\aError: already Connected!\n");
-        return;
+        return CommandOutcome::failed;
     }
     char* port_token = next_token(args, WORD_SEPARATORS);
     if (port_token == nullptr) {
         std::printf("\a\aError: missing argument: com_port\n");
-        return;
+        return CommandOutcome::failed;
     }
-    int port = parse_com_port(port_token);
-    if (port == 0) return;
+    const int port = com_port_argument(port_token);
+    if (port == 0) return CommandOutcome::failed;
     char* rate_token = next_token(args, WORD_SEPARATORS);
-    int32_t rate = rate_token != nullptr ? parse_decimal(rate_token) : default_connect_baud();
-    if (!is_device_baud_rate(rate)) {
-        std::printf("\a\aError: invalid baud rate: %d\n", static_cast<int>(rate));
-        return;
-    }
+    const int32_t rate = rate_token != nullptr ? parse_decimal(rate_token) : default_connect_baud();
+    if (!device_rate_argument(rate)) return CommandOutcome::failed;
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
     shell.current_baud = rate;
-    connect_device(rate, false);
+    shell.connected = connect_device(shell.port_name, rate, false) ? 1 : 0;
+    return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;
 }
 
-void cmd_disconnect(char*) {
+CommandOutcome cmd_disconnect(char*) {
     if (shell.connected != 1) {
         std::printf("\a\aError: not Connected!\n");
-        return;
+        return CommandOutcome::failed;
     }
+    shell.connected = 0;
     disconnect_device();
+    return CommandOutcome::done;
 }
 
-void cmd_baud(char* args) {
+CommandOutcome cmd_baud(char* args) {
     if (shell.connected != 1) {
         std::printf("\a\aError: must be Connected before changing the Baud!\n");
-        return;
+        return CommandOutcome::failed;
     }
     char* rate_token = next_token(args, WORD_SEPARATORS);
     if (rate_token == nullptr) {
         std::printf("\a\aError: missing argument: baud\n");
-        return;
+        return CommandOutcome::failed;
     }
-    int32_t rate = parse_decimal(rate_token);
-    if (!is_device_baud_rate(rate)) {
-        std::printf("\a\aError: invalid baud rate: %d\n", static_cast<int>(rate));
-        return;
-    }
+    const int32_t rate = parse_decimal(rate_token);
+    if (!device_rate_argument(rate)) return CommandOutcome::failed;
     shell.current_baud = rate;
-    change_host_baud(rate);
+    shell.connected = change_host_baud(shell.port_name, rate) ? 1 : 0;
+    return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;
 }

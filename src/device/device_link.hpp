@@ -5,15 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 
-// Initial mode: opens port_name at the rate, has the operator power the
+// Initial mode: opens the port at the rate, has the operator power the
 // device, checks its power-on text and version, sends ctrl-C and waits for
-// "Connected <rate>". Re-prompt mode: sends CR and waits for the prompt. The
-// outcome is in its messages and in shell.connected.
-void connect_device(int32_t rate, bool reprompt);
+// "Connected <rate>". Re-prompt mode: sends CR on the open port and waits for
+// the prompt. Returns true when the device is connected; on every failure
+// after the port was opened, the port is closed.
+bool connect_device(const char* port, int32_t rate, bool reprompt);
 
-// Closes the port and clears shell.connected; nothing is sent to the device.
+// Closes the port; nothing is sent to the device.
 void disconnect_device();
 
 // Sends "host <rate>\r", then checks with the re-prompt that the device still
-// answers.
-void change_host_baud(int32_t rate);
+// answers. Returns true when it does; otherwise the port is closed.
+bool change_host_baud(const char* port, int32_t rate);

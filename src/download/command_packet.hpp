@@ -30,4 +30,4 @@ inline constexpr const char* DWN_FINISH_NAME = "-cestfini-";
 void dwn_make_command(DwnCommandPacket& packet, const char* name, const char* size_text);
 
 // Builds the command packet and sends it; the dwn_write_pkt result.
-int dwn_send_command(const char* name, const char* size_text);
+int dwn_send_command(const char* port, const char* name, const char* size_text);

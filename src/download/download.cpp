@@ -7,20 +7,21 @@
 #include "download/packet.hpp"
 #include "rules/rule_record.hpp"
 #include "serial/serial_port.hpp"
-#include "shell/shell_state.hpp"
 
-int dwn_download() {
+int dwn_download(const char* port) { return dwn_download_image(port, config); }
+
+int dwn_download_image(const char* port, const ConfigRecord& image) {
     // Whatever the device said before the first packet is of no interest.
     uint8_t scratch[DWN_DRAIN_BYTES];
-    (void)read_port(shell.port_name, scratch, DWN_DRAIN_BYTES, DWN_DRAIN_TIMEOUT_MS);
+    (void)read_port(port, scratch, DWN_DRAIN_BYTES, DWN_DRAIN_TIMEOUT_MS);
 
-    int r = dwn_send_command(DWN_CONF_NAME, "166");
+    int r = dwn_send_command(port, DWN_CONF_NAME, "166");
     if (r != DWN_COMMAND_PACKET_LEN) {
         std::printf("\a\aError: writing Configuration command failed: %d\n", r);
         return -1;
     }
     const int config_bytes = static_cast<int>(sizeof(ConfigRecord));
-    r = dwn_write_file(reinterpret_cast<const uint8_t*>(&config), config_bytes);
+    r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(&image), config_bytes);
     if (r != config_bytes) {
         std::printf("\a\aError: writing Configuration file failed: %d\n", r);
         return -2;
@@ -29,7 +30,7 @@ int dwn_download() {
 
     // Read once, after the configuration has gone: it sets both the size
     // announced and the bytes sent.
-    const int rule_count = config.rule_count;
+    const int rule_count = image.rule_count;
     if (rule_count > MAX_RULES) {
         // The table holds no more; sending more would send bytes beyond it.
         std::printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);
@@ -38,13 +39,13 @@ int dwn_download() {
     const int rule_bytes = rule_count * static_cast<int>(sizeof(RuleRecord));
     char size_text[8];
     std::snprintf(size_text, sizeof size_text, "%d", rule_bytes);
-    r = dwn_send_command(DWN_RULES_NAME, size_text);
+    r = dwn_send_command(port, DWN_RULES_NAME, size_text);
     if (r != DWN_COMMAND_PACKET_LEN) {
         std::printf("\a\aError: writing Rules command failed: %d\n", r);
         return -3;
     }
     if (rule_bytes > 0) {
-        r = dwn_write_file(reinterpret_cast<const uint8_t*>(rule_table.slot), rule_bytes);
+        r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(rule_table.slot), rule_bytes);
         if (r != rule_bytes) {
             std::printf("\a\aError: writing Rules file failed: %d\n", r);
             return -4;
@@ -52,7 +53,7 @@ int dwn_download() {
     }
     std::printf("Downloading Rules succeeded\n");
 
-    r = dwn_send_command(DWN_FINISH_NAME, nullptr);
+    r = dwn_send_command(port, DWN_FINISH_NAME, nullptr);
     if (r != DWN_COMMAND_PACKET_LEN) {
         std::printf("\a\aError: error writing finish pkt: %d\n", r);
         return -5;

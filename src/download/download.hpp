@@ -2,6 +2,8 @@
 // expect it.
 #pragma once
 
+#include "config/config_record.hpp"
+
 inline constexpr int DWN_DRAIN_BYTES = 64;
 inline constexpr int DWN_DRAIN_TIMEOUT_MS = 10;
 
@@ -9,5 +11,10 @@ inline constexpr int DWN_DRAIN_TIMEOUT_MS = 10;
 // used part of the rule table and the finishing packet, each acknowledged.
 // Returns 0, or the failing step: -1 conf command, -2 configuration image,
 // -3 rules command, -4 rule records, -5 finishing packet. Nothing is sent
-// after a failed step.
-int dwn_download();
+// after a failed step. Works on the named port, which the connection holds
+// open.
+int dwn_download(const char* port);
+
+// The same with another configuration image in place of the working record
+// (the rule count is read from the image).
+int dwn_download_image(const char* port, const ConfigRecord& image);

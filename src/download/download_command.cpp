@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/config_record.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
@@ -30,29 +31,33 @@ bool confirmed(const char* question) {
 
 }  // namespace
 
-void cmd_download(char*) {
+CommandOutcome cmd_download(char*) {
     if (shell.connected != 1) {
         std::printf("\a\aError: not Connected!\n");
-        return;
+        return CommandOutcome::failed;
     }
-    if (shell.config_processed == 0 &&
-        !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
-                   "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
-        return;
+    // Without a Configuration file in force (none read, or the last one
+    // failed), a yes sends the default configuration, never a half-read file.
+    const bool use_defaults = shell.config_processed == 0;
+    if (use_defaults && !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
+                                   "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
+        return CommandOutcome::failed;
     }
     if (shell.rules_processed == 0 &&
         !confirmed("\n\a\aWarning: Rules file has not yet been processed!\n"
                    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ")) {
-        return;
+        return CommandOutcome::failed;
     }
     if (write_port(shell.port_name, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
         std::printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
-        return;
+        return CommandOutcome::failed;
     }
-    const int r = dwn_download();
+    const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(config))
+                               : dwn_download(shell.port_name);
     if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
     std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     close_port();
     shell.connected = 0;
     std::printf("Disconnected\n");
+    return r == 0 ? CommandOutcome::done : CommandOutcome::failed;
 }

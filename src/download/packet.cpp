@@ -6,9 +6,8 @@
 
 #include "download/crc16.hpp"
 #include "serial/serial_port.hpp"
-#include "shell/shell_state.hpp"
 
-int dwn_write_pkt(uint8_t* pp, int len) {
+int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
     if (pp == nullptr) {
         std::printf("dwn_write_pkt: argument ptr pp is null\n");
         return -1;
@@ -27,12 +26,12 @@ int dwn_write_pkt(uint8_t* pp, int len) {
 
     int attempts = DWN_MAX_TRANSMISSIONS;
     for (;;) {
-        if (write_port(shell.port_name, pp, len) <= 0) {
+        if (write_port(port, pp, len) <= 0) {
             std::printf("\a\aError: writing pkt\n");
             return -3;
         }
         uint8_t answer = 0;
-        const int got = read_port(shell.port_name, &answer, 1, DWN_ANSWER_TIMEOUT_MS);
+        const int got = read_port(port, &answer, 1, DWN_ANSWER_TIMEOUT_MS);
         if (got != 1) {
             std::printf("\a\aError: reading ack or nak: %d\n", got);
             return -4;
@@ -47,7 +46,7 @@ int dwn_write_pkt(uint8_t* pp, int len) {
     }
 }
 
-int dwn_write_file(const uint8_t* bp, int len) {
+int dwn_write_file(const char* port, const uint8_t* bp, int len) {
     if (bp == nullptr) {
         std::printf("dwn_write_file: argument ptr bp is null\n");
         return -1;
@@ -62,7 +61,7 @@ int dwn_write_file(const uint8_t* bp, int len) {
         const int n = std::min(remaining, DWN_MAX_DATA);
         DwnPacket packet{};
         std::memcpy(packet.payload, bp + total, static_cast<std::size_t>(n));
-        const int r = dwn_write_pkt(reinterpret_cast<uint8_t*>(&packet), n + DWN_FRAME_BYTES);
+        const int r = dwn_write_pkt(port, reinterpret_cast<uint8_t*>(&packet), n + DWN_FRAME_BYTES);
         if (r != n + DWN_FRAME_BYTES) {
             std::printf("\a\aError: writing data pkt: %d\n", r);
             return -3;

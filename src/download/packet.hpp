@@ -28,12 +28,12 @@ static_assert(sizeof(DwnPacket) == DWN_MAX_DATA + DWN_FRAME_BYTES);
 static_assert(offsetof(DwnPacket, payload) == 2);
 
 // Writes the length and CRC fields into the caller's packet of `len` bytes
-// (payload at offsets 2 to len - 3), sends it on the connected port and waits
+// (payload at offsets 2 to len - 3), sends it on the named port and waits
 // for the answer. Returns len once acknowledged, or a negative code:
 // -1 null pp, -2 len below 5, -3 write failed, -4 no answer byte,
 // -5 an answer that is neither ACK nor NAK, -6 NAK to the fifth transmission.
-int dwn_write_pkt(uint8_t* pp, int len);
+int dwn_write_pkt(const char* port, uint8_t* pp, int len);
 
 // Sends `len` bytes of `bp` as data packets of at most 60 payload bytes, in
 // order. Returns len, or -1 null bp, -2 len below 1, -3 a packet failed.
-int dwn_write_file(const uint8_t* bp, int len);
+int dwn_write_file(const char* port, const uint8_t* bp, int len);

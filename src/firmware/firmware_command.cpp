@@ -1,30 +1,40 @@
 // The firmware command: refused while connected; asks before it touches the
 // device and reports how the update ended.
 #include <cstdio>
+#include <string>
 
 #include "firmware/firmware_update.hpp"
+#include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/console.hpp"
 #include "shell/shell_state.hpp"
-#include "shell/tokens.hpp"
+#include "text/tokens.hpp"
 
-void cmd_firmware(char* args) {
+int firmware(int port, const char* file_name) {
+    std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
+    return firmware_update(shell.port_name, file_name, [] {
+        std::string ignored;  // its content and an end of input are ignored
+        console_read_line(ignored);
+    });
+}
+
+CommandOutcome cmd_firmware(char* args) {
     if (shell.connected == 1) {
         std::printf("\a\aError: already Connected, Disconnect first!\n");
-        return;
+        return CommandOutcome::failed;
     }
     char* cursor = args;
     const char* port_token = next_token(cursor, WORD_SEPARATORS);
     if (port_token == nullptr) {
         std::printf("\a\aError: missing arguments: com_port file_name\n");
-        return;
+        return CommandOutcome::failed;
     }
-    int port = parse_com_port(port_token);
-    if (port == 0) return;
+    const int port = com_port_argument(port_token);
+    if (port == 0) return CommandOutcome::failed;
     const char* file_token = next_token(cursor, FILE_NAME_SEPARATORS);
     if (file_token == nullptr) {
         std::printf("\a\aError: missing argument: file_name\n");
-        return;
+        return CommandOutcome::failed;
     }
     std::snprintf(shell.firmware_file, sizeof shell.firmware_file, "%s", file_token);
 
@@ -33,13 +43,14 @@ void cmd_firmware(char* args) {
     if (answer != Answer::yes) {
         if (answer == Answer::end_of_input) std::printf("\n");
         std::printf("Korrimatic Firmware will NOT be updated!\n");
-        return;
+        return CommandOutcome::failed;
     }
     if (firmware(port, shell.firmware_file) != 0) {
         std::printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
-    } else {
-        std::printf("\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
-                    "Don't forget to Configure Operating Parameters, Process Rules\n"
-                    "and Download these to the Korrimatic!\n");
+        return CommandOutcome::failed;
     }
+    std::printf("\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
+                "Don't forget to Configure Operating Parameters, Process Rules\n"
+                "and Download these to the Korrimatic!\n");
+    return CommandOutcome::done;
 }

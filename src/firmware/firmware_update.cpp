@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "firmware/hex_verify.hpp"
+#include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
-#include "shell/console.hpp"
-#include "shell/shell_state.hpp"
+#include "text/input_file.hpp"
+#include "text/line_reader.hpp"
 
 namespace {
 
@@ -20,16 +22,34 @@ constexpr int PROMPT_REST_TIMEOUT_MS = 100;
 constexpr int SYNC_TIMEOUT_MS = 200;
 constexpr int IDENT_TIMEOUT_MS = 5000;
 constexpr int ANSWER_TIMEOUT_MS = 100;
+// Before a line is sent again, what still arrives for its previous
+// transmission is read and dropped until the line has been quiet this long,
+// so that the next answer read is the one to the new transmission.
+constexpr int LATE_ANSWER_QUIET_MS = 250;
+constexpr int LATE_ANSWER_CHUNK = 64;
 
 // Empties whatever the device sent before the update begins.
-void drain_port() {
-    uint8_t scratch[DRAIN_SIZE];
-    while (read_port(shell.port_name, scratch, DRAIN_SIZE, DRAIN_TIMEOUT_MS) != 0) {
-    }
+void drain_port(const char* port) {
+    drain_stale_input(port, DRAIN_SIZE, DRAIN_TIMEOUT_MS);
     purge_port();
 }
 
-void warn_and_wait_for_operator() {
+// The wait for the answer to a record line of `length` bytes: 100 ms from
+// the moment the whole line can have reached the device.
+int answer_window_ms(std::size_t length) {
+    return ANSWER_TIMEOUT_MS + static_cast<int>(line_time_ms(port_rate(), length));
+}
+
+// Drops late answers to the transmission just made.
+void drop_late_answers(const char* port) {
+    const Drained drained = drain_input(port, LATE_ANSWER_CHUNK, LATE_ANSWER_QUIET_MS);
+    if (drained.bounded) {
+        std::printf("\n\a\aWarning: the line of COM port %s keeps sending (%ld bytes discarded), going on\n",
+                    port, drained.bytes);
+    }
+}
+
+void warn_and_wait_for_operator(const OperatorWait& wait_for_operator) {
     std::printf("\n\a\aWARNING! The Korrimatic Firmware is about to be updated!\n"
                 "This will take less than %d minutes.\n"
                 "Do NOT interrupt the process once started!\n"
@@ -39,19 +59,18 @@ void warn_and_wait_for_operator() {
                 "Type the Enter key when you are ready to continue...",
                 UPDATE_MINUTES);
     std::fflush(stdout);
-    std::string ignored;
-    console_read_line(ignored);
+    if (wait_for_operator) wait_for_operator();
 }
 
 // Waits for the loader's ENQ among the first four bytes after power-on.
-int catch_prompt() {
+int catch_prompt(const char* port) {
     std::printf("\nTo begin TURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                 "\a\aYou have %ld seconds to do this...",
                 POWER_ON_SECONDS);
     std::fflush(stdout);
     uint8_t rx[4] = {0, 0, 0, 0};
-    int n = read_port(shell.port_name, rx, 1, PROMPT_FIRST_TIMEOUT_MS);
-    n += read_port(shell.port_name, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
+    int n = read_port(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS);
+    n += read_port(port, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
     std::printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
     switch (n) {
@@ -64,28 +83,28 @@ int catch_prompt() {
     return -6;
 }
 
-uint8_t read_answer(int timeout_ms) {
+uint8_t read_answer(const char* port, int timeout_ms) {
     uint8_t answer = 0;
-    read_port(shell.port_name, &answer, 1, timeout_ms);
+    read_port(port, &answer, 1, timeout_ms);
     return answer;
 }
 
 // The FIRMSYNC exchange and the identification.
-int synchronize() {
-    if (write_port(shell.port_name, &FIRMSYNC, 1) <= 0) {
-        std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", shell.port_name);
+int synchronize(const char* port) {
+    if (write_port(port, &FIRMSYNC, 1) <= 0) {
+        std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
         return -7;
     }
-    if (read_answer(SYNC_TIMEOUT_MS) != FIRM_ACK) {
+    if (read_answer(port, SYNC_TIMEOUT_MS) != FIRM_ACK) {
         std::printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
         return -8;
     }
     std::printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
-    if (write_port(shell.port_name, FIRMWARE_IDENT, 9) <= 0) {
-        std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, shell.port_name);
+    if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
+        std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
         return -9;
     }
-    if (read_answer(IDENT_TIMEOUT_MS) != FIRM_ACK) {
+    if (read_answer(port, IDENT_TIMEOUT_MS) != FIRM_ACK) {
         std::printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
         return -10;
     }
@@ -121,30 +140,50 @@ AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& resul
     return AnswerAction::resend;
 }
 
+// The file as it was verified: its name, and its record lines as checked.
+struct VerifiedFile {
+    const char* name;
+    std::vector<std::string> records;
+};
+
+int file_changed(const VerifiedFile& file, unsigned long line_number) {
+    std::printf("\n\a\aError: Firmware file %s has changed since it was checked: line %lu- aborting!\n", file.name,
+                line_number);
+    return -16;
+}
+
 // Sends every record line of the file, each followed by CR, and acts on the
-// answers.
-int send_records(std::FILE* fp, long total) {
+// answers. Each line read is held against the line verified: a file that
+// changed after its check is never sent on.
+int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified) {
     std::printf("\n\n");
     std::rewind(fp);
     const int64_t start = firmware_clock_now();
+    const long total = static_cast<long>(verified.records.size());
     int errors = 0;
     unsigned long line_number = 0;
     long done = 0;
     // The line as read (the longest record line fits whole), its CR and NUL.
     char line[HEX_LINE_LIMIT + 2];
-    while (read_hex_line(fp, line)) {
+    LineReader reader(fp, HEX_LINE_LIMIT, EndAfterFullPiece::separate);
+    LineRead got;
+    while ((got = reader.read(line)) == LineRead::line) {
         ++line_number;
         if (line[0] != ':') continue;
+        if (done >= total || verified.records[static_cast<std::size_t>(done)] != line) {
+            return file_changed(verified, line_number);
+        }
         std::size_t length = std::strlen(line);
         line[length++] = '\r';
         line[length] = '\0';
+        const int window_ms = answer_window_ms(length);
         for (;;) {
-            if (write_port(shell.port_name, line, static_cast<int>(length)) <= 0) {
+            if (write_port(port, line, static_cast<int>(length)) <= 0) {
                 std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
-                            shell.port_name);
+                            port);
                 return -11;
             }
-            uint8_t answer = read_answer(ANSWER_TIMEOUT_MS);
+            uint8_t answer = read_answer(port, window_ms);
             if (answer == FIRM_ACK) {
                 ++done;
                 firmware_progress(start, done, total);
@@ -157,49 +196,58 @@ int send_records(std::FILE* fp, long total) {
             }
             int result = 0;
             if (act_on_answer(answer, line_number, result) == AnswerAction::abort) return result;
+            drop_late_answers(port);
         }
     }
+    if (got == LineRead::error) {
+        std::printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
+        return -15;
+    }
+    // Every record line verified must have been sent and acknowledged.
+    if (done != total) return file_changed(verified, line_number + 1);
     std::printf("\n");
     return 0;
 }
 
 // Everything done with the port open; the caller closes it.
-int update_over_port(std::FILE* fp, long total) {
-    drain_port();
-    warn_and_wait_for_operator();
-    int result = catch_prompt();
-    if (result == 0) result = synchronize();
-    if (result == 0) result = send_records(fp, total);
+int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verified,
+                     const OperatorWait& wait_for_operator) {
+    drain_port(port);
+    warn_and_wait_for_operator(wait_for_operator);
+    int result = catch_prompt(port);
+    if (result == 0) result = synchronize(port);
+    if (result == 0) result = send_records(port, fp, verified);
     return result;
 }
 
 }  // namespace
 
-int firmware(int port, const char* file_name) {
+int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator) {
     if (file_name == nullptr) {
         std::printf("firmware: Error: param filename is invalid\n");
         return -1;
     }
-    std::FILE* fp = std::fopen(file_name, "r");
-    if (fp == nullptr) {
+    InputFile file(file_name);
+    if (!file) {
         std::printf("\a\aError: cannot open %s\n", file_name);
         return -2;
     }
-    int total = inhexverify(fp);
+    VerifiedFile verified{file_name, {}};
+    int total = inhexverify(file.get(), &verified.records);
+    if (std::ferror(file.get())) {
+        std::printf("\a\aError: cannot read %s\n", file_name);
+        return -2;
+    }
     if (total < 1) {
         std::printf("\a\aError: Firmware file has some kind of error!\n");
-        std::fclose(fp);
         return -4;
     }
-    std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
-    if (open_port(shell.port_name, FIRMWARE_BAUD) != 0) {
-        std::printf("\a\aError: could not open COM port %s\n", shell.port_name);
-        std::fclose(fp);
+    if (open_port(port, FIRMWARE_BAUD) != 0) {
+        std::printf("\a\aError: could not open COM port %s\n", port);
         return -5;
     }
-    int result = update_over_port(fp, total);
+    int result = update_over_port(port, file.get(), verified, wait_for_operator);
     close_port();
     std::printf("Disconnected\n");
-    std::fclose(fp);
     return result;
 }

@@ -32,8 +32,18 @@ std::string firmware_progress_line(int64_t elapsed, long done, long total);
 // Draws the progress line (no line feed) with the time elapsed since `start`.
 void firmware_progress(int64_t start, long done, long total);
 
-// Updates the firmware of the device on COM<port> from the Intel HEX file.
-// 0 on success, else a negative code after its message. Sets the shell's
-// port_name; whenever the port was opened it is closed again and
-// "Disconnected" printed.
+// What the update waits for after its warning: the operator's Enter.
+using OperatorWait = std::function<void()>;
+
+// Updates the firmware of the device on the named port from the Intel HEX
+// file. 0 on success, else a negative code after its message. Whenever the
+// port was opened it is closed again and "Disconnected" printed. Success
+// means that every record line verified was sent and answered ACK for its own
+// transmission; a file that cannot be read again (-15) or has changed since
+// its check (-16) ends the update.
+int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator);
+
+// The update of the device on COM<port>: the port name is formed with
+// "COM%d" and kept in the shell's port_name; the operator's Enter is read
+// from the console.
 int firmware(int port, const char* file_name);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text/line_reader.hpp"
+
 namespace {
 
 int hex_digit_value(char c) {
@@ -47,16 +49,18 @@ uint8_t inhex_checksum(const char* text) {
     return static_cast<uint8_t>(sum & 0xFFu);
 }
 
-int inhexverify(std::FILE* fp) {
+int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
     if (fp == nullptr) {
         std::printf("inhexverify: Error: param fp is invalid\n");
         return -1;
     }
     std::rewind(fp);
+    if (records != nullptr) records->clear();
     unsigned long line_count = 0;
     int record_count = 0;
     char line[HEX_LINE_LIMIT + 1];
-    while (read_hex_line(fp, line)) {
+    LineReader reader(fp, HEX_LINE_LIMIT, EndAfterFullPiece::separate);
+    while (reader.read(line) == LineRead::line) {
         ++line_count;
         if (line[0] != ':') continue;
         ++record_count;
@@ -94,6 +98,7 @@ int inhexverify(std::FILE* fp) {
                 return -6;
             }
         }
+        if (records != nullptr) records->emplace_back(line, length);
     }
     if (record_count == 0) {
         std::printf("\a\aError: Firmware file is empty!\n");

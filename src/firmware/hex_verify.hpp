@@ -7,18 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // The longest line read at once; a longer line is read as several lines.
 inline constexpr std::size_t HEX_LINE_LIMIT = 511;
 // The most data bytes a record may hold, and the length of such a record line.
 inline constexpr unsigned HEX_MAX_DATA_BYTES = 128;
 inline constexpr std::size_t HEX_MAX_RECORD_CHARS = 2 * HEX_MAX_DATA_BYTES + 11;
-
-// Reads the next line of at most HEX_LINE_LIMIT characters, as a text-mode
-// read does (a CR LF line end arrives as LF), into `line` and removes its LF.
-// `line` must hold HEX_LINE_LIMIT + 1 bytes. Returns false at the end of the
-// file when nothing was read.
-bool read_hex_line(std::FILE* fp, char* line);
 
 // The value of a field of n characters: blanks and tabs skipped, an optional
 // sign, then hex digits up to the first other character or the field's end.
@@ -30,4 +26,6 @@ uint8_t inhex_checksum(const char* text);
 
 // Checks the whole file from its start. Returns the number of record lines
 // (at least 1), or a negative code after printing the fault and its line.
-int inhexverify(std::FILE* fp);
+// With `records`, every record line checked is added to it as read (line end
+// removed), so that what is sent later can be held against what was checked.
+int inhexverify(std::FILE* fp, std::vector<std::string>* records = nullptr);

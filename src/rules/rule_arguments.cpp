@@ -11,7 +11,8 @@
 #include <string>
 
 #include "angles/angles.hpp"
-#include "shell/tokens.hpp"
+#include "text/numbers.hpp"
+#include "text/tokens.hpp"
 
 namespace {
 
@@ -39,38 +40,23 @@ constexpr const char* PATTERN_SEPARATORS = "#/; \t,";
 constexpr const char* NUMBER_SEPARATORS = " \t,";
 constexpr const char* RANGE_SEPARATORS = "#/; \t,";
 
-// Narrows a value for the record. A value beyond the single-precision range
-// becomes an infinity, as IEEE rounding to nearest gives.
-float to_single(double value) {
-    constexpr double overflow = static_cast<double>(FLT_MAX) + 0x1p103;  // halfway to 2^128
-    if (value >= overflow) return std::numeric_limits<float>::infinity();
-    if (value <= -overflow) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
-}
-
-bool in_comment(const RuleLine& line, const char* token) { return line.comment != nullptr && token >= line.comment; }
-
 // Cuts the next argument. Returns it, or nullptr with `rc` set after the
 // message when it is missing or lies in the comment.
-char* take_argument(RuleLine& line, const ArgumentForm& form, int& rc) {
-    char* token = next_token(line.cursor, form.separators);
-    if (token == nullptr) {
-        rc = line_error(line, form.missing_code, "%s", form.missing);
-        return nullptr;
+char* rule_argument(RuleLine& line, const ArgumentForm& form, int& rc) {
+    char* token = nullptr;
+    switch (take_argument(line.args, form.separators, true, token)) {
+    case Argument::taken: rc = 0; return token;
+    case Argument::missing: rc = line_error(line, form.missing_code, "%s", form.missing); return nullptr;
+    case Argument::in_comment: rc = line_error(line, form.in_comment_code, "%s", form.in_comment); return nullptr;
     }
-    if (in_comment(line, token)) {
-        rc = line_error(line, form.in_comment_code, "%s", form.in_comment);
-        return nullptr;
-    }
-    rc = 0;
-    return token;
+    return nullptr;
 }
 
 // A latitude, longitude or angle, in decimal degrees; the range is checked on
 // the double-precision value.
 int take_angle(RuleLine& line, const AngleForm& form, double& value) {
     int rc = 0;
-    const char* token = take_argument(line, form.argument, rc);
+    const char* token = rule_argument(line, form.argument, rc);
     if (token == nullptr) return rc;
     value = dmctodeg(token);
     if (!(value >= form.low && value <= form.high))
@@ -84,7 +70,7 @@ int read_pattern(RuleLine& line, RuleRecord& record, bool destination) {
         ? ArgumentForm{PATTERN_SEPARATORS, "missing Destination", -11, "missing Destination string", -8}
         : ArgumentForm{PATTERN_SEPARATORS, "missing Source", -13, "missing Source string", -12};
     int rc = 0;
-    char* pattern = take_argument(line, form, rc);
+    char* pattern = rule_argument(line, form, rc);
     if (pattern == nullptr) return rc;
     if (pattern[0] == '*') {
         record.action_mods |= MOD_PREFIX | MOD_ANY;
@@ -130,11 +116,12 @@ int read_circle(RuleLine& line, RuleRecord& record) {
     static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", -23, "missing Longitude", -20},
                                     -180, 180, "invalid Longitude range [-180..180]: %f", -22};
     int rc = 0;
-    const char* token = take_argument(line, radius_form, rc);
+    const char* token = rule_argument(line, radius_form, rc);
     if (token == nullptr) return rc;
-    const double radius = decimal_number(token);
-    if (!(radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
+    const double radius = parse_real(token);
+    // Checked as stored: a radius too small for single precision becomes 0.
     record.radius = to_single(radius);
+    if (!(record.radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
     return read_point(line, lat_form, lon_form, record);
 }
 
@@ -146,7 +133,7 @@ int read_compass(RuleLine& line, RuleRecord& record) {
     static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", -35, "missing Longitude", -32},
                                     -180, 180, "invalid Longitude range [-180..180]: %f", -34};
     int rc = 0;
-    const char* token = take_argument(line, direction_form, rc);
+    const char* token = rule_argument(line, direction_form, rc);
     if (token == nullptr) return rc;
     uint8_t code = 0;
     for (int i = 1; i < COMPASS_DIRECTION_COUNT && code == 0; ++i)
@@ -193,52 +180,27 @@ int read_sector(RuleLine& line, RuleRecord& record) {
     if ((rc = take_angle(line, angle2_form, value)) != 0) return rc;
     record.angle2 = to_single(value);
 
-    const char* token = take_argument(line, inner_form, rc);
+    const char* token = rule_argument(line, inner_form, rc);
     if (token == nullptr) return rc;
     if (!std::isdigit(static_cast<unsigned char>(token[0])))
         return line_error(line, -62, "invalid or missing Inner Range");
-    const double inner = decimal_number(token);
+    const double inner = parse_real(token);
     if (!(inner >= 0)) return line_error(line, -64, "invalid Inner Range, must be >= 0: %f", inner);
     record.inner_range = to_single(inner);
 
     // The outer range may be left out, or lie in the comment: then it is 0.
-    token = next_token(line.cursor, RANGE_SEPARATORS);
-    if (token == nullptr || in_comment(line, token)) return 0;
-    const double outer = decimal_number(token);
-    if (!(outer > static_cast<double>(record.inner_range)))
+    char* outer_token = nullptr;
+    if (take_argument(line.args, RANGE_SEPARATORS, true, outer_token) != Argument::taken) return 0;
+    token = outer_token;
+    const double outer = parse_real(token);
+    // Checked as stored: an outer range that narrows to the inner one is none.
+    if (!(to_single(outer) > record.inner_range))
         return line_error(line, -66, "invalid Outer Range, must be > Inner Range: %f", outer);
     record.outer_range = to_single(outer);
     return 0;
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
 }  // namespace
-
-double decimal_number(const char* text) {
-    const char* p = text;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    const char* start = p;
-    if (*p == '+' || *p == '-') ++p;
-    int digits = 0;
-    while (is_digit(*p)) ++p, ++digits;
-    if (*p == '.') {
-        ++p;
-        while (is_digit(*p)) ++p, ++digits;
-    }
-    if (digits == 0) return 0;
-    if (*p == 'e' || *p == 'E') {
-        const char* q = p + 1;
-        if (*q == '+' || *q == '-') ++q;
-        if (is_digit(*q)) {
-            while (is_digit(*q)) ++q;
-            p = q;
-        }
-    }
-    // Only the decimal text found is converted, so strtod cannot read more.
-    const std::string number(start, p);
-    return std::strtod(number.c_str(), nullptr);
-}
 
 int read_rule_arguments(RuleLine& line, RuleRecord& record) {
     switch (record.kind) {

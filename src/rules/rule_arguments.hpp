@@ -7,8 +7,3 @@
 // Reads the arguments of a record whose kind and action are set. Returns 0, or
 // the negative code of the first failing check after printing its message.
 int read_rule_arguments(RuleLine& line, RuleRecord& record);
-
-// The value of the longest leading decimal number of a text (blanks, sign,
-// digits, fraction, exponent); 0 when there is none. "inf", "nan" and
-// hexadecimal texts are no numbers.
-double decimal_number(const char* text);

@@ -8,7 +8,6 @@
 
 #include "config/config_record.hpp"
 #include "rules/rule_arguments.hpp"
-#include "shell/tokens.hpp"
 
 namespace {
 
@@ -22,30 +21,16 @@ uint8_t action_code(const char* word) {
     return 0;
 }
 
-// The row whose word begins with the token (any letter case), or nullptr;
-// `matches` counts every such row.
-const RuleCommand* match_rule_command(const char* token, int& matches) {
-    const std::size_t n = std::strlen(token);
-    const RuleCommand* found = nullptr;
-    matches = 0;
-    for (const RuleCommand& row : rule_command_table) {
-        if (n <= std::strlen(row.word) && strncasecmp(token, row.word, n) == 0) {
-            if (found == nullptr) found = &row;
-            ++matches;
-        }
-    }
-    return found;
-}
-
 }  // namespace
 
-bool is_comment_char(char c) { return c == '#' || c == '/' || c == ';'; }
+PrefixMatch match_rule_command(const char* token) {
+    return prefix_match(token, rule_command_table, [](const RuleCommand& row) { return row.word; });
+}
 
 void start_rule_line(RuleLine& line, const char* text) {
     std::snprintf(line.text, sizeof line.text, "%s", text);
     std::memcpy(line.tokens, line.text, sizeof line.tokens);
-    line.cursor = line.tokens;
-    line.comment = std::strpbrk(line.tokens, "#/;");
+    line.args = argument_cursor(line.tokens);
 }
 
 int line_error(const RuleLine& line, int code, const char* format, ...) {
@@ -59,20 +44,20 @@ int line_error(const RuleLine& line, int code, const char* format, ...) {
 }
 
 int process_rule_line(RuleLine& line, RulesRun& run) {
-    const char* first = next_token(line.cursor, WORD_SEPARATORS_OF_RULES);
+    const char* first = next_token(line.args.cursor, WORD_SEPARATORS_OF_RULES);
     if (first == nullptr || is_comment_char(first[0])) return 0;  // a blank or comment line
     const uint8_t action = action_code(first);
     if (action == 0) return line_error(line, -3, "action %s invalid", first);
 
-    const char* command = next_token(line.cursor, WORD_SEPARATORS_OF_RULES);
+    const char* command = next_token(line.args.cursor, WORD_SEPARATORS_OF_RULES);
     if (command == nullptr) return line_error(line, -71, "missing arguments");
     if (is_comment_char(command[0])) return line_error(line, -5, "missing command");
     if (run.accepted >= MAX_RULES) return line_error(line, -6, "rule limit (%d) exceeded", MAX_RULES);
 
-    int matches = 0;
-    const RuleCommand* row = match_rule_command(command, matches);
-    if (matches > 1) return line_error(line, -7, "Ambiguous command: %s", command);
-    if (row == nullptr) return line_error(line, -7, "command %s invalid", command);
+    const PrefixMatch m = match_rule_command(command);
+    if (m.result == Match::ambiguous) return line_error(line, -7, "Ambiguous command: %s", command);
+    if (m.result == Match::unknown) return line_error(line, -7, "command %s invalid", command);
+    const RuleCommand* row = &rule_command_table[m.index];
 
     if (row->kind == KIND_IMPLICIT) {
         config.implicit_action = action == ACTION_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;

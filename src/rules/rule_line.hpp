@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "rules/rule_record.hpp"
+#include "text/prefix_match.hpp"
+#include "text/tokens.hpp"
 
 inline constexpr int RULE_LINE_SIZE = 256;  // at most 255 characters and the NUL
 
@@ -12,8 +14,7 @@ struct RuleLine {
     uint16_t number;             // from 1; blank and comment lines count
     char text[RULE_LINE_SIZE];   // the line without its newline, for messages
     char tokens[RULE_LINE_SIZE]; // the same, cut into tokens as they are taken
-    char* cursor;                // where the next token is looked for
-    const char* comment;         // first '#', '/' or ';' in tokens, or nullptr
+    ArgumentCursor args;         // the cutting of tokens, and where the comment begins
 };
 
 // What the lines read so far have accepted.
@@ -34,5 +35,6 @@ int process_rule_line(RuleLine& line, RulesRun& run);
 // the text formatted from `format`, tail with the line. Returns `code`.
 [[gnu::format(printf, 3, 4)]] int line_error(const RuleLine& line, int code, const char* format, ...);
 
-// True for the characters that begin a comment.
-bool is_comment_char(char c);
+// The row of the rule command table that the command token names: any
+// leading part of one word, without regard to case.
+PrefixMatch match_rule_command(const char* token);

@@ -1,7 +1,5 @@
 #include "rules/rule_record.hpp"
 
-RuleTable rule_table{};
-
 const RuleCommand rule_command_table[RULE_COMMAND_COUNT] = {
     {"implicit", KIND_IMPLICIT}, {"destin", KIND_DESTINATION}, {"dst", KIND_DESTINATION},
     {"source", KIND_SOURCE},     {"src", KIND_SOURCE},         {"circle", KIND_CIRCLE},

@@ -3,17 +3,22 @@
 
 #include "rules/rules_display.hpp"
 #include "rules/rules_process.hpp"
+#include "shell/command_args.hpp"
 #include "shell/commands.hpp"
-#include "shell/tokens.hpp"
+#include "shell/shell_state.hpp"
 
-void cmd_rules(char* args) {
-    char* cursor = args;
-    const char* file_name = next_token(cursor, FILE_NAME_SEPARATORS);
-    if (file_name == nullptr) {
-        std::printf("\a\aError: missing argument: file_name\n");
-        return;
-    }
-    if (rules_process(file_name) != 0) std::printf("\a\aError: Rule processing failed\n");
+int rules_process(const char* file_name) {
+    bool opened = false;
+    const int result = rules_load(file_name, opened);
+    if (opened) shell.rules_processed = result == 0 ? 1 : 0;
+    return result;
 }
 
-void cmd_drules(char*) { rules_display(); }
+CommandOutcome cmd_rules(char* args) {
+    return file_command(args, rules_process, "\a\aError: Rule processing failed\n");
+}
+
+CommandOutcome cmd_drules(char*) {
+    rules_display();
+    return CommandOutcome::done;
+}

@@ -3,13 +3,27 @@
 
 #include <cstdio>
 
+#include "text/line_reader.hpp"
+
+#include "rules/rule_line.hpp"
+
 // Reads the named Rules file, checks every line and fills the rule table,
-// config.rule_count and config.implicit_action; sets shell.rules_processed when
-// the whole file was read without error. Stops at the first line in error and
-// returns its negative code; 0 on success. Prints its own messages.
+// config.rule_count and config.implicit_action; shell.rules_processed is
+// cleared once the file is open and set when the whole file was read without
+// error. Stops at the first line in error and returns its negative code; 0 on
+// success. Prints its own messages. A file that cannot be opened changes
+// nothing.
 int rules_process(const char* file_name);
 
-// The part of rules_process after the file is open: resets the table, reads
-// the file to its end or to the first error, and commits on success. The file
+// rules_process without the shell's flag: `opened` tells whether the file was
+// opened (and the table reset).
+int rules_load(const char* file_name, bool& opened);
+
+// The part after the file is open: resets the table, reads the file to its
+// end or to the first error, and commits the rule count on success. The file
 // is not closed; file_name is only used in messages.
 int rules_read(std::FILE* file, const char* file_name);
+
+// The reading of a Rules file's lines: at most 255 characters a line, and a
+// line end right after a full piece of 255 characters belongs to it.
+LineReader rules_line_reader(std::FILE* file);

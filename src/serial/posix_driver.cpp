@@ -3,8 +3,10 @@
 // deadline.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/time.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -27,9 +29,6 @@ using std::chrono::milliseconds;
 // The longest single wait: one long poll overshoots its deadline by
 // milliseconds, short slices against the deadline stay within a fraction.
 constexpr milliseconds MAX_SLICE{50};
-
-// The Windows COMMPROP record's full length, as a provider reports it.
-constexpr uint16_t PROVIDER_PACKET_LENGTH = 64;
 
 bool wait_for(int fd, short events, Clock::time_point until, short& revents) {
     for (;;) {
@@ -77,20 +76,16 @@ public:
             ::close(fd);
             return fail(error);
         }
+        // What the port was set to before, given back when it is closed.
+        have_saved_ = tcgetattr(fd, &saved_) == 0;
         fd_ = fd;
         opening_ = false;
         return true;
     }
 
-    bool get_properties(CommProperties& props, uint16_t) override {
-        if (fd_ < 0) return fail(EBADF);
-        props.packet_length = PROVIDER_PACKET_LENGTH;
-        props.settable_params = 0x7F;        // parity, rate, data bits, stop bits, checks, handshaking
-        props.settable_data = 0x000F;        // 5 to 8 data bits
-        props.settable_stop_parity = 0x0705; // 1 and 2 stop bits; no, odd and even parity
-        props.provider_capabilities = 0xC3;  // total and interval time-outs, DTR/DSR and RTS/CTS
-        return true;
-    }
+    bool has_provider_properties() const override { return false; }
+
+    bool get_properties(PropertiesQuery, uint16_t, CommProperties&) override { return fail(ENOTSUP); }
 
     bool get_line_settings(LineSettings& s) override {
         termios t{};
@@ -106,16 +101,19 @@ public:
         case CS7: s.byte_size = 7; break;
         default: s.byte_size = 8; break;
         }
-        s.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? 1 : 2) : NO_PARITY;
-        s.stop_bits = (t.c_cflag & CSTOPB) ? 2 : ONE_STOP_BIT;
+        s.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? Parity::odd : Parity::even) : Parity::none;
+        s.stop_bits = (t.c_cflag & CSTOPB) ? StopBits::two : StopBits::one;
         s.parity_check = (t.c_iflag & INPCK) != 0;
         s.outx_cts_flow = (t.c_cflag & CRTSCTS) != 0;
         s.outx_dsr_flow = false;
-        s.dtr_control = 1;
+        s.dtr_control = LineControl::enable;
         s.outx = (t.c_iflag & IXON) != 0;
         s.inx = (t.c_iflag & IXOFF) != 0;
-        s.rts_control = 1;
+        s.rts_control = LineControl::enable;
         s.discard_null = discard_null_;
+        s.abort_on_error = false;  // a POSIX read reports no line errors
+        s.dsr_sensitivity = false;
+        s.error_char = false;
         return true;
     }
 
@@ -136,6 +134,8 @@ public:
 
     void close() override {
         if (fd_ < 0) return;
+        if (have_saved_) tcsetattr(fd_, TCSANOW, &saved_);
+        have_saved_ = false;
         ioctl(fd_, TIOCNXCL);
         flock(fd_, LOCK_UN);
         ::close(fd_);
@@ -148,12 +148,6 @@ public:
         std::string text = posix_error_text(name_, path_, static_cast<int>(code), opening_);
         if (!detail_.empty()) text += " (" + detail_ + ")";
         return text;
-    }
-
-    void pause_ms(uint32_t ms) override {
-        timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-        while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-        }
     }
 
 private:
@@ -174,6 +168,8 @@ private:
     CommTimeouts timeouts_{};
     bool discard_null_ = false;
     uint32_t rate_ = 0;        // the line rate last set
+    termios saved_{};          // the settings found at the open
+    bool have_saved_ = false;
 
     void wait_until_sent(std::size_t count) const;
 };
@@ -193,11 +189,17 @@ bool PosixDriver::set_line_settings(const LineSettings& s) {
     case 8: t.c_cflag |= CS8; break;
     default: detail_ = "unsupported data bits"; return fail(EINVAL);
     }
-    if (s.parity == 1) t.c_cflag |= PARENB | PARODD;
-    else if (s.parity == 2) t.c_cflag |= PARENB;
-    else if (s.parity != NO_PARITY) { detail_ = "unsupported parity"; return fail(EINVAL); }
-    if (s.stop_bits == 2) t.c_cflag |= CSTOPB;
-    else if (s.stop_bits != ONE_STOP_BIT) { detail_ = "unsupported stop bits"; return fail(EINVAL); }
+    switch (s.parity) {
+    case Parity::none: break;
+    case Parity::odd: t.c_cflag |= PARENB | PARODD; break;
+    case Parity::even: t.c_cflag |= PARENB; break;
+    default: detail_ = "unsupported parity"; return fail(EINVAL);
+    }
+    switch (s.stop_bits) {
+    case StopBits::one: break;
+    case StopBits::two: t.c_cflag |= CSTOPB; break;
+    default: detail_ = "unsupported stop bits"; return fail(EINVAL);
+    }
     if (s.outx_cts_flow) t.c_cflag |= CRTSCTS;
     t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
     if (s.outx) t.c_iflag |= IXON;
@@ -219,8 +221,8 @@ bool PosixDriver::set_line_settings(const LineSettings& s) {
     }
     // Drop DTR and RTS when asked; a pseudo-terminal has no modem lines.
     int lines = 0;
-    if (s.dtr_control == DTR_CONTROL_DISABLE) lines |= TIOCM_DTR;
-    if (s.rts_control == RTS_CONTROL_DISABLE) lines |= TIOCM_RTS;
+    if (s.dtr_control == LineControl::disable) lines |= TIOCM_DTR;
+    if (s.rts_control == LineControl::disable) lines |= TIOCM_RTS;
     if (lines != 0 && ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return fail(errno);
     discard_null_ = s.discard_null;
     rate_ = s.baud_rate;
@@ -316,22 +318,51 @@ bool PosixDriver::write(const uint8_t* buf, std::size_t size, std::size_t& writt
     return true;
 }
 
+void ignore_signal(int) {}
+
+// Waits until the driver says the transmitter itself is empty (tcdrain), but
+// no longer than `until`: tcdrain has no time-out of its own, so a repeating
+// timer interrupts it (its handler does nothing; without SA_RESTART the call
+// ends with EINTR) and the wait goes on only while time is left.
+void drain_transmitter(int fd, Clock::time_point until) {
+    struct sigaction quiet {}, previous{};
+    quiet.sa_handler = ignore_signal;
+    sigemptyset(&quiet.sa_mask);
+    quiet.sa_flags = 0;
+    if (sigaction(SIGALRM, &quiet, &previous) != 0) return;
+    itimerval tick{{0, 20000}, {0, 20000}};
+    itimerval before{};
+    if (setitimer(ITIMER_REAL, &tick, &before) == 0) {
+        while (tcdrain(fd) != 0 && errno == EINTR && Clock::now() < until) {
+        }
+        itimerval off{};
+        setitimer(ITIMER_REAL, &off, nullptr);
+    }
+    sigaction(SIGALRM, &previous, nullptr);
+}
+
 // A write returns once its bytes are on the line, as a synchronous write on a
 // COM port does, so that the wait for the device's answer starts when the
-// device can have it. The wait is bounded by the bytes' line time and a
-// margin; a pseudo-terminal has no output queue and never waits.
+// device can have it. First the kernel's output queue empties (TIOCOUTQ),
+// then tcdrain waits for what the driver can tell of the transmitter: a UART's
+// shift register, and for USB adapters whose driver reports it, the adapter's
+// own buffer. What no system call can tell is a USB adapter whose driver does
+// not report its buffer, and the bytes still inside the cable or the device's
+// own receiver: those stay unknown. The wait is bounded by the bytes' line
+// time and a margin; a pseudo-terminal has no output queue and never waits.
 void PosixDriver::wait_until_sent(std::size_t count) const {
     if (rate_ == 0) return;
     const auto line_ms = static_cast<uint64_t>(count) * 10000u / rate_;
     const auto until = Clock::now() + milliseconds(line_ms + 100);
     for (;;) {
         int queued = 0;
-        if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
         if (Clock::now() >= until) return;
         const auto left_ms = static_cast<uint64_t>(queued) * 10000u / rate_;
         timespec pause{0, static_cast<long>(std::min<uint64_t>(std::max<uint64_t>(left_ms, 1), 50) * 1000000)};
         nanosleep(&pause, nullptr);
     }
+    drain_transmitter(fd_, until);
 }
 
 }  // namespace

@@ -20,25 +20,32 @@ struct CommProperties {
     uint32_t provider_capabilities;// PCF_TOTALTIMEOUTS 0x40, PCF_INTTIMEOUTS 0x80
 };
 
-inline constexpr uint8_t NO_PARITY = 0;
-inline constexpr uint8_t ONE_STOP_BIT = 0;
-inline constexpr uint8_t DTR_CONTROL_DISABLE = 0;
-inline constexpr uint8_t RTS_CONTROL_DISABLE = 0;
+// The two properties queries: the first learns the length of the provider's
+// record, the second asks for the whole record of that length.
+enum class PropertiesQuery { provider_length, full_record };
+
+enum class Parity : uint8_t { none, odd, even, mark, space };
+enum class StopBits : uint8_t { one, one_and_a_half, two };
+// How the driver handles a modem control line (DTR, RTS).
+enum class LineControl : uint8_t { disable, enable, handshake, toggle };
 
 // The line settings of an open port.
 struct LineSettings {
     uint32_t baud_rate;
     uint8_t byte_size;
-    uint8_t parity;        // NO_PARITY ...
-    uint8_t stop_bits;     // ONE_STOP_BIT ...
+    Parity parity;
+    StopBits stop_bits;
     bool parity_check;
     bool outx_cts_flow;
     bool outx_dsr_flow;
-    uint8_t dtr_control;   // DTR_CONTROL_DISABLE ...
+    LineControl dtr_control;
     bool outx;             // XON/XOFF output flow control
     bool inx;              // XON/XOFF input flow control
-    uint8_t rts_control;   // RTS_CONTROL_DISABLE ...
+    LineControl rts_control;
     bool discard_null;     // received NUL bytes are dropped
+    bool abort_on_error;   // a line error fails every read until it is cleared
+    bool dsr_sensitivity;  // input is dropped while DSR is low
+    bool error_char;       // bytes with a parity error are replaced
 };
 
 // Time-outs in milliseconds: a read waits until its full count has arrived or
@@ -65,8 +72,11 @@ public:
 
     // Opens the port named "COMn" for exclusive use.
     virtual bool open(const char* port_name) = 0;
+    // Whether the platform has a provider record to query: a POSIX terminal
+    // has none, and termios can set every line setting the program uses.
+    virtual bool has_provider_properties() const = 0;
     // Queries the provider's properties with a record of the given length.
-    virtual bool get_properties(CommProperties& props, uint16_t packet_length) = 0;
+    virtual bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) = 0;
     virtual bool get_line_settings(LineSettings& settings) = 0;
     virtual bool set_line_settings(const LineSettings& settings) = 0;
     virtual bool set_timeouts(const CommTimeouts& timeouts) = 0;
@@ -81,8 +91,6 @@ public:
     // Number of the last failed system call, and its text (no line end).
     virtual uint32_t last_error() = 0;
     virtual std::string error_text(uint32_t code) = 0;
-    // Pauses the program (the fatal path waits before it ends).
-    virtual void pause_ms(uint32_t ms) = 0;
 };
 
 // The driver of the platform the program is built for.

@@ -5,13 +5,17 @@
 #include <cstring>
 
 #include "serial/baud_table.hpp"
+#include "serial/pause.hpp"
 
 namespace {
 
 std::unique_ptr<SerialDriver> g_driver;
 uint32_t g_rate = 0;            // R: the rate of the last successful set_comm_prop
 CommTimeouts g_base_timeouts{};
+CommTimeouts g_applied{};       // the time-outs last handed to the driver
+bool g_have_applied = false;
 char g_error_text[1024];
+FatalPause g_fatal_pause;       // empty: the real pause
 
 constexpr uint16_t FIRST_PROPERTIES_LENGTH = 62;
 constexpr uint32_t REQUIRED_PARAMS = 0x0F;       // SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS
@@ -19,6 +23,7 @@ constexpr uint16_t REQUIRED_DATA = 0x0008;       // DATABITS_8
 constexpr uint16_t REQUIRED_STOP_PARITY = 0x0101;// STOPBITS_10 | PARITY_NONE
 constexpr uint32_t REQUIRED_PROVIDER = 0x00C0;   // PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS
 constexpr std::size_t MAX_PORT_NAME = 15;        // "\\.\" and the name fit 20 bytes
+constexpr uint32_t FATAL_PAUSE_MS = 5000;
 
 }  // namespace
 
@@ -31,6 +36,7 @@ void set_serial_driver(std::unique_ptr<SerialDriver> driver) {
     g_driver = std::move(driver);
     g_rate = 0;
     g_base_timeouts = {};
+    g_have_applied = false;
 }
 
 uint32_t port_rate() { return g_rate; }
@@ -45,18 +51,52 @@ CommTimeouts base_timeouts_for(uint32_t rate) {
     return t;
 }
 
+namespace {
+
+constexpr uint64_t BIT_TIMES_PER_BYTE = 10;
+
+uint32_t ceil_ms(uint64_t us) { return static_cast<uint32_t>((us + 999) / 1000); }
+
+uint64_t line_time_us(uint32_t rate, std::size_t count) {
+    if (rate == 0) return 0;
+    return (static_cast<uint64_t>(count) * BIT_TIMES_PER_BYTE * 1000000 + rate - 1) / rate;
+}
+
+// Hands the time-outs to the driver unless they are already in force.
+bool apply_timeouts(const CommTimeouts& t) {
+    if (g_have_applied && std::memcmp(&t, &g_applied, sizeof t) == 0) return true;
+    if (!serial_driver().set_timeouts(t)) {
+        g_have_applied = false;
+        return false;
+    }
+    g_applied = t;
+    g_have_applied = true;
+    return true;
+}
+
+}  // namespace
+
+uint32_t line_time_ms(uint32_t rate, std::size_t count) { return ceil_ms(line_time_us(rate, count)); }
+
+uint32_t write_timeout_ms(uint32_t rate, std::size_t count) {
+    return ceil_ms(2 * line_time_us(rate, count)) + base_timeouts_for(rate).write_total_constant;
+}
+
 const char* system_error_text() {
     SerialDriver& drv = serial_driver();
     std::snprintf(g_error_text, sizeof g_error_text, "%s", drv.error_text(drv.last_error()).c_str());
     return g_error_text;
 }
 
+void set_fatal_pause(FatalPause pause) { g_fatal_pause = std::move(pause); }
+
 void report_fatal(int code, const char* message) {
     SerialDriver& drv = serial_driver();
     std::fputs(message, stderr);
     std::fprintf(stderr, "Return code %d, system error code %d\n", code, static_cast<int>(drv.last_error()));
     if (code != 0) {
-        drv.pause_ms(5000);
+        if (g_fatal_pause) g_fatal_pause(FATAL_PAUSE_MS);
+        else pause_ms(FATAL_PAUSE_MS);
         std::abort();
     }
 }
@@ -77,7 +117,8 @@ int open_port(const char* port_name, int32_t rate) {
     }
     if (set_comm_prop(port_name, rate) != 0) return -3;
     g_base_timeouts = base_timeouts_for(g_rate);
-    if (!drv.set_timeouts(g_base_timeouts)) {
+    g_have_applied = false;
+    if (!apply_timeouts(g_base_timeouts)) {
         std::printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port_name, system_error_text());
         close_port();
         return -14;
@@ -85,6 +126,48 @@ int open_port(const char* port_name, int32_t rate) {
     purge_port();
     return 0;
 }
+
+namespace {
+
+// Learns the provider's record length, queries the whole record and tests
+// that the port can be set to 8N1 with timed reads. 0, or the failing step's
+// code after its message; the caller closes the port.
+int check_provider(SerialDriver& drv, const char* port_name) {
+    CommProperties first{};
+    if (!drv.get_properties(PropertiesQuery::provider_length, FIRST_PROPERTIES_LENGTH, first)) {
+        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
+        return -4;
+    }
+    CommProperties props{};
+    if (!drv.get_properties(PropertiesQuery::full_record, first.packet_length, props)) {
+        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
+        return -6;
+    }
+    if ((props.settable_params & REQUIRED_PARAMS) != REQUIRED_PARAMS) {
+        std::printf("\a\aError: required comm properties for port %s not settable: Settable Params 0x%08x\n",
+                    port_name, static_cast<unsigned>(props.settable_params));
+        return -7;
+    }
+    if ((props.settable_data & REQUIRED_DATA) != REQUIRED_DATA) {
+        std::printf("\a\aError: 8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
+                    port_name, static_cast<unsigned>(props.settable_data));
+        return -9;
+    }
+    if ((props.settable_stop_parity & REQUIRED_STOP_PARITY) != REQUIRED_STOP_PARITY) {
+        std::printf("\a\aError: 1 stop bit, no parity comm properties for port %s not settable: "
+                    "Settable Stop & Parity 0x%04x\n",
+                    port_name, static_cast<unsigned>(props.settable_stop_parity));
+        return -10;
+    }
+    if ((props.provider_capabilities & REQUIRED_PROVIDER) != REQUIRED_PROVIDER) {
+        std::printf("\a\aError: timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
+                    port_name, static_cast<unsigned>(props.provider_capabilities));
+        return -11;
+    }
+    return 0;
+}
+
+}  // namespace
 
 int set_comm_prop(const char* port_name, int32_t rate) {
     if (port_name == nullptr) {
@@ -98,42 +181,12 @@ int set_comm_prop(const char* port_name, int32_t rate) {
         close_port();
         return -2;
     }
-    CommProperties first{};
-    if (!drv.get_properties(first, FIRST_PROPERTIES_LENGTH)) {
-        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
-        close_port();
-        return -4;
-    }
-    CommProperties props{};
-    if (!drv.get_properties(props, first.packet_length)) {
-        std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
-        close_port();
-        return -6;
-    }
-    if ((props.settable_params & REQUIRED_PARAMS) != REQUIRED_PARAMS) {
-        std::printf("\a\aError: required comm properties for port %s not settable: Settable Params 0x%08x\n",
-                    port_name, static_cast<unsigned>(props.settable_params));
-        close_port();
-        return -7;
-    }
-    if ((props.settable_data & REQUIRED_DATA) != REQUIRED_DATA) {
-        std::printf("\a\aError: 8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
-                    port_name, static_cast<unsigned>(props.settable_data));
-        close_port();
-        return -9;
-    }
-    if ((props.settable_stop_parity & REQUIRED_STOP_PARITY) != REQUIRED_STOP_PARITY) {
-        std::printf("\a\aError: 1 stop bit, no parity comm properties for port %s not settable: "
-                    "Settable Stop & Parity 0x%04x\n",
-                    port_name, static_cast<unsigned>(props.settable_stop_parity));
-        close_port();
-        return -10;
-    }
-    if ((props.provider_capabilities & REQUIRED_PROVIDER) != REQUIRED_PROVIDER) {
-        std::printf("\a\aError: timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
-                    port_name, static_cast<unsigned>(props.provider_capabilities));
-        close_port();
-        return -11;
+    if (drv.has_provider_properties()) {
+        const int code = check_provider(drv, port_name);
+        if (code != 0) {
+            close_port();
+            return code;
+        }
     }
     LineSettings line{};
     if (!drv.get_line_settings(line)) {
@@ -143,16 +196,21 @@ int set_comm_prop(const char* port_name, int32_t rate) {
     }
     line.baud_rate = static_cast<uint32_t>(*entry);
     line.byte_size = 8;
-    line.parity = NO_PARITY;
-    line.stop_bits = ONE_STOP_BIT;
+    line.parity = Parity::none;
+    line.stop_bits = StopBits::one;
     line.parity_check = false;
     line.outx_cts_flow = false;
     line.outx_dsr_flow = false;
-    line.dtr_control = DTR_CONTROL_DISABLE;
+    line.dtr_control = LineControl::disable;
     line.outx = false;
     line.inx = false;
-    line.rts_control = RTS_CONTROL_DISABLE;
+    line.rts_control = LineControl::disable;
     line.discard_null = true;
+    // A port left by another program with these set would fail reads at the
+    // first framing error, drop input while DSR is low, or rewrite bytes.
+    line.abort_on_error = false;
+    line.dsr_sensitivity = false;
+    line.error_char = false;
     if (!drv.set_line_settings(line)) {
         std::printf("\a\aError: could not set the comm state for port %s: %s\n", port_name, system_error_text());
         close_port();
@@ -178,7 +236,7 @@ int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, c
         t.read_total_multiplier = g_rate != 0 ? 10000u / g_rate : 0;
         t.read_total_constant = static_cast<uint32_t>(timeout_ms) + 10;
     }
-    if (!drv.set_timeouts(t)) {
+    if (!apply_timeouts(t)) {
         std::snprintf(message, sizeof message, "\a\aError: could not set the comm timeouts for port %s: %s\n",
                       port_name, system_error_text());
         report_fatal(25, message);
@@ -214,6 +272,15 @@ int write_port(const char* port_name, const void* buf, int count) {
     if (count <= 0) {
         std::printf("write_port: Error: invalid param len: %d\n", count);
         return -1;
+    }
+    // The write waits for its bytes' line time: the base write time-outs,
+    // whole milliseconds per byte, round to nothing above 20000 baud.
+    CommTimeouts t = g_have_applied ? g_applied : g_base_timeouts;
+    t.write_total_multiplier = 0;
+    t.write_total_constant = write_timeout_ms(g_rate, static_cast<std::size_t>(count));
+    if (!apply_timeouts(t)) {
+        std::printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port_name, system_error_text());
+        return -3;
     }
     std::size_t written = 0;
     bool ok = serial_driver().write(static_cast<const uint8_t*>(buf), static_cast<std::size_t>(count), written);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "serial/serial_driver.hpp"
@@ -19,7 +20,13 @@ int write_port(const char* port_name, const void* buf, int count);
 void purge_port();
 void close_port();
 const char* system_error_text();
+// Writes the message and the codes to standard error; with a non-zero code
+// it then pauses 5 seconds and ends the program abnormally.
 void report_fatal(int code, const char* message);
+// What the fatal path's pause does; tests make it pass no real time. An empty
+// one restores the real pause.
+using FatalPause = std::function<void(uint32_t ms)>;
+void set_fatal_pause(FatalPause pause);
 
 // The driver behind the operations: the platform's by default; tests put an
 // in-memory device in its place.
@@ -28,5 +35,12 @@ void set_serial_driver(std::unique_ptr<SerialDriver> driver);
 
 // The base time-outs computed from a rate, as open_port applies them.
 CommTimeouts base_timeouts_for(uint32_t rate);
+// The time-out of a write of `count` bytes at `rate`, in milliseconds: two
+// character times a byte and 10 ms, from the bytes' line time in microseconds
+// rounded up, so that no write is cut short at any rate.
+uint32_t write_timeout_ms(uint32_t rate, std::size_t count);
+// The time `count` bytes take on the line at `rate` (10 bits a byte), in
+// milliseconds rounded up.
+uint32_t line_time_ms(uint32_t rate, std::size_t count);
 // The rate of the last successful set_comm_prop.
 uint32_t port_rate();

@@ -1,12 +1,10 @@
 // The serial driver for Windows: a COM port through the serial communications
 // calls of kernel32.
-// (The driver interface comes first: <windows.h> defines some of its
-// constant names as macros of the same values.)
-#include "serial/serial_driver.hpp"
-#include "serial/com_port_advice.hpp"
-#include "serial/win_port_list.hpp"
-
 #include <windows.h>
+
+#include "serial/com_port_advice.hpp"
+#include "serial/serial_driver.hpp"
+#include "serial/win_port_list.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +12,75 @@
 #include <vector>
 
 namespace {
+
+// The line settings' values and the DCB's.
+BYTE dcb_parity(Parity p) {
+    switch (p) {
+    case Parity::none: return NOPARITY;
+    case Parity::odd: return ODDPARITY;
+    case Parity::even: return EVENPARITY;
+    case Parity::mark: return MARKPARITY;
+    case Parity::space: return SPACEPARITY;
+    }
+    return NOPARITY;
+}
+
+Parity parity_of(BYTE p) {
+    switch (p) {
+    case ODDPARITY: return Parity::odd;
+    case EVENPARITY: return Parity::even;
+    case MARKPARITY: return Parity::mark;
+    case SPACEPARITY: return Parity::space;
+    default: return Parity::none;
+    }
+}
+
+BYTE dcb_stop_bits(StopBits b) {
+    switch (b) {
+    case StopBits::one: return ONESTOPBIT;
+    case StopBits::one_and_a_half: return ONE5STOPBITS;
+    case StopBits::two: return TWOSTOPBITS;
+    }
+    return ONESTOPBIT;
+}
+
+StopBits stop_bits_of(BYTE b) {
+    switch (b) {
+    case ONE5STOPBITS: return StopBits::one_and_a_half;
+    case TWOSTOPBITS: return StopBits::two;
+    default: return StopBits::one;
+    }
+}
+
+DWORD dcb_dtr_control(LineControl c) {
+    switch (c) {
+    case LineControl::disable: return DTR_CONTROL_DISABLE;
+    case LineControl::enable: return DTR_CONTROL_ENABLE;
+    case LineControl::handshake:
+    case LineControl::toggle: return DTR_CONTROL_HANDSHAKE;
+    }
+    return DTR_CONTROL_DISABLE;
+}
+
+DWORD dcb_rts_control(LineControl c) {
+    switch (c) {
+    case LineControl::disable: return RTS_CONTROL_DISABLE;
+    case LineControl::enable: return RTS_CONTROL_ENABLE;
+    case LineControl::handshake: return RTS_CONTROL_HANDSHAKE;
+    case LineControl::toggle: return RTS_CONTROL_TOGGLE;
+    }
+    return RTS_CONTROL_DISABLE;
+}
+
+// DTR_CONTROL_* and RTS_CONTROL_* share their values 0 to 2.
+LineControl line_control_of(DWORD c) {
+    switch (c) {
+    case 1: return LineControl::enable;
+    case 2: return LineControl::handshake;
+    case 3: return LineControl::toggle;
+    default: return LineControl::disable;
+    }
+}
 
 class WinDriver final : public SerialDriver {
 public:
@@ -26,11 +93,15 @@ public:
         std::snprintf(path, sizeof path, "\\\\.\\%s", port_name);
         handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (handle_ == INVALID_HANDLE_VALUE) return fail();
-        properties_queries_ = 0;
+        // No line error of an earlier program may linger.
+        DWORD errors = 0;
+        ClearCommError(handle_, &errors, nullptr);
         return true;
     }
 
-    bool get_properties(CommProperties& props, uint16_t packet_length) override {
+    bool has_provider_properties() const override { return true; }
+
+    bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) override {
         // Providers write a whole COMMPROP whatever the length field says, and
         // some report a length smaller than the record: never hand them a
         // buffer shorter than COMMPROP.
@@ -39,7 +110,7 @@ public:
         cp->wPacketLength = packet_length;
         // The first query learns the provider's length; the second asks for
         // the whole record.
-        if (properties_queries_++ > 0) cp->dwProvSpec1 = COMMPROP_INITIALIZED;
+        if (query == PropertiesQuery::full_record) cp->dwProvSpec1 = COMMPROP_INITIALIZED;
         if (!GetCommProperties(handle_, cp)) return fail();
         props.packet_length = cp->wPacketLength;
         props.settable_params = cp->dwSettableParams;
@@ -55,16 +126,19 @@ public:
         if (!GetCommState(handle_, &dcb_)) return fail();
         s.baud_rate = dcb_.BaudRate;
         s.byte_size = dcb_.ByteSize;
-        s.parity = dcb_.Parity;
-        s.stop_bits = dcb_.StopBits;
+        s.parity = parity_of(dcb_.Parity);
+        s.stop_bits = stop_bits_of(dcb_.StopBits);
         s.parity_check = dcb_.fParity != 0;
         s.outx_cts_flow = dcb_.fOutxCtsFlow != 0;
         s.outx_dsr_flow = dcb_.fOutxDsrFlow != 0;
-        s.dtr_control = static_cast<uint8_t>(dcb_.fDtrControl);
+        s.dtr_control = line_control_of(dcb_.fDtrControl);
         s.outx = dcb_.fOutX != 0;
         s.inx = dcb_.fInX != 0;
-        s.rts_control = static_cast<uint8_t>(dcb_.fRtsControl);
+        s.rts_control = line_control_of(dcb_.fRtsControl);
         s.discard_null = dcb_.fNull != 0;
+        s.abort_on_error = dcb_.fAbortOnError != 0;
+        s.dsr_sensitivity = dcb_.fDsrSensitivity != 0;
+        s.error_char = dcb_.fErrorChar != 0;
         return true;
     }
 
@@ -72,16 +146,19 @@ public:
         // Every field not named here keeps what the port reported.
         dcb_.BaudRate = s.baud_rate;
         dcb_.ByteSize = s.byte_size;
-        dcb_.Parity = s.parity;
-        dcb_.StopBits = s.stop_bits;
+        dcb_.Parity = dcb_parity(s.parity);
+        dcb_.StopBits = dcb_stop_bits(s.stop_bits);
         dcb_.fParity = s.parity_check;
         dcb_.fOutxCtsFlow = s.outx_cts_flow;
         dcb_.fOutxDsrFlow = s.outx_dsr_flow;
-        dcb_.fDtrControl = s.dtr_control;
+        dcb_.fDtrControl = dcb_dtr_control(s.dtr_control);
         dcb_.fOutX = s.outx;
         dcb_.fInX = s.inx;
-        dcb_.fRtsControl = s.rts_control;
+        dcb_.fRtsControl = dcb_rts_control(s.rts_control);
         dcb_.fNull = s.discard_null;
+        dcb_.fAbortOnError = s.abort_on_error;
+        dcb_.fDsrSensitivity = s.dsr_sensitivity;
+        dcb_.fErrorChar = s.error_char;
         if (!SetCommState(handle_, &dcb_)) return fail();
         return true;
     }
@@ -127,8 +204,6 @@ public:
         return message;
     }
 
-    void pause_ms(uint32_t ms) override { Sleep(ms); }
-
 private:
     bool fail() {
         error_ = GetLastError();
@@ -149,7 +224,6 @@ private:
     DCB dcb_{};
     DWORD error_ = 0;
     CommTimeouts timeouts_{};
-    int properties_queries_ = 0;  // since the open
 };
 
 bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) {

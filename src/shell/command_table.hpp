@@ -3,12 +3,16 @@
 
 #include <cstddef>
 
+#include "shell/commands.hpp"
+#include "text/prefix_match.hpp"
+
 struct CommandEntry {
     int listed;           // printed in the command summary
-    int id;               // what the dispatch switches on
+    int id;               // the command's number
     const char* word;
     const char* arguments;
     const char* comment;
+    CommandHandler run;   // nullptr: the id has no handler
 };
 
 enum CommandId {
@@ -30,9 +34,11 @@ enum CommandId {
 inline constexpr std::size_t COMMAND_COUNT = 16;
 extern const CommandEntry command_table[COMMAND_COUNT];
 
-enum class MatchResult { found, unknown, ambiguous };
+// The longest command word held: a first token of 40 characters or more
+// matches nothing.
+inline constexpr std::size_t COMMAND_WORD_MAX = 39;
 
 // Matches a command word, ignoring case, as a leading part of the table's
 // words. A word that fits two rows is ambiguous, even when it equals one of
-// them; a word of 40 characters or more matches nothing.
-MatchResult match_command(const char* word, const CommandEntry** entry);
+// them.
+PrefixMatch match_command(const char* word);

@@ -1,18 +1,27 @@
-// The command handlers. Each lives in the subsystem that does its work; it is
-// given the rest of the command line, takes its own argument tokens from it,
-// tests its own preconditions and prints its own messages.
+// The command handlers. Each lives in the subsystem that does its work, in a
+// file of its own (*_command.cpp, *_commands.cpp); it is given the rest of the
+// command line, takes its own argument tokens from it, tests its own
+// preconditions on the shell state, prints its own messages and says how the
+// command ended.
 #pragma once
 
-void cmd_angles(char* args);
-void cmd_configure(char* args);
-void cmd_dconfigure(char* args);
-void cmd_rules(char* args);
-void cmd_drules(char* args);
-void cmd_connect(char* args);
-void cmd_disconnect(char* args);
-void cmd_baud(char* args);
-void cmd_download(char* args);
-void cmd_firmware(char* args);
+enum class CommandOutcome {
+    done,    // the command did its work
+    failed,  // a refusal, an error, or an operator's no to its question
+    exit,    // the program ends
+};
 
-// What a command id without a handler prints.
-void report_invalid_command(int id);
+using CommandHandler = CommandOutcome (*)(char* args);
+
+CommandOutcome cmd_summary(char* args);
+CommandOutcome cmd_exit(char* args);
+CommandOutcome cmd_angles(char* args);
+CommandOutcome cmd_configure(char* args);
+CommandOutcome cmd_dconfigure(char* args);
+CommandOutcome cmd_rules(char* args);
+CommandOutcome cmd_drules(char* args);
+CommandOutcome cmd_connect(char* args);
+CommandOutcome cmd_disconnect(char* args);
+CommandOutcome cmd_baud(char* args);
+CommandOutcome cmd_download(char* args);
+CommandOutcome cmd_firmware(char* args);

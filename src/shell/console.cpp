@@ -2,18 +2,26 @@
 
 std::FILE* console_in = stdin;
 
+namespace {
+
+// More than any command or answer can use; the rest of a longer line is read
+// and dropped, and the line is then still too long for the shell.
+constexpr std::size_t KEEP_MAX = 64 * 1024;
+
+}  // namespace
+
 bool console_read_line(std::string& line) {
     line.clear();
-    char chunk[256];
     bool got_any = false;
-    while (std::fgets(chunk, sizeof chunk, console_in) != nullptr) {
+    bool ended = false;  // a NUL has ended the text
+    int c = EOF;
+    while ((c = std::getc(console_in)) != EOF) {
         got_any = true;
-        line += chunk;
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-            return true;
-        }
+        if (c == '\n') break;
+        if (c == '\0') ended = true;
+        if (!ended && line.size() < KEEP_MAX) line += static_cast<char>(c);
     }
+    if (c == '\n' && !ended && !line.empty() && line.back() == '\r') line.pop_back();
     return got_any;
 }
 

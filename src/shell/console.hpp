@@ -7,8 +7,11 @@
 // The console input; standard input unless a test sets another stream.
 extern std::FILE* console_in;
 
-// Reads one whole line, without its newline, into `line`. Returns false at the
-// end of input when nothing at all was read.
+// Reads one whole line, everything up to the next line feed, into `line`:
+// the line feed goes, and a carriage return right before it (a script saved
+// with CR LF line ends); a NUL byte ends the text (the rest of that line is
+// read and ignored). Returns false at the end of input when nothing at all
+// was read.
 bool console_read_line(std::string& line);
 
 enum class Answer { yes, no, end_of_input };

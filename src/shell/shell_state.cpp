@@ -1,7 +1,5 @@
 #include "shell/shell_state.hpp"
 
-#include "config/config_record.hpp"
-
 ShellState shell{};
 
 bool is_device_baud_rate(int32_t rate) {
@@ -9,8 +7,4 @@ bool is_device_baud_rate(int32_t rate) {
         if (r == rate) return true;
     }
     return false;
-}
-
-int32_t default_connect_baud() {
-    return static_cast<int32_t>(config.have_gps != 0 ? config.gps_baud : config.host_baud);
 }

@@ -22,6 +22,3 @@ inline constexpr int32_t device_baud_rates[] = {4800, 9600, 19200, 38400, 57600}
 // True when the rate is one of device_baud_rates.
 bool is_device_baud_rate(int32_t rate);
 
-// The configuration's GPS-port rate when a GPS is attached, else its host-port
-// rate, read from the working configuration record now.
-int32_t default_connect_baud();

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "config/config_record.hpp"
 #include "shell/command_table.hpp"
+#include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 
 void show_summary() {
@@ -19,4 +21,9 @@ void show_summary() {
             std::printf("\n\n");
         }
     }
+}
+
+CommandOutcome cmd_summary(char*) {
+    show_summary();
+    return CommandOutcome::done;
 }

@@ -93,7 +93,7 @@ TEST(ConfigCommands, FileNamesMayHoldSpaces) {
     rmdir(dir);
 }
 
-TEST(ConfigCommands, ConfigureSetsTheProcessedFlag) {
+TEST(ConfigCommands, ConfigureSetsAndClearsTheProcessedFlag) {
     reset_config_state();
     TempFile good("call n0call\n");
     TempFile bad("call toolongcall\n");
@@ -117,7 +117,14 @@ TEST(ConfigCommands, ConfigureSetsTheProcessedFlag) {
         StdoutCapture out;
         cmd_configure(args.data());
     }
-    EXPECT_EQ(shell.config_processed, 1);  // never cleared
+    EXPECT_EQ(shell.config_processed, 0);  // a failed file is not in force
+    args = "/nonexistent/station.cfg";
+    shell.config_processed = 1;
+    {
+        StdoutCapture out;
+        cmd_configure(args.data());
+    }
+    EXPECT_EQ(shell.config_processed, 1);  // a file never opened changes nothing
 }
 
 }  // namespace

@@ -41,13 +41,16 @@ TEST(ConfFileAccess, NamesThatAreNoReadableFileChangeNothing) {
     char dir[] = "/tmp/korri-config-dir-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string missing = std::string(dir) + "/no such file.cfg";
-    for (const std::string& name : {missing, std::string(dir), std::string("/dev/null")}) {
+    const std::string fifo = std::string(dir) + "/fifo.cfg";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // without a writer: opening it must not wait for one
+    for (const std::string& name : {missing, std::string(dir), std::string("/dev/null"), fifo}) {
         mark_record();
         StdoutCapture out;
         EXPECT_EQ(conf_process(name.c_str()), -2) << name;
         EXPECT_EQ(out.text(), "\a\aError: cannot open " + name + "\n");
         expect_record_marked();
     }
+    unlink(fifo.c_str());
     rmdir(dir);
 }
 

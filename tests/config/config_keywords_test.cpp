@@ -20,42 +20,42 @@ TEST(ConfigKeywords, TableHoldsTheKeywordsInMatchingOrder) {
 TEST(ConfigKeywords, MatchesLeadingPartsWithoutRegardToCase) {
     struct Case {
         const char* word;
-        KeywordMatch match;
+        Match match;
         const char* keyword;
     };
     const Case cases[] = {
-        {"p", KeywordMatch::found, "position"},
-        {"widem", KeywordMatch::found, "widemax"},
-        {"wideT", KeywordMatch::found, "widetotal"},
-        {"CALL", KeywordMatch::found, "call"},
-        {"Base", KeywordMatch::found, "base"},
-        {"bc", KeywordMatch::found, "bcomment"},
-        {"be", KeywordMatch::found, "beacon"},
-        {"ba", KeywordMatch::found, "base"},
-        {"dr", KeywordMatch::found, "dropmangld"},
-        {"du", KeywordMatch::found, "dupewin"},
-        {"di", KeywordMatch::found, "digipath"},
-        {"h", KeywordMatch::ambiguous, nullptr},  // havegps, haltonerr, host
-        {"ha", KeywordMatch::ambiguous, nullptr},
-        {"hav", KeywordMatch::found, "havegps"},
-        {"ho", KeywordMatch::found, "host"},
-        {"n", KeywordMatch::ambiguous, nullptr},  // nsr, nonaprs
-        {"g", KeywordMatch::found, "gps"},
-        {"s", KeywordMatch::found, "ssid"},
-        {"w", KeywordMatch::ambiguous, nullptr},
-        {"wide", KeywordMatch::ambiguous, nullptr},
-        {"b", KeywordMatch::ambiguous, nullptr},
-        {"d", KeywordMatch::ambiguous, nullptr},
-        {"dropmangled", KeywordMatch::unknown, nullptr},  // longer than the keyword
-        {"calls", KeywordMatch::unknown, nullptr},
-        {"x", KeywordMatch::unknown, nullptr},
-        {"position1", KeywordMatch::unknown, nullptr},
+        {"p", Match::found, "position"},
+        {"widem", Match::found, "widemax"},
+        {"wideT", Match::found, "widetotal"},
+        {"CALL", Match::found, "call"},
+        {"Base", Match::found, "base"},
+        {"bc", Match::found, "bcomment"},
+        {"be", Match::found, "beacon"},
+        {"ba", Match::found, "base"},
+        {"dr", Match::found, "dropmangld"},
+        {"du", Match::found, "dupewin"},
+        {"di", Match::found, "digipath"},
+        {"h", Match::ambiguous, nullptr},  // havegps, haltonerr, host
+        {"ha", Match::ambiguous, nullptr},
+        {"hav", Match::found, "havegps"},
+        {"ho", Match::found, "host"},
+        {"n", Match::ambiguous, nullptr},  // nsr, nonaprs
+        {"g", Match::found, "gps"},
+        {"s", Match::found, "ssid"},
+        {"w", Match::ambiguous, nullptr},
+        {"wide", Match::ambiguous, nullptr},
+        {"b", Match::ambiguous, nullptr},
+        {"d", Match::ambiguous, nullptr},
+        {"dropmangled", Match::unknown, nullptr},  // longer than the keyword
+        {"calls", Match::unknown, nullptr},
+        {"x", Match::unknown, nullptr},
+        {"position1", Match::unknown, nullptr},
     };
     for (const auto& c : cases) {
-        const ConfigKeyword* k = nullptr;
-        EXPECT_EQ(match_config_keyword(c.word, &k), c.match) << c.word;
-        if (c.keyword != nullptr && k != nullptr) {
-            EXPECT_STREQ(k->word, c.keyword) << c.word;
+        const PrefixMatch m = match_config_keyword(c.word);
+        EXPECT_EQ(m.result, c.match) << c.word;
+        if (c.keyword != nullptr && m.result == Match::found) {
+            EXPECT_STREQ(config_keywords[m.index].word, c.keyword) << c.word;
         }
     }
 }
@@ -64,9 +64,9 @@ TEST(ConfigKeywords, MatchesLeadingPartsWithoutRegardToCase) {
 // is found.
 TEST(ConfigKeywords, EveryKeywordInFullIsFound) {
     for (const ConfigKeyword& kw : config_keywords) {
-        const ConfigKeyword* k = nullptr;
-        EXPECT_EQ(match_config_keyword(kw.word, &k), KeywordMatch::found) << kw.word;
-        EXPECT_EQ(k, &kw);
+        const PrefixMatch m = match_config_keyword(kw.word);
+        EXPECT_EQ(m.result, Match::found) << kw.word;
+        EXPECT_EQ(&config_keywords[m.index], &kw);
     }
 }
 

@@ -37,7 +37,13 @@ TEST(ConfProcess, StoresEachKeywordsValue) {
         {"p 45.22.64,W103d", lon_micro, -103000000},
         {"base\t-0d30m\t105d2m38cW", lat_micro, -500000},
         {"base\t-0d30m\t105d2m38cW", lon_micro, -105043892},
-        {"base 360d -360d", lat_micro, 360000000},  // no range check beyond the angle's own
+        // the Earth's limits themselves, in each notation
+        {"base 90:00:00 -180:00:00", lat_micro, 90000000},
+        {"base 90:00:00 -180:00:00", lon_micro, -180000000},
+        {"base -90.00. 180.00.", lat_micro, -90000000},
+        {"base -90.00. 180.00.", lon_micro, 180000000},
+        {"base S90d E180d", lat_micro, -90000000},
+        {"base S90d E180d", lon_micro, 180000000},
         {"havegps Enabled", [] { return long{config.have_gps}; }, 1},
         {"havegps true", [] { return long{config.have_gps}; }, 1},
         {"havegps 1", [] { return long{config.have_gps}; }, 1},
@@ -186,6 +192,18 @@ TEST(ConfProcess, RefusesFaultyLinesWithTheirMessageAndCode) {
         {"position 45:30:00 400d\n", -11,
          "\a\aError: degrees 400.000000 are out of range [-360..360]\n" + E +
              "1: invalid Station Longitude argument: 400d: position 45:30:00 400d\n"},
+        // positions off the Earth, just beyond its limits in each notation
+        {"base 90:00:01 0:00:00\n", -12,
+         E + "1: invalid Station Latitude range [-90..90]: 90.000278: base 90:00:01 0:00:00\n"},
+        {"base -90.00.1 0:00:00\n", -12,
+         E + "1: invalid Station Latitude range [-90..90]: -90.001667: base -90.00.1 0:00:00\n"},
+        {"base 95d -104d\n", -12, E + "1: invalid Station Latitude range [-90..90]: 95.000000: base 95d -104d\n"},
+        {"base 39d -180:00:01\n", -13,
+         E + "1: invalid Station Longitude range [-180..180]: -180.000278: base 39d -180:00:01\n"},
+        {"base 39d 180.00.1\n", -13,
+         E + "1: invalid Station Longitude range [-180..180]: 180.001667: base 39d 180.00.1\n"},
+        {"position 39d W194d\n", -13,
+         E + "1: invalid Station Longitude range [-180..180]: -194.000000: position 39d W194d\n"},
         // yes/no
         {"havegps\n", -11, E + "1: missing y | n argument: havegps\n"},
         {"nonaprs ; yes\n", -8, E + "1: missing y | n argument: nonaprs ; yes\n"},
@@ -293,7 +311,7 @@ TEST(ConfProcess, AFailureKeepsEarlierLines) {
         EXPECT_EQ(config.ssid, 4);
         EXPECT_EQ(config.wide_max, 3);
         EXPECT_EQ(config.host_baud, 57600u);  // never read
-        EXPECT_EQ(shell.config_processed, flag);
+        EXPECT_EQ(shell.config_processed, 0);  // a failed file is not in force
     }
 }
 

@@ -31,11 +31,11 @@ protected:
     }
     void TearDown() override { set_serial_driver(nullptr); }
 
-    std::string run(void (*handler)(char*), const char* args) {
+    std::string run(CommandHandler handler, const char* args) {
         char line[256];
         std::snprintf(line, sizeof line, "%s", args);
         StdoutCapture out;
-        handler(line);
+        outcome = handler(line);
         return out.text();
     }
     std::string host_text() const {
@@ -45,6 +45,7 @@ protected:
 
     ScriptedDevice device;
     MemoryLink* link = nullptr;
+    CommandOutcome outcome = CommandOutcome::done;
 };
 
 TEST_F(ConnectedTest, BaudSendsTheRateCommandThenWaitsForThePrompt) {
@@ -121,7 +122,7 @@ TEST_F(ConnectedTest, DisconnectClosesAndSendsNothing) {
 
 TEST_F(ConnectedTest, CommandArgumentChecks) {
     struct Case {
-        void (*handler)(char*);
+        CommandHandler handler;
         const char* args;
         int32_t connected;
         std::string out;
@@ -144,6 +145,7 @@ TEST_F(ConnectedTest, CommandArgumentChecks) {
         SetUp();
         shell.connected = c.connected;
         EXPECT_EQ(run(c.handler, c.args), c.out);
+        EXPECT_EQ(outcome, CommandOutcome::failed);
         EXPECT_EQ(shell.connected, c.connected);
         EXPECT_TRUE(link->host_writes.empty());
         EXPECT_EQ(link->open_count, 1);  // only the fixture's own open

@@ -31,18 +31,19 @@ protected:
 
     std::string connect(int32_t rate) {
         StdoutCapture out;
-        connect_device(rate, false);
+        connected = connect_device("COM3", rate, false);
         return out.text();
     }
 
     ScriptedDevice device;
     MemoryLink* link = nullptr;
+    bool connected = false;
 };
 
 TEST_F(ConnectTest, SucceedsAndEndsEachWaitOnceTheReplyHasSettled) {
     std::string out = connect(57600);
     EXPECT_EQ(out, "Connecting at 57600...\n" + TURN_ON + "\n\aConnected at 57600\n") << visible(out);
-    EXPECT_EQ(shell.connected, 1);
+    EXPECT_TRUE(connected);
     EXPECT_TRUE(link->is_open);
     EXPECT_EQ(link->host_bytes(), std::vector<uint8_t>{0x03});
     EXPECT_EQ(link->purge_count, 2);  // after the open and after the drain
@@ -115,7 +116,7 @@ TEST_F(ConnectTest, EachFailurePrintsItsMessageAndClosesThePort) {
         c.setup(device, *link);
         std::string out = connect(57600);
         EXPECT_EQ(out, "Connecting at 57600...\n" + TURN_ON + c.after_turn_on) << visible(out);
-        EXPECT_EQ(shell.connected, 0);
+        EXPECT_FALSE(connected);
         EXPECT_FALSE(link->is_open);
         EXPECT_EQ(link->close_count, 1);
         EXPECT_GE(link->now_ms(), c.min_ms);
@@ -127,14 +128,14 @@ TEST_F(ConnectTest, AcceptedVersions) {
         SetUp();
         device.power_on = std::string("Korrimatic\r\nVersion ") + version + "\r\n";
         std::string out = connect(57600);
-        EXPECT_EQ(shell.connected, 1) << version << visible(out);
+        EXPECT_TRUE(connected) << version << visible(out);
     }
 }
 
 TEST_F(ConnectTest, AFullPowerOnTextEndsTheReadByItsCount) {
     device.power_on = "Korrimatic Version 2.5 " + std::string(120, '-');
     connect(57600);
-    EXPECT_EQ(shell.connected, 1);
+    EXPECT_TRUE(connected);
 }
 
 TEST_F(ConnectTest, AnIncompleteVersionWaitsForTheRest) {
@@ -149,18 +150,14 @@ TEST_F(ConnectTest, AnIncompleteVersionWaitsForTheRest) {
     late.power_on = "Korrimatic Version 2.";
     link = use_memory_link(&late);
     std::string out = connect(57600);
-    EXPECT_EQ(shell.connected, 1) << visible(out);
+    EXPECT_TRUE(connected) << visible(out);
 }
 
-TEST_F(ConnectTest, OpenFailureAndAlreadyConnected) {
+TEST_F(ConnectTest, OpenFailure) {
     link->fail_open = true;
     EXPECT_EQ(connect(9600), "Connecting at 9600...\n\a\aError: cannot open COM port COM3: memory link error 0\n"
                              "\a\aError: could not open COM port COM3\n");
-    SetUp();
-    shell.connected = 1;
-    EXPECT_EQ(connect(9600), "Connecting at 9600...\n\a\aError: already Connected!\n");
-    EXPECT_EQ(link->open_count, 0);
-    EXPECT_EQ(shell.connected, 1);
+    EXPECT_FALSE(connected);
 }
 
 }  // namespace

@@ -59,6 +59,8 @@ TEST_F(DownloadCommandTest, ConfirmationsDecideWhetherTheDownloadRuns) {
         {"end of input at the first", 0, 0, "", Q_CONFIG + "\n" + ABORTED, false},
         {"end of input at the second", 0, 0, "y\n", Q_CONFIG + Q_RULES + "\n" + ABORTED, false},
         {"an answer without a line end", 0, 1, "y", Q_CONFIG, true},
+        {"an answer ended by CR LF", 0, 1, "y\r\n", Q_CONFIG, true},
+        {"a NUL before the answer leaves it empty", 0, 1, std::string("\0yes\n", 5), Q_CONFIG + ABORTED, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -18,6 +18,7 @@
 #include "rules/rules_process.hpp"
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
+#include "support/concurrently.hpp"
 #include "support/run_program.hpp"
 
 namespace {
@@ -87,10 +88,12 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         const char* what;
         bool examples;
         bool fifty;
+        bool failed_config;  // a Configuration file that fails is read first
     };
-    const Case cases[] = {{"default configuration, no rules", false, false},
-                          {"the example files", true, false},
-                          {"fifty rules", false, true}};
+    const Case cases[] = {{"default configuration, no rules", false, false, false},
+                          {"the example files", true, false, false},
+                          {"fifty rules", false, true, false},
+                          {"a failed Configuration file sends the defaults after yes", false, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         KorrisimProcess device({});
@@ -101,12 +104,17 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         }
         if (c.fifty) rules_file = write_fifty_rules(device);
         if (!config_file.empty()) input += "configure " + config_file + "\n";
+        if (c.failed_config) {
+            const std::string bad = device.path("bad.cfg");
+            std::ofstream(bad) << "call K1ABC\nssid 3\nwidemax 9\n";
+            input += "configure " + bad + "\ndconfigure\n";
+        }
         if (!rules_file.empty()) input += "rules " + rules_file + "\n";
         // The example configuration has a GPS: connect then uses its rate.
         const std::string rate = c.examples ? "4800" : "57600";
         input += "connect 1\ndownload\n";
         std::string questions;
-        if (config_file.empty()) {
+        if (config_file.empty()) {  // none read, or the last one failed
             input += "yes\n";
             questions += Q_CONFIG;
         }
@@ -125,6 +133,10 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         EXPECT_EQ(device.stored_rules(), want.rules);
         if (c.fifty) { EXPECT_EQ(device.stored_rules().size(), 1400u); }
         if (c.examples) { EXPECT_NE(device.sim_log().find("call sign N0CALL, SSID 10"), std::string::npos); }
+        if (c.failed_config) {  // shown as the failed file left it, but not sent
+            EXPECT_NE(r.out.find("Station Call\t K1ABC\tSSID 0x03\n"), std::string::npos) << visible(r.out);
+            EXPECT_NE(device.sim_log().find("call sign NOTSET, SSID 0"), std::string::npos);
+        }
     }
 }
 
@@ -154,54 +166,69 @@ struct Fault {
     bool stored;
 };
 
-class DownloadFaultEndToEnd : public ::testing::TestWithParam<Fault> {};
+const std::string CONFIG_OK = "Downloading Configuration succeeded\n";
 
 // The example files: packets 1 conf, 2-4 configuration, 5 rules, 6-13 rule
 // data (448 bytes), 14 finish. Connect uses the example's GPS rate, 4800.
-TEST_P(DownloadFaultEndToEnd, EndsWithItsMessagesAndDisconnected) {
-    const Fault& f = GetParam();
-    KorrisimProcess device({f.option});
-    const ProgramResult r = run_utility(device, "configure " + example("station.cfg") + "\nrules " +
-                                                    example("station.rul") + "\nconnect 1\ndownload\nexit\n");
-    EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED)) << "the receiver ends when the host lets go";
-    EXPECT_EQ(r.exit_status, 0) << "the program went on to its exit command";
-    EXPECT_NE(r.out.find("\aConnected at 4800\n" + P + f.messages + ENDING + P), std::string::npos)
-        << visible(r.out);
-    EXPECT_EQ(device.stored(), f.stored);
-    if (f.stored) {
-        const Images want = images_after(example("station.cfg"), example("station.rul"));
-        EXPECT_EQ(device.stored_config(), want.config);
-        EXPECT_EQ(device.stored_rules(), want.rules);
+// The cases run at the same time, each against a korrisim of its own.
+TEST(DownloadFaultEndToEnd, EachFaultEndsWithItsMessagesAndDisconnected) {
+    const Fault faults[] = {
+        {"NaksRepaired", "--dl-nak=7:4", SUCCESS_TEXT, true},
+        {"CorruptionRepaired", "--dl-corrupt=3:2", SUCCESS_TEXT, true},
+        {"FiveNaksToConf", "--dl-nak=1:5",
+         "\a\aError: writing Configuration command failed: -6\n\a\aError: Download failed: -1\n", false},
+        {"FiveCorruptRuleRecords", "--dl-corrupt=13:5",
+         CONFIG_OK + "\a\aError: writing data pkt: -6\n\a\aError: writing Rules file failed: -3\n"
+                     "\a\aError: Download failed: -4\n",
+         false},
+        {"StrayByte", "--dl-stray=4",
+         "\a\aError: reading ack or nak: got 0x41\n\a\aError: writing data pkt: -5\n"
+         "\a\aError: writing Configuration file failed: -3\n\a\aError: Download failed: -2\n",
+         false},
+        {"SilentAtRules", "--dl-silent=5",
+         CONFIG_OK + "\a\aError: reading ack or nak: 0\n\a\aError: writing Rules command failed: -4\n"
+                     "\a\aError: Download failed: -3\n",
+         false},
+        {"LineDropsInFinish", "--dl-drop=14:8",
+         SUCCESS_TEXT + "\a\aError: reading ack or nak: 0\n\a\aError: error writing finish pkt: -4\n"
+                        "\a\aError: Download failed: -5\n",
+         false},
+    };
+    struct Outcome {
+        ProgramResult run;
+        bool receiver_ended, stored;
+        Bytes config, rules;
+        std::string log;
+    };
+    const std::vector<Outcome> outcomes = run_concurrently(faults, [](const Fault& f) {
+        KorrisimProcess device({f.option});
+        Outcome o;
+        o.run = run_utility(device, "configure " + example("station.cfg") + "\nrules " + example("station.rul") +
+                                        "\nconnect 1\ndownload\nexit\n");
+        o.receiver_ended = device.wait_for_log(RECEIVER_ENDED);
+        o.stored = device.stored();
+        o.config = device.stored_config();
+        o.rules = device.stored_rules();
+        o.log = device.sim_log();
+        return o;
+    });
+    const Images want = images_after(example("station.cfg"), example("station.rul"));
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const Fault& f = faults[i];
+        const Outcome& o = outcomes[i];
+        SCOPED_TRACE(f.name);
+        EXPECT_TRUE(o.receiver_ended) << "the receiver ends when the host lets go";
+        EXPECT_EQ(o.run.exit_status, 0) << "the program went on to its exit command";
+        EXPECT_NE(o.run.out.find("\aConnected at 4800\n" + P + f.messages + ENDING + P), std::string::npos)
+            << visible(o.run.out);
+        EXPECT_EQ(o.stored, f.stored);
+        if (f.stored) {
+            EXPECT_EQ(o.config, want.config);
+            EXPECT_EQ(o.rules, want.rules);
+        }
+        EXPECT_NE(o.log.find("fault:"), std::string::npos);
     }
-    EXPECT_NE(device.sim_log().find("fault:"), std::string::npos);
 }
-
-const std::string CONFIG_OK = "Downloading Configuration succeeded\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, DownloadFaultEndToEnd,
-    ::testing::Values(
-        Fault{"NaksRepaired", "--dl-nak=7:4", SUCCESS_TEXT, true},
-        Fault{"CorruptionRepaired", "--dl-corrupt=3:2", SUCCESS_TEXT, true},
-        Fault{"FiveNaksToConf", "--dl-nak=1:5",
-              "\a\aError: writing Configuration command failed: -6\n\a\aError: Download failed: -1\n", false},
-        Fault{"FiveCorruptRuleRecords", "--dl-corrupt=13:5",
-              CONFIG_OK + "\a\aError: writing data pkt: -6\n\a\aError: writing Rules file failed: -3\n"
-                          "\a\aError: Download failed: -4\n",
-              false},
-        Fault{"StrayByte", "--dl-stray=4",
-              "\a\aError: reading ack or nak: got 0x41\n\a\aError: writing data pkt: -5\n"
-              "\a\aError: writing Configuration file failed: -3\n\a\aError: Download failed: -2\n",
-              false},
-        Fault{"SilentAtRules", "--dl-silent=5",
-              CONFIG_OK + "\a\aError: reading ack or nak: 0\n\a\aError: writing Rules command failed: -4\n"
-                          "\a\aError: Download failed: -3\n",
-              false},
-        Fault{"LineDropsInFinish", "--dl-drop=14:8",
-              SUCCESS_TEXT + "\a\aError: reading ack or nak: 0\n\a\aError: error writing finish pkt: -4\n"
-                             "\a\aError: Download failed: -5\n",
-              false}),
-    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 }  // namespace
 

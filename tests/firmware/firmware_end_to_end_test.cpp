@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/concurrently.hpp"
 #include "support/scratch_dir.hpp"
 #include "support/run_program.hpp"
 #include "support/sim_session.hpp"
@@ -121,25 +122,71 @@ TEST(FirmwareEndToEnd, Aborts) {
         const char* name;
         std::vector<std::string> loader_args;
         std::string message;
-    } cases[] = {
+    } const cases[] = {
         {"fatal", {"--loader-errors=5:1:18"}, "\n\a\aError: Firmware updating error: fatal on Line 5- aborting!\n"},
         {"buffer full", {"--loader-errors=5:1:17"},
          "\n\a\aError: Firmware updating error: buffer full on Line 5- aborting!\n"},
         {"ten errors", {"--loader-errors=2:4,7:6"},
          "\n\a\aError: maximum Firmware updating errors (10) encountered- aborting!\n"},
-        {"slow answers", {"--loader-slow=*:1000:300"},
-         "\n\a\aError: maximum Firmware updating errors (10) encountered- aborting!\n"},
         {"a stray byte instead of the prompt", {"--loader-prompt=85"},
          "\n\a\aError: did not receive the Korrimatic Firmware prompt!\nGot 1: 0x85\n"},
     };
-    for (const Case& c : cases) {
-        Update u = update(SAMPLE, c.loader_args);
+    const std::vector<Update> updates = run_concurrently(cases, [](const Case& c) { return update(SAMPLE, c.loader_args); });
+    for (std::size_t i = 0; i < updates.size(); ++i) {
+        const Case& c = cases[i];
+        const Update& u = updates[i];
         EXPECT_EQ(u.run.exit_status, 0) << c.name;
         EXPECT_NE(u.run.out.find(c.message + FAILED), std::string::npos) << c.name << "\n" << visible(u.run.out);
-        if (std::string(c.name) == "slow answers") {
-            EXPECT_NE(u.run.out.find("timed out on Line 1, resending."), std::string::npos);
-        }
     }
+}
+
+// Late answers combined with other faults: whatever the outcome, a success
+// is never printed over an image that differs from the file.
+TEST(FirmwareEndToEnd, LateAnswersNeverEndInSuccessOverADamagedImage) {
+    REQUIRE_SREC_CAT();
+    ScratchDir scratch;
+    const std::string file = scratch.path("five.hex");
+    write_file(file, ":0400000001020304F2\n:0400040005060708DE\n:040008000A0B0C0DC6\n:04000C0011121314A6\n"
+                     ":00000001FF\n");
+    const std::string reference = scratch.path("five.bin");
+    ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
+    const struct Case {
+        const char* name;
+        std::vector<std::string> loader_args;
+    } cases[] = {
+        {"a late answer, then an error on a later line", {"--loader-slow=2:1:150", "--loader-errors=4:1:12"}},
+        {"a late answer on the first line", {"--loader-slow=1:1:150"}},
+        {"a late answer on the last line", {"--loader-slow=5:1:150"}},
+        {"two late answers in a row", {"--loader-slow=2:1:150,3:1:150"}},
+    };
+    const std::vector<Update> updates = run_concurrently(cases, [&](const Case& c) { return update(file, c.loader_args); });
+    for (std::size_t i = 0; i < updates.size(); ++i) {
+        const Case& c = cases[i];
+        const Update& u = updates[i];
+        const bool succeeded = u.run.out.find(SUCCEEDED) != std::string::npos;
+        EXPECT_NE(succeeded, u.run.out.find(FAILED) != std::string::npos) << c.name << visible(u.run.out);
+        if (succeeded) {
+            EXPECT_TRUE(u.image == read_file(reference)) << c.name << "\n" << u.log;
+        }
+        // Every late or wrong answer is resent (a loaded machine may add time-outs of its own).
+        EXPECT_GE(count_of(u.run.out, "resending."), count_of(u.log, "late") + count_of(u.log, "as told")) << c.name;
+    }
+}
+
+// A record of 128 data bytes is a 268-byte line with its CR: 140 ms at
+// 19200 baud. The answer window starts once the line can have arrived.
+TEST(FirmwareEndToEnd, LongRecordsOverALineModelledAt19200) {
+    REQUIRE_SREC_CAT();
+    ScratchDir scratch;
+    const std::string file = scratch.path("records-128.hex");
+    ASSERT_TRUE(srec_cat({SAMPLE, "-intel", "-crop", "0", "0x400", "-o", file, "-intel", "-output_block_size=128"}));
+    ASSERT_EQ(count_of(read_file(file), ":80"), 8);
+    const std::string reference = scratch.path("reference.bin");
+    ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
+    Update u = update(file, {"--pace", "--loader-rx-rate=19200"});
+    EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << visible(u.run.out);
+    EXPECT_EQ(u.run.out.find("resending"), std::string::npos) << visible(u.run.out);
+    EXPECT_TRUE(u.image == read_file(reference));
 }
 
 TEST(FirmwareEndToEnd, PromptAmongOtherBytes) {

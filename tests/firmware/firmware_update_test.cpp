@@ -1,5 +1,6 @@
 // The firmware update driver against a scripted loader on the in-memory line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace {
 
@@ -71,6 +73,9 @@ TEST(FirmwareUpdate, SendsEveryRecordLineAndEndsDisconnected) {
 
 TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
     TempFile bad(":0400120001020304E0\n");
+    ScratchDir scratch;
+    const std::string fifo = scratch.path("fifo.hex");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // no writer: opening it must not wait
     struct Case {
         const char* name;
         const char* path;
@@ -82,6 +87,9 @@ TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
         {"a faulty file", bad.path().c_str(), -4,
          "\a\aError: data record offset boundary error for line 1 in Firmware file!\n"
          "\a\aError: Firmware file has some kind of error!\n"},
+        {"a folder", "/tmp", -2, "\a\aError: cannot open /tmp\n"},
+        {"an endless device", "/dev/zero", -2, "\a\aError: cannot open /dev/zero\n"},
+        {"a FIFO", fifo.c_str(), -2, "\a\aError: cannot open " + fifo + "\n"},
     };
     for (const Case& c : cases) {
         LoaderBench bench;
@@ -185,8 +193,77 @@ TEST(FirmwareUpdate, AnswerTableResendsTheSameLine) {
                            "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"
                            "\n\a\aError: Firmware updating error: validation on Line 3, resending.\n"
                            "\n\a\aError: Firmware updating error: unknown (0x85) on Line 3, resending.\n" +
-                           progress(0, 2, 3) + progress(0, 3, 3) + "\nDisconnected\n";
+                           progress(1, 2, 3) + progress(1, 3, 3) + "\nDisconnected\n";
     EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + expected));
+}
+
+// An answer that comes after the window is dropped before the line is sent
+// again, so that every later answer is matched to its own transmission.
+TEST(FirmwareUpdate, LateAnswersAreDroppedBeforeTheResend) {
+    const std::string timed_out = "\n\a\aError: Firmware updating error: timed out on Line 2, resending.\n";
+    struct Case {
+        const char* name;
+        std::map<int, std::deque<uint8_t>> answers;
+        std::map<int, std::deque<int64_t>> late;
+        std::vector<int> sent;  // the record lines sent, in order
+        std::string messages;   // every error message, in order
+    } cases[] = {
+        {"a late ACK", {}, {{2, {150}}}, {1, 2, 2, 3}, timed_out},
+        {"a late error byte", {{2, {0x12}}}, {{2, {150}}}, {1, 2, 2, 3}, timed_out},
+        {"two late answers in a row", {}, {{2, {150, 200}}}, {1, 2, 2, 2, 3}, timed_out + timed_out},
+        {"a late ACK, then an error on the next line", {{3, {0x12}}}, {{2, {150}}}, {1, 2, 2, 3, 3},
+         timed_out + "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"},
+    };
+    const std::string records[] = {data_record(0, 4), data_record(4, 4), ":00000001FF"};
+    TempFile file(records[0] + "\n" + records[1] + "\n" + records[2] + "\n");
+    for (const Case& c : cases) {
+        LoaderBench bench;
+        bench.device.answers = c.answers;
+        bench.device.late = c.late;
+        UpdateRun run = run_update(file.path());
+        EXPECT_EQ(run.result, 0) << c.name;
+        std::vector<std::string> sent;
+        for (int n : c.sent) sent.push_back(records[n - 1] + "\r");
+        EXPECT_EQ(bench.device.lines, sent) << c.name;
+        std::string messages;
+        const std::string head = "\n\a\aError: ";
+        for (auto at = run.out.find(head); at != std::string::npos; at = run.out.find(head, at + 1)) {
+            messages += run.out.substr(at, run.out.find('\n', at + 1) - at + 1);
+        }
+        EXPECT_EQ(visible(messages), visible(c.messages)) << c.name;
+    }
+}
+
+// Each record line sent is held against the line verified: a file changed
+// between its check and its sending (during the Enter wait) is not sent on.
+TEST(FirmwareUpdate, AFileChangedAfterItsCheckEndsTheUpdate) {
+    const std::string checked = data_record(0, 4) + "\n" + data_record(4, 4) + "\n:00000001FF\n";
+    struct Case {
+        const char* name;
+        std::string changed_to;
+        std::size_t lines_sent;
+        std::string message;
+    } cases[] = {
+        {"cut short", data_record(0, 4) + "\n", 1, "changed since it was checked: line 2- aborting!\n"},
+        {"a line changed", data_record(0, 4) + "\n" + data_record(8, 4) + "\n:00000001FF\n", 1,
+         "changed since it was checked: line 2- aborting!\n"},
+        {"a record line more", checked + ":00000001FF\n", 3, "changed since it was checked: line 4- aborting!\n"},
+    };
+    for (const Case& c : cases) {
+        TempFile file(checked, "fw.hex");
+        LoaderBench bench;
+        bench.device.when_opened = [&] {
+            std::FILE* f = std::fopen(file.path().c_str(), "wb");
+            std::fwrite(c.changed_to.data(), 1, c.changed_to.size(), f);
+            std::fclose(f);
+        };
+        UpdateRun run = run_update(file.path());
+        EXPECT_EQ(run.result, -16) << c.name;
+        EXPECT_EQ(bench.device.lines.size(), c.lines_sent) << c.name;
+        const std::string end = "\n\a\aError: Firmware file " + file.path() + " has " + c.message + "Disconnected\n";
+        ASSERT_GE(run.out.size(), end.size()) << c.name;
+        EXPECT_EQ(visible(run.out.substr(run.out.size() - end.size())), visible(end)) << c.name;
+    }
 }
 
 TEST(FirmwareUpdate, AbortsOnBufferFullFatalAndTheTenthError) {

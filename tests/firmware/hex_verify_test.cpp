@@ -120,16 +120,4 @@ TEST(Inhexverify, NullFileAndRereading) {
     std::fclose(fp);
 }
 
-TEST(ReadHexLine, KeepsALoneCarriageReturn) {
-    TempFile file("ab\r\rcd\r\nlast");
-    std::FILE* fp = std::fopen(file.path().c_str(), "r");
-    char line[HEX_LINE_LIMIT + 1];
-    ASSERT_TRUE(read_hex_line(fp, line));
-    EXPECT_EQ(std::string(line), "ab\r\rcd");
-    ASSERT_TRUE(read_hex_line(fp, line));
-    EXPECT_EQ(std::string(line), "last");
-    EXPECT_FALSE(read_hex_line(fp, line));
-    std::fclose(fp);
-}
-
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,11 +29,17 @@ public:
     // Answers to the k-th transmission of the n-th record line (both from 1);
     // 0x00 means no answer at all.
     std::map<int, std::deque<uint8_t>> answers;
+    // How late the answers to the k-th transmission of the n-th record line
+    // come (ms; answer_delay_ms when the script says nothing).
+    std::map<int, std::deque<int64_t>> late;
+    // Called when the port opens: after the file's check, before its sending.
+    std::function<void()> when_opened;
 
     std::vector<std::string> lines;   // every record line received, CR included
     int acknowledged = 0;             // record lines answered with ACK
 
     void on_open(MemoryLink& link) override {
+        if (when_opened) when_opened();
         link.device_send(stale_text);
         link.device_send(prompt, prompt_delay_ms);
     }
@@ -50,15 +57,30 @@ public:
             return;
         }
         lines.push_back(bytes);
+        // A line sent again after its ACK came too late is the same record line.
+        const bool again = acknowledged > 0 && bytes == last_acknowledged_;
+        const int number = again ? acknowledged : acknowledged + 1;
         uint8_t answer = FIRM_ACK;
-        auto& script = answers[acknowledged + 1];
+        auto& script = answers[number];
         if (!script.empty()) {
             answer = script.front();
             script.pop_front();
         }
-        if (answer == FIRM_ACK) ++acknowledged;
-        if (answer != 0x00) link.device_send(std::vector<uint8_t>{answer}, answer_delay_ms);
+        int64_t delay = answer_delay_ms;
+        auto& delays = late[number];
+        if (!delays.empty()) {
+            delay = delays.front();
+            delays.pop_front();
+        }
+        if (answer == FIRM_ACK && !again) {
+            ++acknowledged;
+            last_acknowledged_ = bytes;
+        }
+        if (answer != 0x00) link.device_send(std::vector<uint8_t>{answer}, delay);
     }
+
+private:
+    std::string last_acknowledged_;
 };
 
 // Puts a MemoryLink with the device in place of the serial driver, and a

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/concurrently.hpp"
 #include "support/run_program.hpp"
 #include "support/sim_session.hpp"
 
@@ -95,48 +96,42 @@ TEST(EndToEnd, ConnectFailureBranches) {
          "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
          "Got: length 0 (0x0):\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    const std::vector<ProgramResult> results = run_concurrently(cases, [](const FailureCase& c) {
         std::vector<std::string> options = c.options;
         options.push_back("--power=control");
         SimSession s(options);
         s.start_utility(1);
-        connect(s);
+        s.type("connect 1");
+        if (s.wait_for("You have 20 seconds to do this...")) s.control("on");
         s.type("disconnect");
-        ASSERT_TRUE(s.wait_for("\a\aError: not Connected!\n", 10000)) << visible(s.out());
-        ProgramResult r = s.finish();
+        s.wait_for("\a\aError: not Connected!\n", 10000);
+        return s.finish();
+    });
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const FailureCase& c = cases[i];
+        const ProgramResult& r = results[i];
+        SCOPED_TRACE(c.what);
         EXPECT_EQ(after_startup(r.out), "Connecting at 57600...\n" + TURN_ON + c.after_turn_on + P +
                                             "\a\aError: not Connected!\n" + P + "\n")
             << visible(r.out);
     }
 }
 
-// A power-on text without the identification never completes: the read
-// waits for its whole time-out, then dumps what came.
-TEST(EndToEnd, NoIdentificationIsDumped) {
-    SimSession s({"--power=control", "--no-ident", "--version=none"});
-    s.start_utility(1);
-    connect(s);
-    ASSERT_TRUE(s.wait_for("Got: length 19 (0x13):\n" + HEADER +
-                               "   0 0000| 0d 0a 41 50 52 53 20 44   69 67 69 70 65 61 74 65 | ..APRS Digipeate\n"
-                               "  16 0010| 72 0d 0a" + std::string(42, ' ') + "| r..\n" + P,
-                           25000))
-        << visible(s.out());
-    EXPECT_NE(s.out().find(TURN_ON + "\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\nGot"),
-              std::string::npos);
-    s.finish();
-}
-
-TEST(EndToEnd, NulBytesNeverReachTheReply) {
-    // 100 bytes end the power-on read by its count; with a NUL after every
-    // byte, 100 bytes arrive only if none of the NULs is counted.
+// A power-on text without the identification is dumped. 100 bytes end the
+// power-on read by its count; with a NUL after every byte, 100 bytes arrive
+// only if none of the NULs is counted.
+TEST(EndToEnd, NulBytesNeverReachTheReplyAndNoIdentificationIsDumped) {
     SimSession s({"--power=control", "--no-ident", "--long-banner", "--nul"});
     s.start_utility(1);
     connect(s);
     ASSERT_TRUE(s.wait_for("Expected: Korrimatic\nGot: length 100 (0x64):\n", 10000)) << visible(s.out());
     ASSERT_TRUE(s.wait_for(P));
     EXPECT_EQ(s.out().find(" 00 "), std::string::npos) << visible(s.out());
-    EXPECT_NE(s.out().find("| ..APRS Digipeate\n"), std::string::npos);
+    EXPECT_NE(s.out().find(TURN_ON + "\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n"
+                           "Got: length 100 (0x64):\n" + HEADER +
+                           "   0 0000| 0d 0a 41 50 52 53 20 44   69 67 69 70 65 61 74 65 | ..APRS Digipeate\n"),
+              std::string::npos)
+        << visible(s.out());
     s.finish();
 }
 
@@ -158,19 +153,6 @@ TEST(EndToEnd, SilentDeviceCostsTheWholePowerOnWait) {
                            "Got: length 0 (0x0):\n" + P,
                            25000))
         << visible(s.out());
-    s.finish();
-}
-
-TEST(EndToEnd, PromptAfterTheTimeoutDropsTheConnection) {
-    SimSession s({"--power=control", "--prompt-delay=20500"});
-    s.start_utility(1);
-    connect(s);
-    ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
-    s.type("baud 38400");
-    ASSERT_TRUE(s.wait_for("Connecting at 38400...\n\a\aError: did not receive the Korrimatic prompt!\n" + P, 25000))
-        << visible(s.out());
-    s.type("baud 38400");
-    ASSERT_TRUE(s.wait_for("\a\aError: must be Connected before changing the Baud!\n")) << visible(s.out());
     s.finish();
 }
 
@@ -236,28 +218,6 @@ TEST(EndToEnd, ADeviceVanishingMidReadEndsTheProgram) {
     EXPECT_EQ(r.err, "\a\aError: could not read on COM port COM1: " + s.port_path() +
                          ": Input/output error (the device has gone)\nReturn code 26, system error code 5\n")
         << visible(r.err);
-}
-
-// Not a check: prints the time from the device's last reply byte to the
-// utility's "Connected at" for connect and baud.
-TEST(EndToEnd, ReplyToConnectedLatencyFigures) {
-    SimSession s({"--power=control"});
-    s.start_utility(1);
-    const int rounds = 5;
-    double connect_ms = 0, baud_ms = 0;
-    for (int i = 0; i < rounds; ++i) {
-        connect(s);
-        ASSERT_TRUE(s.wait_for("\aConnected at 57600\n"));
-        connect_ms += static_cast<double>(s.found_us() - s.last_tx_end_us(s.found_us())) / 1000.0;
-        s.type("baud 57600");
-        ASSERT_TRUE(s.wait_for("\aConnected at 57600\n"));
-        baud_ms += static_cast<double>(s.found_us() - s.last_tx_end_us(s.found_us())) / 1000.0;
-        s.type("disconnect");
-        ASSERT_TRUE(s.wait_for("Disconnected\n"));
-    }
-    std::printf("last reply byte to \"Connected at\": connect %.1f ms, baud %.1f ms (mean of %d)\n",
-                connect_ms / rounds, baud_ms / rounds, rounds);
-    s.finish();
 }
 
 }  // namespace

@@ -88,6 +88,8 @@ TEST(RulesErrors, CircleArguments) {
         {"pass circle x5, 39:30:00, -104:45:00", -16, "invalid Circle Radius, must be > 0: 0.000000", false},
         {"pass circle inf, 39:30:00, -104:45:00", -16, "invalid Circle Radius, must be > 0: 0.000000", false},
         {"pass circle NAN, 39:30:00, -104:45:00", -16, "invalid Circle Radius, must be > 0: 0.000000", false},
+        // checked as stored: too small for single precision is 0
+        {"pass circle 1e-60, 39:30:00, -104:45:00", -16, "invalid Circle Radius, must be > 0: 0.000000", false},
         {"pass circle 25", -24, "missing Latitude", false},
         {"pass circle 25 # 39:30:00, -104:45:00", -17, "missing Latitude", false},
         {"pass circle 25, 91:00:00, -104:45:00", -19, "invalid Latitude range [-90..90]: 91.000000", false},
@@ -149,6 +151,8 @@ TEST(RulesErrors, SectorArguments) {
         {"drop sector 10:00:00, 80:00:00, 5 5", -66, "invalid Outer Range, must be > Inner Range: 5.000000", false},
         {"drop sector 10:00:00, 80:00:00, 5 4.5", -66, "invalid Outer Range, must be > Inner Range: 4.500000", false},
         {"drop sector 10:00:00, 80:00:00, 5 far", -66, "invalid Outer Range, must be > Inner Range: 0.000000", false},
+        {"drop sector 10:00:00, 80:00:00, 5 5.0000001", -66,
+         "invalid Outer Range, must be > Inner Range: 5.000000", false},  // equal once stored
     });
 }
 

@@ -110,7 +110,7 @@ TEST(RulesTranscript, TheStationExample) {
         "Pass   rectangle 00   41.000000  D Lat1, -109.05000  D Lon1, 37.000000  D Lat2, -102.05000  D Lon2\n"
         "Drop   rectangle 00   39.500000  D Lat1, -103.50000  D Lon1, 38.500000  D Lat2, -102.00000  D Lon2\n"
         "Drop   sector    00   10.000 D Ang1, 80.500 D Ang2, 25.000 In R, 100.000 Out R\n"
-        "Pass   sector    00   180.000 D Ang1, 270.000 D Ang2, 5.000 In R, 0.000 Out R\n";
+        "Pass   sector    00   180.000 D Ang1, 270.000 D Ang2, 5.000 In R, 60.000 Out R\n";
     EXPECT_EQ(visible(r.out), visible(startup_text() + "Rules processed 16, implicit 1\n" + P + display + P));
     EXPECT_EQ(r.exit_status, 0);
 }

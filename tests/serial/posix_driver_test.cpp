@@ -109,6 +109,18 @@ TEST_F(PosixDriverTest, OpensRaw8N1WithoutFlowControlAtTheRate) {
     }
 }
 
+TEST_F(PosixDriverTest, CloseGivesThePortItsEarlierSettingsBack) {
+    const termios before = slave_settings();
+    ASSERT_EQ(open_port("COM7", 9600), 0);
+    EXPECT_NE(slave_settings().c_lflag & ICANON, before.c_lflag & ICANON);
+    close_port();
+    const termios after = slave_settings();
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+}
+
 TEST_F(PosixDriverTest, TheOpenIsExclusive) {
     ASSERT_EQ(open_port("COM7", 9600), 0);
     auto other = make_platform_driver();
@@ -138,6 +150,10 @@ TEST_F(PosixDriverTest, OpenFailuresNameTheDevice) {
 }
 
 TEST_F(PosixDriverTest, ReadsWritesDropsNulsAndPurges) {
+    // A second descriptor on the slave, opened before the port takes it for
+    // itself, tells when bytes the device wrote have reached the slave.
+    const int watch = open(slave.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(watch, 0);
     ASSERT_EQ(open_port("COM7", 57600), 0);
     EXPECT_EQ(write_port("COM7", "hello\r", 6), 6);
     EXPECT_EQ(device_read(), "hello\r");
@@ -148,8 +164,10 @@ TEST_F(PosixDriverTest, ReadsWritesDropsNulsAndPurges) {
     EXPECT_EQ(std::string(buf, 3), "abc");
 
     device_write("junk");
-    usleep(20000);
+    pollfd arrived{watch, POLLIN, 0};
+    ASSERT_EQ(poll(&arrived, 1, 5000), 1);
     purge_port();
+    close(watch);
     auto start = Clock::now();
     EXPECT_EQ(read_port("COM7", buf, 10, 100), 0);
     EXPECT_GE(elapsed_ms(start), 110);  // the whole time-out: t + 10 ms

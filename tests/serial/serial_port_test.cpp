@@ -1,11 +1,13 @@
 // The port operations over the in-memory driver: every failure step's code
 // and message, the settings and time-outs applied, and the fatal path.
 #include "serial/serial_port.hpp"
+#include "serial/drain_input.hpp"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/capture.hpp"
 #include "support/memory_link.hpp"
@@ -77,6 +79,22 @@ TEST_F(SerialPortTest, EachFailingStepHasItsCodeAndMessage) {
     }
 }
 
+// The first query learns the provider's record length, the second asks for
+// a record of that length; a platform without a provider record skips both
+// and the capability tests.
+TEST_F(SerialPortTest, PropertiesQueries) {
+    link->properties.packet_length = 188;
+    ASSERT_EQ(open_port("COM3", 9600), 0);
+    EXPECT_EQ(link->properties_lengths, (std::vector<uint16_t>{62, 188}));
+    SetUp();
+    link->has_properties = false;
+    link->properties.provider_capabilities = 0;  // would be refused if asked
+    StdoutCapture out;
+    ASSERT_EQ(open_port("COM3", 9600), 0);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_TRUE(link->properties_lengths.empty());
+}
+
 TEST_F(SerialPortTest, NullNames) {
     StdoutCapture out;
     EXPECT_EQ(open_port(nullptr, 9600), -1);
@@ -93,11 +111,12 @@ TEST_F(SerialPortTest, OpenSetsRaw8N1WithoutFlowControlAndPurges) {
     const LineSettings& s = link->settings;
     EXPECT_EQ(s.baud_rate, 38400u);
     EXPECT_EQ(s.byte_size, 8);
-    EXPECT_EQ(s.parity, NO_PARITY);
-    EXPECT_EQ(s.stop_bits, ONE_STOP_BIT);
+    EXPECT_EQ(s.parity, Parity::none);
+    EXPECT_EQ(s.stop_bits, StopBits::one);
     EXPECT_FALSE(s.parity_check || s.outx_cts_flow || s.outx_dsr_flow || s.outx || s.inx);
-    EXPECT_EQ(s.dtr_control, DTR_CONTROL_DISABLE);
-    EXPECT_EQ(s.rts_control, RTS_CONTROL_DISABLE);
+    EXPECT_FALSE(s.abort_on_error || s.dsr_sensitivity || s.error_char);
+    EXPECT_EQ(s.dtr_control, LineControl::disable);
+    EXPECT_EQ(s.rts_control, LineControl::disable);
     EXPECT_TRUE(s.discard_null);
     EXPECT_EQ(link->purge_count, 1);
     EXPECT_EQ(port_rate(), 38400u);
@@ -119,6 +138,48 @@ TEST_F(SerialPortTest, BaseTimeoutsPerRate) {
         EXPECT_EQ(link->timeouts.read_total_multiplier, r.read_mult);
         EXPECT_EQ(link->timeouts.write_total_constant, 10u);
     }
+}
+
+// A write may take two character times a byte and 10 ms, counted in
+// microseconds: the whole-millisecond multiplier of the base time-outs is 0
+// above 20000 baud, which would leave a 64-byte packet 10 ms at any rate.
+TEST_F(SerialPortTest, WriteTimeoutCoversTheBytesLineTimeAtEveryRate) {
+    struct Row {
+        uint32_t rate;
+        uint32_t one, sixty_four, line_of_268;  // ms for writes of 1, 64 and 268 bytes
+    } rows[] = {
+        {110, 192, 11647, 48738}, {300, 77, 4277, 17877}, {600, 44, 2144, 8944}, {1200, 27, 1077, 4477},
+        {2400, 19, 544, 2244},    {4800, 15, 277, 1127},  {9600, 13, 144, 569},  {14400, 12, 99, 383},
+        {19200, 12, 77, 290},     {38400, 11, 44, 150},   {56000, 11, 33, 106},  {57600, 11, 33, 104},
+        {115200, 11, 22, 57},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(write_timeout_ms(r.rate, 1), r.one) << r.rate;
+        EXPECT_EQ(write_timeout_ms(r.rate, 64), r.sixty_four) << r.rate;
+        EXPECT_EQ(write_timeout_ms(r.rate, 268), r.line_of_268) << r.rate;
+        EXPECT_GT(write_timeout_ms(r.rate, 64), line_time_ms(r.rate, 64)) << r.rate;
+        SetUp();
+        ASSERT_EQ(open_port("COM1", static_cast<int32_t>(r.rate)), 0);
+        ASSERT_EQ(write_port("COM1", std::string(64, 'x').data(), 64), 64);
+        EXPECT_EQ(link->timeouts.write_total_multiplier * 64 + link->timeouts.write_total_constant, r.sixty_four);
+    }
+    EXPECT_EQ(line_time_ms(19200, 268), 140u);
+}
+
+// The drains before the handshake and the update end once the line is quiet,
+// or give up on a line that keeps sending, with a warning.
+TEST_F(SerialPortTest, DrainsAreBounded) {
+    ASSERT_EQ(open_port("COM1", 57600), 0);
+    link->device_send(std::string(500, 's'));
+    StdoutCapture quiet;
+    Drained d = drain_input("COM1", 40, 100);
+    EXPECT_EQ(d.bytes, 500);
+    EXPECT_FALSE(d.bounded);
+    EXPECT_EQ(quiet.text(), "");
+    for (int i = 0; i < 70000; ++i) link->device_send(std::string(1, 'n'), 1);  // a byte a millisecond, for ever
+    StdoutCapture noisy;
+    drain_stale_input("COM1", 40, 100);
+    EXPECT_EQ(noisy.text(), "\a\aWarning: the line of COM port COM1 keeps sending (65560 bytes discarded), going on\n");
 }
 
 TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {

@@ -8,42 +8,41 @@ namespace {
 
 struct MatchCase {
     const char* word;
-    MatchResult result;
+    Match result;
     const char* row;  // the matched row's word
 };
 
 TEST(CommandTable, MatchesLeadingPartsWithoutRegardToCase) {
     const MatchCase cases[] = {
-        {"h", MatchResult::found, "help"},         {"HELP", MatchResult::found, "help"},
-        {"?", MatchResult::found, "?"},            {".", MatchResult::found, "."},
-        {"a", MatchResult::found, "angles"},       {"b", MatchResult::found, "baud"},
-        {"r", MatchResult::found, "rules"},        {"f", MatchResult::found, "firmware"},
-        {"e", MatchResult::found, "exit"},         {"q", MatchResult::found, "quit"},
-        {"x", MatchResult::found, "x"},            {"dc", MatchResult::found, "dconfigure"},
-        {"dr", MatchResult::found, "drules"},      {"di", MatchResult::found, "disconnect"},
-        {"do", MatchResult::found, "download"},    {"Down", MatchResult::found, "download"},
-        {"DOWNLOAD", MatchResult::found, "download"}, {"conf", MatchResult::found, "configure"},
-        {"conn", MatchResult::found, "connect"},   {"dconfigure", MatchResult::found, "dconfigure"},
-        {"d", MatchResult::ambiguous, nullptr},    {"c", MatchResult::ambiguous, nullptr},
-        {"co", MatchResult::ambiguous, nullptr},   {"con", MatchResult::ambiguous, nullptr},
-        {"exitnow", MatchResult::unknown, nullptr}, {"helpme", MatchResult::unknown, nullptr},
-        {"z", MatchResult::unknown, nullptr},      {"", MatchResult::unknown, nullptr},
+        {"h", Match::found, "help"},         {"HELP", Match::found, "help"},
+        {"?", Match::found, "?"},            {".", Match::found, "."},
+        {"a", Match::found, "angles"},       {"b", Match::found, "baud"},
+        {"r", Match::found, "rules"},        {"f", Match::found, "firmware"},
+        {"e", Match::found, "exit"},         {"q", Match::found, "quit"},
+        {"x", Match::found, "x"},            {"dc", Match::found, "dconfigure"},
+        {"dr", Match::found, "drules"},      {"di", Match::found, "disconnect"},
+        {"do", Match::found, "download"},    {"Down", Match::found, "download"},
+        {"DOWNLOAD", Match::found, "download"}, {"conf", Match::found, "configure"},
+        {"conn", Match::found, "connect"},   {"dconfigure", Match::found, "dconfigure"},
+        {"d", Match::ambiguous, nullptr},    {"c", Match::ambiguous, nullptr},
+        {"co", Match::ambiguous, nullptr},   {"con", Match::ambiguous, nullptr},
+        {"exitnow", Match::unknown, nullptr}, {"helpme", Match::unknown, nullptr},
+        {"z", Match::unknown, nullptr},      {"", Match::unknown, nullptr},
     };
     for (const MatchCase& c : cases) {
-        const CommandEntry* entry = nullptr;
-        EXPECT_EQ(match_command(c.word, &entry), c.result) << c.word;
+        const PrefixMatch m = match_command(c.word);
+        EXPECT_EQ(m.result, c.result) << c.word;
         if (c.row != nullptr) {
-            ASSERT_NE(entry, nullptr) << c.word;
-            EXPECT_STREQ(entry->word, c.row) << c.word;
+            ASSERT_EQ(m.result, Match::found) << c.word;
+            EXPECT_STREQ(command_table[m.index].word, c.row) << c.word;
         }
     }
 }
 
 TEST(CommandTable, WordsOfFortyCharactersOrMoreMatchNothing) {
-    const CommandEntry* entry = nullptr;
-    EXPECT_EQ(match_command(std::string(39, 'h').c_str(), &entry), MatchResult::unknown);  // longer than help
-    EXPECT_EQ(match_command(("help" + std::string(36, ' ')).c_str(), &entry), MatchResult::unknown);
-    EXPECT_EQ(match_command(("h" + std::string(39, 'x')).c_str(), &entry), MatchResult::unknown);
+    EXPECT_EQ(match_command(std::string(39, 'h').c_str()).result, Match::unknown);  // longer than help
+    EXPECT_EQ(match_command(("help" + std::string(36, ' ')).c_str()).result, Match::unknown);
+    EXPECT_EQ(match_command(("h" + std::string(39, 'x')).c_str()).result, Match::unknown);
 }
 
 TEST(CommandTable, HasTheSixteenRowsInOrder) {
@@ -54,6 +53,7 @@ TEST(CommandTable, HasTheSixteenRowsInOrder) {
         EXPECT_STREQ(command_table[i].word, words[i]);
         EXPECT_EQ(command_table[i].id, ids[i]) << words[i];
         EXPECT_EQ(command_table[i].listed, (i == 1 || i == 14 || i == 15) ? 0 : 1) << words[i];
+        EXPECT_EQ(command_table[i].run == nullptr, ids[i] == CMD_REPEAT) << words[i];  // "." has no handler
     }
 }
 

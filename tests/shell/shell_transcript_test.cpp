@@ -54,6 +54,14 @@ TEST(ShellTranscript, MatchesByteForByte) {
          "\a\aError: unknown command: " + std::string(40, 'h') + "\n" + P + "\n", 1},
         {"separators before the word", " ,\thelp\nx\n", summary() + P, 0},
         {"a line of 255 characters runs", "help" + std::string(251, ' ') + "\nx\n", summary() + P, 0},
+        // A console line is what lies between two line feeds: a NUL ends its
+        // text, a CR right before the line feed goes.
+        {"a NUL at the end of a command", std::string("help\0\nexit\n", 11), summary() + P, 0},
+        {"a NUL in the middle ends the text", std::string("help\0xyz\nexit\n", 14), summary() + P, 0},
+        {"a NUL at the start leaves an empty command", std::string("\0help\nexit\n", 11), P, 0},
+        {"CR LF line ends", "help\r\nexit\r\n", summary() + P, 0},
+        {"a lone CR stays part of the line", "help\rx\nzz\r \nexit\n",
+         "\a\aError: unknown command: help\rx\n" + P + "\a\aError: unknown command: zz\r\n" + P, 0},
         {"a longer line runs nothing and is not remembered",
          "zz\nhelp" + std::string(252, ' ') + "x\n.\n",
          "\a\aError: unknown command: zz\n" + P + "\a\aError: command line too long (max 255 characters)\n" + P +

@@ -9,6 +9,8 @@ MemoryLink* use_memory_link(MemoryDevice* device) {
     auto owned = std::make_unique<MemoryLink>(device);
     MemoryLink* link = owned.get();
     set_serial_driver(std::move(owned));
+    // The fatal path's pause passes on the link's virtual clock.
+    set_fatal_pause([link](uint32_t ms) { link->advance_ms(ms); });
     return link;
 }
 
@@ -37,9 +39,10 @@ bool MemoryLink::open(const char* port_name) {
     return true;
 }
 
-bool MemoryLink::get_properties(CommProperties& props, uint16_t packet_length) {
-    bool first = packet_length == 62;
-    if ((first && fail_properties_query == 1) || (!first && fail_properties_query == 2)) return false;
+bool MemoryLink::get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) {
+    properties_lengths.push_back(packet_length);
+    const int which = query == PropertiesQuery::provider_length ? 1 : 2;
+    if (fail_properties_query == which) return false;
     props = properties;
     return true;
 }

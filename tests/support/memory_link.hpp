@@ -44,13 +44,16 @@ public:
     int close_count = 0;
     int purge_count = 0;
     bool is_open = false;
-    LineSettings settings{9600, 7, 2, 1, true, true, true, 1, true, true, 1, false};
+    LineSettings settings{9600, 7, Parity::even, StopBits::one_and_a_half, true, true, true, LineControl::enable,
+                          true, true, LineControl::enable, false, true, true, true};
     CommTimeouts timeouts{};
     std::vector<int64_t> read_durations_ms;  // virtual time each read took
 
     // --- faults and capabilities ---
     bool fail_open = false;
+    bool has_properties = true;      // the platform has a provider record
     int fail_properties_query = 0;   // 1 or 2: that query fails
+    std::vector<uint16_t> properties_lengths;  // the length given to each query
     bool fail_get_settings = false;
     bool fail_set_settings = false;
     bool fail_set_timeouts = false;
@@ -62,7 +65,8 @@ public:
 
     // SerialDriver
     bool open(const char* port_name) override;
-    bool get_properties(CommProperties& props, uint16_t packet_length) override;
+    bool has_provider_properties() const override { return has_properties; }
+    bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) override;
     bool get_line_settings(LineSettings& s) override;
     bool set_line_settings(const LineSettings& s) override;
     bool set_timeouts(const CommTimeouts& t) override;
@@ -72,7 +76,6 @@ public:
     void close() override;
     uint32_t last_error() override { return error_code; }
     std::string error_text(uint32_t code) override { return "memory link error " + std::to_string(code); }
-    void pause_ms(uint32_t ms) override { now_ms_ += ms; }
 
 private:
     struct Arrival {

@@ -11,29 +11,60 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
+extern char** environ;
+
+namespace {
+
+// The environment of the program to start: this one's, with the additions.
+std::vector<std::string> environment_with(const std::vector<std::pair<std::string, std::string>>& additions) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        bool replaced = false;
+        for (const auto& [name, value] : additions) replaced = replaced || entry.rfind(name + "=", 0) == 0;
+        if (!replaced) env.push_back(entry);
+    }
+    for (const auto& [name, value] : additions) env.push_back(name + "=" + value);
+    return env;
+}
+
+std::vector<char*> pointers_to(std::vector<std::string>& texts) {
+    std::vector<char*> p;
+    for (auto& t : texts) p.push_back(t.data());
+    p.push_back(nullptr);
+    return p;
+}
+
+}  // namespace
+
+// Everything the child needs is made before the fork, and every pipe is
+// closed on exec: tests may start programs from several threads at once, and
+// a child must neither allocate nor keep another program's pipe open.
 pid_t start_program(const std::string& path, const std::vector<std::string>& args, const ProgramOptions& options,
                     int& in, int& out, int* err) {
     int in_pipe[2], out_pipe[2], err_pipe[2] = {-1, -1};
-    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || (err != nullptr && pipe(err_pipe) != 0)) {
+    if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0 ||
+        (err != nullptr && pipe2(err_pipe, O_CLOEXEC) != 0)) {
         throw std::runtime_error("pipe");
     }
+    std::vector<std::string> arg_texts = {path};
+    arg_texts.insert(arg_texts.end(), args.begin(), args.end());
+    std::vector<std::string> env_texts = environment_with(options.env);
+    std::vector<char*> argv = pointers_to(arg_texts);
+    std::vector<char*> envp = pointers_to(env_texts);
+    const char* cwd = options.cwd.empty() ? nullptr : options.cwd.c_str();
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
         dup2(in_pipe[0], 0);
         dup2(out_pipe[1], 1);
         if (err != nullptr) dup2(err_pipe[1], 2);
-        for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
-            if (fd >= 0) close(fd);
-        }
-        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
-        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(path.c_str()));
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(path.c_str(), argv.data());
+        if (cwd != nullptr && chdir(cwd) != 0) _exit(126);
+        execve(path.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(in_pipe[0]);

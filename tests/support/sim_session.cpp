@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -140,12 +141,27 @@ std::string SimSession::sim_log() const {
 }
 
 bool SimSession::wait_for_log(const std::string& text, int timeout_ms) const {
+    // Woken by every write to the log (inotify), not by polling on a timer.
+    const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (watch >= 0) inotify_add_watch(watch, folder_.path("").c_str(), IN_MODIFY | IN_CREATE);
     const int64_t deadline = now_us() + static_cast<int64_t>(timeout_ms) * 1000;
+    bool found = false;
     for (;;) {
-        if (sim_log().find(text) != std::string::npos) return true;
-        if (now_us() >= deadline) return false;
-        usleep(10000);
+        if (sim_log().find(text) != std::string::npos) {
+            found = true;
+            break;
+        }
+        const int64_t left_ms = (deadline - now_us()) / 1000;
+        if (left_ms <= 0 || watch < 0) break;
+        pollfd p{watch, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left_ms)) > 0) {
+            char events[4096];
+            while (read(watch, events, sizeof events) > 0) {
+            }
+        }
     }
+    if (watch >= 0) close(watch);
+    return found;
 }
 
 int64_t SimSession::last_tx_end_us(int64_t before_us) const {

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "support/capture.hpp"
-#include "shell/tokens.hpp"
+#include "shell/command_args.hpp"
+#include "text/line_reader.hpp"
+#include "text/numbers.hpp"
+#include "text/tokens.hpp"
+#include "support/temp_file.hpp"
 
 namespace {
 
@@ -54,12 +59,56 @@ TEST(Tokens, ParseComPort) {
                  {" 4", 4},  {"0", 0},    {"21", 0},   {"com", 0},   {"abc", 0}, {"com0", 0},
                  {"-3", 0},  {"com21", 0}};
     for (const Case& c : cases) {
-        StdoutCapture out;
         EXPECT_EQ(parse_com_port(c.token), c.port) << c.token;
+        StdoutCapture out;
+        EXPECT_EQ(com_port_argument(c.token), c.port) << c.token;
         std::string expected =
             c.port == 0 ? std::string("\a\aError: invalid COM port number (1..20): ") + c.token + "\n" : "";
         EXPECT_EQ(out.text(), expected) << c.token;
     }
+}
+
+// The one reading of the three input files: LF, CR LF and a CR that ends
+// the file end a line; a line end right after a full piece is an empty line
+// of its own, or belongs to the piece.
+TEST(LineReader, LineEndsAndPieces) {
+    struct Case {
+        const char* name;
+        std::string text;
+        EndAfterFullPiece policy;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"LF and CR LF", "ab\ncd\r\nef", EndAfterFullPiece::separate, {"ab", "cd", "ef"}},
+        {"a lone CR stays", "a\r\r\r\nlast", EndAfterFullPiece::separate, {"a\r\r", "last"}},
+        {"a CR that ends the file", "ab\ncd\r", EndAfterFullPiece::separate, {"ab", "cd"}},
+        {"empty lines", "\n\r\n\n", EndAfterFullPiece::separate, {"", "", ""}},
+        {"pieces, the line end separate", "abcdefgh\r\nxy\n", EndAfterFullPiece::separate, {"abcd", "efgh", "", "xy"}},
+        {"pieces, the line end belongs", "abcdefgh\r\nxy\n", EndAfterFullPiece::belongs, {"abcd", "efgh", "xy"}},
+        {"a CR LF across a piece's end", "abc\r\nd", EndAfterFullPiece::separate, {"abc", "d"}},
+    };
+    for (const Case& c : cases) {
+        TempFile file(c.text);
+        std::FILE* fp = std::fopen(file.path().c_str(), "rb");
+        LineReader reader(fp, 4, c.policy);
+        std::vector<std::string> lines;
+        char buffer[5];
+        while (reader.read(buffer) == LineRead::line) lines.push_back(buffer);
+        EXPECT_EQ(lines, c.lines) << c.name;
+        std::fclose(fp);
+    }
+}
+
+TEST(Numbers, NarrowingAndReadings) {
+    EXPECT_EQ(to_single(25.0), 25.0f);
+    EXPECT_EQ(to_single(1e-60), 0.0f);
+    EXPECT_EQ(to_single(3.4028235e38), 3.4028234663852886e+38f);  // rounds to the largest, not beyond
+    EXPECT_TRUE(std::isinf(to_single(3.5e38)));
+    EXPECT_TRUE(std::isinf(to_single(-1e300)));
+    EXPECT_EQ(parse_real("  2.5e1x"), 25.0);
+    EXPECT_EQ(parse_real("inf"), 0.0);
+    EXPECT_EQ(parse_real("0x10"), 0.0);
+    EXPECT_EQ(parse_prefixed("0x1f"), 31);
+    EXPECT_EQ(parse_prefixed("017"), 15);
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+#include "serial/drain_input.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "serial/serial_port.hpp"
+
+Drained drain_input(const char* port_name, int chunk, int quiet_ms) {
+    using Clock = std::chrono::steady_clock;
+    const auto give_up = Clock::now() + std::chrono::milliseconds(DRAIN_MAX_MS);
+    std::vector<uint8_t> scratch(static_cast<std::size_t>(chunk));
+    Drained drained;
+    for (;;) {
+        const int n = read_port(port_name, scratch.data(), chunk, quiet_ms);
+        if (n == 0) return drained;
+        drained.bytes += n;
+        if (drained.bytes >= DRAIN_MAX_BYTES || Clock::now() >= give_up) {
+            drained.bounded = true;
+            return drained;
+        }
+    }
+}
+
+void drain_stale_input(const char* port_name, int chunk, int quiet_ms) {
+    const Drained drained = drain_input(port_name, chunk, quiet_ms);
+    if (drained.bounded) {
+        std::printf("\a\aWarning: the line of COM port %s keeps sending (%ld bytes discarded), going on\n",
+                    port_name, drained.bytes);
+    }
+}

@@ -1,0 +1,41 @@
+#include "shell/command_args.hpp"
+
+#include <strings.h>
+
+#include <cstdio>
+
+#include "shell/shell_state.hpp"
+#include "text/numbers.hpp"
+#include "text/tokens.hpp"
+
+int parse_com_port(const char* token) {
+    int32_t n = parse_decimal(token);
+    if (n == 0 && strncasecmp(token, "com", 3) == 0) n = parse_decimal(token + 3);
+    return n >= 1 && n <= 20 ? n : 0;
+}
+
+int com_port_argument(const char* token) {
+    const int port = parse_com_port(token);
+    if (port == 0) std::printf("\a\aError: invalid COM port number (1..20): %s\n", token);
+    return port;
+}
+
+bool device_rate_argument(int32_t rate) {
+    if (is_device_baud_rate(rate)) return true;
+    std::printf("\a\aError: invalid baud rate: %d\n", static_cast<int>(rate));
+    return false;
+}
+
+CommandOutcome file_command(char* args, int (*process)(const char* file_name), const char* failed) {
+    char* cursor = args;
+    const char* file_name = next_token(cursor, FILE_NAME_SEPARATORS);
+    if (file_name == nullptr) {
+        std::printf("\a\aError: missing argument: file_name\n");
+        return CommandOutcome::failed;
+    }
+    if (process(file_name) != 0) {
+        std::fputs(failed, stdout);
+        return CommandOutcome::failed;
+    }
+    return CommandOutcome::done;
+}

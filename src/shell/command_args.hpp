@@ -1,0 +1,21 @@
+// The arguments the command handlers share: port numbers and rates.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/commands.hpp"
+
+// Port number 1..20 from a com_port token ("3", "COM3", "com3", "Com3x"), or
+// 0 when the token is no valid port. Prints nothing.
+int parse_com_port(const char* token);
+
+// parse_com_port, with the invalid-port message when the token is none.
+int com_port_argument(const char* token);
+
+// True when the rate is one that connect and baud accept; otherwise prints
+// the invalid-rate message.
+bool device_rate_argument(int32_t rate);
+
+// The commands that read a file (configure, rules): takes the file name
+// token, runs `process` on it and prints `failed` when it returns non-zero.
+CommandOutcome file_command(char* args, int (*process)(const char* file_name), const char* failed);

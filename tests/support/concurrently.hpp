@@ -1,0 +1,17 @@
+// Runs independent end-to-end cases at the same time: each starts programs
+// of its own and mostly waits on their time-outs, so they need not wait for
+// each other. The checks are made afterwards, in the test's own thread.
+#pragma once
+
+#include <future>
+#include <vector>
+
+template <typename Case, std::size_t N, typename Run>
+auto run_concurrently(const Case (&cases)[N], Run run) {
+    using Result = decltype(run(cases[0]));
+    std::vector<std::future<Result>> running;
+    for (const Case& c : cases) running.push_back(std::async(std::launch::async, run, std::cref(c)));
+    std::vector<Result> results;
+    for (auto& r : running) results.push_back(r.get());
+    return results;
+}

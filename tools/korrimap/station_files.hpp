@@ -1,0 +1,17 @@
+// Reading the operator's two files with the utility's own parsers.
+#pragma once
+
+#include <string>
+
+// Reads the Configuration file, then the Rules file, into the process-wide
+// configuration record and rule table, as the configure and rules commands
+// do. What the parsers print is returned in `messages` instead of shown,
+// followed on a failure by the line the utility's command adds. False when a
+// file is in error (the Rules file is then not read after a faulty
+// Configuration file).
+bool load_station_files(const std::string& config_file, const std::string& rules_file, std::string& messages);
+
+// The line of the last implicit line of a Rules file that was read without
+// error, 0 when it has none. The rule table and the configuration record are
+// left as they were.
+int last_implicit_line(const std::string& rules_file);

@@ -1,0 +1,81 @@
+#include "korrimap/station_map.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
+#include "config/config_record.hpp"
+
+namespace {
+
+std::string call_with_ssid() {
+    std::string call(config.call_sign, strnlen(config.call_sign, sizeof config.call_sign));
+    if (config.ssid != 0) call += "-" + std::to_string(config.ssid);
+    return call;
+}
+
+}  // namespace
+
+bool is_pass(const RuleRecord& r) { return (r.action_mods & ACTION_MASK) == ACTION_PASS; }
+
+const char* action_name(const RuleRecord& r) { return is_pass(r) ? "pass" : "drop"; }
+
+const char* kind_name(const RuleRecord& r) {
+    switch (r.kind) {
+        case KIND_CIRCLE: return "circle";
+        case KIND_COMPASS: return "compass";
+        case KIND_RECTANGLE: return "rectangle";
+        case KIND_SECTOR: return "sector";
+        default: return "?";
+    }
+}
+
+const char* direction_name(const RuleRecord& r) {
+    return r.direction < COMPASS_DIRECTION_COUNT ? compass_direction_names[r.direction] : compass_direction_names[0];
+}
+
+Box box_of(const RuleRecord& r) {
+    const double lat1 = r.lat1, lon1 = r.lon1, lat2 = r.lat2, lon2 = r.lon2;  // fields of a packed record
+    return {std::min(lat1, lat2), std::min(lon1, lon2), std::max(lat1, lat2), std::max(lon1, lon2)};
+}
+
+double single(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text - 1, value).ptr;
+    *end = '\0';
+    return std::strtod(text, nullptr);
+}
+
+StationMap station_map(const std::string& config_name, const std::string& rules_name, int implicit_line) {
+    StationMap map{config_name,
+                   rules_name,
+                   call_with_ssid(),
+                   config.base_lat,
+                   config.base_lon,
+                   config.implicit_action == IMPLICIT_DROP,
+                   implicit_line,
+                   0,
+                   0,
+                   {}};
+    for (int i = 0; i < config.rule_count && i < MAX_RULES; ++i) {
+        const RuleRecord& r = rule_table.slot[i];
+        MapRule rule{r, {}};
+        switch (r.kind) {
+            case KIND_DESTINATION:
+            case KIND_SOURCE:
+                ++map.call_sign_rules;
+                if (is_pass(r)) ++map.call_sign_pass_rules;
+                continue;
+            case KIND_CIRCLE: rule.shape = circle_shape(r.lat, r.lon, r.radius); break;
+            case KIND_RECTANGLE: {
+                const Box b = box_of(r);
+                rule.shape = box_shape(b.south, b.west, b.north, b.east);
+                break;
+            }
+            default: break;
+        }
+        map.rules.push_back(rule);
+    }
+    return map;
+}

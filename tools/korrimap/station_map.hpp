@@ -1,0 +1,46 @@
+// What korrimap draws and checks: the base station and the geographic rules,
+// with the values the device will hold.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "korrimap/geo_shapes.hpp"
+#include "rules/rule_record.hpp"
+
+struct MapRule {
+    RuleRecord record;  // as the device receives it
+    Shape shape;        // the area of a circle or rectangle; empty for the others
+};
+
+struct StationMap {
+    std::string config_name;  // the files, as given
+    std::string rules_name;
+    std::string call;  // call sign with its SSID, as the device announces it
+    float lat;         // base position, single precision
+    float lon;
+    bool implicit_drop;          // the action for packets no rule matches
+    int implicit_line;           // the last implicit line, 0 when none
+    int call_sign_rules;         // destination and source rules, which have no place on a map
+    int call_sign_pass_rules;    // those of them that pass
+    std::vector<MapRule> rules;  // circle, compass, rectangle and sector rules in file order
+};
+
+// The map of the configuration record and rule table now in memory.
+StationMap station_map(const std::string& config_name, const std::string& rules_name, int implicit_line);
+
+// Latitude and longitude bounds of a rectangle rule, whichever corner comes
+// first.
+struct Box {
+    double south, west, north, east;
+};
+Box box_of(const RuleRecord& r);
+
+bool is_pass(const RuleRecord& r);
+const char* action_name(const RuleRecord& r);  // "pass" or "drop"
+const char* kind_name(const RuleRecord& r);    // "circle", "compass", "rectangle", "sector"
+const char* direction_name(const RuleRecord& r);
+
+// A single-precision value as the shortest decimal that reads back as the
+// same value (38.840557 rather than 38.840557098388672).
+double single(float value);
