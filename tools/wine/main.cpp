@@ -2,23 +2,18 @@
 // were the Linux one, for the end-to-end tests and by hand.
 //
 //   korrimatic-wine PROGRAM.exe [ARGUMENT ...]
-//   korrimatic-wine --prepare     (builds the prefix, starts its Wine server)
-//   korrimatic-wine --stop        (stops the prefix's Wine server)
+//   korrimatic-wine --prepare     (builds the Wine prefix once)
+//   korrimatic-wine --stop        (stops the Wine servers it started)
 //
-// Each KORRIMATIC_COMn of the environment becomes the prefix's COMn (a link
-// dosdevices/comn to the device it names); a COMn without one is left to
-// Wine, which then tries /dev/ttyS<n-1>, as the Linux build does. The program's
-// standard output and standard error come back with CR LF turned into LF,
-// and its exit status is the launcher's. The prefix (WINEPREFIX, else
-// wine-prefix beside this launcher) is prepared on first use, and its Wine
-// server is started first, with its output thrown away: the server writes
-// its object table into whatever output it inherited each time a
-// pseudo-terminal's master closes. The server stays up for the next run
-// until `korrimatic-wine --stop`.
+// Each KORRIMATIC_COMn of the environment becomes COMn of the prefix the run
+// takes (a link dosdevices/comn to the device it names); a COMn without one
+// is left to Wine, which then tries /dev/ttyS<n-1>, as the Linux build does.
+// The program's standard output and standard error come back with CR LF
+// turned into LF, and its exit status is the launcher's. The servers stay up
+// for the next runs until `korrimatic-wine --stop`.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,6 +28,7 @@
 #include <vector>
 
 #include "crlf_filter.hpp"
+#include "wine_prefix.hpp"
 
 extern char** environ;
 
@@ -41,67 +37,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const COM_VARIABLE = "KORRIMATIC_COM";
-
-[[noreturn]] void die(const std::string& message) {
-    std::fprintf(stderr, "korrimatic-wine: %s\n", message.c_str());
-    std::exit(125);
-}
-
-// Runs a program with its standard output and error sent to `output`; its
-// exit status, or -1 when it could not be run.
-int run_quietly(const std::vector<std::string>& argv, const std::string& output) {
-    const pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            dup2(fd, 1);
-            dup2(fd, 2);
-        }
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-fs::path prefix_folder() {
-    if (const char* p = std::getenv("WINEPREFIX"); p != nullptr && *p != '\0') return fs::absolute(p);
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) die("WINEPREFIX is not set and this launcher's folder is unknown");
-    return self.parent_path() / "wine-prefix";
-}
-
-// Starts the prefix's server and builds the prefix on first use, one
-// launcher at a time.
-void prepare(const fs::path& prefix) {
-    std::error_code ec;
-    fs::create_directories(prefix, ec);
-    if (ec) die("cannot create " + prefix.string() + ": " + ec.message());
-    const std::string lock_path = prefix.string() + ".lock";
-    const int lock = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lock < 0 || flock(lock, LOCK_EX) != 0) die("cannot lock " + lock_path);
-    // A server already running makes this a no-op.
-    run_quietly({"wineserver", "-p"}, "/dev/null");
-    // The server writes the registry out only later: a mark of our own
-    // tells a prefix that wineboot has built.
-    const fs::path built = prefix / "korrimatic-wine.built";
-    if (!fs::exists(built)) {
-        const std::string log = prefix.string() + "-wineboot.log";
-        if (run_quietly({"wineboot", "-i"}, log) != 0 || !fs::exists(prefix / "dosdevices")) {
-            die("could not prepare the Wine prefix " + prefix.string() + "; see " + log);
-        }
-        std::FILE* mark = std::fopen(built.c_str(), "w");
-        if (mark != nullptr) std::fclose(mark);
-    }
-    close(lock);
-}
 
 // n -> device for every KORRIMATIC_COMn with a value.
 std::map<int, std::string> mapped_ports() {
@@ -112,31 +47,12 @@ std::map<int, std::string> mapped_ports() {
         const std::size_t eq = entry.find('=');
         if (entry.compare(0, len, COM_VARIABLE) != 0 || eq == std::string::npos || eq == len) continue;
         const std::string digits = entry.substr(len, eq - len);
-        if (digits[0] < '1' || digits[0] > '9' || digits.find_first_not_of("0123456789") != std::string::npos) {
+        if (digits.size() > 3 || digits[0] < '1' || digits[0] > '9' || digits.find_first_not_of("0123456789") != std::string::npos) {
             continue;
         }
         if (eq + 1 < entry.size()) ports[std::stoi(digits)] = entry.substr(eq + 1);
     }
     return ports;
-}
-
-// Makes dosdevices/comn the prefix's view of the environment's ports.
-void map_ports(const fs::path& prefix) {
-    const fs::path devices = prefix / "dosdevices";
-    const std::map<int, std::string> ports = mapped_ports();
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(devices, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() > 3 && name.compare(0, 3, "com") == 0 &&
-            name.find_first_not_of("0123456789", 3) == std::string::npos) {
-            fs::remove(entry.path(), ec);
-        }
-    }
-    for (const auto& [n, device] : ports) {
-        const fs::path link = devices / ("com" + std::to_string(n));
-        fs::create_symlink(fs::absolute(device), link, ec);
-        if (ec) die("cannot link " + link.string() + " to " + device + ": " + ec.message());
-    }
 }
 
 bool write_all(int fd, const std::string& text) {
@@ -232,18 +148,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: korrimatic-wine PROGRAM.exe [ARGUMENT ...] | --prepare | --stop\n");
         return 2;
     }
-    const fs::path prefix = prefix_folder();
-    setenv("WINEPREFIX", prefix.c_str(), 1);
+    const fs::path base = base_prefix();
     setenv("WINEDEBUG", "-all", 1);
-    // No .NET or HTML engine to install, and no debugger on a crash.
-    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d", 1);
+    // No .NET or HTML engine to install, no menu entries, and no debugger
+    // on a crash.
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml,winemenubuilder.exe=;winedbg.exe=d", 1);
     if (std::strcmp(argv[1], "--stop") == 0) {
-        run_quietly({"wineserver", "-k"}, "/dev/null");
+        stop_servers(base);
         return 0;
     }
-    prepare(prefix);
+    prepare_base(base);
     if (std::strcmp(argv[1], "--prepare") == 0) return 0;
-    map_ports(prefix);
+    const fs::path slot = take_slot(base);
+    map_ports(slot, mapped_ports());
+    setenv("WINEPREFIX", slot.c_str(), 1);
     std::vector<std::string> wine = {"wine"};
     for (int i = 1; i < argc; ++i) wine.emplace_back(argv[i]);
     return run_program(wine);
