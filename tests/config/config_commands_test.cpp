@@ -93,6 +93,14 @@ TEST(ConfigCommands, FileNamesMayHoldSpaces) {
     rmdir(dir);
 }
 
+// A Ctrl-Z byte ends a file read in text mode on Windows; the Windows build
+// (run under Wine) must read on past it.
+TEST(ConfigCommands, ACtrlZInACommentEndsNothing) {
+    TempFile file("call n0cz  # Ctrl-Z \x1a in a comment\r\nssid 5\r\n");
+    const ProgramResult r = run_korrimatic("configure " + file.path() + "\nexit\n");
+    EXPECT_EQ(visible(r.out), visible(startup_text() + "Configuration items processed 2\n" + P));
+}
+
 TEST(ConfigCommands, ConfigureSetsAndClearsTheProcessedFlag) {
     reset_config_state();
     TempFile good("call n0call\n");
