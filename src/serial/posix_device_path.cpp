@@ -43,7 +43,7 @@ std::string posix_device_path(const char* port_name) {
     if (*digits < '1' || *digits > '9' || std::strspn(digits, "0123456789") != std::strlen(digits)) return "";
     std::string variable = std::string("KORRIMATIC_COM") + digits;
     if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr && *mapped != '\0') return mapped;
-    return "/dev/ttyS" + std::to_string(std::atol(digits) - 1);
+    return "/dev/ttyS" + std::to_string(std::strtol(digits, nullptr, 10) - 1);
 }
 
 std::string posix_error_text(const std::string& port_name, const std::string& path, int error, bool opening) {

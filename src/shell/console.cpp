@@ -6,7 +6,7 @@ namespace {
 
 // More than any command or answer can use; the rest of a longer line is read
 // and dropped, and the line is then still too long for the shell.
-constexpr std::size_t KEEP_MAX = 64 * 1024;
+constexpr std::size_t KEEP_MAX = std::size_t{64} * 1024;
 
 }  // namespace
 
