@@ -201,7 +201,7 @@ bool stop_requested(unsigned long line_number, long done, long total) {
                     static_cast<int>(GUARD_WINDOW_MS / 1000));
     }
     if (!cancel_requested()) return false;
-    std::printf("\n\a\aError: Firmware update stopped by Ctrl-C on Line %lu (%ld of %ld record lines sent)- "
+    std::printf("\n\a\aError: Firmware update stopped by Ctrl-C on Line %lu (%ld of %ld record lines accepted)- "
                 "aborting!\n",
                 line_number, done, total);
     return true;
