@@ -46,17 +46,16 @@ Completion complete_command_word(const std::string& word) {
         if (w == "." || w == "?") continue;
         if (w.size() >= word.size() && strncasecmp(w.c_str(), word.c_str(), word.size()) == 0) names.push_back(w);
     }
+    std::sort(names.begin(), names.end());
     // The typed letters keep their case; the completion is in the table's.
-    Completion c = from_candidates(word, names, " ");
-    return c;
+    return from_candidates(word, names, " ");
 }
 
 Completion complete_file_name(const std::string& partial) {
     const std::size_t slash = partial.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : partial.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? partial : partial.substr(slash + 1);
-    Completion c = from_candidates(base, file_names_starting(folder, base), "");
-    return c;
+    return from_candidates(base, file_names_starting(folder, base), "");
 }
 
 }  // namespace
