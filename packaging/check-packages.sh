@@ -26,10 +26,10 @@ if [ "$linux" != "-" ]; then
     if [ "$install" = --install ] && [ "$(id -u)" -eq 0 ] && ! dpkg-query -W korrimatic >/dev/null 2>&1; then
         dpkg -i "$deb" >/dev/null
         trap 'dpkg -r korrimatic >/dev/null' EXIT
-        /usr/bin/korrimatic --version | grep -q "Version 2.4a" || fail "the installed korrimatic does not run"
+        /usr/bin/korrimatic --version | grep "Version 2.4a" >/dev/null || fail "the installed korrimatic does not run"
         [ "$(printf 'exit\n' | /usr/bin/korrimatic >/dev/null; echo $?)" = 0 ] || fail "the installed korrimatic fails"
         [ "$(man -w korrimatic)" = /usr/share/man/man1/korrimatic.1 ] || fail "man korrimatic finds no page"
-        man korrimatic 2>/dev/null | grep -q "EXIT STATUS" || fail "man korrimatic shows no page"
+        man korrimatic 2>/dev/null | grep "EXIT STATUS" >/dev/null || fail "man korrimatic shows no page"
     fi
     echo "check-packages: $deb holds korrimatic, its man page and the examples"
 fi
@@ -43,6 +43,6 @@ if [ "$windows" != "-" ]; then
         grep -qxF "$top/$f" <<<"$names" || fail "$zip lacks $top/$f"
     done
     [ -n "$(unzip -p "$zip" "$top/README.txt")" ] || fail "README.txt is empty"
-    if unzip -p "$zip" "$top/README.txt" | grep -qv $'\r$'; then fail "README.txt has lines without CR LF"; fi
+    if unzip -p "$zip" "$top/README.txt" | grep -v $'\r$' >/dev/null; then fail "README.txt has lines without CR LF"; fi
     echo "check-packages: $zip holds korrimatic.exe, README.txt (CR LF) and the examples"
 fi

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "config/config_keywords.hpp"
 #include "rules/rule_record.hpp"
 #include "shell/command_table.hpp"
+#include "support/run_program.hpp"
 
 namespace {
 
@@ -43,6 +45,15 @@ TEST(ManPage, NamesEveryCommandKeywordRuleAndOption) {
     for (const char* section : {"EXIT STATUS", "EXAMPLES", "ANGLE NOTATIONS", "PORTS", "THE RULES FILE"}) {
         EXPECT_NE(page.find(std::string(".SH ") + section), std::string::npos) << section;
     }
+}
+
+TEST(ManPage, RendersWithoutWarnings) {
+    if (std::system("command -v man >/dev/null 2>&1") != 0) GTEST_SKIP() << "man is not installed (man-db)";
+    const ProgramResult r = run_program("/usr/bin/env", {"man", "--warnings", "-l", std::string(KORRI_SOURCE_DIR) +
+                                                         "/man/korrimatic.1"}, "");
+    EXPECT_EQ(r.exit_status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("EXIT STATUS"), std::string::npos);
 }
 
 }  // namespace
