@@ -52,8 +52,9 @@ std::string posix_error_text(const std::string& port_name, const std::string& pa
     if (!opening) return text;
     const bool is_path = !port_name.empty() && port_name[0] == '/';
     std::string number = port_name.size() > 3 ? port_name.substr(3) : "n";
-    const std::string mapping =
-        is_path ? " name one of them" : " map one to this port with KORRIMATIC_COM" + number + "=/dev/<device>";
+    // A device path is named as it is; a COMn port can be mapped to a device.
+    const std::string mapping = is_path ? " korrimatic --list-ports lists the ports"
+                                        : " map one to this port with KORRIMATIC_COM" + number + "=/dev/<device>";
     switch (error) {
     case EACCES:
     case EPERM:
@@ -69,13 +70,12 @@ std::string posix_error_text(const std::string& port_name, const std::string& pa
     case ENODEV: {
         std::vector<std::string> devices = present_serial_devices();
         if (devices.empty()) {
-            text += " (no serial device found under /dev/serial/by-id, /dev/ttyUSB* or /dev/ttyACM*;";
+            text += " (no serial device found under /dev/serial/by-id, /dev/ttyUSB* or /dev/ttyACM*";
         } else {
             text += " (serial devices present:";
             for (const auto& d : devices) text += " " + d;
-            text += ";";
         }
-        text += mapping + ")";
+        text += ";" + mapping + ")";
         break;
     }
     case ENOTTY:
