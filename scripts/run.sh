@@ -6,7 +6,7 @@
 # Options after the script's name go to korrisim (see korrisim --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/ensure-packages.sh
+scripts/ensure-packages.sh libedit-dev
 # Only the two programs it starts are built (not the tests), with the build's
 # progress shown.
 cmake -S . -B build >/dev/null

@@ -8,9 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 build_win=${2:-build-win}
-# GoogleTest and srec_cat for the tests, mingw-w64 for the Windows build and
-# Wine (a 64-bit program needs no i386 packages) to run it.
-scripts/ensure-packages.sh libgtest-dev srecord g++-mingw-w64-x86-64 wine wine64
+# libedit for the Linux build, GoogleTest and srec_cat for the tests,
+# mingw-w64 for the Windows build and Wine (a 64-bit program needs no i386
+# packages) to run it.
+scripts/ensure-packages.sh libgtest-dev libedit-dev srecord g++-mingw-w64-x86-64 wine wine64
 
 cmake -S . -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target korri_tests

@@ -6,6 +6,7 @@
 #include "device/device_replies.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/hexdump.hpp"
+#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "text/numbers.hpp"
 
@@ -27,6 +28,15 @@ char reply_buffer[1024 + 1];
 
 void dump_reply(int count) { hexdump(stdout, 1, "Got", reply_buffer, count, 10); }
 
+// A wait that the operator cancelled with Ctrl-C ends the handshake as its
+// failures do: the port is closed.
+bool cancelled_here() {
+    if (!cancel_requested()) return false;
+    std::printf("\n\a\aError: connect cancelled by Ctrl-C!\n");
+    close_port();
+    return true;
+}
+
 // Reads the reply into reply_buffer and terminates it.
 int read_reply(const char* port, int size, int timeout_ms, const ReadUntil& until) {
     int n = read_port_until(port, reply_buffer, size, timeout_ms, until);
@@ -42,6 +52,7 @@ bool reprompt(const char* port, int32_t rate) {
         return false;
     }
     read_reply(port, sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
+    if (cancelled_here()) return false;
     if (std::strstr(reply_buffer, DEVICE_PROMPT) != nullptr) {
         std::printf("\aConnected at %ld\n", static_cast<long>(rate));
         return true;
@@ -64,6 +75,7 @@ bool connect_initial(const char* port, int32_t rate) {
 
     const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate())};
     int n = read_reply(port, POWER_ON_READ, POWER_ON_TIMEOUT_MS, power_on);
+    if (cancelled_here()) return false;
     for (int i = 0; i < n; ++i) {
         auto b = static_cast<unsigned char>(reply_buffer[i]);
         if (b == 0 || b > 0x7F) reply_buffer[i] = '#';
@@ -107,6 +119,7 @@ bool connect_initial(const char* port, int32_t rate) {
     char expected[40];
     std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
     int m = read_reply(port, sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_text(expected, port_rate()));
+    if (cancelled_here()) return false;
     if (std::strstr(reply_buffer, expected) == nullptr) {
         std::printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
         dump_reply(m);

@@ -19,12 +19,12 @@ CommandOutcome cmd_connect(char* args) {
         std::printf("\a\aError: missing argument: com_port\n");
         return CommandOutcome::failed;
     }
-    const int port = com_port_argument(port_token);
-    if (port == 0) return CommandOutcome::failed;
+    char port_name[sizeof shell.port_name];
+    if (!port_argument(port_token, port_name, sizeof port_name)) return CommandOutcome::failed;
     char* rate_token = next_token(args, WORD_SEPARATORS);
     const int32_t rate = rate_token != nullptr ? parse_decimal(rate_token) : default_connect_baud();
     if (!device_rate_argument(rate)) return CommandOutcome::failed;
-    std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
+    std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     shell.current_baud = rate;
     shell.connected = connect_device(shell.port_name, rate, false) ? 1 : 0;
     return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "download/crc16.hpp"
+#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 
 int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
@@ -32,6 +33,10 @@ int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
         }
         uint8_t answer = 0;
         const int got = read_port(port, &answer, 1, DWN_ANSWER_TIMEOUT_MS);
+        if (got != 1 && cancel_requested()) {
+            std::printf("\a\aError: download cancelled by Ctrl-C\n");
+            return -4;
+        }
         if (got != 1) {
             std::printf("\a\aError: reading ack or nak: %d\n", got);
             return -4;

@@ -12,10 +12,7 @@
 
 int firmware(int port, const char* file_name) {
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
-    return firmware_update(shell.port_name, file_name, [] {
-        std::string ignored;  // its content and an end of input are ignored
-        console_read_line(ignored);
-    });
+    return firmware_update(shell.port_name, file_name, console_wait_for_enter);
 }
 
 CommandOutcome cmd_firmware(char* args) {
@@ -29,8 +26,8 @@ CommandOutcome cmd_firmware(char* args) {
         std::printf("\a\aError: missing arguments: com_port file_name\n");
         return CommandOutcome::failed;
     }
-    const int port = com_port_argument(port_token);
-    if (port == 0) return CommandOutcome::failed;
+    char port_name[sizeof shell.port_name];
+    if (!port_argument(port_token, port_name, sizeof port_name)) return CommandOutcome::failed;
     const char* file_token = next_token(cursor, FILE_NAME_SEPARATORS);
     if (file_token == nullptr) {
         std::printf("\a\aError: missing argument: file_name\n");
@@ -45,7 +42,8 @@ CommandOutcome cmd_firmware(char* args) {
         std::printf("Korrimatic Firmware will NOT be updated!\n");
         return CommandOutcome::failed;
     }
-    if (firmware(port, shell.firmware_file) != 0) {
+    std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
+    if (firmware_update(shell.port_name, shell.firmware_file, console_wait_for_enter) != 0) {
         std::printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
         return CommandOutcome::failed;
     }

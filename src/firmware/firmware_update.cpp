@@ -1,5 +1,8 @@
 #include "firmware/firmware_update.hpp"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,6 +10,7 @@
 
 #include "firmware/hex_verify.hpp"
 #include "serial/drain_input.hpp"
+#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
@@ -27,6 +31,37 @@ constexpr int ANSWER_TIMEOUT_MS = 100;
 // so that the next answer read is the one to the new transmission.
 constexpr int LATE_ANSWER_QUIET_MS = 250;
 constexpr int LATE_ANSWER_CHUNK = 64;
+constexpr int CANCELLED = -17;
+
+// A wait that the operator cancelled with Ctrl-C before any record line went
+// out: the update ends as its failures do.
+bool cancelled_here() {
+    if (!cancel_requested()) return false;
+    std::printf("\n\a\aError: Firmware update cancelled by Ctrl-C!\n");
+    return true;
+}
+
+// What the transfer of the record lines did, for its closing line.
+struct TransferStats {
+    long lines = 0;       // record lines accepted
+    long bytes = 0;       // bytes written, every transmission counted
+    long resent = 0;      // transmissions after the first of a line
+    std::chrono::steady_clock::time_point start{};
+    std::chrono::steady_clock::time_point end{};
+};
+
+// The closing line of a transfer, for an operator at a terminal: what went
+// out, how long it took and how the rate compares with the line's own.
+void print_closing_line(const TransferStats& stats) {
+    if (stats.bytes == 0 || !isatty(STDOUT_FILENO)) return;
+    const double seconds = std::chrono::duration<double>(stats.end - stats.start).count();
+    const double limit = static_cast<double>(port_rate()) / 10.0;  // bytes a second, 10 bits a byte
+    const double rate = seconds > 0.0 ? static_cast<double>(stats.bytes) / seconds : 0.0;
+    std::printf("Sent %ld record lines, %ld bytes, %ld lines resent, in %.1f s\n"
+                "Effective rate %.0f bytes/s: %.0f%% of the line's %.0f bytes/s (%u baud, 10 bits a byte)\n",
+                stats.lines, stats.bytes, stats.resent, seconds, rate, limit > 0.0 ? 100.0 * rate / limit : 0.0,
+                limit, static_cast<unsigned>(port_rate()));
+}
 
 // Empties whatever the device sent before the update begins.
 void drain_port(const char* port) {
@@ -70,6 +105,7 @@ int catch_prompt(const char* port) {
     std::fflush(stdout);
     uint8_t rx[4] = {0, 0, 0, 0};
     int n = read_port(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS);
+    if (cancelled_here()) return CANCELLED;
     n += read_port(port, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
     std::printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
@@ -95,7 +131,9 @@ int synchronize(const char* port) {
         std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
         return -7;
     }
-    if (read_answer(port, SYNC_TIMEOUT_MS) != FIRM_ACK) {
+    const uint8_t sync_answer = read_answer(port, SYNC_TIMEOUT_MS);
+    if (cancelled_here()) return CANCELLED;
+    if (sync_answer != FIRM_ACK) {
         std::printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
         return -8;
     }
@@ -104,7 +142,9 @@ int synchronize(const char* port) {
         std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
         return -9;
     }
-    if (read_answer(port, IDENT_TIMEOUT_MS) != FIRM_ACK) {
+    const uint8_t ident_answer = read_answer(port, IDENT_TIMEOUT_MS);
+    if (cancelled_here()) return CANCELLED;
+    if (ident_answer != FIRM_ACK) {
         std::printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
         return -10;
     }
@@ -152,10 +192,26 @@ int file_changed(const VerifiedFile& file, unsigned long line_number) {
     return -16;
 }
 
+// Ctrl-C during the transfer: the first press warns, a second one within
+// GUARD_WINDOW_MS stops. True when the transfer is to stop.
+bool stop_requested(unsigned long line_number, long done, long total) {
+    if (take_interrupt_warning()) {
+        std::printf("\n\a\aWarning: stopping now leaves the Korrimatic without working firmware!\n"
+                    "Press Ctrl-C again within %d seconds to stop.\n",
+                    static_cast<int>(GUARD_WINDOW_MS / 1000));
+    }
+    if (!cancel_requested()) return false;
+    std::printf("\n\a\aError: Firmware update stopped by Ctrl-C on Line %lu (%ld of %ld record lines accepted)- "
+                "aborting!\n",
+                line_number, done, total);
+    return true;
+}
+
 // Sends every record line of the file, each followed by CR, and acts on the
 // answers. Each line read is held against the line verified: a file that
 // changed after its check is never sent on.
-int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified) {
+int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats) {
+    const InterruptModeScope guarded(InterruptMode::guarded);
     std::printf("\n\n");
     std::rewind(fp);
     const int64_t start = firmware_clock_now();
@@ -167,6 +223,11 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified) 
     char line[HEX_LINE_LIMIT + 2];
     LineReader reader(fp, HEX_LINE_LIMIT, EndAfterFullPiece::separate);
     LineRead got;
+    stats.start = std::chrono::steady_clock::now();
+    const auto finish = [&stats](int result) {
+        stats.end = std::chrono::steady_clock::now();
+        return result;
+    };
     while ((got = reader.read(line)) == LineRead::line) {
         ++line_number;
         if (line[0] != ':') continue;
@@ -177,36 +238,41 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified) 
         line[length++] = '\r';
         line[length] = '\0';
         const int window_ms = answer_window_ms(length);
-        for (;;) {
+        for (bool first = true;; first = false) {
+            if (stop_requested(line_number, done, total)) return finish(CANCELLED);
             if (write_port(port, line, static_cast<int>(length)) <= 0) {
                 std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
                             port);
-                return -11;
+                return finish(-11);
             }
+            stats.bytes += static_cast<long>(length);
+            if (!first) ++stats.resent;
             uint8_t answer = read_answer(port, window_ms);
+            if (stop_requested(line_number, done, total)) return finish(CANCELLED);
             if (answer == FIRM_ACK) {
                 ++done;
+                stats.lines = done;
                 firmware_progress(start, done, total);
                 break;
             }
             if (++errors >= FIRMWARE_MAX_ERRORS) {
                 std::printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
                             FIRMWARE_MAX_ERRORS);
-                return -12;
+                return finish(-12);
             }
             int result = 0;
-            if (act_on_answer(answer, line_number, result) == AnswerAction::abort) return result;
+            if (act_on_answer(answer, line_number, result) == AnswerAction::abort) return finish(result);
             drop_late_answers(port);
         }
     }
     if (got == LineRead::error) {
         std::printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
-        return -15;
+        return finish(-15);
     }
     // Every record line verified must have been sent and acknowledged.
-    if (done != total) return file_changed(verified, line_number + 1);
+    if (done != total) return finish(file_changed(verified, line_number + 1));
     std::printf("\n");
-    return 0;
+    return finish(0);
 }
 
 // Everything done with the port open; the caller closes it.
@@ -214,9 +280,13 @@ int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verifi
                      const OperatorWait& wait_for_operator) {
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator);
+    if (cancelled_here()) return CANCELLED;
     int result = catch_prompt(port);
     if (result == 0) result = synchronize(port);
-    if (result == 0) result = send_records(port, fp, verified);
+    if (result != 0) return result;
+    TransferStats stats;
+    result = send_records(port, fp, verified, stats);
+    print_closing_line(stats);
     return result;
 }
 

@@ -95,7 +95,7 @@ static_assert(offsetof(RuleRecord, reserved) == 22);
 static_assert(offsetof(RuleRecord, kind) == 24);
 static_assert(offsetof(RuleRecord, action_mods) == 25);
 static_assert(offsetof(RuleRecord, line) == 26);
-static_assert(sizeof(RuleTable) == MAX_RULES * 28);
+static_assert(sizeof(RuleTable) == static_cast<std::size_t>(MAX_RULES) * 28);
 
 // The process-wide table; slots 0 to config.rule_count - 1 are in use, every
 // other byte is 0.

@@ -6,27 +6,10 @@
 
 #include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
+#include "text/formatted.hpp"
 
 namespace {
 
-// printf into a string of whatever length the value needs: a huge radius or
-// range is shown in full.
-[[gnu::format(printf, 1, 2)]] std::string formatted(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int n = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string text;
-    if (n > 0) {
-        text.resize(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(text.data(), text.size(), format, again);
-        text.resize(static_cast<std::size_t>(n));
-    }
-    va_end(again);
-    return text;
-}
 
 const char* action_text(uint8_t action_mods) {
     switch (action_mods & ACTION_MASK) {

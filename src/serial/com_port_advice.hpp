@@ -2,7 +2,6 @@
 // system's own text says what failed, this says what to do about it.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,10 +9,6 @@
 // The Windows error numbers that have advice.
 inline constexpr uint32_t WINDOWS_ERROR_FILE_NOT_FOUND = 2;
 inline constexpr uint32_t WINDOWS_ERROR_ACCESS_DENIED = 5;
-
-// The COM ports in a list of device names as QueryDosDevice gives them (each
-// name ends in a NUL, `size` characters in all), by number, once each.
-std::vector<std::string> com_ports_in(const char* names, std::size_t size);
 
 // The advice to add to the system's text of a failed open, beginning with a
 // blank, or nothing for an error that has none. `present` are the COM ports

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 // The most a drain discards before it gives up on a line that keeps sending.
-inline constexpr long DRAIN_MAX_BYTES = 64 * 1024;
+inline constexpr long DRAIN_MAX_BYTES = 64L * 1024;
 inline constexpr int DRAIN_MAX_MS = 3000;
 
 struct Drained {

@@ -62,14 +62,14 @@ void hexdump(std::FILE* stream, int title_style, const char* name, const void* b
         int n = count - offset < BYTES_PER_LINE ? count - offset : BYTES_PER_LINE;
         for (int i = 0; i < n; ++i) {
             unsigned char b = data[offset + i];
-            char* hex = p + i * 3 + (i >= 8 ? 2 : 0);
+            char* hex = p + static_cast<std::ptrdiff_t>(i) * 3 + (i >= 8 ? 2 : 0);
             hex[0] = HEX_DIGITS[b >> 4];
             hex[1] = HEX_DIGITS[b & 0x0F];
             line[CHARS_COLUMN + shift + i] = (b >= 0x20 && b <= 0x7E) ? static_cast<char>(b) : '.';
         }
         line[CHARS_COLUMN + shift - 2] = '|';
         line[CHARS_COLUMN + shift + n] = '\n';
-        std::fwrite(line, 1, static_cast<std::size_t>(CHARS_COLUMN + shift + n + 1), stream);
+        std::fwrite(line, 1, static_cast<std::size_t>(CHARS_COLUMN) + shift + n + 1, stream);
         ++lines_printed;
     }
 }

@@ -38,18 +38,23 @@ std::vector<std::string> present_serial_devices() {
 }  // namespace
 
 std::string posix_device_path(const char* port_name) {
+    if (port_name != nullptr && port_name[0] == '/') return port_name;
     if (port_name == nullptr || strncasecmp(port_name, "COM", 3) != 0) return "";
     const char* digits = port_name + 3;
     if (*digits < '1' || *digits > '9' || std::strspn(digits, "0123456789") != std::strlen(digits)) return "";
     std::string variable = std::string("KORRIMATIC_COM") + digits;
     if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr && *mapped != '\0') return mapped;
-    return "/dev/ttyS" + std::to_string(std::atol(digits) - 1);
+    return "/dev/ttyS" + std::to_string(std::strtol(digits, nullptr, 10) - 1);
 }
 
 std::string posix_error_text(const std::string& port_name, const std::string& path, int error, bool opening) {
     std::string text = (path.empty() ? port_name : path) + ": " + std::strerror(error);
     if (!opening) return text;
+    const bool is_path = !port_name.empty() && port_name[0] == '/';
     std::string number = port_name.size() > 3 ? port_name.substr(3) : "n";
+    // A device path is named as it is; a COMn port can be mapped to a device.
+    const std::string mapping = is_path ? " korrimatic --list-ports lists the ports"
+                                        : " map one to this port with KORRIMATIC_COM" + number + "=/dev/<device>";
     switch (error) {
     case EACCES:
     case EPERM:
@@ -65,17 +70,17 @@ std::string posix_error_text(const std::string& port_name, const std::string& pa
     case ENODEV: {
         std::vector<std::string> devices = present_serial_devices();
         if (devices.empty()) {
-            text += " (no serial device found under /dev/serial/by-id, /dev/ttyUSB* or /dev/ttyACM*;";
+            text += " (no serial device found under /dev/serial/by-id, /dev/ttyUSB* or /dev/ttyACM*";
         } else {
             text += " (serial devices present:";
             for (const auto& d : devices) text += " " + d;
-            text += ";";
         }
-        text += " map one to this port with KORRIMATIC_COM" + number + "=/dev/<device>)";
+        text += ";" + mapping + ")";
         break;
     }
     case ENOTTY:
-        text += " (not a serial device; KORRIMATIC_COM" + number + " must name a terminal device)";
+        text += is_path ? " (not a serial device)"
+                        : " (not a serial device; KORRIMATIC_COM" + number + " must name a terminal device)";
         break;
     default:
         break;

@@ -5,8 +5,8 @@
 #include <string>
 
 // The device path of "COMn": the environment variable KORRIMATIC_COMn when it
-// is set, else /dev/ttyS<n-1>. Empty when the name is not "COM" and a number
-// from 1 up.
+// is set, else /dev/ttyS<n-1>. A name that begins with '/' is a device path
+// and used as it is. Empty when the name is neither.
 std::string posix_device_path(const char* port_name);
 
 // One line on a failed step: the device path, the system's text and, for the

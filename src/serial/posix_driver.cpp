@@ -16,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "serial/interrupt.hpp"
 #include "serial/posix_device_path.hpp"
 #include "serial/posix_rate.hpp"
 #include "serial/posix_speed.hpp"
@@ -30,10 +31,13 @@ using std::chrono::milliseconds;
 // milliseconds, short slices against the deadline stay within a fraction.
 constexpr milliseconds MAX_SLICE{50};
 
-bool wait_for(int fd, short events, Clock::time_point until, short& revents) {
+// A cancellable wait also ends, as a time-out does, when the operator has
+// cancelled the command: Ctrl-C interrupts the poll, and the flag is looked
+// at before every slice.
+bool wait_for(int fd, short events, Clock::time_point until, short& revents, bool cancellable = false) {
     for (;;) {
         auto now = Clock::now();
-        if (now >= until) {
+        if (now >= until || (cancellable && cancel_requested())) {
             revents = 0;
             return true;
         }
@@ -264,8 +268,8 @@ bool PosixDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const R
             end = std::min(deadline, last_arrival + milliseconds(until->settle_ms));
         }
         short revents = 0;
-        if (!wait_for(fd_, POLLIN, end, revents)) return fail(errno);
-        if (revents == 0) break;  // the time-out or the settle time has passed
+        if (!wait_for(fd_, POLLIN, end, revents, true)) return fail(errno);
+        if (revents == 0) break;  // the time-out or the settle time has passed, or a cancel
         if (revents & POLLIN) {
             ssize_t n = ::read(fd_, buf + got, size - got);
             if (n < 0) {

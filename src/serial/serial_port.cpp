@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "serial/baud_table.hpp"
+#include "serial/interrupt.hpp"
 #include "serial/pause.hpp"
 
 namespace {
@@ -22,7 +23,11 @@ constexpr uint32_t REQUIRED_PARAMS = 0x0F;       // SP_PARITY | SP_BAUD | SP_DAT
 constexpr uint16_t REQUIRED_DATA = 0x0008;       // DATABITS_8
 constexpr uint16_t REQUIRED_STOP_PARITY = 0x0101;// STOPBITS_10 | PARITY_NONE
 constexpr uint32_t REQUIRED_PROVIDER = 0x00C0;   // PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS
+#ifdef _WIN32
 constexpr std::size_t MAX_PORT_NAME = 15;        // "\\.\" and the name fit 20 bytes
+#else
+constexpr std::size_t MAX_PORT_NAME = 255;       // a device path, as a command line can hold it
+#endif
 constexpr uint32_t FATAL_PAUSE_MS = 5000;
 
 }  // namespace
@@ -230,6 +235,8 @@ int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, c
         std::snprintf(message, sizeof message, "read_port: Error: invalid param size: %d\n", size);
         report_fatal(25, message);
     }
+    // A cancelled command reads nothing more: every wait ends at once.
+    if (cancel_requested()) return 0;
     SerialDriver& drv = serial_driver();
     CommTimeouts t = g_base_timeouts;
     if (timeout_ms > 0) {

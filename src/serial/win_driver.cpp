@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "serial/com_port_advice.hpp"
+#include "serial/port_list.hpp"
 #include "serial/serial_driver.hpp"
-#include "serial/win_port_list.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -198,8 +198,11 @@ public:
         // No handle: the open itself failed, and the operator can mend some
         // of its causes.
         if (handle_ == INVALID_HANDLE_VALUE) {
-            message += com_open_advice(code, code == WINDOWS_ERROR_FILE_NOT_FOUND ? present_com_ports()
-                                                                                 : std::vector<std::string>{});
+            std::vector<std::string> present;
+            if (code == WINDOWS_ERROR_FILE_NOT_FOUND) {
+                for (const PortEntry& port : list_serial_ports()) present.push_back(port.name);
+            }
+            message += com_open_advice(code, present);
         }
         return message;
     }

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "shell/shell_state.hpp"
 #include "text/numbers.hpp"
@@ -18,6 +19,24 @@ int com_port_argument(const char* token) {
     const int port = parse_com_port(token);
     if (port == 0) std::printf("\a\aError: invalid COM port number (1..20): %s\n", token);
     return port;
+}
+
+bool port_argument(const char* token, char* name, std::size_t size) {
+#ifndef _WIN32
+    if (token[0] == '/') {
+        if (std::strlen(token) >= size) {
+            std::printf("\a\aError: device path too long (max %d characters): %s\n", static_cast<int>(size - 1),
+                        token);
+            return false;
+        }
+        std::snprintf(name, size, "%s", token);
+        return true;
+    }
+#endif
+    const int port = com_port_argument(token);
+    if (port == 0) return false;
+    std::snprintf(name, size, "COM%d", port);
+    return true;
 }
 
 bool device_rate_argument(int32_t rate) {

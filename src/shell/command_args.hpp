@@ -1,6 +1,7 @@
 // The arguments the command handlers share: port numbers and rates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "shell/commands.hpp"
@@ -11,6 +12,12 @@ int parse_com_port(const char* token);
 
 // parse_com_port, with the invalid-port message when the token is none.
 int com_port_argument(const char* token);
+
+// The port a command names, as the serial operations take it, into `name`:
+// "COM%d" of a port number, or on POSIX systems a token that begins with '/'
+// as it is (a device path). False, after the invalid-port message, when the
+// token is neither.
+bool port_argument(const char* token, char* name, std::size_t size);
 
 // True when the rate is one that connect and baud accept; otherwise prints
 // the invalid-rate message.

@@ -1,12 +1,52 @@
 #include "shell/console.hpp"
 
+#include <unistd.h>
+
+#include <cstring>
+
+#include "serial/interrupt.hpp"
+#include "shell/line_editor.hpp"
+
 std::FILE* console_in = stdin;
 
 namespace {
 
 // More than any command or answer can use; the rest of a longer line is read
 // and dropped, and the line is then still too long for the shell.
-constexpr std::size_t KEEP_MAX = 64 * 1024;
+constexpr std::size_t KEEP_MAX = std::size_t{64} * 1024;
+
+bool g_echo = false;
+unsigned long g_lines_read = 0;
+
+bool editing() { return line_editor_running() && console_in == stdin; }
+
+// Reads a line without editing, echoing it when asked.
+bool plain_line(std::string& line) {
+    if (!console_read_line(line)) return false;
+    ++g_lines_read;
+    if (g_echo) std::printf("%s\n", line.c_str());
+    return true;
+}
+
+// Reads an answer, with editing: the question's last line is the editor's
+// prompt, what comes before it is printed as it is.
+ConsoleRead read_answer(const char* question, std::string& answer) {
+    if (!editing()) {
+        std::fputs(question, stdout);
+        std::fflush(stdout);
+        return plain_line(answer) ? ConsoleRead::line : ConsoleRead::end;
+    }
+    const char* last = std::strrchr(question, '\n');
+    const char* prompt = last != nullptr ? last + 1 : question;
+    std::fwrite(question, 1, static_cast<std::size_t>(prompt - question), stdout);
+    const InterruptModeScope line_mode(InterruptMode::line);
+    switch (line_editor_read(prompt, answer, false)) {
+    case EditedLine::line: return ConsoleRead::line;
+    case EditedLine::interrupted: return ConsoleRead::interrupted;
+    case EditedLine::end: break;
+    }
+    return ConsoleRead::end;
+}
 
 }  // namespace
 
@@ -25,10 +65,38 @@ bool console_read_line(std::string& line) {
     return got_any;
 }
 
+bool console_start_editing() {
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return false;
+    if (!line_editor_start(history_file_path())) return false;
+    install_interrupt_handler();
+    return true;
+}
+
+void console_set_echo(bool echo) { g_echo = echo; }
+
+unsigned long console_lines_read() { return g_lines_read; }
+
+ConsoleRead console_read_command(const char* prompt, std::string& line) {
+    if (!editing()) {
+        std::fputs(prompt, stdout);
+        return plain_line(line) ? ConsoleRead::line : ConsoleRead::end;
+    }
+    const InterruptModeScope line_mode(InterruptMode::line);
+    switch (line_editor_read(prompt, line, true)) {
+    case EditedLine::line: return ConsoleRead::line;
+    case EditedLine::interrupted: return ConsoleRead::interrupted;
+    case EditedLine::end: break;
+    }
+    return ConsoleRead::end;
+}
+
 Answer ask_confirmation(const char* question) {
-    std::fputs(question, stdout);
-    std::fflush(stdout);
     std::string answer;
-    if (!console_read_line(answer)) return Answer::end_of_input;
+    if (read_answer(question, answer) != ConsoleRead::line) return Answer::end_of_input;
     return (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) ? Answer::yes : Answer::no;
+}
+
+void console_wait_for_enter() {
+    std::string ignored;
+    if (read_answer("", ignored) == ConsoleRead::interrupted) request_cancel();
 }

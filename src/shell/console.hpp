@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <string>
 
-// The console input; standard input unless a test sets another stream.
+// The console input; standard input unless a test or a script sets another
+// stream.
 extern std::FILE* console_in;
 
 // Reads one whole line, everything up to the next line feed, into `line`:
@@ -14,9 +15,32 @@ extern std::FILE* console_in;
 // was read.
 bool console_read_line(std::string& line);
 
+// Line editing, when standard input and output are both terminals: starts
+// the editor with the history file and has Ctrl-C handled. True when it runs.
+bool console_start_editing();
+// Lines read (commands and answers) are printed after their prompt, as a
+// script run shows them.
+void console_set_echo(bool echo);
+
+// How many lines have been read without editing (a script's line number).
+unsigned long console_lines_read();
+
+enum class ConsoleRead { line, interrupted, end };
+
+// Shows the prompt and reads a command line: with editing at a terminal,
+// else as console_read_line does. `interrupted` (Ctrl-C) leaves the text
+// that was dropped in `line`.
+ConsoleRead console_read_command(const char* prompt, std::string& line);
+
 enum class Answer { yes, no, end_of_input };
 
 // Prints the question (no newline) and reads one whole answer line; only an
 // answer whose first character is 'y' or 'Y' is yes. The whole line is
-// consumed, so no part of an answer is ever run as a command.
+// consumed, so no part of an answer is ever run as a command. A Ctrl-C at
+// the question counts as the end of input. Answers are never kept in the
+// history.
 Answer ask_confirmation(const char* question);
+
+// Reads the line that answers "Type the Enter key" (its content and an end
+// of input are ignored); a Ctrl-C there cancels the command.
+void console_wait_for_enter();

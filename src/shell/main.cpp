@@ -1,3 +1,3 @@
-#include "shell/prompt_loop.hpp"
+#include "shell/command_line.hpp"
 
-int main() { return run_shell(); }
+int main(int argc, char** argv) { return run_command_line(parse_command_line(argc, argv)); }

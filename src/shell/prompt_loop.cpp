@@ -1,14 +1,19 @@
 #include "shell/prompt_loop.hpp"
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "config/config_record.hpp"
 #include "shell/command_table.hpp"
+#include "serial/interrupt.hpp"
 #include "shell/console.hpp"
+#include "shell/line_editor.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/summary.hpp"
+#include "shell/version.hpp"
 #include "text/tokens.hpp"
 
 namespace {
@@ -51,22 +56,72 @@ CommandOutcome handle_line(const char* typed) {
 void start_shell() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stderr, nullptr, _IONBF, 0);
-    std::printf("Korrimatic PC Host Utility Version 2.4a - the Korrimatic host utility team\n");
+    std::printf("Korrimatic PC Host Utility %s - the Korrimatic host utility team\n", PRODUCT_VERSION);
     std::printf("Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n");
     load_config_defaults();
     show_summary();
     std::printf("\n");
 }
 
-int run_shell() {
+namespace {
+
+constexpr int64_t IDLE_EXIT_WINDOW_MS = 2000;
+
+int64_t monotonic_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+int run_shell(const ShellRun& run) {
     start_shell();
+    if (!run.script) console_start_editing();
+    console_set_echo(run.script);
     std::string line;
+    bool any_failed = false;
+    int64_t idle_interrupt_ms = -1;  // the last Ctrl-C at an empty prompt
+    const auto finished = [&](int interactive_status) {
+        line_editor_stop();
+        if (!run.script) return interactive_status;
+        return any_failed ? SCRIPT_FAILED : 0;
+    };
     for (;;) {
-        std::printf("Command> ");
-        if (!console_read_line(line)) {
+        clear_interrupts();
+        const ConsoleRead read = console_read_command("Command> ", line);
+        if (read == ConsoleRead::end) {
             std::printf("\n");
-            return 1;
+            return finished(1);
         }
-        if (handle_line(line.c_str()) == CommandOutcome::exit) return 0;
+        if (read == ConsoleRead::interrupted) {
+            // Ctrl-C drops the line; twice at an empty prompt, it ends the
+            // program as the end of input does.
+            std::printf("^C\n");
+            if (!line.empty()) {
+                idle_interrupt_ms = -1;
+                continue;
+            }
+            const int64_t now = monotonic_ms();
+            if (idle_interrupt_ms >= 0 && now - idle_interrupt_ms <= IDLE_EXIT_WINDOW_MS) {
+                std::printf("\n");
+                return finished(1);
+            }
+            idle_interrupt_ms = now;
+            std::printf("(Ctrl-C again within 2 seconds, Ctrl-D or exit ends the program)\n");
+            continue;
+        }
+        idle_interrupt_ms = -1;
+        const unsigned long line_number = console_lines_read();
+        const CommandOutcome outcome = handle_line(line.c_str());
+        if (outcome == CommandOutcome::exit) return finished(0);
+        if (outcome == CommandOutcome::failed && run.script) {
+            any_failed = true;
+            if (!run.keep_going) {
+                std::fprintf(stderr, "korrimatic: %s: line %lu failed, the script stops\n", run.script_name,
+                             line_number);
+                return finished(SCRIPT_FAILED);
+            }
+        }
     }
 }

@@ -2,9 +2,22 @@
 
 #include "shell/commands.hpp"
 
+// How the prompt loop runs: at the operator's console, or through a script
+// whose lines are shown after their prompts.
+struct ShellRun {
+    bool script = false;
+    bool keep_going = false;  // a script runs every line, even after a failed command
+    const char* script_name = "-";
+};
+
 // Start-up and the prompt loop. Returns the process exit status: 0 after
-// exit, quit or x; 1 at the end of standard input.
-int run_shell();
+// exit, quit or x; 1 at the end of standard input. A script: 0 when every
+// command succeeded and it ended or ran exit; 2 at its first failed command
+// (with keep_going: at its end, when any failed).
+int run_shell(const ShellRun& run = {});
+
+// The exit status of a script with a failed command.
+inline constexpr int SCRIPT_FAILED = 2;
 
 // The banner, the default configuration and the command summary.
 void start_shell();

@@ -5,7 +5,7 @@
 
 struct ShellState {
     int32_t connected;         // 1 while a device connection is established
-    char port_name[32];        // "COM%d" of the port in use
+    char port_name[256];       // "COM%d" of the port in use, or a device path (POSIX)
     int32_t current_baud;      // rate asked for by the last connect or baud
     int32_t config_processed;  // a Configuration file was read to its end
     int32_t rules_processed;   // a Rules file was read to its end

@@ -1,5 +1,4 @@
-// The advice added to a failed open of a Windows COM port, and the COM ports
-// picked out of the system's list of device names.
+// The advice added to a failed open of a Windows COM port.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,21 +9,6 @@
 namespace {
 
 using Ports = std::vector<std::string>;
-
-TEST(ComPortAdvice, PortsOfTheDeviceNameList) {
-    struct Case {
-        std::string names;  // NUL-separated, as QueryDosDevice gives them
-        Ports ports;
-    } cases[] = {
-        {std::string("C:\0COM3\0PhysicalDrive0\0COM10\0com1\0\0", 36), {"COM1", "COM3", "COM10"}},
-        {std::string("COM4\0COM4\0COM04\0", 16), {"COM4"}},
-        {std::string("COM\0COM0\0COMX\0COM3A\0LPT1\0CON\0", 29), {}},
-        {std::string("COM7", 4), {"COM7"}},  // the last name without its NUL
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(com_ports_in(c.names.data(), c.names.size()), c.ports);
-    }
-}
 
 TEST(ComPortAdvice, SaysWhatToDo) {
     const std::string dm = "Device Manager lists each serial adapter with its number under \"Ports (COM & LPT)\"";

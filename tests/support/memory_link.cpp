@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 
 MemoryLink* use_memory_link(MemoryDevice* device) {
@@ -65,6 +66,19 @@ bool MemoryLink::set_timeouts(const CommTimeouts& t) {
     return true;
 }
 
+bool MemoryLink::press_until(int64_t until) {
+    while (!presses_ms.empty() && presses_ms.front() <= until) {
+        const int64_t at = std::max(now_ms_, presses_ms.front());
+        presses_ms.pop_front();
+        interrupt_pressed(at);
+        if (cancel_requested()) {
+            now_ms_ = at;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool MemoryLink::read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) {
     got = 0;
     if (fail_read || !is_open) return false;
@@ -82,12 +96,15 @@ bool MemoryLink::read(uint8_t* buf, std::size_t size, std::size_t& got, const Re
         if (until != nullptr && got > 0 && until->complete(buf, got)) {
             int64_t quiet_end = std::max(last_arrival, start) + until->settle_ms;
             bool more_soon = !incoming_.empty() && incoming_.front().at_ms <= std::min(quiet_end, deadline);
+            if (!more_soon && press_until(std::min(quiet_end, deadline))) break;
             if (!more_soon) {
                 now_ms_ = std::max(now_ms_, std::min(quiet_end, deadline));
                 read_durations_ms.push_back(now_ms_ - start);
                 return true;
             }
         }
+        const int64_t next = incoming_.empty() ? deadline : std::min(deadline, incoming_.front().at_ms);
+        if (press_until(next)) break;
         if (incoming_.empty() || incoming_.front().at_ms > deadline) {
             now_ms_ = deadline;
             read_durations_ms.push_back(now_ms_ - start);

@@ -37,6 +37,10 @@ public:
     std::vector<std::vector<uint8_t>> host_writes;
     // Bytes waiting for the host (arrived or scheduled).
     std::size_t pending() const { return incoming_.size(); }
+    // The operator's Ctrl-C presses, at virtual times in rising order: each is
+    // handed to interrupt_pressed when a read's wait reaches it, and a read
+    // that the press cancels ends at that time.
+    std::deque<int64_t> presses_ms;
 
     // --- what the host did ---
     std::string opened_name;
@@ -82,6 +86,8 @@ private:
         int64_t at_ms;
         uint8_t byte;
     };
+    // Hands over the presses up to `until`; true when one cancelled the read.
+    bool press_until(int64_t until);
     MemoryDevice* device_;
     int64_t now_ms_ = 0;
     std::deque<Arrival> incoming_;

@@ -20,7 +20,8 @@ namespace {
 
 using GeographicLib::Geodesic;
 
-const Ring WORLD = {{-180, -90}, {180, -90}, {180, 90}, {-180, 90}, {-180, -90}};
+// The whole Earth as a ring.
+Ring world() { return {{-180, -90}, {180, -90}, {180, 90}, {-180, 90}, {-180, -90}}; }
 
 // A boundary point: its azimuth from the centre, its unwrapped longitude x and
 // its latitude.
@@ -87,8 +88,12 @@ public:
         for (std::size_t i = 0; i + 1 < v.size(); ++i) {
             out.push_back(v[i]);
             const double lo = std::min(v[i].x, v[i + 1].x), hi = std::max(v[i].x, v[i + 1].x);
-            for (double line = 180 + 360 * std::ceil((lo - 180) / 360); line < hi; line += 360)
+            // The antimeridian lines 180 + 360 k between the two longitudes.
+            for (auto k = static_cast<long>(std::ceil((lo - 180) / 360));; ++k) {
+                const double line = 180.0 + 360.0 * static_cast<double>(k);
+                if (line >= hi) break;
                 if (line > lo) out.push_back(crossing(v[i], v[i + 1], line));
+            }
         }
         out.push_back(v.back());
         return out;
@@ -169,7 +174,7 @@ std::vector<Polygon> earth_less(std::vector<Vertex> v) {
     if (lo->x >= -180 && hi->x <= 180) {
         Ring hole = ring_of(v);
         if (signed_area2(hole) > 0) std::reverse(hole.begin(), hole.end());
-        return {{WORLD, hole}};
+        return {{world(), hole}};
     }
     if (lo->x < -180)
         for (Vertex& p : v) p.x += 360;
@@ -209,7 +214,7 @@ Shape circle_shape(double lat, double lon, double radius_miles, int samples) {
     const double antipode_lon = wrap180(lon + 180);
     Shape shape;
     if (radius_miles >= distance_miles(lat, lon, -lat, antipode_lon)) {
-        shape.pieces = {{WORLD}};
+        shape.pieces = {{world()}};
         return shape;
     }
     const Circle c(lat, lon, radius_miles * METERS_PER_MILE);

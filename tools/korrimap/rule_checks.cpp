@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "korrimap/formatted.hpp"
+#include "text/formatted.hpp"
 
 namespace {
 

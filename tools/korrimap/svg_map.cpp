@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "korrimap/formatted.hpp"
+#include "text/formatted.hpp"
 #include "korrimap/map_view.hpp"
 
 namespace {
@@ -127,12 +127,14 @@ std::string degrees(double value, char positive, char negative) {
 std::string graticule(const MapView& v) {
     std::string lines, labels;
     const double lat_step = graticule_step(v.north - v.south, 8);
-    for (double lat = std::ceil(v.south / lat_step) * lat_step; lat <= v.north; lat += lat_step) {
+    for (auto k = static_cast<long>(std::ceil(v.south / lat_step)); static_cast<double>(k) * lat_step <= v.north; ++k) {
+        const double lat = static_cast<double>(k) * lat_step;
         lines += formatted("M%.1f %.1f H%.1f ", v.left, v.y(lat), v.left + v.width);
         labels += label(v.left - 6, v.y(lat) + 4, degrees(lat, 'N', 'S'), "end");
     }
     const double lon_step = graticule_step(v.east - v.west, 10);
-    for (double lon = std::ceil(v.west / lon_step) * lon_step; lon <= v.east; lon += lon_step) {
+    for (auto k = static_cast<long>(std::ceil(v.west / lon_step)); static_cast<double>(k) * lon_step <= v.east; ++k) {
+        const double lon = static_cast<double>(k) * lon_step;
         lines += formatted("M%.1f %.1f V%.1f ", v.x(lon), v.top, v.top + v.height);
         labels += label(v.x(lon), v.top + v.height + 16, degrees(std::remainder(lon, 360.0), 'E', 'W'), "middle");
     }

@@ -118,7 +118,7 @@ private:
             return;
         }
         if (line.rfind("host ", 0) == 0) {
-            sim_log("host port rate now %ld", std::atol(line.c_str() + 5));
+            sim_log("host port rate now %ld", std::strtol(line.c_str() + 5, nullptr, 10));
         } else if (!line.empty()) {
             sim_log("unknown console command: %s", line.c_str());
         }

@@ -7,24 +7,17 @@
 
 #include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
+#include "text/formatted.hpp"
 
 namespace {
 
-[[gnu::format(printf, 1, 2)]] std::string text_of(const char* format, ...) {
-    char buf[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buf, sizeof buf, format, args);
-    va_end(args);
-    return buf;
-}
 
 // Text of a fixed field up to its first NUL; other control bytes shown as \xNN.
 std::string field_text(const char* field, std::size_t size) {
     std::string out;
     for (std::size_t i = 0; i < size && field[i] != '\0'; ++i) {
         const auto c = static_cast<unsigned char>(field[i]);
-        if (c < 0x20 || c >= 0x7F) out += text_of("\\x%02X", c);
+        if (c < 0x20 || c >= 0x7F) out += formatted("\\x%02X", c);
         else out += static_cast<char>(c);
     }
     return out;
@@ -47,7 +40,7 @@ const char* kind_name(uint8_t kind) {
 }
 
 std::string callsign_pattern(const RuleRecord& r) {
-    const std::string call = field_text(r.callsign, CALLSIGN_SIZE);
+    std::string call = field_text(r.callsign, CALLSIGN_SIZE);
     if ((r.action_mods & MOD_ANY) != 0) return "*";
     if ((r.action_mods & MOD_PREFIX) != 0) return call + "*";
     if ((r.action_mods & MOD_SSID) != 0) return call + "-" + std::to_string(r.ssid);
@@ -56,25 +49,25 @@ std::string callsign_pattern(const RuleRecord& r) {
 
 std::string describe_rule(const RuleRecord& r) {
     const char* kind = kind_name(r.kind);
-    std::string head = text_of("line %u: %s %s", static_cast<unsigned>(r.line), kind ? kind : "UNKNOWN-KIND",
+    std::string head = formatted("line %u: %s %s", static_cast<unsigned>(r.line), kind ? kind : "UNKNOWN-KIND",
                                action_name(r.action_mods));
-    if (kind == nullptr) return head + text_of(" (kind code %u)", static_cast<unsigned>(r.kind));
+    if (kind == nullptr) return head + formatted(" (kind code %u)", static_cast<unsigned>(r.kind));
     switch (r.kind) {
     case KIND_DESTINATION:
     case KIND_SOURCE:
-        return head + " " + callsign_pattern(r) + text_of(" (mods 0x%02X)", static_cast<unsigned>(r.action_mods & MOD_MASK));
+        return head + " " + callsign_pattern(r) + formatted(" (mods 0x%02X)", static_cast<unsigned>(r.action_mods & MOD_MASK));
     case KIND_CIRCLE:
-        return head + text_of(" radius %.3f mi around lat %.6f lon %.6f", static_cast<double>(r.radius),
+        return head + formatted(" radius %.3f mi around lat %.6f lon %.6f", static_cast<double>(r.radius),
                               static_cast<double>(r.lat), static_cast<double>(r.lon));
     case KIND_COMPASS:
-        return head + text_of(" %s of lat %.6f lon %.6f",
+        return head + formatted(" %s of lat %.6f lon %.6f",
                               r.direction < COMPASS_DIRECTION_COUNT ? compass_direction_names[r.direction] : "Error",
                               static_cast<double>(r.lat), static_cast<double>(r.lon));
     case KIND_RECTANGLE:
-        return head + text_of(" lat %.6f lon %.6f to lat %.6f lon %.6f", static_cast<double>(r.lat1),
+        return head + formatted(" lat %.6f lon %.6f to lat %.6f lon %.6f", static_cast<double>(r.lat1),
                               static_cast<double>(r.lon1), static_cast<double>(r.lat2), static_cast<double>(r.lon2));
     case KIND_SECTOR:
-        return head + text_of(" angles %.3f to %.3f, ranges %.3f to %.3f", static_cast<double>(r.angle1),
+        return head + formatted(" angles %.3f to %.3f, ranges %.3f to %.3f", static_cast<double>(r.angle1),
                               static_cast<double>(r.angle2), static_cast<double>(r.inner_range),
                               static_cast<double>(r.outer_range));
     default:
@@ -91,11 +84,11 @@ std::vector<std::string> describe_device_images(const std::vector<uint8_t>& conf
     std::memcpy(&c, config_bytes.data(), std::min(config_bytes.size(), sizeof c));
 
     lines.push_back("call sign " + field_text(c.call_sign, sizeof c.call_sign) + ", SSID " + std::to_string(c.ssid));
-    lines.push_back(text_of("position lat %.6f lon %.6f", static_cast<double>(c.base_lat),
+    lines.push_back(formatted("position lat %.6f lon %.6f", static_cast<double>(c.base_lat),
                             static_cast<double>(c.base_lon)));
-    lines.push_back(text_of("rates host %u, GPS %u, TNC %u", static_cast<unsigned>(c.host_baud),
+    lines.push_back(formatted("rates host %u, GPS %u, TNC %u", static_cast<unsigned>(c.host_baud),
                             static_cast<unsigned>(c.gps_baud), static_cast<unsigned>(c.tnc_baud)));
-    lines.push_back(text_of("WIDE max %u, WIDE total %u, dupe window %u s, beacon interval %u s",
+    lines.push_back(formatted("WIDE max %u, WIDE total %u, dupe window %u s, beacon interval %u s",
                             static_cast<unsigned>(c.wide_max), static_cast<unsigned>(c.wide_total),
                             static_cast<unsigned>(c.dupe_window), static_cast<unsigned>(c.beacon_interval)));
     std::string path;
@@ -114,12 +107,12 @@ std::vector<std::string> describe_device_images(const std::vector<uint8_t>& conf
     const char* implicit = c.implicit_action == IMPLICIT_PASS   ? "pass"
                            : c.implicit_action == IMPLICIT_DROP ? "drop"
                                                                 : "INVALID";
-    lines.push_back(text_of("rule count %u (%zu records received), implicit action %s",
+    lines.push_back(formatted("rule count %u (%zu records received), implicit action %s",
                             static_cast<unsigned>(c.rule_count), rules.size() / sizeof(RuleRecord), implicit));
     for (std::size_t i = 0; i + sizeof(RuleRecord) <= rules.size(); i += sizeof(RuleRecord)) {
         RuleRecord r;
         std::memcpy(&r, rules.data() + i, sizeof r);
-        lines.push_back(text_of("rule %zu, ", i / sizeof(RuleRecord) + 1) + describe_rule(r));
+        lines.push_back(formatted("rule %zu, ", i / sizeof(RuleRecord) + 1) + describe_rule(r));
     }
     return lines;
 }

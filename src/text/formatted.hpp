@@ -1,4 +1,5 @@
-// printf into a string of whatever length the text needs.
+// printf into a string of whatever length the text needs (a huge radius or
+// range is shown in full).
 #pragma once
 
 #include <cstdarg>

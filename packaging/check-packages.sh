@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the packages and checks what they hold: the Debian package from the
+# Linux build folder (its file list, and that installing it gives a working
+# korrimatic and `man korrimatic`), and the zip from the Windows build folder.
+# Usage: packaging/check-packages.sh [LINUX_BUILD] [WINDOWS_BUILD] [--install]
+# Either folder may be "-" to skip it. With --install (as root, on a machine
+# without the package) the package is installed, tried and removed again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+linux=${1:-build}
+windows=${2:--}
+install=${3:-}
+fail() { echo "check-packages: $*" >&2; exit 1; }
+
+if [ "$linux" != "-" ]; then
+    (cd "$linux" && cpack -G DEB >/dev/null 2>&1) || fail "cpack could not make the Debian package"
+    deb=$(ls "$linux"/korrimatic_*.deb)
+    list=$(dpkg-deb -c "$deb" | awk '{print $6}')
+    for f in ./usr/bin/korrimatic ./usr/share/man/man1/korrimatic.1 \
+             ./usr/share/doc/korrimatic/examples/station.cfg ./usr/share/doc/korrimatic/examples/station.rul \
+             ./usr/share/doc/korrimatic/examples/korrimatic-sample.hex; do
+        grep -qxF "$f" <<<"$list" || fail "$deb lacks $f"
+    done
+    warnings=$(man --warnings -l man/korrimatic.1 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "the man page renders with warnings: $warnings"
+    if [ "$install" = --install ] && [ "$(id -u)" -eq 0 ] && ! dpkg-query -W korrimatic >/dev/null 2>&1; then
+        dpkg -i "$deb" >/dev/null
+        trap 'dpkg -r korrimatic >/dev/null' EXIT
+        /usr/bin/korrimatic --version | grep "Version 2.4a" >/dev/null || fail "the installed korrimatic does not run"
+        [ "$(printf 'exit\n' | /usr/bin/korrimatic >/dev/null; echo $?)" = 0 ] || fail "the installed korrimatic fails"
+        [ "$(man -w korrimatic)" = /usr/share/man/man1/korrimatic.1 ] || fail "man korrimatic finds no page"
+        man korrimatic 2>/dev/null | grep "EXIT STATUS" >/dev/null || fail "man korrimatic shows no page"
+    fi
+    echo "check-packages: $deb holds korrimatic, its man page and the examples"
+fi
+
+if [ "$windows" != "-" ]; then
+    (cd "$windows" && cpack -G ZIP >/dev/null 2>&1) || fail "cpack could not make the zip"
+    zip=$(ls "$windows"/korrimatic-*-windows-x86_64.zip)
+    top=$(basename "$zip" .zip)
+    names=$(unzip -Z1 "$zip")
+    for f in korrimatic.exe README.txt examples/station.cfg examples/station.rul examples/korrimatic-sample.hex; do
+        grep -qxF "$top/$f" <<<"$names" || fail "$zip lacks $top/$f"
+    done
+    [ -n "$(unzip -p "$zip" "$top/README.txt")" ] || fail "README.txt is empty"
+    if unzip -p "$zip" "$top/README.txt" | grep -v $'\r$' >/dev/null; then fail "README.txt has lines without CR LF"; fi
+    echo "check-packages: $zip holds korrimatic.exe, README.txt (CR LF) and the examples"
+fi

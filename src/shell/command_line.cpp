@@ -1,0 +1,136 @@
+#include "shell/command_line.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "serial/port_list.hpp"
+#include "shell/console.hpp"
+#include "shell/prompt_loop.hpp"
+#include "shell/version.hpp"
+
+namespace {
+
+const char USAGE[] =
+    "Usage: korrimatic [--script FILE [--keep-going]]\n"
+    "       korrimatic --list-ports | --version | --help\n"
+    "\n"
+    "Prepares, loads and maintains the Korrimatic APRS digipeater. Without options\n"
+    "it reads commands at the Command> prompt (type help there for the commands).\n"
+    "\n"
+    "  --script FILE   run the commands of FILE (- for standard input) as typed,\n"
+    "                  each shown after its prompt; questions are answered by the\n"
+    "                  lines that follow. Stops at the first command that fails.\n"
+    "  --keep-going    with --script: run every line, even after a failure\n"
+    "  --list-ports    list the serial ports of this machine and end\n"
+    "  --version       show the version and end\n"
+    "  --help          show this text and end\n"
+    "\n"
+    "Exit status: 0 after exit (or a script whose every command succeeded),\n"
+    "1 at the end of the input, 2 when a command of a script failed or the\n"
+    "options are wrong.\n"
+    "\n"
+    "connect and firmware take a port as a number (3, COM3)"
+#ifndef _WIN32
+    " or a device path\n(/dev/ttyUSB0); COMn is the device in KORRIMATIC_COMn, else /dev/ttyS<n-1>"
+#endif
+    ".\nSee korrimatic(1) for the commands and the two files.\n";
+
+const char* editing_text() {
+#ifdef _WIN32
+    return "the console's own line editing";
+#else
+    return "line editing with libedit";
+#endif
+}
+
+const char* platform_text() {
+#ifdef _WIN32
+    return "Windows";
+#else
+    return "Linux";
+#endif
+}
+
+int list_ports() {
+    const std::vector<PortEntry> ports = list_serial_ports();
+    if (ports.empty()) {
+        std::fprintf(stderr, "korrimatic: no serial ports found\n");
+        return 1;
+    }
+    for (const PortEntry& p : ports) {
+        if (p.detail.empty()) std::printf("%s\n", p.name.c_str());
+        else std::printf("%s  %s\n", p.name.c_str(), p.detail.c_str());
+    }
+    return 0;
+}
+
+int run_script(const CommandLine& options) {
+    std::FILE* in = stdin;
+    if (options.script_file != "-") {
+        in = std::fopen(options.script_file.c_str(), "rb");
+        if (in == nullptr) {
+            std::fprintf(stderr, "korrimatic: cannot open script %s: %s\n", options.script_file.c_str(),
+                         std::strerror(errno));
+            return USAGE_ERROR;
+        }
+    }
+    console_in = in;
+    ShellRun run;
+    run.script = true;
+    run.keep_going = options.keep_going;
+    run.script_name = options.script_file.c_str();
+    const int status = run_shell(run);
+    console_in = stdin;
+    if (in != stdin) std::fclose(in);
+    return status;
+}
+
+}  // namespace
+
+CommandLine parse_command_line(int argc, const char* const* argv) {
+    CommandLine c;
+    for (int i = 1; i < argc && c.error.empty(); ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") c.help = true;
+        else if (arg == "--version" || arg == "-V") c.version = true;
+        else if (arg == "--list-ports") c.list_ports = true;
+        else if (arg == "--keep-going" || arg == "-k") c.keep_going = true;
+        else if (arg == "--script" || arg == "-s") {
+            if (i + 1 >= argc) c.error = "option " + arg + " needs a file name";
+            else {
+                c.script = true;
+                c.script_file = argv[++i];
+            }
+        } else if (arg.rfind("--script=", 0) == 0) {
+            c.script = true;
+            c.script_file = arg.substr(9);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            c.error = "unknown option " + arg;
+        } else {
+            c.error = "unexpected argument " + arg;
+        }
+    }
+    if (c.error.empty() && c.script && c.script_file.empty()) c.error = "option --script needs a file name";
+    if (c.error.empty() && c.keep_going && !c.script) c.error = "option --keep-going goes with --script";
+    return c;
+}
+
+int run_command_line(const CommandLine& options) {
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "korrimatic: %s\nTry 'korrimatic --help'.\n", options.error.c_str());
+        return USAGE_ERROR;
+    }
+    if (options.help) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("Korrimatic PC Host Utility %s\nkorrimatic build %s for %s, %s\n", PRODUCT_VERSION,
+                    KORRI_BUILD_VERSION, platform_text(), editing_text());
+        return 0;
+    }
+    if (options.list_ports) return list_ports();
+    if (options.script) return run_script(options);
+    return run_shell();
+}

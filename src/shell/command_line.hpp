@@ -1,0 +1,23 @@
+// The program's command-line options. Without any the program is the
+// interactive console; every option is an addition.
+#pragma once
+
+#include <string>
+
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    bool list_ports = false;
+    bool script = false;
+    std::string script_file;  // "-" for standard input
+    bool keep_going = false;
+    std::string error;        // what is wrong with the arguments, if anything
+};
+
+CommandLine parse_command_line(int argc, const char* const* argv);
+
+// Runs what the command line asks for and returns the exit status.
+int run_command_line(const CommandLine& options);
+
+// The exit status of a command line that cannot be used.
+inline constexpr int USAGE_ERROR = 2;

@@ -1,0 +1,149 @@
+// The command-line options of the built utility: scripts and their exit
+// status, device paths against korrisim's pseudo-terminal, and the options
+// that only print. Cases that talk to korrisim run at the same time.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/concurrently.hpp"
+#include "support/run_program.hpp"
+#include "support/scratch_dir.hpp"
+#include "support/sim_session.hpp"
+
+namespace {
+
+const std::string P = "Command> ";
+
+// "{script}" in an argument is the script file, "{port}" in the script
+// korrisim's pseudo-terminal and "{bad}" a faulty Configuration file.
+struct ScriptCase {
+    const char* what;
+    std::vector<std::string> sim;  // korrisim's options; none: no korrisim
+    std::vector<std::string> args;
+    std::string script;
+    std::string input;  // standard input
+    int status;
+    std::vector<std::string> present;  // in standard output, in this order
+    std::vector<std::string> absent;
+};
+
+std::string replaced(std::string text, const std::string& mark, const std::string& by) {
+    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + by.size())) {
+        text.replace(at, mark.size(), by);
+    }
+    return text;
+}
+
+ProgramResult run_case(const ScriptCase& c) {
+    ScratchDir scratch;
+    std::unique_ptr<SimSession> sim;
+    std::string port = "/nonexistent";
+    if (!c.sim.empty()) {
+        sim = std::make_unique<SimSession>(c.sim);
+        port = sim->port_path();
+    }
+    std::ofstream(scratch.path("bad.cfg")) << "call N0CALL\nssid 16\n";
+    std::string script = replaced(replaced(c.script, "{port}", port), "{bad}", scratch.path("bad.cfg"));
+    std::ofstream(scratch.path("script.txt"), std::ios::binary) << script;
+    std::vector<std::string> args;
+    for (const std::string& a : c.args) args.push_back(replaced(a, "{script}", scratch.path("script.txt")));
+    ProgramOptions options;
+    options.cwd = KORRI_SOURCE_DIR;
+    options.timeout_seconds = 60;
+    if (sim) options.env.emplace_back("KORRIMATIC_COM1", port);
+    return run_program(KORRIMATIC_BIN, args, c.input, options);
+}
+
+TEST(CommandLine, ScriptsEndWithAStatusThatTellsWhetherEveryCommandSucceeded) {
+    const std::vector<std::string> script = {"--script", "{script}"};
+    const std::vector<std::string> keep_going = {"--script", "{script}", "--keep-going"};
+    const std::vector<std::string> console = {"--power=auto"};
+    const ScriptCase cases[] = {
+        {"all good to the end of the file", {}, script,
+         "configure examples/station.cfg\nrules examples/station.rul\ndrules\n", "", 0,
+         {P + "configure examples/station.cfg\nConfiguration items processed 22\n",
+          P + "rules examples/station.rul\nRules processed 16, implicit 1\n", P + "drules\n"},
+         {}},
+        {"all good to exit, from standard input", {}, {"--script", "-"}, "", "angles\nexit\nhelp\n", 0,
+         {P + "angles\n", P + "exit\n"}, {P + "help"}},
+        {"a failed configure stops the script", {}, script, "configure {bad}\nhelp\nexit\n", "", 2,
+         {"Error: line 2: invalid SSID", "Error: Configuration processing failed\n"}, {P + "help"}},
+        {"a refused download", console, script, "connect 1\ndownload\nno\nexit\n", "", 2,
+         {P + "connect 1\n", "Connected at 57600\n", P + "download\n", "[no]: no\n", "Download Aborted!\n"},
+         {P + "exit"}},
+        {"keep going runs every line", {}, keep_going, "zz\nconfigure {bad}\nhelp\nexit\n", "", 2,
+         {"unknown command: zz\n", "Configuration processing failed\n", P + "help\n", P + "exit\n"}, {}},
+        {"keep going with every command good", {}, keep_going, "help\nexit\n", "", 0, {P + "exit\n"}, {}},
+        // Device paths: a token that begins with '/' is the device itself.
+        {"connect to a device path", console, script, "connect {port} 9600\ndisconnect\n", "", 0,
+         {P + "connect /dev/pts/", "Connected at 9600\n", "Disconnected\n"}, {"Error"}},
+        {"firmware on a device path", {"--mode=loader"}, script,
+         "firmware {port} examples/korrimatic-sample.hex\ny\n\nexit\n", "", 0,
+         {"[n]: y\n", "Connected at 19200\n", "Firmware update succeeded!\n"}, {"Error"}},
+        {"a device path that does not exist", {}, script, "connect /nonexistent/ttyX\n", "", 2,
+         {"Error: cannot open COM port /nonexistent/ttyX: /nonexistent/ttyX: No such file or directory",
+          "Error: could not open COM port /nonexistent/ttyX\n"},
+         {"KORRIMATIC_COM"}},
+    };
+    const std::vector<ProgramResult> results = run_concurrently(cases, run_case);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const ScriptCase& c = cases[i];
+        const ProgramResult& r = results[i];
+        EXPECT_EQ(r.exit_status, c.status) << c.what << "\n" << visible(r.out) << r.err;
+        EXPECT_EQ(r.out.rfind(startup_text(), 0), 0u) << c.what;
+        std::size_t from = 0;
+        for (const std::string& part : c.present) {
+            const std::size_t at = r.out.find(part, from);
+            EXPECT_NE(at, std::string::npos) << c.what << ": " << visible(part) << "\n" << visible(r.out);
+            if (at != std::string::npos) from = at + part.size();
+        }
+        for (const std::string& part : c.absent) {
+            EXPECT_EQ(r.out.find(part), std::string::npos) << c.what << ": " << visible(part);
+        }
+    }
+}
+
+TEST(CommandLine, AScriptShowsEachLineAfterItsPrompt) {
+    const ScriptCase c = {"", {}, {"--script", "{script}", "--keep-going"}, "zz\r\n.\n", "", 2, {}, {}};
+    const ProgramResult r = run_case(c);
+    EXPECT_EQ(visible(r.out), visible(startup_text() + "zz\n\a\aError: unknown command: zz\n" + P + ".\n" +
+                                      "\a\aError: unknown command: zz\n" + P + "\n"));
+    EXPECT_EQ(r.exit_status, 2);
+}
+
+TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out_begins, err_begins;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "Usage: korrimatic [--script FILE [--keep-going]]\n", ""},
+        {{"--version"}, 0, "Korrimatic PC Host Utility Version 2.4a\nkorrimatic build 2.", ""},
+        {{"--bogus"}, 2, "", "korrimatic: unknown option --bogus\nTry 'korrimatic --help'.\n"},
+        {{"extra"}, 2, "", "korrimatic: unexpected argument extra\n"},
+        {{"--keep-going"}, 2, "", "korrimatic: option --keep-going goes with --script\n"},
+        {{"--script"}, 2, "", "korrimatic: option --script needs a file name\n"},
+        {{"--script", "/nonexistent/script"}, 2, "", "korrimatic: cannot open script /nonexistent/script: No such"},
+    };
+    for (const Case& c : cases) {
+        const ProgramResult r = run_program(KORRIMATIC_BIN, c.args, "");
+        EXPECT_EQ(r.exit_status, c.status) << c.args[0];
+        EXPECT_EQ(r.out.substr(0, c.out_begins.size()), c.out_begins) << c.args[0];
+        EXPECT_EQ(r.err.substr(0, c.err_begins.size()), c.err_begins) << c.args[0];
+        if (c.out_begins.empty()) {
+            EXPECT_EQ(r.out, "") << c.args[0];
+        }
+    }
+    // Every port listed is a device path, with what it is after it.
+    const ProgramResult ports = run_program(KORRIMATIC_BIN, {"--list-ports"}, "");
+    EXPECT_TRUE(ports.exit_status == 0 || (ports.exit_status == 1 && ports.out.empty())) << ports.err;
+    for (std::size_t at = 0; at < ports.out.size(); at = ports.out.find('\n', at) + 1) {
+        EXPECT_EQ(ports.out.compare(at, 5, "/dev/"), 0) << ports.out;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// Ctrl-C during a command, on the in-memory line: a press during a wait
+// cancels the command at that moment and it ends as its failures do; during
+// the firmware transfer the first press only warns and a second one within
+// three seconds stops at the line reached.
+#include "serial/interrupt.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "device/device_link.hpp"
+#include "device/scripted_device.hpp"
+#include "download/answering_device.hpp"
+#include "firmware/firmware_update.hpp"
+#include "firmware/hex_files.hpp"
+#include "firmware/loader_device.hpp"
+#include "shell/commands.hpp"
+#include "support/capture.hpp"
+#include "support/run_program.hpp"
+#include "support/temp_file.hpp"
+
+namespace {
+
+struct Presses {
+    Presses() { clear_interrupts(); }
+    ~Presses() {
+        clear_interrupts();
+        set_interrupt_mode(InterruptMode::wait);
+    }
+};
+
+TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
+    Presses presses;
+    ScriptedDevice device;
+    device.powers_on = false;
+    MemoryLink* link = use_memory_link(&device);
+    link->presses_ms = {5000};
+    StdoutCapture out;
+    const bool connected = connect_device("COM3", 57600, false);
+    const std::string text = out.text();
+    EXPECT_FALSE(connected);
+    EXPECT_FALSE(link->is_open);
+    EXPECT_EQ(link->now_ms(), 5000);  // not the 20 s of the wait
+    EXPECT_NE(text.find("You have 20 seconds to do this...\n\a\aError: connect cancelled by Ctrl-C!\n"),
+              std::string::npos)
+        << visible(text);
+    EXPECT_EQ(text.find("did not receive"), std::string::npos) << visible(text);
+    set_serial_driver(nullptr);
+}
+
+class InterruptDownload : public DownloadLinkTest {};
+
+TEST_F(InterruptDownload, ACtrlCWhileWaitingForAnAnswerEndsTheDownloadAndTheConnection) {
+    Presses presses;
+    shell.config_processed = 1;
+    shell.rules_processed = 1;
+    device.script(2, {SILENT});
+    link->presses_ms = {link->now_ms() + 1000};
+    ConsoleInput no_answers("");
+    StdoutCapture out;
+    char args[] = "";
+    EXPECT_EQ(cmd_download(args), CommandOutcome::failed);
+    EXPECT_EQ(visible(out.text()), visible("\a\aError: download cancelled by Ctrl-C\n"
+                                           "\a\aError: writing data pkt: -4\n"
+                                           "\a\aError: writing Configuration file failed: -3\n"
+                                           "\a\aError: Download failed: -2\n"
+                                           "\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n"
+                                           "Disconnected\n"));
+    EXPECT_EQ(device.packets.size(), 3u);  // nothing after the packet that waited
+    EXPECT_EQ(shell.connected, 0);
+    EXPECT_FALSE(link->is_open);
+}
+
+const std::string CANCELLED = "\n\a\aError: Firmware update cancelled by Ctrl-C!\nDisconnected\n";
+const std::string WARNING =
+    "\n\a\aWarning: stopping now leaves the Korrimatic without working firmware!\n"
+    "Press Ctrl-C again within 3 seconds to stop.\n";
+
+struct FirmwareCase {
+    const char* what;
+    bool cancel_at_enter;         // Ctrl-C at "Type the Enter key"
+    std::deque<int64_t> presses;  // virtual times, from the port's open
+    int result;
+    int lines_received;           // record lines the loader got
+    int warnings;
+    std::string ends_with;
+};
+
+TEST(Interrupt, FirmwareUpdate) {
+    // Forty record lines and the end record, each answered 110 ms after it
+    // was written: the loader's prompt comes at 3000 ms, the transfer starts
+    // at about 3100 ms and takes about 4.5 s.
+    std::string hex;
+    for (int i = 0; i < 40; ++i) hex += data_record(static_cast<uint16_t>(i * 16), 16) + "\n";
+    hex += ":00000001FF\n";
+    TempFile file(hex);
+    const FirmwareCase cases[] = {
+        {"at the Enter: cancelled before the port is used", true, {}, -17, 0, 0, CANCELLED},
+        {"during the power-on wait", false, {1500}, -17, 0, 0, CANCELLED},
+        {"one press during the transfer only warns", false, {3400}, 0, 41, 1, "\nDisconnected\n"},
+        {"two presses 4 s apart warn twice", false, {3400, 7500}, 0, 41, 2, "\nDisconnected\n"},
+        {"a second press within 3 s stops at the line reached", false, {3400, 4000}, -17, 8, 1,
+         "\n\a\aError: Firmware update stopped by Ctrl-C on Line 8 (7 of 41 record lines accepted)- aborting!\n"
+         "Disconnected\n"},
+    };
+    for (const FirmwareCase& c : cases) {
+        Presses presses;
+        LoaderBench bench;
+        for (int line = 1; line <= 41; ++line) bench.device.late[line] = {110};
+        for (int64_t at : c.presses) bench.link->presses_ms.push_back(at);
+        StdoutCapture out;
+        const int result = firmware_update("COM3", file.path().c_str(), [&c] {
+            if (c.cancel_at_enter) request_cancel();
+        });
+        const std::string text = out.text();
+        EXPECT_EQ(result, c.result) << c.what;
+        EXPECT_EQ(static_cast<int>(bench.device.lines.size()), c.lines_received) << c.what;
+        int warnings = 0;
+        for (std::size_t at = text.find(WARNING); at != std::string::npos; at = text.find(WARNING, at + 1)) ++warnings;
+        EXPECT_EQ(warnings, c.warnings) << c.what << "\n" << visible(text);
+        ASSERT_GE(text.size(), c.ends_with.size()) << c.what;
+        EXPECT_EQ(visible(text.substr(text.size() - c.ends_with.size())), visible(c.ends_with)) << c.what;
+        EXPECT_FALSE(bench.link->is_open) << c.what;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+// The utility at a real terminal, in tmux: editing with the arrows, recalling
+// with Up, completing a file name with Tab, Ctrl-C at the prompt and during
+// the power-on wait against korrisim, and the history it keeps. With
+// KORRI_TERMINAL_SCREENS=FILE the screens at the key moments are written to
+// FILE.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/run_program.hpp"
+#include "support/scratch_dir.hpp"
+#include "support/sim_session.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One tmux server of the test's own, with one window running `command`.
+class Terminal {
+public:
+    Terminal(const std::string& command, const std::string& folder)
+        : socket_("korri-test-" + std::to_string(getpid())), output_(folder + "/pane.out") {
+        const ProgramResult started =
+            tmux({"-f", "/dev/null", "new-session", "-d", "-s", "t", "-x", "100", "-y", "40", command});
+        start_error_ = started.err;
+        std::ofstream(output_).flush();
+        tmux({"pipe-pane", "-t", "t", "-o", "cat >> '" + output_ + "'"});
+        watch_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        if (watch_ >= 0) inotify_add_watch(watch_, output_.c_str(), IN_MODIFY);
+    }
+    ~Terminal() {
+        tmux({"kill-server"});
+        if (watch_ >= 0) close(watch_);
+    }
+
+    void keys(const std::vector<std::string>& keys) {
+        std::vector<std::string> args = {"send-keys", "-t", "t"};
+        args.insert(args.end(), keys.begin(), keys.end());
+        tmux(args);
+    }
+    // Types text as it is (no key names).
+    void type(const std::string& text) { tmux({"send-keys", "-t", "t", "-l", text}); }
+
+    std::string screen() { return tmux({"capture-pane", "-p", "-t", "t"}).out; }
+
+    // Waits until the screen holds `text` `times` times; woken by the pane's
+    // output, and at least every 100 ms.
+    bool wait_for(const std::string& text, int times = 1, int timeout_ms = 10000) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+        for (;;) {
+            if (count(screen(), text) >= times) return true;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) return false;
+            pollfd p{watch_, POLLIN, 0};
+            if (poll(&p, watch_ >= 0 ? 1 : 0, static_cast<int>(std::min<int64_t>(left.count(), 100))) > 0) {
+                char events[4096];
+                while (read(watch_, events, sizeof events) > 0) {
+                }
+            }
+        }
+    }
+
+    static int count(const std::string& text, const std::string& part) {
+        int n = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+        return n;
+    }
+
+private:
+    ProgramResult tmux(std::vector<std::string> args) {
+        args.insert(args.begin(), {"tmux", "-L", socket_});
+        return run_program("/usr/bin/env", args, "");
+    }
+    std::string socket_, output_;
+
+public:
+    std::string start_error_;
+
+private:
+    int watch_ = -1;
+};
+
+bool have_tmux() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
+
+// The screen's lines from the first that holds `from`, trailing blank lines left out.
+std::string screen_from(const std::string& screen, const std::string& from) {
+    std::string s = screen.substr(std::min(screen.rfind(from), screen.size()));
+    while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+    return s;
+}
+
+TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
+    if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
+    SimSession sim({"--power=control"});
+    ScratchDir scratch;
+    std::filesystem::copy_file(std::string(KORRI_SOURCE_DIR) + "/examples/station.cfg",
+                               scratch.path("alpha-station.cfg"));
+    const std::string command = "cd '" + scratch.folder() + "' && env HOME='" + scratch.path("home") +
+                                "' XDG_STATE_HOME='" + scratch.path("state") + "' KORRIMATIC_COM1='" +
+                                sim.port_path() + "' '" + KORRIMATIC_BIN + "'; echo STATUS=$?; sleep 600";
+    Terminal term(command, scratch.folder());
+    std::ostringstream screens;
+    auto shot = [&](const char* moment, const std::string& from) {
+        screens << "--- " << moment << " ---\n" << screen_from(term.screen(), from) << "\n";
+    };
+    ASSERT_TRUE(term.wait_for("Command>")) << term.start_error_ << term.screen();
+
+    // Tab completes the file name after the command word.
+    term.type("conf alp");
+    term.keys({"Tab"});
+    ASSERT_TRUE(term.wait_for("Command> conf alpha-station.cfg")) << term.screen();
+    shot("Tab completed the file name", "Command> conf");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Configuration items processed 22")) << term.screen();
+
+    // The arrows move in the line: "drles" becomes "drules".
+    term.type("drles");
+    term.keys({"Left", "Left", "Left", "u", "Enter"});
+    ASSERT_TRUE(term.wait_for("No Rules are configured!")) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "Command> drules\n"), 1) << term.screen();
+
+    // Up recalls the earlier lines; Ctrl-C drops the recalled one.
+    term.keys({"Up", "Up"});
+    ASSERT_TRUE(term.wait_for("Command> conf alpha-station.cfg", 2)) << term.screen();
+    shot("Up, Up recalled the first line", "Command> conf");
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("Command> conf alpha-station.cfg^C\nCommand>")) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "Configuration items processed 22"), 1) << term.screen();
+    shot("Ctrl-C dropped the line", "Command> drules");
+
+    // Ctrl-C during the power-on wait cancels the connect.
+    term.type("connect 1");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("You have 20 seconds to do this...")) << term.screen();
+    const auto pressed = Clock::now();
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("Error: connect cancelled by Ctrl-C!\nCommand>")) << term.screen();
+    EXPECT_LT(Clock::now() - pressed, std::chrono::seconds(5));
+    EXPECT_TRUE(sim.wait_for_log("close")) << sim.sim_log();
+    shot("Ctrl-C cancelled the power-on wait", "Command> connect 1");
+
+    // The next connect works; an answer to a question stays out of the history.
+    term.type("connect 1");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("You have 20 seconds to do this...", 2)) << term.screen();
+    sim.control("on");
+    ASSERT_TRUE(term.wait_for("Connected at 4800")) << term.screen();
+    term.type("download");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("(yes|no) [no]:")) << term.screen();
+    term.type("n");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Download Aborted!")) << term.screen();
+
+    // Ctrl-C twice at an empty prompt ends the program as the end of input.
+    ASSERT_TRUE(term.wait_for("Download Aborted!\nCommand>")) << term.screen();
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("(Ctrl-C again within 2 seconds, Ctrl-D or exit ends the program)")) << term.screen();
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("STATUS=1")) << term.screen();
+    shot("the download question, then Ctrl-C twice", "Command> connect 1");
+
+    std::ifstream history(scratch.path("state/korrimatic/history"));
+    std::stringstream kept;
+    kept << history.rdbuf();
+    // libedit's history file: blanks written as \040, a line repeated at once kept once.
+    EXPECT_NE(kept.str().find("conf\\040alpha-station.cfg\ndrules\nconnect\\0401\ndownload\n"), std::string::npos)
+        << kept.str();
+    EXPECT_EQ(kept.str().find("\nn\n"), std::string::npos) << kept.str();
+
+    if (const char* file = std::getenv("KORRI_TERMINAL_SCREENS")) std::ofstream(file) << screens.str();
+}
+
+}  // namespace
