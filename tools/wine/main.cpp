@@ -90,6 +90,10 @@ struct Stream {
 int run_program(const std::vector<std::string>& argv) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) die("pipe failed");
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) die("fork failed");
@@ -99,9 +103,6 @@ int run_program(const std::vector<std::string>& argv) {
         if (getppid() != parent) _exit(125);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
         execvp(args[0], args.data());
         std::fprintf(stderr, "korrimatic-wine: cannot run %s: %s\n", args[0], std::strerror(errno));
         _exit(127);

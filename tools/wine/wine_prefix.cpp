@@ -22,6 +22,7 @@ const char* const BUILT_MARK = "korrimatic-wine.built";
 // `output`; its pid, or -1 when it could not be started.
 pid_t start_quietly(const std::vector<std::string>& argv, const fs::path& prefix, const std::string& output) {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     const pid_t pid = fork();
@@ -128,7 +129,7 @@ fs::path take_slot(const fs::path& base) {
     fs::create_directories(slots, ec);
     if (ec) die("cannot create " + slots.string() + ": " + ec.message());
     for (int n = 0; n < 1000; ++n) {
-        const fs::path slot = slots / std::to_string(n);
+        fs::path slot = slots / std::to_string(n);
         if (lock_file(slot.string() + ".lock", false) < 0) continue;
         if (!fs::exists(slot / BUILT_MARK)) {
             make_slot(base, slot);
