@@ -62,7 +62,8 @@ std::vector<PortEntry> list_serial_ports() {
     std::vector<PortEntry> ports;
     const std::string by_id = "/dev/serial/by-id";
     for (const std::string& name : names_in(by_id, "")) {
-        const std::string path = by_id + "/" + name;
+        std::string path = by_id;
+        path.append("/").append(name);
         char target[PATH_MAX];
         ports.push_back({path, realpath(path.c_str(), target) != nullptr ? std::string("-> ") + target : ""});
     }
