@@ -4,7 +4,9 @@
 #include <csignal>
 #include <ctime>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #endif
 
@@ -18,7 +20,17 @@ std::atomic<bool> g_line{false};
 std::atomic<int64_t> g_warned_at{-1};
 bool g_installed = false;
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Runs on a thread of its own. At a console line the press is left to the
+// system (it ends the program, as it always has on Windows); during a wait
+// or guarded work it is the program's.
+BOOL WINAPI on_console_control(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    if (static_cast<InterruptMode>(g_mode.load()) == InterruptMode::line) return FALSE;
+    interrupt_pressed(static_cast<int64_t>(GetTickCount64()));
+    return TRUE;
+}
+#else
 void on_sigint(int) {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -29,7 +41,9 @@ void on_sigint(int) {
 }  // namespace
 
 void install_interrupt_handler() {
-#ifndef _WIN32
+#ifdef _WIN32
+    if (SetConsoleCtrlHandler(on_console_control, TRUE)) g_installed = true;
+#else
     struct sigaction action {};
     action.sa_handler = on_sigint;
     sigemptyset(&action.sa_mask);

@@ -15,7 +15,8 @@ enum class InterruptMode { line, wait, guarded };
 
 inline constexpr int64_t GUARD_WINDOW_MS = 3000;
 
-// Installs the SIGINT handler (POSIX only; a no-op elsewhere). Until it is
+// Installs the SIGINT handler (on Windows the console's control handler,
+// which leaves a press at a console line to the system). Until it is
 // installed Ctrl-C ends the program as the system's default does.
 void install_interrupt_handler();
 bool interrupt_handler_installed();

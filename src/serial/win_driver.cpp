@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "serial/com_port_advice.hpp"
+#include "serial/interrupt.hpp"
 #include "serial/port_list.hpp"
 #include "serial/serial_driver.hpp"
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 namespace {
+
+constexpr ULONGLONG CANCEL_SLICE_MS = 100;
 
 // The line settings' values and the DCB's.
 BYTE dcb_parity(Parity p) {
@@ -237,18 +240,23 @@ bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const Rea
     // bytes are dropped here, whatever the port's driver does with fNull,
     // and are never counted: a read that lost some to them reads on for the
     // rest against what is left of the whole time-out.
+    // With the operator's Ctrl-C in the program's hands, no piece waits
+    // longer than CANCEL_SLICE_MS, so that a cancelled command is seen soon.
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeouts_.read_total_multiplier) * size +
                                timeouts_.read_total_constant;
+    const bool cancellable = interrupt_handler_installed();
     CommTimeouts piece = timeouts_;
     if (until != nullptr) piece.read_interval = until->settle_ms;
     bool ok = true;
-    bool pieces = until != nullptr;  // whether the time-outs in force were changed
+    bool pieces = until != nullptr || cancellable;  // whether the time-outs in force were changed
     while (got < size) {
+        if (cancellable && cancel_requested()) break;
         if (pieces) {
             ULONGLONG now = GetTickCount64();
             if (now >= deadline) break;
+            const ULONGLONG left = deadline - now;
             piece.read_total_multiplier = 0;
-            piece.read_total_constant = static_cast<DWORD>(deadline - now);
+            piece.read_total_constant = static_cast<DWORD>(cancellable ? std::min<ULONGLONG>(left, CANCEL_SLICE_MS) : left);
             if (!apply(piece)) {
                 ok = false;
                 break;
@@ -263,11 +271,11 @@ bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const Rea
             ok = fail();
             break;
         }
-        if (n == 0) break;  // the whole time-out has passed
-        if (until != nullptr) {
-            if (until->complete(buf, got)) break;
-        } else if (n < wanted) {
-            break;  // the time-out ended it
+        if (until != nullptr && n > 0 && until->complete(buf, got)) break;
+        if (!pieces) {
+            if (n < wanted) break;  // the whole time-out ended it
+        } else if (n == 0 && !cancellable) {
+            break;  // the whole time-out has passed
         }
         pieces = true;
     }

@@ -32,6 +32,7 @@ bool plain_line(std::string& line) {
 // prompt, what comes before it is printed as it is.
 ConsoleRead read_answer(const char* question, std::string& answer) {
     if (!editing()) {
+        const InterruptModeScope line_mode(InterruptMode::line);
         std::fputs(question, stdout);
         std::fflush(stdout);
         return plain_line(answer) ? ConsoleRead::line : ConsoleRead::end;
@@ -67,6 +68,11 @@ bool console_read_line(std::string& line) {
 
 bool console_start_editing() {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return false;
+#ifdef _WIN32
+    // The Windows console edits lines itself; Ctrl-C still cancels a wait.
+    install_interrupt_handler();
+    return false;
+#endif
     if (!line_editor_start(history_file_path())) return false;
     install_interrupt_handler();
     return true;
@@ -78,6 +84,7 @@ unsigned long console_lines_read() { return g_lines_read; }
 
 ConsoleRead console_read_command(const char* prompt, std::string& line) {
     if (!editing()) {
+        const InterruptModeScope line_mode(InterruptMode::line);
         std::fputs(prompt, stdout);
         return plain_line(line) ? ConsoleRead::line : ConsoleRead::end;
     }
