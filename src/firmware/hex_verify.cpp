@@ -64,7 +64,9 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
         ++line_count;
         if (line[0] != ':') continue;
         ++record_count;
-        const std::size_t length = std::strlen(line);
+        // A NUL byte is no character of a record: the line's own length
+        // counts, so that nothing after a NUL is dropped unchecked.
+        const std::size_t length = reader.length();
 
         uint8_t sum = inhex_checksum(line + 1);
         if (sum != 0) {
@@ -82,7 +84,7 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
             return -3;
         }
         unsigned ll = static_cast<unsigned>(hex_to_int(line + 1, 2));
-        if (length != 2 * static_cast<std::size_t>(ll) + 11) {
+        if (length != 2 * static_cast<std::size_t>(ll) + 11 || std::strlen(line) != length) {
             std::printf("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", ll, line_count);
             return -4;
         }

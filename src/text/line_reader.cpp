@@ -23,11 +23,13 @@ LineRead LineReader::read(char* buffer) {
         got_any = true;
         if (take_line_end(file_, c)) {
             buffer[n] = '\0';
+            length_ = n;
             return LineRead::line;
         }
         buffer[n++] = static_cast<char>(c);
     }
     buffer[n] = '\0';
+    length_ = n;
     if (c == EOF && std::ferror(file_)) return LineRead::error;
     if (!got_any) return LineRead::end;
     if (n == limit_ && end_after_full_piece_ == EndAfterFullPiece::belongs) {

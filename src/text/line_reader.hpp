@@ -27,8 +27,12 @@ public:
     // left, `error` when the file cannot be read.
     LineRead read(char* buffer);
 
+    // The length of the line last read, NUL bytes in it included.
+    std::size_t length() const { return length_; }
+
 private:
     std::FILE* file_;
     std::size_t limit_;
     EndAfterFullPiece end_after_full_piece_;
+    std::size_t length_ = 0;
 };
