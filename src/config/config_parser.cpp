@@ -33,7 +33,7 @@ constexpr std::size_t COMMENT_MAX = 43;
 // The line being handled: its number, the copy quoted by every message, and
 // the cutting of its arguments.
 struct Line {
-    int16_t number = 0;
+    int number = 0;  // a file may have more lines than 16 bits can count
     char copy[LINE_SIZE] = {};
     ArgumentCursor args{};
 };

@@ -66,10 +66,14 @@ int process_rule_line(RuleLine& line, RulesRun& run) {
         return 0;
     }
 
+    // A record names its line in 16 bits: a rule further down could not be told apart.
+    if (line.number > RULE_LINE_NUMBER_MAX)
+        return line_error(line, -72, "line number above %d does not fit the rule record", RULE_LINE_NUMBER_MAX);
+
     RuleRecord& record = rule_table.slot[run.next_slot];
     record.kind = row->kind;
     record.action_mods = action;
-    record.line = line.number;
+    record.line = static_cast<uint16_t>(line.number);
     int rc = read_rule_arguments(line, record);
     if (rc != 0) return rc;
     ++run.accepted;

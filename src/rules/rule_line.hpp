@@ -8,10 +8,12 @@
 #include "text/tokens.hpp"
 
 inline constexpr int RULE_LINE_SIZE = 256;  // at most 255 characters and the NUL
+// The highest line number a rule record can hold (its line field has 16 bits).
+inline constexpr int RULE_LINE_NUMBER_MAX = UINT16_MAX;
 
 struct RuleLine {
     const char* file_name;       // as given to rules_process, for messages
-    uint16_t number;             // from 1; blank and comment lines count
+    int number;                  // from 1; blank and comment lines count
     char text[RULE_LINE_SIZE];   // the line without its newline, for messages
     char tokens[RULE_LINE_SIZE]; // the same, cut into tokens as they are taken
     ArgumentCursor args;         // the cutting of tokens, and where the comment begins

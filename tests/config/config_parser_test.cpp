@@ -263,6 +263,9 @@ TEST(ConfProcess, NumbersEveryLine) {
         // 255 characters and a newline: the newline alone is the second line
         {"bcomment " + std::string(246, 'x') + "\nssid 16\n", -11,
          "\a\aError: line 3: invalid SSID argument range [0..15]: 16: ssid 16\n"},
+        // more lines than a 16-bit count holds
+        {std::string(70000, '\n') + "ssid 16\n", -11,
+         "\a\aError: line 70001: invalid SSID argument range [0..15]: 16: ssid 16\n"},
     };
     for (const auto& c : cases) {
         reset_config_state();

@@ -157,22 +157,44 @@ TEST(RulesErrors, SectorArguments) {
 }
 
 TEST(RulesErrors, LineNumbersCountBlankAndCommentLines) {
+    struct Case {
+        std::string text;
+        int code;
+        int line;
+        std::string message;
+        std::string line_text;
+    };
+    const Case cases[] = {
+        {"# station rules\n"
+         "\n"
+         "pass destin APRS\n"
+         "   \t \n"
+         "; more\n"
+         "/ and more\n"
+         "drop source N0CALL-5\n"
+         ",\n"
+         "pass destin TOOLONG  # the faulty line\n"
+         "pass destin NEVER\n",
+         -10, 9, "Destination is too long: TOOLONG", "pass destin TOOLONG  # the faulty line"},
+        // beyond what 16 bits count: the message still names the right line
+        {std::string(70000, '\n') + "pass bogus APRS\n", -7, 70001, "command bogus invalid", "pass bogus APRS"},
+        // a record cannot hold a line number above 65535
+        {std::string(65535, '\n') + "pass destin APRS\n", -72, 65536,
+         "line number above 65535 does not fit the rule record", "pass destin APRS"},
+    };
+    for (const Case& c : cases) {
+        reset_rules_state();
+        ParseOutcome r = parse_rules(c.text);
+        EXPECT_EQ(r.rc, c.code) << c.line;
+        EXPECT_EQ(visible(r.out), visible(line_message(r.path, c.line, c.message, c.line_text)));
+    }
+    // Up to line 65535 a rule is stored with its line; an implicit line
+    // stores none and may stand further down.
     reset_rules_state();
-    const std::string text =
-        "# station rules\n"
-        "\n"
-        "pass destin APRS\n"
-        "   \t \n"
-        "; more\n"
-        "/ and more\n"
-        "drop source N0CALL-5\n"
-        ",\n"
-        "pass destin TOOLONG  # the faulty line\n"
-        "pass destin NEVER\n";
-    ParseOutcome r = parse_rules(text);
-    EXPECT_EQ(r.rc, -10);
-    EXPECT_EQ(visible(r.out), visible(line_message(r.path, 9, "Destination is too long: TOOLONG",
-                                                   "pass destin TOOLONG  # the faulty line")));
+    ParseOutcome r = parse_rules(std::string(65534, '\n') + "pass destin APRS\n\ndrop implicit\n");
+    EXPECT_EQ(r.rc, 0) << visible(r.out);
+    EXPECT_EQ(int(rule_table.slot[0].line), 65535);
+    EXPECT_EQ(config.implicit_action, IMPLICIT_DROP);
 }
 
 TEST(RulesErrors, FileNameAndCommandMessages) {
