@@ -1,0 +1,50 @@
+// What the fuzz targets share: catching what the code under test prints, and
+// failing a check in a way libFuzzer records as a crash.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Standard output is a memory stream for the whole run (glibc lets a program
+// set stdout): begin() empties it, end() returns what was printed since. No
+// system call is made, so a capture per input or per line costs little.
+class CapturedOutput {
+public:
+    CapturedOutput();
+    void begin();
+    std::string_view end();
+    void append(const char* data, std::size_t size) { text_.append(data, size); }
+
+private:
+    std::string text_;
+};
+
+// The one capture of the process (standard output is redirected on first use).
+CapturedOutput& captured_output();
+
+// Reports a failed check with the input's output and aborts, so that
+// libFuzzer keeps the input as a crash.
+[[noreturn]] void check_failed(const char* what, std::string_view output);
+
+#define FUZZ_CHECK(condition, output)                                                    \
+    do {                                                                                 \
+        if (!(condition)) check_failed(__FILE__ ":" FUZZ_STR(__LINE__) ": " #condition, (output)); \
+    } while (0)
+#define FUZZ_STR(x) FUZZ_STR2(x)
+#define FUZZ_STR2(x) #x
+
+// How often `needle` occurs in `text`.
+std::size_t count_of(std::string_view text, std::string_view needle);
+
+// How often `needle` begins a line of `text` (at its start or after a line feed).
+std::size_t count_at_line_starts(std::string_view text, std::string_view needle);
+
+// Where `needle` first begins a line of `text`, or npos.
+std::size_t find_at_line_start(std::string_view text, std::string_view needle);
+
+// The input as a stream, as a file would give it (binary, every byte). The
+// stream is closed by the caller.
+std::FILE* input_stream(const uint8_t* data, std::size_t size);
