@@ -1,8 +1,7 @@
 // Intel HEX verification over the input as a file. A positive result counts
 // the records kept, and the sender, reading the same file again, would send
 // exactly those lines in that order, each holding every byte of its line and
-// each a well-formed record. A negative
-// result printed exactly one fault.
+// each a well-formed record. A negative result printed exactly one fault.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>

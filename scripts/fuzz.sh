@@ -33,39 +33,39 @@ run_target() {
     mkdir -p "$dir/corpus" "$dir/crashes" "$dir/tmp"
     local extra=()
     [ -n "${FUZZ_RUNS:-}" ] && extra+=("-runs=$FUZZ_RUNS")
+    # Every line of a shell input runs a whole command: short inputs keep the
+    # target fast, and 600 bytes still hold lines past the 255-character limit.
+    [ "$t" = shell ] && extra+=("-max_len=600")
+    local start=$SECONDS status=0
     # The shell target works in a scratch folder of its own, made under tmp/.
     (cd "$dir/tmp" && TMPDIR="$dir/tmp" "$build/fuzz/fuzz_$t" \
         -max_total_time="$seconds" -timeout=25 -print_final_stats=1 \
         -dict="$root/fuzz/dict/$t.dict" -artifact_prefix="$dir/crashes/" "${extra[@]}" \
-        "$dir/corpus" "$root/fuzz/corpus/$t") >"$dir/log" 2>&1
+        "$dir/corpus" "$root/fuzz/corpus/$t") >"$dir/log" 2>&1 || status=$?
+    echo $((SECONDS - start)) >"$dir/seconds"
+    echo "$status" >"$dir/status"
 }
 
 rm -rf "${targets[@]/#/$runs/}"
-declare -A status
-pids=()
 for t in "${targets[@]}"; do
     # Two at a time: wait for one to end before starting a third.
     while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n || true; done
     echo "fuzzing $t for ${seconds} s"
     run_target "$t" &
-    pids+=("$!")
 done
-i=0
-for t in "${targets[@]}"; do
-    if wait "${pids[$i]}"; then status[$t]=0; else status[$t]=$?; fi
-    i=$((i + 1))
-done
+wait
 
 failed=0
 printf '%-10s %14s %8s %8s  %s\n' target executions seconds crashes result
 for t in "${targets[@]}"; do
     dir="$runs/$t"
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" | tail -1)
-    took=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$dir/log" | tail -1)
+    took=$(cat "$dir/seconds" 2>/dev/null || echo -)
     crashes=$(find "$dir/crashes" -type f | wc -l)
     result=ok
-    if [ "${status[$t]}" -ne 0 ] || [ "$crashes" -ne 0 ]; then
-        result="FAILED (exit ${status[$t]}; log $dir/log)"
+    status=$(cat "$dir/status" 2>/dev/null || echo "none")
+    if [ "$status" != 0 ] || [ "$crashes" -ne 0 ]; then
+        result="FAILED (exit $status; log $dir/log)"
         failed=1
     fi
     printf '%-10s %14s %8s %8s  %s\n' "$t" "${execs:-?}" "${took:--}" "$crashes" "$result"
