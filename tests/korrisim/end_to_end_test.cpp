@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "support/concurrently.hpp"
 #include "support/run_program.hpp"
@@ -205,19 +208,80 @@ TEST(EndToEnd, AMissingPortSaysWhatToDo) {
     EXPECT_NE(out.find("\n\a\aError: could not open COM port COM9\n" + P), std::string::npos) << visible(out);
 }
 
+// The time (µs, the monotonic clock the tests share with korrisim) of the
+// first line of korrisim's log that holds `text`, or 0.
+int64_t log_time_us(const std::string& log, const std::string& text) {
+    const std::size_t at = log.find(text);
+    if (at == std::string::npos) return 0;
+    long long sec = 0, usec = 0;
+    const std::size_t line = log.rfind('\n', at);
+    if (std::sscanf(log.c_str() + (line == std::string::npos ? 0 : line + 1), "%lld.%lld", &sec, &usec) != 2) return 0;
+    return sec * 1000000 + usec;
+}
+
+int64_t now_us() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The device vanishes (korrisim hangs up its side and ends) while the utility
+// waits for it: in the power-on wait, in the connect handshake, during a
+// download and during a firmware update. Each time the utility names the
+// failed read, pauses 5 s and ends abnormally, within 6 s of the hang-up.
 TEST(EndToEnd, ADeviceVanishingMidReadEndsTheProgram) {
     SKIP_UNDER_WINE("returns 0-byte reads, not a failed read, when the far side of the port goes: "
                     "the fatal path is not reached");
-    SimSession s({"--power=control"});
-    s.start_utility(1);
-    s.type("connect 1");
-    ASSERT_TRUE(s.wait_for("You have 20 seconds to do this..."));
-    s.control("quit");
-    ProgramResult r = s.finish(15000);
-    EXPECT_EQ(r.signal, SIGABRT);
-    EXPECT_EQ(r.err, "\a\aError: could not read on COM port COM1: " + s.port_path() +
-                         ": Input/output error (the device has gone)\nReturn code 26, system error code 5\n")
-        << visible(r.err);
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        std::vector<std::string> lines;  // typed after the device was powered on
+        std::string vanish_mark;         // the log line of the hang-up
+    };
+    const std::string sample = std::string(KORRI_SOURCE_DIR) + "/examples/korrimatic-sample.hex";
+    const Case cases[] = {
+        {"in the power-on wait (quit)", {}, {}, "control: quit"},
+        {"in the connect handshake", {"--vanish=handshake"}, {}, "vanish:"},
+        {"after packet 3 of a download", {"--vanish=download:3"}, {"download", "y", "y"}, "vanish:"},
+        {"after record line 2 of a firmware update", {"--mode=loader", "--vanish=firmware:2"}, {}, "vanish:"},
+    };
+    struct Outcome {
+        ProgramResult run;
+        std::string port_path;
+        int64_t vanished_us = 0, ended_us = 0;
+    };
+    const std::vector<Outcome> outcomes = run_concurrently(cases, [&sample](const Case& c) {
+        std::vector<std::string> options = c.options;
+        options.push_back("--power=control");
+        SimSession s(options);
+        s.start_utility(1);
+        const bool loader = c.options.front() == "--mode=loader";
+        if (loader) {
+            for (const std::string& line : {"firmware 1 " + sample, std::string("y"), std::string()}) s.type(line);
+        } else {
+            s.type("connect 1");
+        }
+        if (s.wait_for("You have 20 seconds to do this...")) s.control(c.options.empty() ? "quit" : "on");
+        if (!loader && s.wait_for("\aConnected at 57600\n")) {
+            for (const std::string& line : c.lines) s.type(line);
+        }
+        Outcome o;
+        o.port_path = s.port_path();
+        o.run = s.finish(15000);
+        o.ended_us = now_us();
+        o.vanished_us = log_time_us(s.sim_log(), c.vanish_mark);
+        return o;
+    });
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const Outcome& o = outcomes[i];
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_EQ(o.run.signal, SIGABRT);
+        EXPECT_EQ(o.run.err, "\a\aError: could not read on COM port COM1: " + o.port_path +
+                                 ": Input/output error (the device has gone)\nReturn code 26, system error code 5\n")
+            << visible(o.run.err) << visible(o.run.out);
+        ASSERT_GT(o.vanished_us, 0);
+        EXPECT_LT(o.ended_us - o.vanished_us, 6000000) << "the program ends within 6 s of the hang-up";
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "download_receiver.hpp"
 #include "firmware_loader.hpp"
 #include "sim_clock.hpp"
+#include "vanish.hpp"
 
 namespace {
 
@@ -93,6 +94,9 @@ private:
         }
         if (b == ATTENTION) {
             command_.clear();
+            if (vanish_point(options_).where == VanishPoint::Where::handshake) {
+                port_.vanish("at the attention character of the connect handshake");
+            }
             if (options_.has("no-connected")) sim_log("attention not answered");
             else say(connected_text(options_, port_.line_rate()));
             return;
@@ -148,5 +152,9 @@ const char* console_usage() {
            "  --prompt-delay=MS    waits MS milliseconds before each prompt\n"
            "  --nul                a NUL byte after every byte the console sends\n"
            "  --stale=N            sends N bytes as soon as the host opens the port\n"
-           "  --power-delay=MS     waits MS milliseconds between power-on and its text\n";
+           "  --power-delay=MS     waits MS milliseconds between power-on and its text\n"
+           "  --vanish=WHERE       hangs up the line and ends, as an unplugged device: WHERE is\n"
+           "                       handshake (at the attention character), download:N (once packet\n"
+           "                       N has arrived) or firmware:N (once record line N has arrived),\n"
+           "                       in each case before answering it\n";
 }

@@ -55,6 +55,12 @@ bool parse_download_settings(const SimOptions& options, DownloadSettings& s, std
         return false;
     if (options.has("dl-drop") && !parse_pair(options.get("dl-drop"), f.drop_packet, f.drop_after, 10, error, "dl-drop"))
         return false;
+    if (options.has("dl-late") && !parse_pair(options.get("dl-late"), f.late_packet, f.late_ms, 10, error, "dl-late"))
+        return false;
+    if (f.late_ms < 0) {
+        error = "--dl-late: the delay cannot be negative";
+        return false;
+    }
     if (f.drop_after < 0) {
         error = "--dl-drop: the byte count cannot be negative";
         return false;

@@ -22,6 +22,8 @@ struct DownloadFaults {
     long corrupt_times = 1;
     long drop_packet = 0;     // --dl-drop=N[:M]: the line drops after M bytes of the packet
     long drop_after = 3;
+    long late_packet = 0;     // --dl-late=N[:MS]: every answer to it goes out MS ms late
+    long late_ms = 1000;
 };
 
 struct DownloadSettings {

@@ -40,6 +40,7 @@ public:
         heard_at_ = SimClock::now();
         after_answer_ = true;
     }
+    void vanish(const std::string& where) override { inner_.vanish(where); }
 
 private:
     static constexpr auto WAITED = std::chrono::microseconds(100);
@@ -79,5 +80,7 @@ const char* download_receiver_usage() {
            "  --dl-corrupt=N[:K]   corrupt one received byte of its first K transmissions\n"
            "                       (default 1): the CRC fails and the device answers NAK\n"
            "  --dl-drop=N[:M]      the line drops after M bytes of it (default 3): the device\n"
-           "                       hears and says nothing more\n";
+           "                       hears and says nothing more\n"
+           "  --dl-late=N[:MS]     every answer to it goes out MS ms late (default 1000; the host\n"
+           "                       waits 5000 ms for an answer)\n";
 }

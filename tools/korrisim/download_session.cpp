@@ -8,10 +8,12 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "download_device.hpp"
 #include "download_summary.hpp"
+#include "vanish.hpp"
 
 namespace {
 
@@ -23,7 +25,8 @@ enum class Got { packet, bad, closed, idle, dropped };
 
 class Receiver {
 public:
-    Receiver(SimLine& line, const DownloadSettings& settings) : line_(line), s_(settings) {}
+    Receiver(SimLine& line, const DownloadSettings& settings, VanishPoint vanish)
+        : line_(line), s_(settings), vanish_(vanish) {}
 
     int run();
 
@@ -31,6 +34,10 @@ private:
     Got read_packet(std::vector<uint8_t>& packet, std::string& why);
     void drain_until_quiet();
     void answer(uint8_t byte) {
+        if (s_.faults.late_packet == number_) {
+            sim_log("download: fault: answering packet %ld %ld ms late", number_, s_.faults.late_ms);
+            std::this_thread::sleep_for(std::chrono::milliseconds(s_.faults.late_ms));
+        }
         line_.write(&byte, 1);
         ++bytes_said_;
     }
@@ -39,6 +46,7 @@ private:
 
     SimLine& line_;
     const DownloadSettings& s_;
+    VanishPoint vanish_;
     DownloadDevice device_;
     long number_ = 1;        // the packet of the transfer expected next, from 1
     long transmission_ = 0;  // transmissions of it seen so far
@@ -130,6 +138,9 @@ int Receiver::run() {
             sim_log("download: fault: the line drops after %zu bytes of packet %ld", packet.size(), number_);
             return wait_for_close();
         }
+        if (vanish_.where == VanishPoint::Where::download && vanish_.number == number_) {
+            line_.vanish("after packet " + std::to_string(number_) + " of the download");
+        }
         if (got == Got::bad) {
             sim_log("download: packet %ld: %s; NAK", number_, why.c_str());
             answer(NAK);
@@ -203,6 +214,6 @@ int run_download_session(SimLine& line, const SimOptions& options) {
         sim_log("download: %s", error.c_str());
         return 1;
     }
-    Receiver receiver(line, settings);
+    Receiver receiver(line, settings, vanish_point(options));
     return receiver.run();
 }

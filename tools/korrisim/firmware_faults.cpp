@@ -58,6 +58,48 @@ bool parse_loader_faults(const SimOptions& options, LoaderFaults& faults, std::s
         }
         faults.slow[static_cast<int>(line)] = {static_cast<int>(count), delay};
     }
+    for (const std::string& item : split(options.get("loader-corrupt"), ',')) {
+        std::vector<std::string> f = split(item, ':');
+        long line = 0, count = 1;
+        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
+            (f.size() == 2 && !to_number(f[1], 10, 1, 1000, count))) {
+            error = "--loader-corrupt: expected N[:K], got " + item;
+            return false;
+        }
+        faults.corrupt[static_cast<int>(line)] = static_cast<int>(count);
+    }
+    for (const std::string& item : split(options.get("loader-stray"), ',')) {
+        std::vector<std::string> f = split(item, ':');
+        long line = 0, count = 1, answer = 0x41;
+        if (f.empty() || f.size() > 3 || !to_number(f[0], 10, 1, 1000000, line) ||
+            (f.size() >= 2 && !to_number(f[1], 10, 1, 1000, count)) ||
+            (f.size() == 3 && !to_number(f[2], 16, 0, 255, answer)) || answer == 0x06) {
+            error = "--loader-stray: expected N[:K[:BB]] with BB not ACK (06), got " + item;
+            return false;
+        }
+        for (long i = 0; i < count; ++i) faults.stray[static_cast<int>(line)].push_back(static_cast<uint8_t>(answer));
+    }
+    for (const std::string& item : split(options.get("loader-silent"), ',')) {
+        std::vector<std::string> f = split(item, ':');
+        long line = 0, count = 1;
+        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
+            (f.size() == 2 && !to_number(f[1], 10, 1, 1000, count))) {
+            error = "--loader-silent: expected N[:K], got " + item;
+            return false;
+        }
+        faults.silent[static_cast<int>(line)] = static_cast<int>(count);
+    }
+    if (options.has("loader-drop")) {
+        std::vector<std::string> f = split(options.get("loader-drop"), ':');
+        long line = 0, after = faults.drop_after;
+        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
+            (f.size() == 2 && !to_number(f[1], 10, 0, 100000, after))) {
+            error = "--loader-drop: expected N[:M], got " + options.get("loader-drop");
+            return false;
+        }
+        faults.drop_line = static_cast<int>(line);
+        faults.drop_after = after;
+    }
     if (options.has("loader-rx-rate") && !to_number(options.get("loader-rx-rate"), 10, 1, 10000000, faults.rx_rate)) {
         error = "--loader-rx-rate: expected a rate in bits per second";
         return false;

@@ -15,6 +15,7 @@
 
 #include "firmware_faults.hpp"
 #include "firmware_image.hpp"
+#include "vanish.hpp"
 
 namespace {
 
@@ -70,7 +71,7 @@ class Loader {
 public:
     Loader(SimLine& line, const SimOptions& options, LoaderFaults faults)
         : line_(line), receiver_(line, faults.rx_rate), faults_(std::move(faults)),
-          image_path_(options.get("image-out")) {}
+          image_path_(options.get("image-out")), vanish_(vanish_point(options)) {}
 
     int run() {
         if (!faults_.prompt.empty()) line_.write(faults_.prompt.data(), faults_.prompt.size());
@@ -120,21 +121,52 @@ private:
 
     int take_records() {
         std::string text;
+        std::size_t heard = 0;  // bytes of the line being received, its CR included
         for (;;) {
             int byte = receiver_.read(-1);
             if (byte == -2) return eof_seen_ ? 0 : 1;
+            ++heard;
+            if (drops_here(heard, byte)) return wait_for_close();
             if (byte != '\r') {
                 if (text.size() < LINE_KEEP) text += static_cast<char>(byte);
                 continue;
             }
+            if (vanish_.where == VanishPoint::Where::firmware && vanish_.number == accepted_ + 1) {
+                line_.vanish("after record line " + std::to_string(vanish_.number) + " of the firmware update");
+            }
             answer_line(text);
             text.clear();
+            heard = 0;
         }
     }
 
-    void answer_line(const std::string& text) {
+    // The line goes dead in the first transmission of the chosen record
+    // line, after its given number of bytes or before its CR, whichever
+    // comes first.
+    bool drops_here(std::size_t heard, int byte) const {
+        const int number = accepted_ + 1;
+        if (faults_.drop_line != number || transmissions_.count(number) != 0) return false;
+        if (static_cast<long>(heard) <= faults_.drop_after && byte != '\r') return false;
+        sim_log("loader: fault: the line drops after %zu bytes of record line %d", heard - 1, number);
+        return true;
+    }
+
+    // After the line dropped: the loader hears and says nothing more until
+    // the host lets go.
+    int wait_for_close() {
+        while (receiver_.read(-1) != -2) {
+        }
+        return eof_seen_ ? 0 : 1;
+    }
+
+    void answer_line(std::string text) {
         const int number = accepted_ + 1;  // the record line the loader expects
         const int transmission = ++transmissions_[number];
+        auto silent = faults_.silent.find(number);
+        if (silent != faults_.silent.end() && transmission <= silent->second) {
+            sim_log("loader: fault: record line %d, transmission %d: no answer", number, transmission);
+            return;
+        }
         uint8_t answer;
         auto& injected = faults_.errors[number];
         if (!injected.empty()) {
@@ -142,6 +174,12 @@ private:
             injected.pop_front();
             sim_log("loader: record line %d, transmission %d: answering 0x%02x as told", number, transmission, answer);
         } else {
+            auto corrupt = faults_.corrupt.find(number);
+            if (corrupt != faults_.corrupt.end() && transmission <= corrupt->second && text.size() > 1) {
+                text[text.size() / 2] = static_cast<char>(text[text.size() / 2] ^ 0x01);
+                sim_log("loader: fault: record line %d, transmission %d: character %zu arrives damaged", number,
+                        transmission, text.size() / 2);
+            }
             HexRecord record;
             RecordCheck check = check_record_line(text, record);
             answer = answer_for(check);
@@ -154,6 +192,13 @@ private:
             } else {
                 sim_log("loader: record line %d rejected with 0x%02x", number, answer);
             }
+        }
+        auto& stray = faults_.stray[number];
+        if (!stray.empty()) {
+            sim_log("loader: fault: record line %d, transmission %d: the answer 0x%02x becomes 0x%02x", number,
+                    transmission, answer, stray.front());
+            answer = stray.front();
+            stray.pop_front();
         }
         auto slow = faults_.slow.find(number);
         if (slow == faults_.slow.end()) slow = faults_.slow.find(0);
@@ -184,6 +229,7 @@ private:
     Receiver receiver_;
     LoaderFaults faults_;
     std::string image_path_;
+    VanishPoint vanish_;
     FirmwareImage image_;
     std::map<int, int> transmissions_;
     int accepted_ = 0;
@@ -217,6 +263,16 @@ const char* firmware_loader_usage() {
            "  --loader-slow=N:K[:MS][,...]  answer the first K transmissions of record line N (* for\n"
            "                         every record line) MS ms late (default 300, past the host's 100 ms\n"
            "                         window); the late answer then reaches the host after its resend\n"
+           "  --loader-corrupt=N[:K][,...]  one character of the first K transmissions of record line N\n"
+           "                         (default 1) arrives damaged: the loader's check refuses it\n"
+           "  --loader-stray=N[:K[:BB]][,...]  the record line is checked and taken as usual, but the\n"
+           "                         answers to its first K transmissions become hex byte BB (default 41,\n"
+           "                         never 06)\n"
+           "  --loader-silent=N[:K][,...]  the first K transmissions of record line N (default 1) get no\n"
+           "                         answer and are not taken\n"
+           "  --loader-drop=N[:M]    the line drops after M bytes (default 3) of the first transmission\n"
+           "                         of record line N, or before its CR: the loader hears and says\n"
+           "                         nothing more\n"
            "  --loader-rx-rate=BAUD  model the host's bytes arriving at BAUD (10 bits a byte): an answer\n"
            "                         goes out only once the whole line could have been received\n";
 }

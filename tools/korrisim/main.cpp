@@ -11,6 +11,7 @@
 #include "power_switch.hpp"
 #include "pty_port.hpp"
 #include "sim_log_file.hpp"
+#include "vanish.hpp"
 
 namespace {
 
@@ -58,7 +59,9 @@ int main(int argc, char** argv) {
     }
     std::string power = options.get("power", "auto");
     std::string mode = options.get("mode", "console");
-    if ((power != "auto" && power != "control") || (mode != "console" && mode != "loader")) {
+    VanishPoint vanish;
+    if ((power != "auto" && power != "control") || (mode != "console" && mode != "loader") ||
+        (options.has("vanish") && !parse_vanish(options.get("vanish"), vanish))) {
         print_usage(stderr);
         return 2;
     }

@@ -253,6 +253,15 @@ void PtyPort::run_command(const std::string& command) {
     }
 }
 
+void PtyPort::vanish(const std::string& where) {
+    sim_log("vanish: %s: the line hangs up", where.c_str());
+    ::close(master_);
+    ::close(slave_);
+    master_ = slave_ = -1;
+    remove_link();
+    std::exit(0);
+}
+
 int PtyPort::read_byte(int timeout_ms) {
     auto until = timeout_ms < 0 ? SimClock::time_point::max()
                                 : SimClock::now() + std::chrono::milliseconds(timeout_ms);

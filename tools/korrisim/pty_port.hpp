@@ -38,6 +38,8 @@ public:
     int read_byte(int timeout_ms) override;
     void write(const uint8_t* data, std::size_t count) override;
     using SimLine::write;
+    // Closes the master, so that the utility's side hangs up, and ends.
+    void vanish(const std::string& where) override;
 
     // Removes the symlink; called at exit.
     void remove_link();

@@ -17,6 +17,9 @@ public:
     // Sends bytes to the host (paced at the line rate when pacing is on).
     virtual void write(const uint8_t* data, std::size_t count) = 0;
     void write(std::string_view text) { write(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
+    // The device vanishes, as an unplugged one does: the line hangs up and
+    // korrisim ends, saying where in its log.
+    virtual void vanish(const std::string& where);
 };
 
 // The command-line options of korrisim, "--name=value" or "--name", as a map
