@@ -56,6 +56,8 @@ done
 wait
 
 failed=0
+passed_count=0
+failed_count=0
 printf '%-10s %14s %8s %8s  %s\n' target executions seconds crashes result
 for t in "${targets[@]}"; do
     dir="$runs/$t"
@@ -67,9 +69,13 @@ for t in "${targets[@]}"; do
     if [ "$status" != 0 ] || [ "$crashes" -ne 0 ]; then
         result="FAILED (exit $status; log $dir/log)"
         failed=1
+        failed_count=$((failed_count + 1))
+    else
+        passed_count=$((passed_count + 1))
     fi
     printf '%-10s %14s %8s %8s  %s\n' "$t" "${execs:-?}" "${took:--}" "$crashes" "$result"
 done
+echo "fuzz: $passed_count passed, $failed_count failed"
 if [ "$failed" -ne 0 ]; then
     echo "A target found a crash or a failed check: replay with $build/fuzz/fuzz_<target> <crash file>" >&2
     for t in "${targets[@]}"; do
