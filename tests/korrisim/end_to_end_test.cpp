@@ -255,7 +255,7 @@ TEST(EndToEnd, ADeviceVanishingMidReadEndsTheProgram) {
         options.push_back("--power=control");
         SimSession s(options);
         s.start_utility(1);
-        const bool loader = c.options.front() == "--mode=loader";
+        const bool loader = !c.options.empty() && c.options.front() == "--mode=loader";
         if (loader) {
             for (const std::string& line : {"firmware 1 " + sample, std::string("y"), std::string()}) s.type(line);
         } else {
