@@ -238,6 +238,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
         line[length++] = '\r';
         line[length] = '\0';
         const int window_ms = answer_window_ms(length);
+        bool unanswered = false;  // a transmission of this line had no answer in its window
         for (bool first = true;; first = false) {
             if (stop_requested(line_number, done, total)) return finish(CANCELLED);
             if (write_port(port, line, static_cast<int>(length)) <= 0) {
@@ -253,8 +254,13 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
                 ++done;
                 stats.lines = done;
                 firmware_progress(start, done, total);
+                // The ACK may be the late answer to an earlier transmission,
+                // with the answer to the last one still to come: that one is
+                // dropped too, or it would be taken for the next line's.
+                if (unanswered) drop_late_answers(port);
                 break;
             }
+            if (answer == 0) unanswered = true;
             if (++errors >= FIRMWARE_MAX_ERRORS) {
                 std::printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
                             FIRMWARE_MAX_ERRORS);

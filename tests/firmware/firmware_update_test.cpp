@@ -213,6 +213,12 @@ TEST(FirmwareUpdate, LateAnswersAreDroppedBeforeTheResend) {
         {"two late answers in a row", {}, {{2, {150, 200}}}, {1, 2, 2, 2, 3}, timed_out + timed_out},
         {"a late ACK, then an error on the next line", {{3, {0x12}}}, {{2, {150}}}, {1, 2, 2, 3, 3},
          timed_out + "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"},
+        // The late ACK comes after the line was sent again and is taken for
+        // the resend's answer; the resend's own ACK follows it and must not
+        // be taken for the next line's, which the loader refuses.
+        {"an ACK so late it answers the resend, then an error on the next line", {{3, {0x12}}}, {{2, {450}}},
+         {1, 2, 2, 3, 3},
+         timed_out + "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"},
     };
     const std::string records[] = {data_record(0, 4), data_record(4, 4), ":00000001FF"};
     TempFile file(records[0] + "\n" + records[1] + "\n" + records[2] + "\n");
