@@ -106,13 +106,22 @@ TEST(FirmwareEndToEnd, ErrorAnswersAreResent) {
     ScratchDir scratch;
     const std::string reference = scratch.path("reference.bin");
     ASSERT_TRUE(srec_cat({SAMPLE, "-intel", "-o", reference, "-binary"}));
-    Update u = update(SAMPLE, {"--loader-errors=3:2,40:1:15,41:1:11,200:1:85"});
+    // Line 100 goes unanswered, a character of line 120 arrives damaged, and
+    // line 250 is taken but its answer garbled: it is sent again, and the
+    // loader takes the copy as the next line.
+    Update u = update(SAMPLE, {"--loader-errors=3:2,40:1:15,41:1:11,200:1:85", "--loader-silent=100",
+                               "--loader-corrupt=120", "--loader-stray=250:1:84"});
     EXPECT_EQ(u.run.exit_status, 0);
     const std::string& out = u.run.out;
     EXPECT_EQ(count_of(out, "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"), 2);
     EXPECT_EQ(count_of(out, "\n\a\aError: Firmware updating error: validation on Line 40, resending.\n"), 1);
     EXPECT_EQ(count_of(out, "didn't get start character on Line 41, resending.\n"), 1);
     EXPECT_EQ(count_of(out, "unknown (0x85) on Line 200, resending.\n"), 1);
+    EXPECT_EQ(count_of(out, "timed out on Line 100, resending.\n"), 1);
+    EXPECT_EQ(count_of(out, "bad record checksum on Line 120, resending.\n") +
+                  count_of(out, "validation on Line 120, resending.\n"),
+              1);
+    EXPECT_EQ(count_of(out, "unknown (0x84) on Line 250, resending.\n"), 1);
     EXPECT_NE(out.find(SUCCEEDED), std::string::npos);
     EXPECT_TRUE(u.image == read_file(reference));
 }
