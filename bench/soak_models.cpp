@@ -1,0 +1,303 @@
+#include "soak_models.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "config/config_record.hpp"
+#include "device/device_replies.hpp"
+#include "download/command_packet.hpp"
+#include "download/download.hpp"
+#include "download/download_texts.hpp"
+#include "download/packet.hpp"
+#include "firmware/firmware_update.hpp"
+#include "rules/rule_record.hpp"
+#include "serial/serial_port.hpp"
+
+namespace {
+
+// A read of `bytes` with a time-out of `ms` ends at the latest after this
+// long (serial_port.cpp: 10 ms more, and 10000 / rate ms a byte).
+double read_limit_ms(long rate, int bytes, int ms) { return ms + 10.0 + bytes * (10000 / rate); }
+
+double line_ms(long rate, std::size_t bytes) { return static_cast<double>(bytes) * 10000.0 / static_cast<double>(rate); }
+
+std::string hex_byte(uint8_t b) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", static_cast<unsigned>(b));
+    return text;
+}
+
+// korrisim's console (console_texts.cpp): the power-on text, and the answer
+// to the attention character with its prompt.
+constexpr std::size_t POWER_ON_TEXT_BYTES = 43;
+std::size_t connected_text_bytes(long rate) { return 2 + 10 + std::to_string(rate).size() + 2 + 8; }
+// korrisim powers on after the host has left its queues alone this long.
+constexpr double POWER_ON_QUIET_MS = 300;
+
+// The firmware update's waits (firmware_update.cpp).
+constexpr int FW_DRAIN_MS = 100;
+constexpr int FW_PROMPT_REST_MS = 100;
+constexpr int FW_ANSWER_MS = 100;
+constexpr int FW_LATE_QUIET_MS = 250;
+constexpr int FW_LATE_CHUNK = 64;
+
+}  // namespace
+
+double connect_bound_ms(long rate, bool pace) {
+    const double settle = settle_ms_for(static_cast<uint32_t>(rate));
+    double ms = read_limit_ms(rate, 40, 100) + POWER_ON_QUIET_MS + 2 * settle;
+    if (pace) ms += line_ms(rate, POWER_ON_TEXT_BYTES + 1 + connected_text_bytes(rate));
+    return ms + SLACK_FIXED_MS;
+}
+
+Expectation expect_download(const DownloadFaultPlan& f, std::size_t rule_bytes, long rate, bool ask_config,
+                            bool ask_rules) {
+    // The packets in order, each with the step it belongs to.
+    enum Step { conf_command = 1, conf_data, rules_command, rules_data, finish };
+    struct Packet {
+        int length;
+        Step step;
+    };
+    std::vector<Packet> packets{{DWN_COMMAND_PACKET_LEN, conf_command}};
+    for (std::size_t left = sizeof(ConfigRecord); left > 0;) {
+        const std::size_t n = std::min<std::size_t>(left, DWN_MAX_DATA);
+        packets.push_back({static_cast<int>(n) + DWN_FRAME_BYTES, conf_data});
+        left -= n;
+    }
+    packets.push_back({DWN_COMMAND_PACKET_LEN, rules_command});
+    for (std::size_t left = rule_bytes; left > 0;) {
+        const std::size_t n = std::min<std::size_t>(left, DWN_MAX_DATA);
+        packets.push_back({static_cast<int>(n) + DWN_FRAME_BYTES, rules_data});
+        left -= n;
+    }
+    packets.push_back({DWN_COMMAND_PACKET_LEN, finish});
+
+    Expectation e;
+    std::string text = (ask_config ? Q_CONFIG : "") + (ask_rules ? Q_RULES : "");
+    double ms = read_limit_ms(rate, DWN_DRAIN_BYTES, DWN_DRAIN_TIMEOUT_MS);
+    Step failed_step{};
+    int packet_result = 0;  // dwn_write_pkt's failure
+    std::string packet_message;
+    for (std::size_t i = 0; i < packets.size() && packet_result == 0; ++i) {
+        const long n = static_cast<long>(i) + 1;
+        const Packet& p = packets[i];
+        if (i > 0 && p.step == rules_command) text += "Downloading Configuration succeeded\n";
+        if (p.step == finish) text += "Downloading Rules succeeded\n";
+        for (int t = 1;; ++t) {
+            ++e.exchanges;
+            // What korrisim's receiver does with this transmission, in its order.
+            std::optional<uint8_t> answer;
+            if (f.drop_packet == n && t == 1) answer.reset();
+            else if (f.corrupt_packet == n && t <= f.corrupt_times) answer = DWN_NAK;
+            else if (f.silent_packet == n) answer.reset();
+            else if (f.stray_packet == n) answer = f.stray_byte;
+            else if (f.nak_packet == n && t <= f.nak_times) answer = DWN_NAK;
+            else answer = DWN_ACK;
+            const long delay = f.late_packet == n ? f.late_ms : 0;
+            if (f.pace) ms += line_ms(rate, static_cast<std::size_t>(p.length) + 1);
+            // NUL bytes never reach the host; an answer past the wait is none.
+            if (!answer || *answer == 0 || delay >= DWN_ANSWER_TIMEOUT_MS) {
+                ms += read_limit_ms(rate, 1, DWN_ANSWER_TIMEOUT_MS);
+                packet_result = -4;
+                packet_message = "\a\aError: reading ack or nak: 0\n";
+                break;
+            }
+            ms += static_cast<double>(delay);
+            if (*answer == DWN_ACK) break;
+            if (*answer != DWN_NAK) {
+                packet_result = -5;
+                packet_message = "\a\aError: reading ack or nak: got " + hex_byte(*answer) + "\n";
+                break;
+            }
+            if (t == DWN_MAX_TRANSMISSIONS) {
+                packet_result = -6;
+                break;
+            }
+        }
+        if (packet_result != 0) failed_step = p.step;
+    }
+    if (packet_result == 0) {
+        e.success = true;
+        text += ENDING;
+    } else {
+        text += packet_message;
+        const std::string r = std::to_string(packet_result);
+        switch (failed_step) {
+        case conf_command: text += "\a\aError: writing Configuration command failed: " + r + "\n"; break;
+        case conf_data:
+            text += "\a\aError: writing data pkt: " + r + "\n\a\aError: writing Configuration file failed: -3\n";
+            break;
+        case rules_command: text += "\a\aError: writing Rules command failed: " + r + "\n"; break;
+        case rules_data:
+            text += "\a\aError: writing data pkt: " + r + "\n\a\aError: writing Rules file failed: -3\n";
+            break;
+        case finish: text += "\a\aError: error writing finish pkt: " + r + "\n"; break;
+        }
+        text += "\a\aError: Download failed: -" + std::to_string(static_cast<int>(failed_step)) + "\n" + ENDING;
+    }
+    e.text = text + "Command> ";
+    e.bound_ms = ms + SLACK_FIXED_MS + SLACK_PER_EXCHANGE_MS * static_cast<double>(e.exchanges);
+    return e;
+}
+
+namespace {
+
+bool is_hex_digit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// The loader's answer to a record line of the file with its middle character
+// damaged (korrisim flips the character's lowest bit): a hex digit still
+// parses but breaks the checksum, anything else breaks the syntax.
+uint8_t answer_to_damaged(const std::string& line) {
+    const char damaged = static_cast<char>(line[line.size() / 2] ^ 0x01);
+    return is_hex_digit(damaged) ? FIRM_BAD_CHECKSUM : FIRM_VALIDATION;
+}
+
+const char* resend_reason(uint8_t answer) {
+    switch (answer) {
+    case 0x00: return "timed out";
+    case FIRM_NO_START: return "didn't get start character";
+    case FIRM_BAD_CHECKSUM: return "bad record checksum";
+    case FIRM_VALIDATION: return "validation";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+Expectation expect_firmware(const LoaderFaultPlan& faults, const std::vector<HexLine>& lines) {
+    LoaderFaultPlan f = faults;  // the answer queues are used up as the loader uses them
+    Expectation e;
+    const long rate = FIRMWARE_BAUD;
+    // Open, drain, power-on after the purge, the prompt and the rest of its
+    // read, the sync and the identification.
+    double setup = read_limit_ms(rate, 1024, FW_DRAIN_MS) + POWER_ON_QUIET_MS + read_limit_ms(rate, 3, FW_PROMPT_REST_MS);
+    if (f.pace) setup += line_ms(rate, 1 + 2 + 9 + 1);
+
+    // The transfer on one clock (ms from the first record line): the host's
+    // writes and reads, and the loader's answers, each at the time it reaches
+    // the host. The loader takes the transmissions in order, one at a time.
+    struct Arrival {
+        double at;
+        uint8_t byte;
+    };
+    std::deque<Arrival> pending;  // answers on their way or waiting to be read
+    double now = 0;               // the host's clock
+    double loader_free = 0;       // when the loader can take the next transmission
+    int accepted = 0;             // the loader's count of record lines taken
+    std::map<int, int> heard;     // the loader's transmissions of each record line number
+    bool dead = false;            // the line has dropped
+    const auto close_to = [&e](double at, double deadline) {
+        if (at > deadline - TIMING_MARGIN_MS && at < deadline + TIMING_MARGIN_MS) e.ambiguous = true;
+    };
+    // The loader's side of a transmission written at `written`.
+    const auto transmit = [&](double written, const HexLine& line, std::size_t length) {
+        const int number = accepted + 1;
+        if (!dead && f.drop_line == number && heard.count(number) == 0) dead = true;
+        if (dead) return;
+        const double start = std::max(written, loader_free);
+        loader_free = start;
+        const int t = ++heard[number];
+        if (f.silent.count(number) != 0 && t <= f.silent[number]) return;
+        uint8_t answer = FIRM_ACK;
+        auto& injected = f.errors[number];
+        if (!injected.empty()) {
+            answer = injected.front();
+            injected.pop_front();
+        } else if (f.corrupt.count(number) != 0 && t <= f.corrupt[number]) {
+            answer = answer_to_damaged(line.text);
+        } else {
+            ++accepted;
+        }
+        auto& stray = f.stray[number];
+        if (!stray.empty()) {
+            answer = stray.front();
+            stray.pop_front();
+        }
+        long delay = 0;
+        auto slow = f.slow.find(number);
+        if (slow == f.slow.end()) slow = f.slow.find(0);
+        if (slow != f.slow.end() && t <= slow->second.count) delay = slow->second.delay_ms;
+        // With the line modelled the answer waits until the whole line could
+        // have arrived; the answer byte itself takes half a millisecond.
+        const double took = std::max(static_cast<double>(delay), f.pace ? line_ms(rate, length) : 0.0);
+        loader_free = start + took + (f.pace ? line_ms(rate, 1) : 0.0);
+        if (answer != 0) pending.push_back({loader_free, answer});  // NUL bytes never reach the host
+    };
+    // The host drops late answers: reads of 64 bytes, each to its time-out,
+    // until one comes back empty.
+    const auto drop_late_answers = [&] {
+        for (;;) {
+            const double end = now + read_limit_ms(rate, FW_LATE_CHUNK, FW_LATE_QUIET_MS);
+            bool any = false;
+            for (const Arrival& a : pending) close_to(a.at, end);
+            while (!pending.empty() && pending.front().at < end) {
+                pending.pop_front();
+                any = true;
+            }
+            now = end;
+            if (!any) return;
+        }
+    };
+
+    int errors = 0;
+    bool aborted = false;
+    for (std::size_t i = 0; i < lines.size() && !aborted; ++i) {
+        const HexLine& line = lines[i];
+        const std::size_t length = line.text.size() + 1;  // and its CR
+        const double window = read_limit_ms(rate, 1, FW_ANSWER_MS + static_cast<int>(line_time_ms(rate, length)));
+        bool timed_out = false;
+        for (;;) {
+            ++e.exchanges;
+            const double written = now;
+            transmit(written, line, length);
+            const double end = written + window;
+            uint8_t seen = 0;
+            if (!pending.empty()) close_to(pending.front().at, end);
+            if (!pending.empty() && pending.front().at <= end) {
+                seen = pending.front().byte;
+                now = std::max(written, pending.front().at);
+                pending.pop_front();
+            } else {
+                now = end;
+            }
+            if (seen == FIRM_ACK) {
+                // An answer to an earlier transmission of the line may still
+                // be on its way: it is dropped before the next line.
+                if (timed_out) drop_late_answers();
+                break;
+            }
+            if (seen == 0) timed_out = true;
+            if (++errors >= FIRMWARE_MAX_ERRORS) {
+                e.errors.push_back("Error: maximum Firmware updating errors (" + std::to_string(FIRMWARE_MAX_ERRORS) +
+                                   ") encountered- aborting!");
+                aborted = true;
+                break;
+            }
+            const std::string at = " on Line " + std::to_string(line.file_line);
+            if (seen == FIRM_BUFFER_FULL || seen == FIRM_FATAL) {
+                e.errors.push_back(std::string("Error: Firmware updating error: ") +
+                                   (seen == FIRM_BUFFER_FULL ? "buffer full" : "fatal") + at + "- aborting!");
+                aborted = true;
+                break;
+            }
+            const char* reason = resend_reason(seen);
+            e.errors.push_back(reason != nullptr
+                                   ? "Error: Firmware updating error: " + std::string(reason) + at + ", resending."
+                                   : "Error: Firmware updating error: unknown (" + hex_byte(seen) + ")" + at +
+                                         ", resending.");
+            drop_late_answers();
+        }
+    }
+    e.success = !aborted;
+    if (e.success) {
+        e.text = "Disconnected\n\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
+                 "Don't forget to Configure Operating Parameters, Process Rules\nand Download these to the Korrimatic!\n";
+    } else {
+        e.errors.push_back("Error: Firmware update failed!");
+        e.text = "Disconnected\nError: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n";
+    }
+    e.text += "Command> ";
+    e.bound_ms = setup + now + SLACK_FIXED_MS + SLACK_PER_EXCHANGE_MS * static_cast<double>(e.exchanges);
+    return e;
+}
