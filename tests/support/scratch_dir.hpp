@@ -3,13 +3,15 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 
 class ScratchDir {
 public:
     ScratchDir() {
-        static int counter = 0;
+        // Sessions started from several threads at once each get a folder of their own.
+        static std::atomic<int> counter{0};
         dir_ = std::filesystem::temp_directory_path() /
                ("korri-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         std::filesystem::create_directories(dir_);
