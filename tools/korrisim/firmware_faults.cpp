@@ -20,6 +20,23 @@ bool to_number(const std::string& text, int base, long low, long high, long& val
     return *end == '\0' && value >= low && value <= high;
 }
 
+// A list of N[:K] items: the first K transmissions of record line N (K 1 by
+// default).
+bool parse_line_counts(const SimOptions& options, const std::string& name, std::map<int, int>& counts,
+                       std::string& error) {
+    for (const std::string& item : split(options.get(name), ',')) {
+        std::vector<std::string> f = split(item, ':');
+        long line = 0, count = 1;
+        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
+            (f.size() == 2 && !to_number(f[1], 10, 1, 1000, count))) {
+            error = "--" + name + ": expected N[:K], got " + item;
+            return false;
+        }
+        counts[static_cast<int>(line)] = static_cast<int>(count);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool parse_loader_faults(const SimOptions& options, LoaderFaults& faults, std::string& error) {
@@ -58,16 +75,7 @@ bool parse_loader_faults(const SimOptions& options, LoaderFaults& faults, std::s
         }
         faults.slow[static_cast<int>(line)] = {static_cast<int>(count), delay};
     }
-    for (const std::string& item : split(options.get("loader-corrupt"), ',')) {
-        std::vector<std::string> f = split(item, ':');
-        long line = 0, count = 1;
-        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
-            (f.size() == 2 && !to_number(f[1], 10, 1, 1000, count))) {
-            error = "--loader-corrupt: expected N[:K], got " + item;
-            return false;
-        }
-        faults.corrupt[static_cast<int>(line)] = static_cast<int>(count);
-    }
+    if (!parse_line_counts(options, "loader-corrupt", faults.corrupt, error)) return false;
     for (const std::string& item : split(options.get("loader-stray"), ',')) {
         std::vector<std::string> f = split(item, ':');
         long line = 0, count = 1, answer = 0x41;
@@ -79,16 +87,7 @@ bool parse_loader_faults(const SimOptions& options, LoaderFaults& faults, std::s
         }
         for (long i = 0; i < count; ++i) faults.stray[static_cast<int>(line)].push_back(static_cast<uint8_t>(answer));
     }
-    for (const std::string& item : split(options.get("loader-silent"), ',')) {
-        std::vector<std::string> f = split(item, ':');
-        long line = 0, count = 1;
-        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
-            (f.size() == 2 && !to_number(f[1], 10, 1, 1000, count))) {
-            error = "--loader-silent: expected N[:K], got " + item;
-            return false;
-        }
-        faults.silent[static_cast<int>(line)] = static_cast<int>(count);
-    }
+    if (!parse_line_counts(options, "loader-silent", faults.silent, error)) return false;
     if (options.has("loader-drop")) {
         std::vector<std::string> f = split(options.get("loader-drop"), ':');
         long line = 0, after = faults.drop_after;
