@@ -88,10 +88,13 @@ TEST(FirmwareEndToEnd, ReceivedImageEqualsTheSrecCatBinary) {
     ASSERT_TRUE(srec_cat({SAMPLE, "-intel", "-o", long_records, "-intel", "-output_block_size=128"}));
     ASSERT_NE(read_file(long_records).find(std::string(":80")), std::string::npos);
 
-    for (const std::string& file : {SAMPLE, crlf, long_records}) {
+    const std::string files[] = {SAMPLE, crlf, long_records};
+    const std::vector<Update> updates = run_concurrently(files, [](const std::string& file) { return update(file, {}); });
+    for (std::size_t i = 0; i < updates.size(); ++i) {
+        const std::string& file = files[i];
+        const Update& u = updates[i];
         const std::string reference = scratch.path("reference.bin");
         ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
-        Update u = update(file, {});
         EXPECT_EQ(u.run.exit_status, 0) << file;
         EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << file << visible(u.run.out.substr(0, 2000));
         std::string expected = read_file(reference);

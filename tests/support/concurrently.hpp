@@ -3,14 +3,17 @@
 // each other. The checks are made afterwards, in the test's own thread.
 #pragma once
 
+#include <functional>
 #include <future>
+#include <iterator>
 #include <vector>
 
-template <typename Case, std::size_t N, typename Run>
-auto run_concurrently(const Case (&cases)[N], Run run) {
-    using Result = decltype(run(cases[0]));
+// `cases`: an array or any range of cases.
+template <typename Cases, typename Run>
+auto run_concurrently(const Cases& cases, Run run) {
+    using Result = decltype(run(*std::begin(cases)));
     std::vector<std::future<Result>> running;
-    for (const Case& c : cases) running.push_back(std::async(std::launch::async, run, std::cref(c)));
+    for (const auto& c : cases) running.push_back(std::async(std::launch::async, run, std::cref(c)));
     std::vector<Result> results;
     for (auto& r : running) results.push_back(r.get());
     return results;
