@@ -29,7 +29,7 @@ bool parse_line_counts(const SimOptions& options, const std::string& name, std::
         long line = 0, count = 1;
         if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
             (f.size() == 2 && !to_number(f[1], 10, 1, 1000, count))) {
-            error = "--" + name + ": expected N[:K], got " + item;
+            error.assign("--").append(name).append(": expected N[:K], got ").append(item);
             return false;
         }
         counts[static_cast<int>(line)] = static_cast<int>(count);
