@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <sstream>
@@ -34,6 +33,7 @@
 #include "rules/rules_process.hpp"
 #include "soak_inputs.hpp"
 #include "soak_models.hpp"
+#include "support/files.hpp"
 #include "support/run_program.hpp"
 #include "support/scratch_dir.hpp"
 #include "support/sim_session.hpp"
@@ -84,17 +84,6 @@ int64_t now_us() {
     return std::chrono::duration_cast<std::chrono::microseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool write_file(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return static_cast<bool>(out);
 }
 
 // The images the utility sends after reading the files, worked out here with

@@ -6,12 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/concurrently.hpp"
+#include "support/files.hpp"
 #include "support/scratch_dir.hpp"
 #include "support/run_program.hpp"
 #include "support/sim_session.hpp"
@@ -27,18 +26,6 @@ bool have_srec_cat() { return std::system("command -v srec_cat >/dev/null 2>&1")
 #define REQUIRE_SREC_CAT()                                                                              \
     if (!have_srec_cat()) GTEST_SKIP() << "srec_cat is not installed (Debian package srecord): "        \
                                           "the image cannot be compared with an independent reference"
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
 
 // Runs srec_cat with the given arguments; true when it succeeded.
 bool srec_cat(const std::vector<std::string>& args) {

@@ -3,21 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "korrimap/geojson_check.hpp"
 #include "korrimap/korrimap_run.hpp"
+#include "support/files.hpp"
 #include "support/scratch_dir.hpp"
 #include "support/temp_file.hpp"
 
 namespace {
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(KorrimapFiles, TheExampleGivesAValidGeoJsonAndAnSvg) {
     ScratchDir dir;
