@@ -99,6 +99,11 @@ private:
             }
             if (options_.has("no-connected")) sim_log("attention not answered");
             else say(connected_text(options_, port_.line_rate()));
+            if (options_.has("after-connected")) {
+                sim_sleep_ms(options_.get_long("after-connected", 0));
+                sim_log("fault: console text after Connected");
+                say(AFTER_CONNECTED_TEXT);
+            }
             return;
         }
         if (b == '\n') return;
@@ -148,6 +153,7 @@ const char* console_usage() {
            "  --silent             says nothing at power-on and ignores the line\n"
            "  --connected-rate=N   answers ctrl-C with \"Connected N\" whatever the line rate\n"
            "  --no-connected       does not answer ctrl-C\n"
+           "  --after-connected=MS says a line of console text MS ms after \"Connected\"\n"
            "  --no-prompt          does not answer a carriage return with its prompt\n"
            "  --prompt-delay=MS    waits MS milliseconds before each prompt\n"
            "  --nul                a NUL byte after every byte the console sends\n"

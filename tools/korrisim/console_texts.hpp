@@ -14,3 +14,6 @@ std::string power_on_text(const SimOptions& options);
 std::string connected_text(const SimOptions& options, long rate);
 
 inline constexpr char CONSOLE_PROMPT[] = "Korrim> ";
+
+// What the console says some time after "Connected" with --after-connected.
+inline constexpr char AFTER_CONNECTED_TEXT[] = "log: beacon sent\r\n";

@@ -57,8 +57,22 @@ bool parse_download_settings(const SimOptions& options, DownloadSettings& s, std
         return false;
     if (options.has("dl-late") && !parse_pair(options.get("dl-late"), f.late_packet, f.late_ms, 10, error, "dl-late"))
         return false;
-    if (f.late_ms < 0) {
-        error = "--dl-late: the delay cannot be negative";
+    long noise = f.noise_byte;
+    if (options.has("dl-double") &&
+        !parse_pair(options.get("dl-double"), f.double_packet, ignored, 10, error, "dl-double"))
+        return false;
+    if (options.has("dl-early") &&
+        !parse_pair(options.get("dl-early"), f.early_packet, f.early_ms, 10, error, "dl-early"))
+        return false;
+    if (options.has("dl-noise") && !parse_pair(options.get("dl-noise"), f.noise_packet, noise, 16, error, "dl-noise"))
+        return false;
+    if (noise < 1 || noise > 0xFF) {
+        error = "--dl-noise: the byte must be 01..FF (the host's port drops NUL bytes)";
+        return false;
+    }
+    f.noise_byte = static_cast<uint8_t>(noise);
+    if (f.late_ms < 0 || f.early_ms < 0) {
+        error = "--dl-late, --dl-early: the delay cannot be negative";
         return false;
     }
     if (f.drop_after < 0) {

@@ -24,6 +24,11 @@ struct DownloadFaults {
     long drop_after = 3;
     long late_packet = 0;     // --dl-late=N[:MS]: every answer to it goes out MS ms late
     long late_ms = 1000;
+    long double_packet = 0;   // --dl-double=N: every answer to it goes out twice
+    long early_packet = 0;    // --dl-early=N[:MS]: an ACK goes out MS ms after the answer
+    long early_ms = 0;        //   to packet N-1, before packet N has come
+    long noise_packet = 0;    // --dl-noise=N[:XX]: the byte XX follows every answer to it
+    uint8_t noise_byte = 0x41;
 };
 
 struct DownloadSettings {

@@ -82,5 +82,9 @@ const char* download_receiver_usage() {
            "  --dl-drop=N[:M]      the line drops after M bytes of it (default 3): the device\n"
            "                       hears and says nothing more\n"
            "  --dl-late=N[:MS]     every answer to it goes out MS ms late (default 1000; the host\n"
-           "                       waits 5000 ms for an answer)\n";
+           "                       waits 5000 ms for an answer)\n"
+           "  --dl-double=N        every answer to it goes out twice\n"
+           "  --dl-early=N[:MS]    an ACK goes out MS ms (default 0) after the answer to packet\n"
+           "                       N-1, before packet N has come (N = 1: as the receiver starts)\n"
+           "  --dl-noise=N[:XX]    the byte XX (hex, default 41) follows every answer to it\n";
 }

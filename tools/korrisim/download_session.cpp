@@ -33,13 +33,39 @@ public:
 private:
     Got read_packet(std::vector<uint8_t>& packet, std::string& why);
     void drain_until_quiet();
+    // The answer, with what the faults add after it, in one write so that
+    // the bytes reach the host together.
     void answer(uint8_t byte) {
-        if (s_.faults.late_packet == number_) {
-            sim_log("download: fault: answering packet %ld %ld ms late", number_, s_.faults.late_ms);
-            std::this_thread::sleep_for(std::chrono::milliseconds(s_.faults.late_ms));
+        const DownloadFaults& f = s_.faults;
+        if (f.late_packet == number_) {
+            sim_log("download: fault: answering packet %ld %ld ms late", number_, f.late_ms);
+            std::this_thread::sleep_for(std::chrono::milliseconds(f.late_ms));
         }
-        line_.write(&byte, 1);
+        std::vector<uint8_t> out{byte};
+        if (f.double_packet == number_) {
+            sim_log("download: fault: answering packet %ld twice", number_);
+            out.push_back(byte);
+        }
+        if (f.noise_packet == number_) {
+            sim_log("download: fault: 0x%02X after the answer to packet %ld", f.noise_byte, number_);
+            out.push_back(f.noise_byte);
+        }
+        if (byte == ACK && f.early_packet == number_ + 1 && f.early_ms == 0) {
+            sim_log("download: fault: ACK to packet %ld before it has come", number_ + 1);
+            out.push_back(ACK);
+        }
+        line_.write(out.data(), out.size());
         ++bytes_said_;
+    }
+    // An ACK for the packet expected next before it has come, some time
+    // after the answer to the one before it.
+    void answer_early() {
+        const DownloadFaults& f = s_.faults;
+        if (f.early_packet != number_ || (f.early_ms == 0 && number_ > 1)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(f.early_ms));
+        sim_log("download: fault: ACK to packet %ld before it has come", number_);
+        const uint8_t ack = ACK;
+        line_.write(&ack, 1);
     }
     bool store(const std::string& path, const std::vector<uint8_t>& bytes, const char* what);
     int wait_for_close();
@@ -121,6 +147,7 @@ int Receiver::run() {
     std::vector<uint8_t> packet;
     std::string why;
     sim_log("download: receiver waiting for packets");
+    answer_early();
     for (;;) {
         ++transmission_;
         const Got got = read_packet(packet, why);
@@ -180,6 +207,7 @@ int Receiver::run() {
         answer(ACK);
         ++number_;
         transmission_ = 0;
+        answer_early();
     }
 
     // The images are kept before the finishing packet is acknowledged, so
