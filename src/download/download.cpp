@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "config/config_record.hpp"
+#include "download/answer_matching.hpp"
 #include "download/command_packet.hpp"
 #include "download/packet.hpp"
 #include "rules/rule_record.hpp"
@@ -12,8 +13,7 @@ int dwn_download(const char* port) { return dwn_download_image(port, config); }
 
 int dwn_download_image(const char* port, const ConfigRecord& image) {
     // Whatever the device said before the first packet is of no interest.
-    uint8_t scratch[DWN_DRAIN_BYTES];
-    (void)read_port(port, scratch, DWN_DRAIN_BYTES, DWN_DRAIN_TIMEOUT_MS);
+    dwn_begin_answers(port);
 
     int r = dwn_send_command(port, DWN_CONF_NAME, "166");
     if (r != DWN_COMMAND_PACKET_LEN) {
@@ -26,6 +26,7 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
         std::printf("\a\aError: writing Configuration file failed: %d\n", r);
         return -2;
     }
+    if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
     std::printf("Downloading Configuration succeeded\n");
 
     // Read once, after the configuration has gone: it sets both the size
@@ -51,6 +52,7 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
             return -4;
         }
     }
+    if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
     std::printf("Downloading Rules succeeded\n");
 
     r = dwn_send_command(port, DWN_FINISH_NAME, nullptr);
@@ -58,5 +60,6 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
         std::printf("\a\aError: error writing finish pkt: %d\n", r);
         return -5;
     }
+    if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
     return 0;
 }

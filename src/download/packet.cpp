@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "download/answer_matching.hpp"
 #include "download/crc16.hpp"
 #include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
@@ -27,6 +28,8 @@ int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
 
     int attempts = DWN_MAX_TRANSMISSIONS;
     for (;;) {
+        const int stray = dwn_before_transmission(port);
+        if (stray != 0) return stray;
         if (write_port(port, pp, len) <= 0) {
             std::printf("\a\aError: writing pkt\n");
             return -3;
@@ -41,13 +44,17 @@ int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
             std::printf("\a\aError: reading ack or nak: %d\n", got);
             return -4;
         }
+        dwn_answer_taken();
         if (answer == DWN_ACK) return len;
         if (answer != DWN_NAK) {
             std::printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));
             return -5;
         }
         if (--attempts <= 0) return -6;
-        // NAK: the same bytes go out again, length and CRC as they are.
+        // NAK: once the line is quiet, the same bytes go out again, length
+        // and CRC as they are.
+        const int after = dwn_after_nak(port);
+        if (after != 0) return after;
     }
 }
 

@@ -13,7 +13,9 @@ inline constexpr int DWN_FRAME_BYTES = 4;          // the length and CRC fields
 inline constexpr int DWN_MIN_PACKET = 5;           // one payload byte
 inline constexpr int DWN_MAX_DATA = 60;            // payload bytes of a data packet
 inline constexpr int DWN_MAX_TRANSMISSIONS = 5;    // a packet goes out at most this often
-inline constexpr int DWN_ANSWER_TIMEOUT_MS = 5000; // wait for ACK or NAK
+// The device answers within this time of a packet's last byte; silence for
+// this long means the packet was lost, and the download fails.
+inline constexpr int DWN_ANSWER_TIMEOUT_MS = 5000;
 
 // A data packet at its largest. The CRC follows the payload directly, so in a
 // shorter packet it stands at offsets length - 2 and length - 1.
@@ -31,7 +33,8 @@ static_assert(offsetof(DwnPacket, payload) == 2);
 // (payload at offsets 2 to len - 3), sends it on the named port and waits
 // for the answer. Returns len once acknowledged, or a negative code:
 // -1 null pp, -2 len below 5, -3 write failed, -4 no answer byte,
-// -5 an answer that is neither ACK nor NAK, -6 NAK to the fifth transmission.
+// -5 an answer that is neither ACK nor NAK, -6 NAK to the fifth transmission,
+// -7 bytes no packet asked for (answer_matching.hpp).
 int dwn_write_pkt(const char* port, uint8_t* pp, int len);
 
 // Sends `len` bytes of `bp` as data packets of at most 60 payload bytes, in

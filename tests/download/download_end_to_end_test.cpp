@@ -161,38 +161,66 @@ TEST(DownloadEndToEnd, EndOfInputAtAQuestionAborts) {
 
 struct Fault {
     const char* name;
-    const char* option;
+    std::vector<std::string> options;
     std::string messages;  // between the download command and the end of the connection
     bool stored;
 };
 
 const std::string CONFIG_OK = "Downloading Configuration succeeded\n";
+// A byte found waiting before a packet, once an answer has been taken.
+std::string stray_bytes(int bytes) {
+    return "\a\aError: unexpected bytes on the line of COM port COM1 (" + std::to_string(bytes) +
+           " discarded) before a packet: an earlier answer may belong to another packet\n";
+}
+std::string out_of_step(int bytes) {
+    return "\a\aError: bytes after the last answer (" + std::to_string(bytes) +
+           "): the device's answers were out of step with the packets\n\a\aError: Download failed: -6\n";
+}
 
 // The example files: packets 1 conf, 2-4 configuration, 5 rules, 6-13 rule
 // data (448 bytes), 14 finish. Connect uses the example's GPS rate, 4800.
 // The cases run at the same time, each against a korrisim of its own.
 TEST(DownloadFaultEndToEnd, EachFaultEndsWithItsMessagesAndDisconnected) {
     const Fault faults[] = {
-        {"NaksRepaired", "--dl-nak=7:4", SUCCESS_TEXT, true},
-        {"CorruptionRepaired", "--dl-corrupt=3:2", SUCCESS_TEXT, true},
-        {"FiveNaksToConf", "--dl-nak=1:5",
+        {"NaksRepaired", {"--dl-nak=7:4"}, SUCCESS_TEXT, true},
+        {"CorruptionRepaired", {"--dl-corrupt=3:2"}, SUCCESS_TEXT, true},
+        {"FiveNaksToConf", {"--dl-nak=1:5"},
          "\a\aError: writing Configuration command failed: -6\n\a\aError: Download failed: -1\n", false},
-        {"FiveCorruptRuleRecords", "--dl-corrupt=13:5",
+        {"FiveCorruptRuleRecords", {"--dl-corrupt=13:5"},
          CONFIG_OK + "\a\aError: writing data pkt: -6\n\a\aError: writing Rules file failed: -3\n"
                      "\a\aError: Download failed: -4\n",
          false},
-        {"StrayByte", "--dl-stray=4",
+        {"StrayByte", {"--dl-stray=4"},
          "\a\aError: reading ack or nak: got 0x41\n\a\aError: writing data pkt: -5\n"
          "\a\aError: writing Configuration file failed: -3\n\a\aError: Download failed: -2\n",
          false},
-        {"SilentAtRules", "--dl-silent=5",
+        {"SilentAtRules", {"--dl-silent=5"},
          CONFIG_OK + "\a\aError: reading ack or nak: 0\n\a\aError: writing Rules command failed: -4\n"
                      "\a\aError: Download failed: -3\n",
          false},
-        {"LineDropsInFinish", "--dl-drop=14:8",
+        {"LineDropsInFinish", {"--dl-drop=14:8"},
          SUCCESS_TEXT + "\a\aError: reading ack or nak: 0\n\a\aError: error writing finish pkt: -4\n"
                         "\a\aError: Download failed: -5\n",
          false},
+        // One byte too many puts every later answer one packet behind: a
+        // NAK would be charged to the next packet and the refused one never
+        // sent again: the device would hold the rules with a record missing
+        // and another twice.
+        {"DoubledAckBeforeANak", {"--dl-double=6", "--dl-nak=8"},
+         CONFIG_OK + stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
+                                      "\a\aError: Download failed: -4\n",
+         false},
+        {"AckWaitingBeforeAPacket", {"--dl-early=7", "--dl-nak=8"},
+         CONFIG_OK + stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
+                                      "\a\aError: Download failed: -4\n",
+         false},
+        {"NoiseAfterANak", {"--dl-nak=6", "--dl-noise=6:41"},
+         CONFIG_OK + stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
+                                      "\a\aError: Download failed: -4\n",
+         false},
+        {"DoubledAckToTheLastConfigurationPacket", {"--dl-double=4"}, out_of_step(1), false},
+        {"DoubledAckToTheFinishingPacket", {"--dl-double=14"}, SUCCESS_TEXT + out_of_step(1), true},
+        {"ConsoleTextAfterConnected", {"--after-connected=353"}, SUCCESS_TEXT, true},
     };
     struct Outcome {
         ProgramResult run;
@@ -201,7 +229,7 @@ TEST(DownloadFaultEndToEnd, EachFaultEndsWithItsMessagesAndDisconnected) {
         std::string log;
     };
     const std::vector<Outcome> outcomes = run_concurrently(faults, [](const Fault& f) {
-        KorrisimProcess device({f.option});
+        KorrisimProcess device(f.options);
         Outcome o;
         o.run = run_utility(device, "configure " + example("station.cfg") + "\nrules " + example("station.rul") +
                                         "\nconnect 1\ndownload\nexit\n");

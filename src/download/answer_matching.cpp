@@ -1,0 +1,55 @@
+#include "download/answer_matching.hpp"
+
+#include <cstdio>
+
+#include "serial/drain_input.hpp"
+
+namespace {
+
+constexpr int SETTLE_CHUNK = 16;
+bool g_answer_taken = false;
+
+void report_stray(const char* port, long bytes) {
+    std::printf("\a\aError: unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
+                "an earlier answer may belong to another packet\n",
+                port, bytes);
+}
+
+}  // namespace
+
+void dwn_begin_answers(const char* port) {
+    g_answer_taken = false;
+    drain_stale_input(port, SETTLE_CHUNK, DWN_SETTLE_MS);
+}
+
+int dwn_before_transmission(const char* port) {
+    const long bytes = discard_waiting(port);
+    if (bytes == 0) return 0;
+    if (!g_answer_taken) {
+        std::printf("\a\aWarning: unexpected bytes on the line of COM port %s (%ld discarded) before the first "
+                    "packet, going on\n",
+                    port, bytes);
+        return 0;
+    }
+    report_stray(port, bytes);
+    return DWN_STRAY_BYTES;
+}
+
+void dwn_answer_taken() { g_answer_taken = true; }
+
+int dwn_after_nak(const char* port) {
+    const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
+    if (drained.bytes == 0) return 0;
+    // A line still sending when the drain gives up fails here as well.
+    report_stray(port, drained.bytes);
+    return DWN_STRAY_BYTES;
+}
+
+bool dwn_quiet_after_answers(const char* port) {
+    const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
+    if (drained.bytes == 0) return true;
+    std::printf("\a\aError: bytes after the last answer (%ld): the device's answers were out of step with "
+                "the packets\n",
+                drained.bytes);
+    return false;
+}

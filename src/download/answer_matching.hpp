@@ -1,0 +1,41 @@
+// Which byte answers which packet. The device answers every packet it has
+// received whole exactly once, with one byte, within DWN_ANSWER_TIMEOUT_MS of
+// the packet's last byte; a packet may be lost, an answer damaged, and a
+// noisy line may add bytes. Only a byte that arrives after a transmission can
+// answer it: whatever is already waiting before a packet goes out is read and
+// dropped, and once an answer has been taken such bytes mean that one of
+// them may have been the real answer, so the download fails rather than risk
+// a success over a packet the device refused. docs/protocols.md has the
+// argument.
+#pragma once
+
+// The quiet that ends the drain after a NAK and the checks before a success
+// text: the device answers once, so on a clean line nothing comes.
+inline constexpr int DWN_QUIET_MS = 100;
+// Before the first packet the line must have been quiet this long (what the
+// console still says, the echo of the download word).
+inline constexpr int DWN_SETTLE_MS = 100;
+// dwn_write_pkt's result when bytes no packet asked for were found.
+inline constexpr int DWN_STRAY_BYTES = -7;
+
+// Starts a download: drains the line until it has been quiet for
+// DWN_SETTLE_MS (bounded; a warning when the bound is reached) and forgets
+// earlier answers.
+void dwn_begin_answers(const char* port);
+
+// Before each transmission: drops what is waiting without waiting for more.
+// 0, or DWN_STRAY_BYTES after its message when an answer has been taken
+// before (with none taken yet, a warning only).
+int dwn_before_transmission(const char* port);
+
+// An answer byte was read.
+void dwn_answer_taken();
+
+// After a NAK, before the resend: drains until quiet (bounded). 0, or
+// DWN_STRAY_BYTES after its message when anything came.
+int dwn_after_nak(const char* port);
+
+// After the last answer of a step, before its success text: true when the
+// line stays quiet for DWN_QUIET_MS; otherwise the bytes prove that an
+// answer was taken for the wrong packet, and false after the message.
+bool dwn_quiet_after_answers(const char* port);
