@@ -44,6 +44,10 @@ int read_reply(const char* port, int size, int timeout_ms, const ReadUntil& unti
     return n;
 }
 
+// What the console still says after the reply that was waited for is read
+// and dropped, so that no later exchange takes it for its own answer.
+void drain_reply_tail(const char* port) { drain_stale_input(port, STALE_READ, CONSOLE_QUIET_MS); }
+
 bool reprompt(const char* port, int32_t rate) {
     const uint8_t cr = '\r';
     if (write_port(port, &cr, 1) <= 0) {
@@ -54,6 +58,7 @@ bool reprompt(const char* port, int32_t rate) {
     read_reply(port, sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
     if (cancelled_here()) return false;
     if (std::strstr(reply_buffer, DEVICE_PROMPT) != nullptr) {
+        drain_reply_tail(port);
         std::printf("\aConnected at %ld\n", static_cast<long>(rate));
         return true;
     }
@@ -111,6 +116,9 @@ bool connect_initial(const char* port, int32_t rate) {
         close_port();
         return false;
     }
+    // Only what arrives after ctrl-C can answer it: the rest of the power-on
+    // text is dropped.
+    (void)discard_waiting(port);
     if (write_port(port, &ATTENTION, 1) <= 0) {
         std::printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port);
         close_port();
@@ -118,14 +126,16 @@ bool connect_initial(const char* port, int32_t rate) {
     }
     char expected[40];
     std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
-    int m = read_reply(port, sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_text(expected, port_rate()));
+    int m = read_reply(port, sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate()));
     if (cancelled_here()) return false;
-    if (std::strstr(reply_buffer, expected) == nullptr) {
+    if (!connected_reply(reinterpret_cast<const uint8_t*>(reply_buffer), static_cast<std::size_t>(m), rate, true)) {
         std::printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
         dump_reply(m);
         close_port();
         return false;
     }
+    drain_reply_tail(port);
+    if (cancelled_here()) return false;
     std::printf("\n");
     std::printf("\aConnected at %ld\n", static_cast<long>(rate));
     return true;

@@ -1,6 +1,7 @@
 #include "device/device_replies.hpp"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -39,4 +40,27 @@ ReadUntil until_text(const char* text, uint32_t rate) {
                          return find_text(data, count, wanted.c_str()) >= 0;
                      },
                      settle_ms_for(rate)};
+}
+
+namespace {
+
+// A character that would make the number before it another number.
+bool continues_number(uint8_t c) { return std::isdigit(c) || c == '.' || c == ',' || c == 'e' || c == 'E'; }
+
+}  // namespace
+
+bool connected_reply(const uint8_t* data, std::size_t count, long rate, bool ended) {
+    char expected[40];
+    const int n = std::snprintf(expected, sizeof expected, "Connected %ld", rate);
+    for (long at = find_text(data, count, expected); at >= 0;
+         at = find_text(data, count, expected, static_cast<std::size_t>(at) + 1)) {
+        const std::size_t after = static_cast<std::size_t>(at) + static_cast<std::size_t>(n);
+        if (after == count ? ended : !continues_number(data[after])) return true;
+    }
+    return false;
+}
+
+ReadUntil until_connected(long rate, uint32_t port_rate) {
+    return ReadUntil{[rate](const uint8_t* data, std::size_t count) { return connected_reply(data, count, rate, false); },
+                     settle_ms_for(port_rate)};
 }

@@ -12,6 +12,10 @@ inline constexpr char DEVICE_IDENT[] = "Korrimatic";
 inline constexpr char VERSION_LABEL[] = "Version ";
 inline constexpr char DEVICE_PROMPT[] = "Korrim> ";
 
+// The console says what it has to say without pausing this long: once the
+// line has been quiet for it after a reply, nothing more of that reply comes.
+inline constexpr int CONSOLE_QUIET_MS = 500;
+
 // Position of `text` in the bytes, or -1.
 long find_text(const uint8_t* data, std::size_t count, const char* text, std::size_t from = 0);
 
@@ -26,3 +30,13 @@ uint32_t settle_ms_for(uint32_t rate);
 
 // A ReadUntil that ends once `text` has arrived and the line has settled.
 ReadUntil until_text(const char* text, uint32_t rate);
+
+// Whether the bytes hold "Connected <rate>" with the rate whole: what follows
+// it is no digit, '.', ',' or exponent mark, so "Connected 576009" or
+// "Connected 9600.5" never pass for 57600 or 9600. A rate at the very end of
+// the bytes counts only when `ended` says nothing more is coming.
+bool connected_reply(const uint8_t* data, std::size_t count, long rate, bool ended);
+
+// A ReadUntil that ends once the whole "Connected <rate>" has arrived and the
+// line has settled (at the port's `port_rate`).
+ReadUntil until_connected(long rate, uint32_t port_rate);

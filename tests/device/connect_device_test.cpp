@@ -99,6 +99,21 @@ TEST_F(ConnectTest, EachFailurePrintsItsMessageAndClosesThePort) {
              "   0 0000| 43 6f 6e 6e 65 63 74 65   64 20 39 36 30 30 0d 0a | Connected 9600..\n"
              "  16 0010| 4b 6f 72 72 69 6d 3e 20                           | Korrim> \n",
          2010},
+        {"a rate followed by another digit",
+         [](ScriptedDevice& d, MemoryLink&) { d.connected = "Connected 576009\r\n"; },
+         "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
+         "Got: length 18 (0x12):\n" + HEADER +
+             "   0 0000| 43 6f 6e 6e 65 63 74 65   64 20 35 37 36 30 30 39 | Connected 576009\n"
+             "  16 0010| 0d 0a" + std::string(45, ' ') + "| ..\n",
+         2010},
+        {"Connected in the rest of the power-on text is no answer to ctrl-C",
+         [](ScriptedDevice& d, MemoryLink&) {
+             d.power_on = "Korrimatic Version 2.5 " + std::string(80, '-') + "\r\nConnected 57600\r\n";
+             d.answers_attention = false;
+         },
+         "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
+         "Got: length 0 (0x0):\n",
+         2010},
         {"no answer to ctrl-C", [](ScriptedDevice& d, MemoryLink&) { d.answers_attention = false; },
          "\n\a\aError: did not receive the Korrimatic Connected string!\nExpected Connected 57600\n"
          "Got: length 0 (0x0):\n",
@@ -120,6 +135,26 @@ TEST_F(ConnectTest, EachFailurePrintsItsMessageAndClosesThePort) {
         EXPECT_FALSE(link->is_open);
         EXPECT_EQ(link->close_count, 1);
         EXPECT_GE(link->now_ms(), c.min_ms);
+    }
+}
+
+// What the console says after the reply the handshake waited for is read
+// before the next exchange, which would otherwise take it for its answer.
+TEST_F(ConnectTest, NothingOfTheConsoleIsLeftForTheNextExchange) {
+    for (int64_t after_ms : {int64_t{0}, int64_t{353}, int64_t{490}}) {
+        SCOPED_TRACE(after_ms);
+        struct Chatty : ScriptedDevice {
+            int64_t after = 0;
+            void on_host_write(MemoryLink& l, const uint8_t* data, std::size_t count) override {
+                ScriptedDevice::on_host_write(l, data, count);
+                l.device_send("log: beacon sent\r\n", after);
+            }
+        } chatty;
+        chatty.after = after_ms;
+        link = use_memory_link(&chatty);
+        EXPECT_EQ(connect(57600), "Connecting at 57600...\n" + TURN_ON + "\n\aConnected at 57600\n");
+        EXPECT_TRUE(connected);
+        EXPECT_EQ(link->pending(), 0u);
     }
 }
 

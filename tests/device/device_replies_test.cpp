@@ -57,4 +57,30 @@ TEST(DeviceReplies, UntilTextEndsOnceTheTextHasArrived) {
     EXPECT_EQ(u.settle_ms, 50u);
 }
 
+TEST(DeviceReplies, ConnectedMeansTheWholeRate) {
+    struct Row {
+        const char* text;
+        long rate;
+        bool ended;  // nothing more is coming
+        bool found;
+    } rows[] = {
+        {"\r\nConnected 57600\r\nKorrim> ", 57600, false, true},
+        {"Connected 57600", 57600, true, true},
+        {"Connected 57600", 57600, false, false},  // a digit may still follow
+        {"\r\nConnected 576009\r\n", 57600, true, false},
+        {"\r\nConnected 9600.5\r\n", 9600, true, false},
+        {"\r\nConnected 960000\r\n", 9600, true, false},
+        {"Connected 9600,0", 9600, true, false},
+        {"Connected 9600e2", 9600, true, false},
+        {"Connected 96000 Connected 9600 baud", 9600, true, true},  // a later whole one counts
+        {"Connected 19200", 9600, true, false},
+        {"Connected  9600", 9600, true, false},
+    };
+    for (const auto& r : rows) {
+        const std::string t = r.text;
+        EXPECT_EQ(connected_reply(reinterpret_cast<const uint8_t*>(t.data()), t.size(), r.rate, r.ended), r.found)
+            << r.text;
+    }
+}
+
 }  // namespace

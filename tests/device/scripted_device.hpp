@@ -15,6 +15,7 @@ struct ScriptedDevice : MemoryDevice {
     bool answers_attention = true;
     std::string connected = "\r\nConnected 57600\r\nKorrim> ";
     bool answers_cr = true;
+    int crs_answered = 1000;           // only the first so many CRs are answered
     int64_t prompt_ms = 5;
 
     void on_open(MemoryLink& link) override {
@@ -24,7 +25,7 @@ struct ScriptedDevice : MemoryDevice {
     void on_host_write(MemoryLink& link, const uint8_t* data, std::size_t count) override {
         for (std::size_t i = 0; i < count; ++i) {
             if (data[i] == 0x03 && answers_attention) link.device_send(connected, 2);
-            if (data[i] == '\r' && answers_cr) link.device_send("\r\nKorrim> ", prompt_ms);
+            if (data[i] == '\r' && answers_cr && crs_answered-- > 0) link.device_send("\r\nKorrim> ", prompt_ms);
         }
     }
 };
