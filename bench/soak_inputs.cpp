@@ -94,7 +94,8 @@ std::string hex2(long value) {
 
 const char* fault_kind_name(unsigned kind) {
     static const char* const names[FAULT_KINDS] = {"NAK burst",    "corrupted bytes", "stray answer", "silence",
-                                                   "late answer",  "dropped line",    "line errors",  "paced line"};
+                                                   "late answer",  "dropped line",    "surplus bytes", "line errors",
+                                                   "paced line"};
     return kind < FAULT_KINDS ? names[kind] : "?";
 }
 
@@ -238,8 +239,8 @@ std::vector<int> download_packet_lengths(std::size_t rule_bytes) {
 }
 
 DrawnFaults random_download_faults(Rng& rng, const std::vector<int>& lengths, DownloadFaultPlan& plan) {
-    static const std::vector<unsigned> kinds = {NAK_BURST, CORRUPTED_BYTES, STRAY_ANSWER,
-                                                SILENCE,   LATE_ANSWER,     DROPPED_LINE};
+    static const std::vector<unsigned> kinds = {NAK_BURST,   CORRUPTED_BYTES, STRAY_ANSWER, SILENCE,
+                                                LATE_ANSWER, DROPPED_LINE,    SURPLUS_BYTES};
     DrawnFaults d;
     plan = {};
     const int count = draw_fault_count(rng);
@@ -277,9 +278,25 @@ DrawnFaults random_download_faults(Rng& rng, const std::vector<int>& lengths, Do
             break;
         case LATE_ANSWER:
             plan.late_packet = n;
-            plan.late_ms = chance(rng, 80) ? draw(rng, 50, DOWNLOAD_IN_TIME_MAX_MS)
-                                           : draw(rng, DOWNLOAD_LATE_MIN_MS, DOWNLOAD_LATE_MIN_MS + 400);
+            plan.late_ms = draw(rng, 0, DOWNLOAD_LATE_MAX_MS);
             d.options.push_back("--dl-late=" + at + ":" + std::to_string(plan.late_ms));
+            break;
+        case SURPLUS_BYTES:  // a doubled answer, an ACK before the packet, or a byte after the answer
+            switch (draw(rng, 0, 2)) {
+            case 0:
+                plan.double_packet = n;
+                d.options.push_back("--dl-double=" + at);
+                break;
+            case 1:
+                plan.early_packet = n;
+                d.options.push_back("--dl-early=" + at);
+                break;
+            default:
+                plan.noise_packet = n;
+                plan.noise_byte = static_cast<uint8_t>(draw(rng, 1, 255));
+                d.options.push_back("--dl-noise=" + at + ":" + hex2(plan.noise_byte));
+                break;
+            }
             break;
         default:
             plan.drop_packet = n;

@@ -17,6 +17,7 @@ enum FaultKind : unsigned {
     SILENCE,
     LATE_ANSWER,
     DROPPED_LINE,
+    SURPLUS_BYTES,
     LINE_ERRORS,
     PACED_LINE,
     FAULT_KINDS

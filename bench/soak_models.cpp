@@ -1,11 +1,13 @@
 #include "soak_models.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
 #include "config/config_record.hpp"
 #include "device/device_replies.hpp"
+#include "download/answer_matching.hpp"
 #include "download/command_packet.hpp"
 #include "download/download.hpp"
 #include "download/download_texts.hpp"
@@ -46,7 +48,10 @@ constexpr int FW_LATE_CHUNK = 64;
 
 double connect_bound_ms(long rate, bool pace) {
     const double settle = settle_ms_for(static_cast<uint32_t>(rate));
-    double ms = read_limit_ms(rate, 40, 100) + POWER_ON_QUIET_MS + 2 * settle;
+    // The stale drain, korrisim's power-on, the two replies' settle times,
+    // the look for waiting bytes before ctrl-C and the drain of the tail.
+    double ms = read_limit_ms(rate, 40, 100) + POWER_ON_QUIET_MS + 2 * settle + 1.0 + 10000.0 / rate +
+                read_limit_ms(rate, 40, CONSOLE_QUIET_MS);
     if (pace) ms += line_ms(rate, POWER_ON_TEXT_BYTES + 1 + connected_text_bytes(rate));
     return ms + SLACK_FIXED_MS;
 }
@@ -75,16 +80,49 @@ Expectation expect_download(const DownloadFaultPlan& f, std::size_t rule_bytes, 
 
     Expectation e;
     std::string text = (ask_config ? Q_CONFIG : "") + (ask_rules ? Q_RULES : "");
-    double ms = read_limit_ms(rate, DWN_DRAIN_BYTES, DWN_DRAIN_TIMEOUT_MS);
+    // The drain before the first packet (an ACK korrisim sends as its
+    // receiver starts is dropped there), the look for waiting bytes before
+    // each transmission, and the quiet before each success text.
+    const double discard_ms = 1.0 + static_cast<double>(10000 / rate);
+    const double quiet_ms = read_limit_ms(rate, 1, DWN_QUIET_MS);
+    double ms = read_limit_ms(rate, 16, DWN_SETTLE_MS);
     Step failed_step{};
     int packet_result = 0;  // dwn_write_pkt's failure
     std::string packet_message;
-    for (std::size_t i = 0; i < packets.size() && packet_result == 0; ++i) {
+    bool out_of_step = false;
+    long waiting = 0;       // bytes that follow the last answer taken
+    bool answer_taken = false;
+    const auto stray_message = [](long bytes) {
+        return "\a\aError: unexpected bytes on the line of COM port COM1 (" + std::to_string(bytes) +
+               " discarded) before a packet: an earlier answer may belong to another packet\n";
+    };
+    // The check before a success text: bytes after the last answer.
+    const auto quiet = [&]() {
+        ms += quiet_ms;
+        if (waiting == 0) return true;
+        text += "\a\aError: bytes after the last answer (" + std::to_string(waiting) +
+                "): the device's answers were out of step with the packets\n";
+        out_of_step = true;
+        return false;
+    };
+    for (std::size_t i = 0; i < packets.size() && packet_result == 0 && !out_of_step; ++i) {
         const long n = static_cast<long>(i) + 1;
         const Packet& p = packets[i];
-        if (i > 0 && p.step == rules_command) text += "Downloading Configuration succeeded\n";
-        if (p.step == finish) text += "Downloading Rules succeeded\n";
+        if (i > 0 && p.step == rules_command) {
+            if (!quiet()) break;
+            text += "Downloading Configuration succeeded\n";
+        }
+        if (p.step == finish) {
+            if (!quiet()) break;
+            text += "Downloading Rules succeeded\n";
+        }
         for (int t = 1;; ++t) {
+            ms += discard_ms;
+            if (waiting > 0 && answer_taken) {
+                packet_result = DWN_STRAY_BYTES;
+                packet_message = stray_message(waiting);
+                break;
+            }
             ++e.exchanges;
             // What korrisim's receiver does with this transmission, in its order.
             std::optional<uint8_t> answer;
@@ -96,14 +134,21 @@ Expectation expect_download(const DownloadFaultPlan& f, std::size_t rule_bytes, 
             else answer = DWN_ACK;
             const long delay = f.late_packet == n ? f.late_ms : 0;
             if (f.pace) ms += line_ms(rate, static_cast<std::size_t>(p.length) + 1);
+            const double wait_ms = read_limit_ms(rate, 1, DWN_ANSWER_TIMEOUT_MS);
+            if (answer && std::abs(static_cast<double>(delay) - wait_ms) < TIMING_MARGIN_MS) e.ambiguous = true;
             // NUL bytes never reach the host; an answer past the wait is none.
-            if (!answer || *answer == 0 || delay >= DWN_ANSWER_TIMEOUT_MS) {
-                ms += read_limit_ms(rate, 1, DWN_ANSWER_TIMEOUT_MS);
+            if (!answer || *answer == 0 || static_cast<double>(delay) >= wait_ms) {
+                ms += wait_ms;
                 packet_result = -4;
                 packet_message = "\a\aError: reading ack or nak: 0\n";
                 break;
             }
             ms += static_cast<double>(delay);
+            answer_taken = true;
+            // What korrisim sends with the answer.
+            waiting = (f.double_packet == n ? 1 : 0) + (f.noise_packet == n ? 1 : 0) +
+                      (*answer == DWN_ACK && f.early_packet == n + 1 ? 1 : 0);
+            if (f.pace) ms += line_ms(rate, static_cast<std::size_t>(waiting));
             if (*answer == DWN_ACK) break;
             if (*answer != DWN_NAK) {
                 packet_result = -5;
@@ -114,12 +159,21 @@ Expectation expect_download(const DownloadFaultPlan& f, std::size_t rule_bytes, 
                 packet_result = -6;
                 break;
             }
+            ms += quiet_ms;  // the drain after a NAK
+            if (waiting > 0) {
+                packet_result = DWN_STRAY_BYTES;
+                packet_message = stray_message(waiting);
+                break;
+            }
         }
         if (packet_result != 0) failed_step = p.step;
     }
-    if (packet_result == 0) {
+    if (packet_result == 0 && !out_of_step) quiet();
+    if (packet_result == 0 && !out_of_step) {
         e.success = true;
         text += ENDING;
+    } else if (out_of_step) {
+        text += "\a\aError: Download failed: " + std::to_string(DWN_OUT_OF_STEP) + "\n" + ENDING;
     } else {
         text += packet_message;
         const std::string r = std::to_string(packet_result);

@@ -22,6 +22,10 @@ struct DownloadFaultPlan {
     long silent_packet = 0;
     long late_packet = 0, late_ms = 0;
     long drop_packet = 0, drop_after = 3;
+    long double_packet = 0;   // --dl-double: every answer twice
+    long early_packet = 0;    // --dl-early: an ACK with the answer to the packet before
+    long noise_packet = 0;    // --dl-noise: a byte after every answer
+    uint8_t noise_byte = 0x41;
     bool pace = false;
 };
 
@@ -71,9 +75,8 @@ inline constexpr double TIMING_MARGIN_MS = 30;
 inline constexpr long LOADER_IN_TIME_MS = 50;
 inline constexpr long LOADER_LATE_MIN_MS = 120;
 inline constexpr long LOADER_LATE_MAX_MS = 1100;
-// Late download answers are either in time or well past the 5 s wait.
-inline constexpr long DOWNLOAD_IN_TIME_MAX_MS = 2000;
-inline constexpr long DOWNLOAD_LATE_MIN_MS = 5600;
+// Late download answers come up to twice the device's answer time late.
+inline constexpr long DOWNLOAD_LATE_MAX_MS = 10000;
 
 // The slack every step gets on top of its computed time: a fixed part and a
 // part for each exchange (scheduling on a loaded machine).
