@@ -11,10 +11,10 @@
 
 // The quiet that ends the drain after a NAK and the checks before a success
 // text: the device answers once, so on a clean line nothing comes.
-inline constexpr int DWN_QUIET_MS = 100;
+inline constexpr int DWN_QUIET_MS = 50;
 // Before the first packet the line must have been quiet this long (what the
 // console still says, the echo of the download word).
-inline constexpr int DWN_SETTLE_MS = 100;
+inline constexpr int DWN_SETTLE_MS = 50;
 // dwn_write_pkt's result when bytes no packet asked for were found.
 inline constexpr int DWN_STRAY_BYTES = -7;
 
