@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "serial/drain_input.hpp"
+#include "serial/interrupt.hpp"
 
 namespace {
 
@@ -47,6 +48,10 @@ int dwn_after_nak(const char* port) {
 
 bool dwn_quiet_after_answers(const char* port) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
+    if (cancel_requested()) {  // the quiet was not waited for
+        std::printf("\a\aError: download cancelled by Ctrl-C\n");
+        return false;
+    }
     if (drained.bytes == 0) return true;
     std::printf("\a\aError: bytes after the last answer (%ld): the device's answers were out of step with "
                 "the packets\n",
