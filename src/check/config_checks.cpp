@@ -74,7 +74,10 @@ struct Scan {
             if (++elements > PATH_SLOTS) left_out.emplace_back(element);
         if (left_out.empty()) return;
         std::string list;
-        for (const std::string& e : left_out) list += (list.empty() ? "" : ",") + e;
+        for (const std::string& e : left_out) {
+            if (!list.empty()) list += ',';
+            list += e;
+        }
         warn(line, formatted("digipath has %d elements: only the first %d are stored; %s %s left out", elements,
                              PATH_SLOTS, list.c_str(), left_out.size() == 1 ? "is" : "are"));
     }
@@ -86,8 +89,8 @@ struct Scan {
             warn(line, formatted("bcomment ends at the \"%c\", which begins a comment: only \"%.*s\" is stored", end,
                                  static_cast<int>(std::min(n, COMMENT_MAX)), text));
         if (n > COMMENT_MAX)
-            warn(line, formatted("bcomment has %zu characters: only the first %zu are stored; \"%s\" is left out", n,
-                                 COMMENT_MAX, text + COMMENT_MAX));
+            warn(line, formatted("bcomment has %d characters: only the first %d are stored; \"%s\" is left out",
+                                 static_cast<int>(n), static_cast<int>(COMMENT_MAX), text + COMMENT_MAX));
     }
 
     void line(int number, char* buf, const char* copy) {

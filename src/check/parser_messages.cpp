@@ -69,7 +69,9 @@ std::vector<std::string> with_head(const std::vector<std::string>& messages, con
 // A line that begins with a tab goes on with the message before it.
 bool continued(const std::string& line, std::vector<std::string>& messages) {
     if (line.empty() || line[0] != '\t' || messages.empty()) return false;
-    messages.back() += " " + line.substr(line.find_first_not_of('\t'));
+    std::string& message = messages.back();
+    message += ' ';
+    message.append(line, line.find_first_not_of('\t'), std::string::npos);
     return true;
 }
 
@@ -130,7 +132,10 @@ std::vector<std::string> rules_error_lines(const std::string& printed, const std
             if (const int n = leading_number(line.substr(head.size()), "]: ", rest); n > 0) {
                 number = n;
                 // The line in error is quoted on the next line.
-                if (i + 1 < lines.size()) rest += " " + lines[++i];
+                if (i + 1 < lines.size()) {
+                    rest += ' ';
+                    rest += lines[++i];
+                }
                 messages.push_back(rest);
                 continue;
             }
