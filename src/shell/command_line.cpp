@@ -42,7 +42,12 @@ const char USAGE[] =
 #ifndef _WIN32
     " or a device path\n(/dev/ttyUSB0); COMn is the device in KORRIMATIC_COMn, else /dev/ttyS<n-1>"
 #endif
-    ".\nSee korrimatic(1) for the commands and the two files.\n";
+    ".\nSee korrimatic(1) for the commands and the two files.\n"
+#ifndef _WIN32
+    "korrimap CONFIG RULES draws the areas of the rules around the station, as\n"
+    "GeoJSON and SVG; korrimap --check is the same check as --check (korrimap(1)).\n"
+#endif
+    ;
 
 const char* editing_text() {
 #ifdef _WIN32
