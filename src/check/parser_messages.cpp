@@ -1,7 +1,6 @@
 #include "check/parser_messages.hpp"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #ifdef _WIN32
@@ -45,10 +44,12 @@ std::vector<std::string> plain_lines(const std::string& printed) {
 // `rest` set to what follows.
 int leading_number(const std::string& text, const char* after, std::string& rest) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    if (i == 0 || i > 9 || text.compare(i, std::strlen(after), after) != 0) return 0;
+    int number = 0;
+    // At most 9 digits: the number fits an int.
+    for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i) number = number * 10 + (text[i] - '0');
+    if (i == 0 || text.compare(i, std::strlen(after), after) != 0) return 0;
     rest = text.substr(i + std::strlen(after));
-    return std::atoi(text.substr(0, i).c_str());
+    return number;
 }
 
 // What follows "Error: " in a line, or nothing when it holds none.
@@ -61,6 +62,7 @@ bool error_text(const std::string& line, std::string& text) {
 
 std::vector<std::string> with_head(const std::vector<std::string>& messages, const std::string& file, int number) {
     std::vector<std::string> out;
+    out.reserve(messages.size());
     const std::string head = number > 0 ? file + ":" + std::to_string(number) + ": error: " : file + ": error: ";
     for (const std::string& m : messages) out.push_back(head + m);
     return out;
