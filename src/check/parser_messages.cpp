@@ -83,8 +83,13 @@ std::string printed_by(const std::function<void()>& read) {
     std::fflush(stdout);
     const int out_fd = stdout_fd();
     int fds[2];
-    const int saved = make_pipe(fds) == 0 ? dup_fd(out_fd) : -1;
+    const bool piped = make_pipe(fds) == 0;
+    const int saved = piped ? dup_fd(out_fd) : -1;
     if (saved < 0) {  // no pipe: the messages are shown as they are
+        if (piped) {
+            close_fd(fds[0]);
+            close_fd(fds[1]);
+        }
         read();
         return {};
     }
