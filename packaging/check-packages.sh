@@ -17,21 +17,27 @@ if [ "$linux" != "-" ]; then
     deb=$(ls "$linux"/korrimatic_*.deb)
     list=$(dpkg-deb -c "$deb" | awk '{print $6}')
     for f in ./usr/bin/korrimatic ./usr/share/man/man1/korrimatic.1 \
+             ./usr/bin/korrimap ./usr/share/man/man1/korrimap.1 \
              ./usr/share/doc/korrimatic/examples/station.cfg ./usr/share/doc/korrimatic/examples/station.rul \
              ./usr/share/doc/korrimatic/examples/korrimatic-sample.hex; do
         grep -qxF "$f" <<<"$list" || fail "$deb lacks $f"
     done
-    warnings=$(man --warnings -l man/korrimatic.1 2>&1 >/dev/null)
+    warnings=$(man --warnings -l man/korrimatic.1 man/korrimap.1 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "the man page renders with warnings: $warnings"
     if [ "$install" = --install ] && [ "$(id -u)" -eq 0 ] && ! dpkg-query -W korrimatic >/dev/null 2>&1; then
         dpkg -i "$deb" >/dev/null
         trap 'dpkg -r korrimatic >/dev/null' EXIT
         /usr/bin/korrimatic --version | grep "Version 2.4a" >/dev/null || fail "the installed korrimatic does not run"
         [ "$(printf 'exit\n' | /usr/bin/korrimatic >/dev/null; echo $?)" = 0 ] || fail "the installed korrimatic fails"
+        /usr/bin/korrimatic --check /usr/share/doc/korrimatic/examples/station.cfg \
+            /usr/share/doc/korrimatic/examples/station.rul || fail "the installed korrimatic --check fails"
+        /usr/bin/korrimap --check /usr/share/doc/korrimatic/examples/station.cfg \
+            /usr/share/doc/korrimatic/examples/station.rul || fail "the installed korrimap fails"
+        [ "$(man -w korrimap)" = /usr/share/man/man1/korrimap.1 ] || fail "man korrimap finds no page"
         [ "$(man -w korrimatic)" = /usr/share/man/man1/korrimatic.1 ] || fail "man korrimatic finds no page"
         man korrimatic 2>/dev/null | grep "EXIT STATUS" >/dev/null || fail "man korrimatic shows no page"
     fi
-    echo "check-packages: $deb holds korrimatic, its man page and the examples"
+    echo "check-packages: $deb holds korrimatic, korrimap, their man pages and the examples"
 fi
 
 if [ "$windows" != "-" ]; then

@@ -27,7 +27,7 @@ start=$(date +%s)
 echo "Wine prefix ready in $(($(date +%s) - start)) s"
 
 # The tests that start the utility.
-tests='^(ShellTranscript|CommandLine|BadInput|EndToEnd|DownloadEndToEnd|DownloadFaultEndToEnd|FirmwareEndToEnd|RulesTranscript|ConfigCommands)\.'
+tests='^(ShellTranscript|CommandLine|BadInput|EndToEnd|DownloadEndToEnd|DownloadFaultEndToEnd|FirmwareEndToEnd|RulesTranscript|ConfigCommands|Check)\.'
 tests+='|^AnglesHelp\.TheAnglesCommandPrintsIt$|^StationExample\.ConfigureThenDconfigure$'
 in_process='^ConfigCommands\.ConfigureSetsAndClearsTheProcessedFlag$'
 junit=$(realpath "$build")/wine-tests.xml

@@ -1,6 +1,7 @@
 // The configure and dconfigure commands.
 #include <cstdio>
 
+#include "check/terminal_warnings.hpp"
 #include "config/config_display.hpp"
 #include "config/config_parser.hpp"
 #include "shell/command_args.hpp"
@@ -15,8 +16,20 @@ int conf_process(const char* path) {
     return result;
 }
 
+namespace {
+
+// conf_process, and at a terminal the likely mistakes of a file read
+// without error.
+int configure_file(const char* path) {
+    const int result = conf_process(path);
+    if (result == 0) terminal_config_warnings(path);
+    return result;
+}
+
+}  // namespace
+
 CommandOutcome cmd_configure(char* args) {
-    return file_command(args, conf_process, "\a\aError: Configuration processing failed\n");
+    return file_command(args, configure_file, "\a\aError: Configuration processing failed\n");
 }
 
 CommandOutcome cmd_dconfigure(char*) {

@@ -1,4 +1,5 @@
 #include "config/config_record.hpp"
+#include "shell/shell_state.hpp"
 
 // The default base position is the summit of Pikes Peak, Colorado
 // (38 deg 50' 26" N, 105 deg 2' 38" W): north and west, as the device expects
@@ -42,5 +43,8 @@ ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record) {
 }
 
 int32_t default_connect_baud() {
-    return static_cast<int32_t>(config.have_gps != 0 ? config.gps_baud : config.host_baud);
+    // A Configuration file that failed is not in force: its rates are not
+    // used, as its other values are not sent.
+    const ConfigRecord& in_force = shell.config_processed != 0 ? config : default_config;
+    return static_cast<int32_t>(in_force.have_gps != 0 ? in_force.gps_baud : in_force.host_baud);
 }

@@ -82,5 +82,6 @@ void load_config_defaults();
 ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record);
 
 // The rate connect uses when none is given: the GPS-port rate when a GPS is
-// attached, else the host-port rate, read from the working record now.
+// attached, else the host-port rate, read from the working record now when a
+// Configuration file is in force, else from the defaults.
 int32_t default_connect_baud();

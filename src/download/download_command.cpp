@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/terminal_warnings.hpp"
 #include "config/config_record.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"
@@ -39,6 +40,7 @@ CommandOutcome cmd_download(char*) {
     // Without a Configuration file in force (none read, or the last one
     // failed), a yes sends the default configuration, never a half-read file.
     const bool use_defaults = shell.config_processed == 0;
+    terminal_download_summary(use_defaults ? defaults_keeping_rule_fields(config) : config);
     if (use_defaults && !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
                                    "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
         return CommandOutcome::failed;

@@ -60,7 +60,7 @@ int process_rule_line(RuleLine& line, RulesRun& run) {
     const RuleCommand* row = &rule_command_table[m.index];
 
     if (row->kind == KIND_IMPLICIT) {
-        config.implicit_action = action == ACTION_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
+        run.implicit_action = action == ACTION_DROP ? IMPLICIT_DROP : IMPLICIT_PASS;
         ++run.accepted;
         ++run.implicit;
         return 0;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
 #include "text/prefix_match.hpp"
 #include "text/tokens.hpp"
@@ -24,6 +25,10 @@ struct RulesRun {
     int accepted = 0;   // records written plus implicit lines: held against the limit
     int implicit = 0;   // implicit lines
     int next_slot = 0;  // the slot the next record goes into
+    // The implicit action the lines read so far ask for; it goes into the
+    // configuration record only when the whole file has been read without
+    // error, so a failed file leaves the reset value (pass) in force.
+    uint16_t implicit_action = IMPLICIT_PASS;
 };
 
 // Prepares a line (already without its newline) for checking.

@@ -1,6 +1,7 @@
 // The rules and drules commands.
 #include <cstdio>
 
+#include "check/terminal_warnings.hpp"
 #include "rules/rules_display.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/command_args.hpp"
@@ -14,8 +15,20 @@ int rules_process(const char* file_name) {
     return result;
 }
 
+namespace {
+
+// rules_process, and at a terminal the likely mistakes of a file read
+// without error.
+int rules_file(const char* file_name) {
+    const int result = rules_process(file_name);
+    if (result == 0) terminal_rules_warnings(file_name, shell.config_processed != 0);
+    return result;
+}
+
+}  // namespace
+
 CommandOutcome cmd_rules(char* args) {
-    return file_command(args, rules_process, "\a\aError: Rule processing failed\n");
+    return file_command(args, rules_file, "\a\aError: Rule processing failed\n");
 }
 
 CommandOutcome cmd_drules(char*) {

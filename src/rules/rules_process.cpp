@@ -46,6 +46,7 @@ int rules_read(std::FILE* file, const char* file_name) {
         if (rc != 0) return rc;
     }
     config.rule_count = static_cast<uint16_t>(run.accepted - run.implicit);
+    config.implicit_action = run.implicit_action;
     std::printf("Rules processed %d, implicit %d\n", config.rule_count, run.implicit);
     return 0;
 }

@@ -11,8 +11,9 @@
 // config.rule_count and config.implicit_action; shell.rules_processed is
 // cleared once the file is open and set when the whole file was read without
 // error. Stops at the first line in error and returns its negative code; 0 on
-// success. Prints its own messages. A file that cannot be opened changes
-// nothing.
+// success. Prints its own messages. A file that fails leaves no rules and the
+// implicit action pass: nothing it asked for is in force. A file that cannot
+// be opened changes nothing.
 int rules_process(const char* file_name);
 
 // rules_process without the shell's flag: `opened` tells whether the file was

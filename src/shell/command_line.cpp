@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/check_files.hpp"
 #include "serial/port_list.hpp"
 #include "shell/console.hpp"
 #include "shell/prompt_loop.hpp"
@@ -13,6 +14,7 @@ namespace {
 
 const char USAGE[] =
     "Usage: korrimatic [--script FILE [--keep-going]]\n"
+    "       korrimatic --check CONFIG RULES\n"
     "       korrimatic --list-ports | --version | --help\n"
     "\n"
     "Prepares, loads and maintains the Korrimatic APRS digipeater. Without options\n"
@@ -22,6 +24,12 @@ const char USAGE[] =
     "                  each shown after its prompt; questions are answered by the\n"
     "                  lines that follow. Stops at the first command that fails.\n"
     "  --keep-going    with --script: run every line, even after a failure\n"
+    "  --check CONFIG RULES\n"
+    "                  read a Configuration file and a Rules file (either may be\n"
+    "                  - for none) as configure and rules do, and print each\n"
+    "                  error and each likely mistake as FILE:LINE: error: ... or\n"
+    "                  FILE:LINE: warning: ...; exit status 0 clean, 1 warnings\n"
+    "                  only, 2 an error\n"
     "  --list-ports    list the serial ports of this machine and end\n"
     "  --version       show the version and end\n"
     "  --help          show this text and end\n"
@@ -34,7 +42,12 @@ const char USAGE[] =
 #ifndef _WIN32
     " or a device path\n(/dev/ttyUSB0); COMn is the device in KORRIMATIC_COMn, else /dev/ttyS<n-1>"
 #endif
-    ".\nSee korrimatic(1) for the commands and the two files.\n";
+    ".\nSee korrimatic(1) for the commands and the two files.\n"
+#ifndef _WIN32
+    "korrimap CONFIG RULES draws the areas of the rules around the station, as\n"
+    "GeoJSON and SVG; korrimap --check is the same check as --check (korrimap(1)).\n"
+#endif
+    ;
 
 const char* editing_text() {
 #ifdef _WIN32
@@ -102,6 +115,13 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 c.script = true;
                 c.script_file = argv[++i];
             }
+        } else if (arg == "--check") {
+            if (i + 2 >= argc) c.error = "option --check needs a Configuration file and a Rules file (- for none)";
+            else {
+                c.check = true;
+                c.check_config = argv[++i];
+                c.check_rules = argv[++i];
+            }
         } else if (arg.rfind("--script=", 0) == 0) {
             c.script = true;
             c.script_file = arg.substr(9);
@@ -113,6 +133,7 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     }
     if (c.error.empty() && c.script && c.script_file.empty()) c.error = "option --script needs a file name";
     if (c.error.empty() && c.keep_going && !c.script) c.error = "option --keep-going goes with --script";
+    if (c.error.empty() && c.check && c.script) c.error = "option --check goes without --script";
     return c;
 }
 
@@ -131,6 +152,7 @@ int run_command_line(const CommandLine& options) {
         return 0;
     }
     if (options.list_ports) return list_ports();
+    if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str());
     if (options.script) return run_script(options);
     return run_shell();
 }

@@ -11,6 +11,9 @@ struct CommandLine {
     bool script = false;
     std::string script_file;  // "-" for standard input
     bool keep_going = false;
+    bool check = false;          // --check CONFIG RULES
+    std::string check_config;    // "-" for none
+    std::string check_rules;     // "-" for none
     std::string error;        // what is wrong with the arguments, if anything
 };
 

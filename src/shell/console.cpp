@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t KEEP_MAX = std::size_t{64} * 1024;
 
 bool g_echo = false;
+bool g_terminal = false;  // console_start_editing found a terminal
 unsigned long g_lines_read = 0;
 
 bool editing() { return line_editor_running() && console_in == stdin; }
@@ -68,6 +69,7 @@ bool console_read_line(std::string& line) {
 
 bool console_start_editing() {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return false;
+    g_terminal = true;
 #ifdef _WIN32
     // The Windows console edits lines itself; Ctrl-C still cancels a wait.
     install_interrupt_handler();
@@ -77,6 +79,8 @@ bool console_start_editing() {
     install_interrupt_handler();
     return true;
 }
+
+bool console_at_terminal() { return g_terminal && console_in == stdin; }
 
 void console_set_echo(bool echo) { g_echo = echo; }
 

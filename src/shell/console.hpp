@@ -18,6 +18,10 @@ bool console_read_line(std::string& line);
 // Line editing, when standard input and output are both terminals: starts
 // the editor with the history file and has Ctrl-C handled. True when it runs.
 bool console_start_editing();
+// True when the operator's console is a terminal (standard input and output
+// both, as console_start_editing found them), not a script or a pipe.
+bool console_at_terminal();
+
 // Lines read (commands and answers) are printed after their prompt, as a
 // script run shows them.
 void console_set_echo(bool echo);

@@ -57,6 +57,13 @@ TEST(ConfigCommands, SummaryBracketsTheGpsRateOfAFileWithGps) {
     const ProgramResult r2 = run_korrimatic("conf " + other.path() + "\nhelp\nexit\n");
     EXPECT_EQ(visible(r2.out), visible(startup_text() + "Configuration items processed 1\n" + P +
                                        summary_with_default("4800 9600 19200 38400 57600 ") + P));
+    // A file that fails is not in force: the default rate is bracketed.
+    TempFile failed("havegps yes\ngps 4800\nssid 16\n");
+    const ProgramResult r3 = run_korrimatic("conf " + failed.path() + "\nhelp\nexit\n");
+    EXPECT_EQ(visible(r3.out), visible(startup_text() +
+                                       "\a\aError: line 3: invalid SSID argument range [0..15]: 16: ssid 16\n"
+                                       "\a\aError: Configuration processing failed\n" + P +
+                                       summary_with_default("4800 9600 19200 38400 [57600] ") + P));
 }
 
 TEST(ConfigCommands, ConfigureReportsFailures) {

@@ -169,7 +169,16 @@ TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
     close_port();
     shell.connected = 0;
     config.host_baud = 115200;
+    shell.config_processed = 1;
     EXPECT_EQ(run(cmd_connect, "com3"), "\a\aError: invalid baud rate: 115200\n");
+    // The rates of a file that failed are not in force: the default is used.
+    shell.config_processed = 0;
+    out = run(cmd_connect, "com3");
+    EXPECT_EQ(shell.current_baud, 57600);
+    EXPECT_EQ(shell.connected, 1) << visible(out);
+    close_port();
+    shell.connected = 0;
+    shell.config_processed = 1;
     config.have_gps = 1;
     config.gps_baud = 9600;
     device.connected = "Connected 9600";
@@ -177,6 +186,7 @@ TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
     EXPECT_EQ(shell.current_baud, 9600);
     EXPECT_EQ(link->settings.baud_rate, 9600u);
     EXPECT_EQ(shell.connected, 1) << visible(out);
+    shell.config_processed = 0;
     load_config_defaults();
 }
 

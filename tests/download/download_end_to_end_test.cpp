@@ -89,11 +89,13 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         bool examples;
         bool fifty;
         bool failed_config;  // a Configuration file that fails is read first
+        bool failed_rules = false;  // a Rules file that fails (after its drop implicit) is read last
     };
     const Case cases[] = {{"default configuration, no rules", false, false, false},
                           {"the example files", true, false, false},
                           {"fifty rules", false, true, false},
-                          {"a failed Configuration file sends the defaults after yes", false, true, true}};
+                          {"a failed Configuration file sends the defaults after yes", false, true, true},
+                          {"a failed Rules file's drop implicit is not sent", true, false, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         KorrisimProcess device({});
@@ -106,11 +108,18 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         if (!config_file.empty()) input += "configure " + config_file + "\n";
         if (c.failed_config) {
             const std::string bad = device.path("bad.cfg");
-            std::ofstream(bad) << "call K1ABC\nssid 3\nwidemax 9\n";
+            std::ofstream(bad) << "call K1ABC\nssid 3\nhavegps yes\ngps 4800\nwidemax 9\n";
             input += "configure " + bad + "\ndconfigure\n";
         }
         if (!rules_file.empty()) input += "rules " + rules_file + "\n";
-        // The example configuration has a GPS: connect then uses its rate.
+        if (c.failed_rules) {
+            const std::string bad = device.path("bad.rul");
+            std::ofstream(bad) << "drop implicit\n\npass circle 0, 39:30:00, -104:45:00\n";
+            input += "rules " + bad + "\ndrules\n";
+            rules_file.clear();
+        }
+        // The example configuration has a GPS: connect then uses its rate;
+        // a failed file's GPS rate is not in force.
         const std::string rate = c.examples ? "4800" : "57600";
         input += "connect 1\ndownload\n";
         std::string questions;
@@ -133,6 +142,10 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
         EXPECT_EQ(device.stored_rules(), want.rules);
         if (c.fifty) { EXPECT_EQ(device.stored_rules().size(), 1400u); }
         if (c.examples) { EXPECT_NE(device.sim_log().find("call sign N0CALL, SSID 10"), std::string::npos); }
+        if (c.failed_rules) {
+            EXPECT_NE(r.out.find("No Rules are configured!  Implicit Rule Action is Pass\n"), std::string::npos)
+                << visible(r.out);
+        }
         if (c.failed_config) {  // shown as the failed file left it, but not sent
             EXPECT_NE(r.out.find("Station Call\t K1ABC\tSSID 0x03\n"), std::string::npos) << visible(r.out);
             EXPECT_NE(device.sim_log().find("call sign NOTSET, SSID 0"), std::string::npos);

@@ -33,9 +33,7 @@ TEST(KorrimapFiles, AFileInErrorGivesTheUtilitysMessagesAndStatus2) {
     TempFile bad_config("call n0call\nssid 16\n", "bad.cfg");
     TempFile bad_rules("pass implicit\n\npass circle 0, 39:30:00, -104:45:00\n", "bad.rul");
     ProgramResult r = run_korrimap({"--check", bad_config.path(), example("station.rul")});
-    EXPECT_EQ(r.out,
-              "\a\aError: line 2: invalid SSID argument range [0..15]: 16: ssid 16\n"
-              "\a\aError: Configuration processing failed\n");
+    EXPECT_EQ(r.out, bad_config.path() + ":2: error: invalid SSID argument range [0..15]: 16: ssid 16\n");
     EXPECT_EQ(r.exit_status, 2);
     r = run_korrimap({example("station.cfg"), bad_rules.path(), "-o", bad_rules.path() + "-map"});
     EXPECT_EQ(r.out, "Configuration items processed 22\n\a\aError: " + bad_rules.path() +

@@ -66,7 +66,7 @@ TEST(RulesTranscript, CommandMessagesAndAFailedFile) {
         "Rules processed 8, implicit 1\n" + P +
         "\a\aError: " + bad.path() + "[4]: invalid Circle Radius, must be > 0: 0.000000:\n"
         "pass circle 0, 39:30:00, -104:45:00\n" + failed + P +
-        "No Rules are configured!  Implicit Rule Action is Drop\n" + P +
+        "No Rules are configured!  Implicit Rule Action is Pass\n" + P +
         "\a\aError: cannot open " + good.folder() + "/nothing.rul\n" + failed + P;
     EXPECT_EQ(visible(r.out), visible(expected));
     EXPECT_EQ(r.exit_status, 0);

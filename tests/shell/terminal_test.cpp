@@ -1,6 +1,7 @@
 // The utility at a real terminal, in tmux: editing with the arrows, recalling
 // with Up, completing a file name with Tab, Ctrl-C at the prompt and during
-// the power-on wait against korrisim, and the history it keeps. With
+// the power-on wait against korrisim, the warnings of configure and rules
+// and the line before a download, and the history it keeps. With
 // KORRI_TERMINAL_SCREENS=FILE the screens at the key moments are written to
 // FILE.
 #include <gtest/gtest.h>
@@ -104,6 +105,9 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     ScratchDir scratch;
     std::filesystem::copy_file(std::string(KORRI_SOURCE_DIR) + "/examples/station.cfg",
                                scratch.path("alpha-station.cfg"));
+    std::ofstream(scratch.path("warn.cfg")) << "havegps on\n";
+    std::ofstream(scratch.path("warn.rul")) << "drop sector 10:00:00, 80:00:00, 5\n";
+    std::ofstream(scratch.path("bad.rul")) << "drop implicit\npass circle 0, 39:30:00, -104:45:00\n";
     const std::string command = "cd '" + scratch.folder() + "' && env HOME='" + scratch.path("home") +
                                 "' XDG_STATE_HOME='" + scratch.path("state") + "' KORRIMATIC_COM1='" +
                                 sim.port_path() + "' '" + KORRIMATIC_BIN + "'; echo STATUS=$?; sleep 600";
@@ -157,9 +161,40 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     term.type("download");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("(yes|no) [no]:")) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "\nTo send: call sign N0CALL SSID 10, position 39.396000 -104.85067, 0 "
+                                             "rules, implicit Pass\n\nWarning: Rules file"),
+              1)
+        << term.screen();
     term.type("n");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("Download Aborted!")) << term.screen();
+
+    // At a terminal configure and rules warn of likely mistakes, and download
+    // says what it sends; a failed Rules file's drop implicit is not sent.
+    term.type("conf warn.cfg");
+    term.keys({"Enter"});
+    // (lines longer than the 100 columns wrap on the screen)
+    ASSERT_TRUE(term.wait_for("Configuration items processed 1\nWarning: line 1: havegps on is read as No: only its"))
+        << term.screen();
+    ASSERT_TRUE(term.wait_for("\nWarning: no call line: the station goes on the air as NOTSET\nCommand>"))
+        << term.screen();
+    term.type("rules warn.rul");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Rules processed 1, implicit 0\nWarning: warn.rul[1]: sector has no outer range"))
+        << term.screen();
+    term.type("rules bad.rul");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Rule processing failed")) << term.screen();
+    term.type("download");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("To send: call sign NOTSET SSID 0, position 38.840557 -105.04389, 0 rules, implicit "
+                              "Pass\nWarning: the call sign is NOTSET: no Configuration file in force has set one\n"))
+        << term.screen();
+    ASSERT_TRUE(term.wait_for("(yes|no) [no]:", 2)) << term.screen();
+    term.type("n");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Download Aborted!", 2)) << term.screen();
+    shot("the warnings of configure and rules, and what a download sends", "Command> conf warn.cfg");
 
     // Ctrl-C twice at an empty prompt ends the program as the end of input.
     ASSERT_TRUE(term.wait_for("Download Aborted!\nCommand>")) << term.screen();

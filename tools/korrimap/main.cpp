@@ -3,7 +3,7 @@
 // likely mistakes. Both files are read by the utility's own parsers.
 //
 //   korrimap CONFIG RULES [-o BASENAME]   writes BASENAME.geojson and BASENAME.svg
-//   korrimap --check CONFIG RULES         prints a warning per likely mistake
+//   korrimap --check CONFIG RULES         the same as korrimatic --check
 //
 // Exit status: 0 done (no warnings), 1 warnings, 2 a file in error or unusable
 // arguments.
@@ -13,22 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "check/check_files.hpp"
+#include "check/implicit_line.hpp"
 #include "korrimap/geojson_map.hpp"
-#include "korrimap/rule_checks.hpp"
 #include "korrimap/station_files.hpp"
 #include "korrimap/station_map.hpp"
 #include "korrimap/svg_map.hpp"
 
 namespace {
 
-constexpr int EXIT_WARNINGS = 1;
 constexpr int EXIT_FAILED = 2;
 
 int usage(std::FILE* to, int status) {
     std::fputs(
         "usage: korrimap CONFIG RULES [-o BASENAME]   writes BASENAME.geojson and BASENAME.svg\n"
         "                                             (BASENAME: the Rules file's name without its extension)\n"
-        "       korrimap --check CONFIG RULES         prints likely mistakes as FILE:LINE: message\n"
+        "       korrimap --check CONFIG RULES         as korrimatic --check: FILE:LINE: error|warning: ...\n"
         "Exit status: 0 done, 1 --check found something, 2 a file in error or bad arguments.\n",
         to);
     return status;
@@ -65,17 +65,14 @@ int main(int argc, char** argv) {
     }
     if (files.size() != 2 || (check && !base.empty())) return usage(stderr, EXIT_FAILED);
 
+    // The utility's own check, as korrimatic --check prints it.
+    if (check) return check_files(files[0].c_str(), files[1].c_str());
+
     std::string messages;
     const bool loaded = load_station_files(files[0], files[1], messages);
-    if (!loaded || !check) std::fwrite(messages.data(), 1, messages.size(), stdout);
+    std::fwrite(messages.data(), 1, messages.size(), stdout);
     if (!loaded) return EXIT_FAILED;
-    const StationMap map = station_map(files[0], files[1], last_implicit_line(files[1]));
-
-    if (check) {
-        const std::vector<RuleWarning> warnings = check_rules(map);
-        for (const RuleWarning& w : warnings) std::printf("%s:%d: %s\n", files[1].c_str(), w.line, w.message.c_str());
-        return warnings.empty() ? 0 : EXIT_WARNINGS;
-    }
+    const StationMap map = station_map(files[0], files[1], last_implicit_line(files[1].c_str()));
     if (base.empty()) base = std::filesystem::path(files[1]).stem().string();
     const nlohmann::ordered_json geojson = geojson_map(map);
     if (!write_file(base + ".geojson", geojson_text(geojson)) || !write_file(base + ".svg", svg_map(map)))

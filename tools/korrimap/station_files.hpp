@@ -10,8 +10,3 @@
 // file is in error (the Rules file is then not read after a faulty
 // Configuration file).
 bool load_station_files(const std::string& config_file, const std::string& rules_file, std::string& messages);
-
-// The line of the last implicit line of a Rules file that was read without
-// error, 0 when it has none. The rule table and the configuration record are
-// left as they were.
-int last_implicit_line(const std::string& rules_file);

@@ -17,27 +17,8 @@ std::string call_with_ssid() {
 
 }  // namespace
 
-bool is_pass(const RuleRecord& r) { return (r.action_mods & ACTION_MASK) == ACTION_PASS; }
-
-const char* action_name(const RuleRecord& r) { return is_pass(r) ? "pass" : "drop"; }
-
-const char* kind_name(const RuleRecord& r) {
-    switch (r.kind) {
-        case KIND_CIRCLE: return "circle";
-        case KIND_COMPASS: return "compass";
-        case KIND_RECTANGLE: return "rectangle";
-        case KIND_SECTOR: return "sector";
-        default: return "?";
-    }
-}
-
 const char* direction_name(const RuleRecord& r) {
     return r.direction < COMPASS_DIRECTION_COUNT ? compass_direction_names[r.direction] : compass_direction_names[0];
-}
-
-Box box_of(const RuleRecord& r) {
-    const double lat1 = r.lat1, lon1 = r.lon1, lat2 = r.lat2, lon2 = r.lon2;  // fields of a packed record
-    return {std::min(lat1, lat2), std::min(lon1, lon2), std::max(lat1, lat2), std::max(lon1, lon2)};
 }
 
 double single(float value) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check/rule_areas.hpp"
 #include "korrimap/geo_shapes.hpp"
 #include "rules/rule_record.hpp"
 
@@ -29,16 +30,6 @@ struct StationMap {
 // The map of the configuration record and rule table now in memory.
 StationMap station_map(const std::string& config_name, const std::string& rules_name, int implicit_line);
 
-// Latitude and longitude bounds of a rectangle rule, whichever corner comes
-// first.
-struct Box {
-    double south, west, north, east;
-};
-Box box_of(const RuleRecord& r);
-
-bool is_pass(const RuleRecord& r);
-const char* action_name(const RuleRecord& r);  // "pass" or "drop"
-const char* kind_name(const RuleRecord& r);    // "circle", "compass", "rectangle", "sector"
 const char* direction_name(const RuleRecord& r);
 
 // A single-precision value as the shortest decimal that reads back as the

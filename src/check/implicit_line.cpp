@@ -1,0 +1,32 @@
+#include "check/implicit_line.hpp"
+
+#include "config/config_record.hpp"
+#include "rules/rule_line.hpp"
+#include "rules/rule_record.hpp"
+#include "rules/rules_process.hpp"
+#include "text/input_file.hpp"
+
+int last_implicit_line(const char* rules_file) {
+    InputFile input(rules_file);
+    if (!input) return 0;
+    // The parser's own line loop again, watching which lines are implicit
+    // ones; the file was read without error before, so nothing is printed.
+    const RuleTable table = rule_table;
+    const ConfigRecord record = config;
+    RulesRun run;
+    RuleLine line{};
+    line.file_name = rules_file;
+    char buffer[RULE_LINE_SIZE];
+    int found = 0;
+    LineReader reader = rules_line_reader(input.get());
+    while (reader.read(buffer) == LineRead::line) {
+        ++line.number;
+        start_rule_line(line, buffer);
+        const int before = run.implicit;
+        if (process_rule_line(line, run) != 0) break;
+        if (run.implicit > before) found = line.number;
+    }
+    rule_table = table;
+    config = record;
+    return found;
+}

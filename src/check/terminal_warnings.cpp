@@ -1,0 +1,55 @@
+#include "check/terminal_warnings.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "check/config_checks.hpp"
+#include "check/implicit_line.hpp"
+#include "check/rule_checks.hpp"
+#include "shell/console.hpp"
+#include "text/input_file.hpp"
+
+namespace {
+
+// The last Configuration file read without error at the terminal.
+std::string g_config_file;
+ConfigFacts g_config_facts;
+
+}  // namespace
+
+void terminal_config_warnings(const char* config_file) {
+    if (!console_at_terminal()) return;
+    const InputFile file(config_file);
+    if (!file) return;
+    g_config_file = config_file;
+    for (const CheckWarning& w : check_config(file.get(), config, g_config_facts)) {
+        if (w.line > 0) std::printf("Warning: line %d: %s\n", w.line, w.message.c_str());
+        else std::printf("Warning: %s\n", w.message.c_str());
+    }
+}
+
+void terminal_rules_warnings(const char* rules_file, bool config_in_force) {
+    if (!console_at_terminal()) return;
+    const bool station_known = config_in_force && !g_config_file.empty();
+    const CheckStation station{station_known, config.base_lat, config.base_lon,
+                               station_known ? g_config_facts.position_line : 0};
+    for (const CheckWarning& w : check_rules(station, rules_in_memory(last_implicit_line(rules_file)))) {
+        const char* file = w.file == CheckedFile::config ? g_config_file.c_str() : rules_file;
+        std::printf("Warning: %s[%d]: %s\n", file, w.line, w.message.c_str());
+    }
+}
+
+void terminal_download_summary(const ConfigRecord& image) {
+    if (!console_at_terminal()) return;
+    const char* end = std::find(std::begin(image.call_sign), std::end(image.call_sign), '\0');
+    const std::string call(image.call_sign, end);
+    std::printf("To send: call sign %s SSID %d, position %.6f %.5f, %d rules, implicit %s\n", call.c_str(),
+                static_cast<int>(image.ssid), static_cast<double>(image.base_lat), static_cast<double>(image.base_lon),
+                static_cast<int>(image.rule_count), image.implicit_action == IMPLICIT_DROP ? "Drop" : "Pass");
+    if (call == "NOTSET")
+        std::printf("Warning: the call sign is NOTSET: no Configuration file in force has set one\n");
+}

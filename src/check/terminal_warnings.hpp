@@ -1,0 +1,20 @@
+// The checks' warnings at the operator's terminal, after configure and rules,
+// and the line of what a download sends. Each prints only when the console
+// is a terminal: in a script or from a pipe the output stays as it was.
+#pragma once
+
+#include "config/config_record.hpp"
+
+// After a Configuration file was read without error: its warnings, one line
+// each, "Warning: line N: ...".
+void terminal_config_warnings(const char* config_file);
+
+// After a Rules file was read without error: its warnings, and those of the
+// station's own position when a Configuration file is in force, as
+// "Warning: FILE[N]: ...".
+void terminal_rules_warnings(const char* rules_file, bool config_in_force);
+
+// Before a download: call sign and SSID, position, rule count and implicit
+// action of `image`, the configuration it sends, and a warning when the call
+// sign is NOTSET.
+void terminal_download_summary(const ConfigRecord& image);
