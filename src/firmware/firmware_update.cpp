@@ -287,6 +287,9 @@ int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verifi
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator);
     if (cancelled_here()) return CANCELLED;
+    // What arrived while the operator read the warning (a device switched on
+    // too early) is no answer to this update: the prompt must come after it.
+    drain_port(port);
     int result = catch_prompt(port);
     if (result == 0) result = synchronize(port);
     if (result != 0) return result;
