@@ -2,7 +2,8 @@
 // with Up, completing a file name with Tab, Ctrl-C at the prompt and during
 // the power-on wait against korrisim, and the history it keeps. With
 // KORRI_TERMINAL_SCREENS=FILE the screens at the key moments are written to
-// FILE.
+// FILE. The trial session of scripts/run.sh takes the terminal's Ctrl-C
+// without losing its simulated device.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -178,6 +179,43 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     EXPECT_EQ(kept.str().find("\nn\n"), std::string::npos) << kept.str();
 
     if (const char* file = std::getenv("KORRI_TERMINAL_SCREENS")) std::ofstream(file) << screens.str();
+}
+
+// scripts/run.sh with the programs already built: Ctrl-C at the prompt and
+// during a firmware transfer reach the utility alone; korrisim stays, so that
+// connect works after the first and the transfer ends well after the second.
+TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
+    if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
+    ScratchDir scratch;
+    const std::string build = std::filesystem::path(KORRIMATIC_BIN).parent_path().string();
+    const std::string command = "cd '" + scratch.folder() + "' && env -u KORRIMATIC_COM1 HOME='" +
+                                scratch.path("home") + "' XDG_STATE_HOME='" + scratch.path("state") +
+                                "' KORRI_BUILD_DIR='" + build + "' '" + KORRI_SOURCE_DIR +
+                                "/scripts/run.sh' '--loader-slow=*:1:20'; echo STATUS=$?; sleep 600";
+    Terminal term(command, scratch.folder());
+    ASSERT_TRUE(term.wait_for("Command>")) << term.start_error_ << term.screen();
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("(Ctrl-C again within 2 seconds")) << term.screen();
+    term.type("connect 1");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Connected at 57600")) << term.screen();
+    term.type("disconnect");
+    term.keys({"Enter"});
+    term.type(std::string("firmware 1 ") + KORRI_SOURCE_DIR + "/examples/korrimatic-sample.hex");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Do you want to continue (n or y)? [n]:")) << term.screen();
+    term.type("y");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Type the Enter key when you are ready to continue...")) << term.screen();
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("s TTC ")) << term.screen();
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("Press Ctrl-C again within 3 seconds to stop.")) << term.screen();
+    ASSERT_TRUE(term.wait_for("Firmware update succeeded!", 1, 30000)) << term.screen();
+    term.type("exit");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "korrisim) has ended"), 0) << term.screen();
 }
 
 }  // namespace
