@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "firmware/hex_verify.hpp"
+#include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
@@ -104,7 +105,7 @@ int catch_prompt(const char* port) {
                 POWER_ON_SECONDS);
     std::fflush(stdout);
     uint8_t rx[4] = {0, 0, 0, 0};
-    int n = read_port(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS);
+    int n = read_port_counting_down(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS, nullptr);
     if (cancelled_here()) return CANCELLED;
     n += read_port(port, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;

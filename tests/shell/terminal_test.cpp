@@ -102,12 +102,14 @@ std::string screen_from(const std::string& screen, const std::string& from) {
 TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
     SimSession sim({"--power=control"});
+    SimSession unplugged({"--vanish=handshake"});
     ScratchDir scratch;
     std::filesystem::copy_file(std::string(KORRI_SOURCE_DIR) + "/examples/station.cfg",
                                scratch.path("alpha-station.cfg"));
     const std::string command = "cd '" + scratch.folder() + "' && env HOME='" + scratch.path("home") +
                                 "' XDG_STATE_HOME='" + scratch.path("state") + "' KORRIMATIC_COM1='" +
-                                sim.port_path() + "' '" + KORRIMATIC_BIN + "'; echo STATUS=$?; sleep 600";
+                                sim.port_path() + "' KORRIMATIC_COM2='" + unplugged.port_path() + "' '" +
+                                KORRIMATIC_BIN + "'; echo STATUS=$?; sleep 600";
     Terminal term(command, scratch.folder());
     std::ostringstream screens;
     auto shot = [&](const char* moment, const std::string& from) {
@@ -142,6 +144,8 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     term.type("connect 1");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("You have 20 seconds to do this...")) << term.screen();
+    ASSERT_TRUE(term.wait_for("You have 19 seconds to do this...")) << term.screen();
+    shot("the power-on wait counts down", "Command> connect 1");
     const auto pressed = Clock::now();
     term.keys({"C-c"});
     ASSERT_TRUE(term.wait_for("Error: connect cancelled by Ctrl-C!\nCommand>")) << term.screen();
@@ -152,9 +156,10 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     // The next connect works; an answer to a question stays out of the history.
     term.type("connect 1");
     term.keys({"Enter"});
-    ASSERT_TRUE(term.wait_for("You have 20 seconds to do this...", 2)) << term.screen();
+    ASSERT_TRUE(term.wait_for("TURN ON the Korrimatic", 2)) << term.screen();
     sim.control("on");
-    ASSERT_TRUE(term.wait_for("Connected at 4800")) << term.screen();
+    ASSERT_TRUE(term.wait_for("Connected at 4800\nKorrimatic firmware version 2.5\nCommand>")) << term.screen();
+    shot("the version on connect", "Command> connect 1");
     term.type("download");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("(yes|no) [no]:")) << term.screen();
@@ -162,8 +167,24 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("Download Aborted!")) << term.screen();
 
-    // Ctrl-C twice at an empty prompt ends the program as the end of input.
+    // A typo gets its hint, and a device unplugged in the handshake ends the
+    // command, not the program.
     ASSERT_TRUE(term.wait_for("Download Aborted!\nCommand>")) << term.screen();
+    term.type("conect 2");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Error: unknown command: conect\nHint: did you mean \"connect\"?\nCommand>"))
+        << term.screen();
+    term.type("disconnect");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Command> disconnect\nDisconnected\nCommand>")) << term.screen();
+    term.type("connect 2");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Return code 26, system error code 5\nDisconnected\nHint: the port went away"))
+        << term.screen();
+    shot("a hint, and an unplugged adapter", "Command> conect 2");
+
+    // Ctrl-C twice at an empty prompt ends the program as the end of input.
+    ASSERT_TRUE(term.wait_for("then run the command again\nCommand>")) << term.screen();
     term.keys({"C-c"});
     ASSERT_TRUE(term.wait_for("(Ctrl-C again within 2 seconds, Ctrl-D or exit ends the program)")) << term.screen();
     term.keys({"C-c"});
@@ -174,7 +195,8 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     std::stringstream kept;
     kept << history.rdbuf();
     // libedit's history file: blanks written as \040, a line repeated at once kept once.
-    EXPECT_NE(kept.str().find("conf\\040alpha-station.cfg\ndrules\nconnect\\0401\ndownload\n"), std::string::npos)
+    EXPECT_NE(kept.str().find("conf\\040alpha-station.cfg\ndrules\nconnect\\0401\ndownload\nconect\\0402\n"),
+              std::string::npos)
         << kept.str();
     EXPECT_EQ(kept.str().find("\nn\n"), std::string::npos) << kept.str();
 
