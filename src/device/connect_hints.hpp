@@ -4,15 +4,12 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-// The hint for a power-on reply without the identification word: nothing at
-// all (a silent device: power, cable, port, rate, and the ports there are),
-// or nothing but the loader's prompt (a device in its firmware loader).
-// Empty for any other reply. `ports` are the serial ports present.
-std::string power_on_hint(const char* port_name, const uint8_t* reply, int count, long rate,
-                          const std::vector<std::string>& ports);
-// Offers power_on_hint for the command under way, with this machine's ports.
+// The hint for a power-on reply that is nothing but the loader's prompt (a
+// device in its firmware loader); empty for any other reply.
+std::string power_on_hint(const char* port_name, const uint8_t* reply, int count);
+// Offers the hint for a power-on reply without the identification word:
+// power_on_hint, or for no reply at all the silent port's.
 void offer_power_on_hint(const char* port_name, const void* reply, int count, long rate);
 
 // Offers the hint for a firmware version below the minimum.

@@ -13,6 +13,7 @@
 #include "serial/drain_input.hpp"
 #include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
+#include "serial/silent_port_hint.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 
@@ -111,7 +112,10 @@ int catch_prompt(const char* port) {
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
     std::printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
     switch (n) {
-    case 0: std::printf("No data was read!\n"); break;
+    case 0:
+        std::printf("No data was read!\n");
+        offer_silent_port_hint(port, FIRMWARE_BAUD);
+        break;
     case 1: std::printf("Got 1: 0x%02x\n", rx[0]); break;
     case 2: std::printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
     case 3: std::printf("Got 3: 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2]); break;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/connect_hints.hpp"
+#include "serial/silent_port_hint.hpp"
 #include "shell/prompt_loop.hpp"
 #include "support/capture.hpp"
 #include "support/temp_file.hpp"
@@ -74,13 +75,14 @@ TEST(Hints, PowerOnReplies) {
     const std::vector<std::string> ports = {"/dev/ttyS0", "/dev/ttyUSB0"};
     const uint8_t enq[] = {0x05, 0x05};
     const uint8_t text[] = {0x05, 'K'};
-    EXPECT_EQ(power_on_hint("COM3", enq, 0, 9600, ports),
+    EXPECT_EQ(silent_port_hint("COM3", 9600, ports),
               "nothing came from COM3: check that the Korrimatic has power, that its cable is plugged in at both "
               "ends, that COM3 is its port and that it runs at 9600 baud (ports here: /dev/ttyS0, /dev/ttyUSB0; "
               "korrimatic --list-ports lists them)");
-    EXPECT_EQ(power_on_hint("COM3", enq, 2, 9600, ports),
+    EXPECT_EQ(power_on_hint("COM3", enq, 2),
               "the Korrimatic is in its firmware loader: cycle its power, or update it with firmware 3 FILE.hex");
-    EXPECT_EQ(power_on_hint("COM3", text, 2, 9600, ports), "");
+    EXPECT_EQ(power_on_hint("COM3", text, 2), "");
+    EXPECT_EQ(power_on_hint("COM3", enq, 0), "");
 }
 
 TEST(Hints, ShownOnlyAtATerminal) {
