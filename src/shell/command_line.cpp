@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "serial/port_list.hpp"
+#include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
 #include "shell/prompt_loop.hpp"
 #include "shell/version.hpp"
@@ -21,8 +22,10 @@ const char USAGE[] =
     "  --script FILE   run the commands of FILE (- for standard input) as typed,\n"
     "                  each shown after its prompt; questions are answered by the\n"
     "                  lines that follow. Stops at the first command that fails.\n"
-    "  --keep-going    with --script: run every line, even after a failure\n"
-    "  --list-ports    list the serial ports of this machine and end\n"
+    "  --keep-going    with --script: run every line, even after a failure, and\n"
+    "                  list the lines that failed at the end (standard error)\n"
+    "  --list-ports    list the serial ports of this machine, each with the COM\n"
+    "                  number it answers to, and the KORRIMATIC_COMn set, and end\n"
     "  --version       show the version and end\n"
     "  --help          show this text and end\n"
     "\n"
@@ -54,6 +57,7 @@ const char* platform_text() {
 
 int list_ports() {
     const std::vector<PortEntry> ports = list_serial_ports();
+#ifdef _WIN32
     if (ports.empty()) {
         std::fprintf(stderr, "korrimatic: no serial ports found\n");
         return 1;
@@ -63,6 +67,11 @@ int list_ports() {
         else std::printf("%s  %s\n", p.name.c_str(), p.detail.c_str());
     }
     return 0;
+#else
+    print_port_list(ports, com_mappings_in_force());
+    if (ports.empty()) std::fprintf(stderr, "korrimatic: no serial ports found\n");
+    return ports.empty() ? 1 : 0;
+#endif
 }
 
 int run_script(const CommandLine& options) {

@@ -13,6 +13,7 @@
 #include "serial/serial_port.hpp"
 #include "shell/console.hpp"
 #include "shell/line_editor.hpp"
+#include "shell/script_summary.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/summary.hpp"
 #include "shell/version.hpp"
@@ -102,10 +103,12 @@ int run_shell(const ShellRun& run) {
     set_port_loss_survivable(!run.script && operator_at_terminal());
     std::string line;
     bool any_failed = false;
+    FailedLines failed_lines;
     int64_t idle_interrupt_ms = -1;  // the last Ctrl-C at an empty prompt
     const auto finished = [&](int interactive_status) {
         line_editor_stop();
         if (!run.script) return interactive_status;
+        if (run.keep_going) std::fputs(failed_lines.summary(run.script_name).c_str(), stderr);
         return any_failed ? SCRIPT_FAILED : 0;
     };
     for (;;) {
@@ -139,6 +142,7 @@ int run_shell(const ShellRun& run) {
         if (outcome == CommandOutcome::exit) return finished(0);
         if (outcome == CommandOutcome::failed && run.script) {
             any_failed = true;
+            failed_lines.add(line_number, line);
             if (!run.keep_going) {
                 std::fprintf(stderr, "korrimatic: %s: line %lu failed, the script stops\n", run.script_name,
                              line_number);
