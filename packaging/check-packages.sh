@@ -53,10 +53,13 @@ if [ "$windows" != "-" ]; then
     zip=$(ls "$windows"/korrimatic-*-windows-x86_64.zip)
     top=$(basename "$zip" .zip)
     names=$(unzip -Z1 "$zip")
-    for f in korrimatic.exe README.txt examples/station.cfg examples/station.rul examples/korrimatic-sample.hex; do
+    texts="README.txt MANUAL.txt examples/station.cfg examples/station.rul examples/korrimatic-sample.hex"
+    for f in korrimatic.exe $texts; do
         grep -qxF "$top/$f" <<<"$names" || fail "$zip lacks $top/$f"
     done
-    [ -n "$(unzip -p "$zip" "$top/README.txt")" ] || fail "README.txt is empty"
-    if unzip -p "$zip" "$top/README.txt" | grep -v $'\r$' >/dev/null; then fail "README.txt has lines without CR LF"; fi
-    echo "check-packages: $zip holds korrimatic.exe, README.txt (CR LF) and the examples"
+    for f in $texts; do
+        [ -n "$(unzip -p "$zip" "$top/$f")" ] || fail "$f is empty"
+        if unzip -p "$zip" "$top/$f" | grep -v $'\r$' >/dev/null; then fail "$f has lines without CR LF"; fi
+    done
+    echo "check-packages: $zip holds korrimatic.exe, README.txt, MANUAL.txt and the examples (CR LF)"
 fi

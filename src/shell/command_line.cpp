@@ -37,7 +37,11 @@ const char USAGE[] =
 #ifndef _WIN32
     " or a device path\n(/dev/ttyUSB0); COMn is the device in KORRIMATIC_COMn, else /dev/ttyS<n-1>"
 #endif
+#ifdef _WIN32
+    ".\nSee MANUAL.txt beside korrimatic.exe for the commands and the two files.\n";
+#else
     ".\nSee korrimatic(1) for the commands and the two files.\n";
+#endif
 
 const char* editing_text() {
 #ifdef _WIN32
