@@ -16,12 +16,26 @@ if [ "$linux" != "-" ]; then
     (cd "$linux" && cpack -G DEB >/dev/null 2>&1) || fail "cpack could not make the Debian package"
     deb=$(ls "$linux"/korrimatic_*.deb)
     list=$(dpkg-deb -c "$deb" | awk '{print $6}')
-    for f in ./usr/bin/korrimatic ./usr/share/man/man1/korrimatic.1 \
-             ./usr/bin/korrimap ./usr/share/man/man1/korrimap.1 \
+    for f in ./usr/bin/korrimatic ./usr/share/man/man1/korrimatic.1.gz \
+             ./usr/bin/korrimap ./usr/share/man/man1/korrimap.1.gz \
+             ./usr/share/doc/korrimatic/copyright ./usr/share/doc/korrimatic/changelog.gz \
              ./usr/share/doc/korrimatic/examples/station.cfg ./usr/share/doc/korrimatic/examples/station.rul \
              ./usr/share/doc/korrimatic/examples/korrimatic-sample.hex; do
         grep -qxF "$f" <<<"$list" || fail "$deb lacks $f"
     done
+    # Debian's own checks: no error and no warning. Left at the level of
+    # information, each for its reason:
+    # - binary-has-unneeded-section .comment: the compiler's version note,
+    #   which CPack's strip keeps; harmless.
+    # - hardening-no-bindnow, hardening-no-fortify-functions: the build uses
+    #   the project's flags, not dpkg-buildflags'.
+    # - spelling-error-in-binary Lon Long: "Lat and Lon" is the command
+    #   summary's fixed text.
+    if command -v lintian >/dev/null; then
+        lintian --fail-on error,warning "$deb" || fail "lintian finds errors or warnings in $deb"
+    else
+        fail "lintian is not installed (Debian package lintian)"
+    fi
     warnings=$(man --warnings -l man/korrimatic.1 man/korrimap.1 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "the man page renders with warnings: $warnings"
     if [ "$install" = --install ] && [ "$(id -u)" -eq 0 ] && ! dpkg-query -W korrimatic >/dev/null 2>&1; then
@@ -33,11 +47,11 @@ if [ "$linux" != "-" ]; then
             /usr/share/doc/korrimatic/examples/station.rul || fail "the installed korrimatic --check fails"
         /usr/bin/korrimap --check /usr/share/doc/korrimatic/examples/station.cfg \
             /usr/share/doc/korrimatic/examples/station.rul || fail "the installed korrimap fails"
-        [ "$(man -w korrimap)" = /usr/share/man/man1/korrimap.1 ] || fail "man korrimap finds no page"
-        [ "$(man -w korrimatic)" = /usr/share/man/man1/korrimatic.1 ] || fail "man korrimatic finds no page"
+        [ "$(man -w korrimap)" = /usr/share/man/man1/korrimap.1.gz ] || fail "man korrimap finds no page"
+        [ "$(man -w korrimatic)" = /usr/share/man/man1/korrimatic.1.gz ] || fail "man korrimatic finds no page"
         man korrimatic 2>/dev/null | grep "EXIT STATUS" >/dev/null || fail "man korrimatic shows no page"
     fi
-    echo "check-packages: $deb holds korrimatic, korrimap, their man pages and the examples"
+    echo "check-packages: $deb holds korrimatic, korrimap, their man pages, the examples, copyright and changelog; lintian is clean"
 fi
 
 if [ "$windows" != "-" ]; then
@@ -45,10 +59,13 @@ if [ "$windows" != "-" ]; then
     zip=$(ls "$windows"/korrimatic-*-windows-x86_64.zip)
     top=$(basename "$zip" .zip)
     names=$(unzip -Z1 "$zip")
-    for f in korrimatic.exe README.txt examples/station.cfg examples/station.rul examples/korrimatic-sample.hex; do
+    texts="README.txt MANUAL.txt examples/station.cfg examples/station.rul examples/korrimatic-sample.hex"
+    for f in korrimatic.exe $texts; do
         grep -qxF "$top/$f" <<<"$names" || fail "$zip lacks $top/$f"
     done
-    [ -n "$(unzip -p "$zip" "$top/README.txt")" ] || fail "README.txt is empty"
-    if unzip -p "$zip" "$top/README.txt" | grep -v $'\r$' >/dev/null; then fail "README.txt has lines without CR LF"; fi
-    echo "check-packages: $zip holds korrimatic.exe, README.txt (CR LF) and the examples"
+    for f in $texts; do
+        [ -n "$(unzip -p "$zip" "$top/$f")" ] || fail "$f is empty"
+        if unzip -p "$zip" "$top/$f" | grep -v $'\r$' >/dev/null; then fail "$f has lines without CR LF"; fi
+    done
+    echo "check-packages: $zip holds korrimatic.exe, README.txt, MANUAL.txt and the examples (CR LF)"
 fi

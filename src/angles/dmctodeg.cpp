@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "angles/angle_hints.hpp"
 #include "angles/angles.hpp"
 #include "angles/number_reading.hpp"
 #include "text/numbers.hpp"
@@ -185,14 +186,20 @@ double dmctodeg(const char* text) {
 
     const Census census = take_census(angle);
     Notation notation{};
-    if (!classify(census, notation)) return ANGLE_ERROR;
+    if (!classify(census, notation)) {
+        offer_angle_hint(angle);
+        return ANGLE_ERROR;
+    }
 
     Parts p;
     switch (notation) {
     case Notation::colon: p = read_colon(angle); break;
     case Notation::dotted: p = read_dotted(angle); break;
     case Notation::dmc:
-        if (!read_dmc(angle, p)) return ANGLE_ERROR;
+        if (!read_dmc(angle, p)) {
+            offer_angle_hint(angle);
+            return ANGLE_ERROR;
+        }
         break;
     }
 

@@ -8,9 +8,11 @@
 #include "config/config_keywords.hpp"
 #include "config/config_record.hpp"
 #include "serial/baud_table.hpp"
+#include "text/hints.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 #include "text/numbers.hpp"
+#include "text/suggest.hpp"
 #include "text/tokens.hpp"
 
 namespace {
@@ -321,6 +323,7 @@ int conf_process_lines(std::FILE* file, const char* path) {
             return CONF_BAD_KEYWORD;
         case Match::unknown:
             std::printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);
+            offer_hint(did_you_mean(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
             return CONF_BAD_KEYWORD;
         case Match::found: break;
         }

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "device/device_link.hpp"
+#include "device/connect_hints.hpp"
 #include "device/device_replies.hpp"
+#include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/hexdump.hpp"
 #include "serial/interrupt.hpp"
@@ -79,7 +81,8 @@ bool connect_initial(const char* port, int32_t rate) {
                 static_cast<long>(POWER_ON_WAIT_S));
 
     const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate())};
-    int n = read_reply(port, POWER_ON_READ, POWER_ON_TIMEOUT_MS, power_on);
+    int n = read_port_counting_down(port, reply_buffer, POWER_ON_READ, POWER_ON_TIMEOUT_MS, &power_on);
+    reply_buffer[n] = '\0';
     if (cancelled_here()) return false;
     for (int i = 0; i < n; ++i) {
         auto b = static_cast<unsigned char>(reply_buffer[i]);
@@ -89,6 +92,7 @@ bool connect_initial(const char* port, int32_t rate) {
     if (ident == nullptr) {
         std::printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
         dump_reply(n);
+        offer_power_on_hint(port, reply_buffer, n, rate);
         close_port();
         return false;
     }
@@ -113,6 +117,7 @@ bool connect_initial(const char* port, int32_t rate) {
     if (major < MIN_MAJOR || (major == MIN_MAJOR && minor < MIN_MINOR)) {
         std::printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", major, minor, MIN_MAJOR,
                     MIN_MINOR);
+        offer_old_firmware_hint(port);
         close_port();
         return false;
     }
@@ -138,6 +143,7 @@ bool connect_initial(const char* port, int32_t rate) {
     if (cancelled_here()) return false;
     std::printf("\n");
     std::printf("\aConnected at %ld\n", static_cast<long>(rate));
+    show_firmware_version(major, minor);
     return true;
 }
 

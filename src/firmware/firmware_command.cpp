@@ -7,6 +7,7 @@
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/console.hpp"
+#include "shell/file_name_hint.hpp"
 #include "shell/shell_state.hpp"
 #include "text/tokens.hpp"
 
@@ -45,6 +46,7 @@ CommandOutcome cmd_firmware(char* args) {
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     if (firmware_update(shell.port_name, shell.firmware_file, console_wait_for_enter) != 0) {
         std::printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
+        offer_file_name_hint(shell.firmware_file);
         return CommandOutcome::failed;
     }
     std::printf("\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"

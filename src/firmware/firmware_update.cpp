@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "firmware/hex_verify.hpp"
+#include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
+#include "serial/silent_port_hint.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 
@@ -104,13 +106,16 @@ int catch_prompt(const char* port) {
                 POWER_ON_SECONDS);
     std::fflush(stdout);
     uint8_t rx[4] = {0, 0, 0, 0};
-    int n = read_port(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS);
+    int n = read_port_counting_down(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS, nullptr);
     if (cancelled_here()) return CANCELLED;
     n += read_port(port, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
     std::printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
     switch (n) {
-    case 0: std::printf("No data was read!\n"); break;
+    case 0:
+        std::printf("No data was read!\n");
+        offer_silent_port_hint(port, FIRMWARE_BAUD);
+        break;
     case 1: std::printf("Got 1: 0x%02x\n", rx[0]); break;
     case 2: std::printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
     case 3: std::printf("Got 3: 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2]); break;
@@ -287,6 +292,9 @@ int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verifi
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator);
     if (cancelled_here()) return CANCELLED;
+    // What arrived while the operator read the warning (a device switched on
+    // too early) is no answer to this update: the prompt must come after it.
+    drain_port(port);
     int result = catch_prompt(port);
     if (result == 0) result = synchronize(port);
     if (result != 0) return result;

@@ -8,6 +8,8 @@
 
 #include "config/config_record.hpp"
 #include "rules/rule_arguments.hpp"
+#include "text/hints.hpp"
+#include "text/suggest.hpp"
 
 namespace {
 
@@ -47,7 +49,10 @@ int process_rule_line(RuleLine& line, RulesRun& run) {
     const char* first = next_token(line.args.cursor, WORD_SEPARATORS_OF_RULES);
     if (first == nullptr || is_comment_char(first[0])) return 0;  // a blank or comment line
     const uint8_t action = action_code(first);
-    if (action == 0) return line_error(line, -3, "action %s invalid", first);
+    if (action == 0) {
+        offer_hint(did_you_mean(first, rule_action_words, [](const RuleAction& a) { return a.word; }));
+        return line_error(line, -3, "action %s invalid", first);
+    }
 
     const char* command = next_token(line.args.cursor, WORD_SEPARATORS_OF_RULES);
     if (command == nullptr) return line_error(line, -71, "missing arguments");
@@ -56,7 +61,10 @@ int process_rule_line(RuleLine& line, RulesRun& run) {
 
     const PrefixMatch m = match_rule_command(command);
     if (m.result == Match::ambiguous) return line_error(line, -7, "Ambiguous command: %s", command);
-    if (m.result == Match::unknown) return line_error(line, -7, "command %s invalid", command);
+    if (m.result == Match::unknown) {
+        offer_hint(did_you_mean(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
+        return line_error(line, -7, "command %s invalid", command);
+    }
     const RuleCommand* row = &rule_command_table[m.index];
 
     if (row->kind == KIND_IMPLICIT) {

@@ -7,6 +7,7 @@
 #include "serial/baud_table.hpp"
 #include "serial/interrupt.hpp"
 #include "serial/pause.hpp"
+#include "serial/port_lost.hpp"
 
 namespace {
 
@@ -97,9 +98,11 @@ void set_fatal_pause(FatalPause pause) { g_fatal_pause = std::move(pause); }
 
 void report_fatal(int code, const char* message) {
     SerialDriver& drv = serial_driver();
+    if (port_loss_survivable()) std::fputs("\n", stderr);  // below a wait's unfinished line
     std::fputs(message, stderr);
     std::fprintf(stderr, "Return code %d, system error code %d\n", code, static_cast<int>(drv.last_error()));
     if (code != 0) {
+        if (port_loss_survivable()) throw PortLost{code};  // at a terminal: the command ends, not the program
         if (g_fatal_pause) g_fatal_pause(FATAL_PAUSE_MS);
         else pause_ms(FATAL_PAUSE_MS);
         std::abort();

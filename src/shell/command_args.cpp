@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/file_name_hint.hpp"
 #include "shell/shell_state.hpp"
 #include "text/numbers.hpp"
 #include "text/tokens.hpp"
@@ -54,6 +55,7 @@ CommandOutcome file_command(char* args, int (*process)(const char* file_name), c
     }
     if (process(file_name) != 0) {
         std::fputs(failed, stdout);
+        offer_file_name_hint(file_name);
         return CommandOutcome::failed;
     }
     return CommandOutcome::done;

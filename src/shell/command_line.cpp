@@ -6,6 +6,7 @@
 
 #include "check/check_files.hpp"
 #include "serial/port_list.hpp"
+#include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
 #include "shell/prompt_loop.hpp"
 #include "shell/version.hpp"
@@ -23,14 +24,16 @@ const char USAGE[] =
     "  --script FILE   run the commands of FILE (- for standard input) as typed,\n"
     "                  each shown after its prompt; questions are answered by the\n"
     "                  lines that follow. Stops at the first command that fails.\n"
-    "  --keep-going    with --script: run every line, even after a failure\n"
+    "  --keep-going    with --script: run every line, even after a failure, and\n"
+    "                  list the lines that failed at the end (standard error)\n"
     "  --check CONFIG RULES\n"
     "                  read a Configuration file and a Rules file (either may be\n"
     "                  - for none) as configure and rules do, and print each\n"
     "                  error and each likely mistake as FILE:LINE: error: ... or\n"
     "                  FILE:LINE: warning: ...; exit status 0 clean, 1 warnings\n"
     "                  only, 2 an error\n"
-    "  --list-ports    list the serial ports of this machine and end\n"
+    "  --list-ports    list the serial ports of this machine, each with the COM\n"
+    "                  number it answers to, and the KORRIMATIC_COMn set, and end\n"
     "  --version       show the version and end\n"
     "  --help          show this text and end\n"
     "\n"
@@ -42,8 +45,10 @@ const char USAGE[] =
 #ifndef _WIN32
     " or a device path\n(/dev/ttyUSB0); COMn is the device in KORRIMATIC_COMn, else /dev/ttyS<n-1>"
 #endif
+#ifdef _WIN32
+    ".\nSee MANUAL.txt beside korrimatic.exe for the commands and the two files.\n"
+#else
     ".\nSee korrimatic(1) for the commands and the two files.\n"
-#ifndef _WIN32
     "korrimap CONFIG RULES draws the areas of the rules around the station, as\n"
     "GeoJSON and SVG; korrimap --check is the same check as --check (korrimap(1)).\n"
 #endif
@@ -67,6 +72,7 @@ const char* platform_text() {
 
 int list_ports() {
     const std::vector<PortEntry> ports = list_serial_ports();
+#ifdef _WIN32
     if (ports.empty()) {
         std::fprintf(stderr, "korrimatic: no serial ports found\n");
         return 1;
@@ -76,6 +82,11 @@ int list_ports() {
         else std::printf("%s  %s\n", p.name.c_str(), p.detail.c_str());
     }
     return 0;
+#else
+    print_port_list(ports, com_mappings_in_force());
+    if (ports.empty()) std::fprintf(stderr, "korrimatic: no serial ports found\n");
+    return ports.empty() ? 1 : 0;
+#endif
 }
 
 int run_script(const CommandLine& options) {

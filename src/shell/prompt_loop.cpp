@@ -9,11 +9,16 @@
 #include "config/config_record.hpp"
 #include "shell/command_table.hpp"
 #include "serial/interrupt.hpp"
+#include "serial/port_lost.hpp"
+#include "serial/serial_port.hpp"
 #include "shell/console.hpp"
 #include "shell/line_editor.hpp"
+#include "shell/script_summary.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/summary.hpp"
 #include "shell/version.hpp"
+#include "text/hints.hpp"
+#include "text/suggest.hpp"
 #include "text/tokens.hpp"
 
 namespace {
@@ -41,7 +46,10 @@ CommandOutcome handle_line(const char* typed) {
     if (word == nullptr) return CommandOutcome::done;
     const PrefixMatch m = match_command(word);
     switch (m.result) {
-    case Match::unknown: std::printf("\a\aError: unknown command: %s\n", word); return CommandOutcome::failed;
+    case Match::unknown:
+        std::printf("\a\aError: unknown command: %s\n", word);
+        offer_hint(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
+        return CommandOutcome::failed;
     case Match::ambiguous: std::printf("\a\aError: ambiguous command: %s\n", word); return CommandOutcome::failed;
     case Match::found: break;
     }
@@ -67,6 +75,19 @@ namespace {
 
 constexpr int64_t IDLE_EXIT_WINDOW_MS = 2000;
 
+// At a terminal a lost port ends the command, not the program.
+CommandOutcome handle_line_keeping_program(const char* typed) {
+    try {
+        return handle_line(typed);
+    } catch (const PortLost&) {
+        close_port();
+        shell.connected = 0;
+        std::printf("Disconnected\n");
+        offer_hint("the port went away (an adapter unplugged?): plug it in again, then run the command again");
+        return CommandOutcome::failed;
+    }
+}
+
 int64_t monotonic_ms() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -79,12 +100,15 @@ int run_shell(const ShellRun& run) {
     start_shell();
     if (!run.script) console_start_editing();
     console_set_echo(run.script);
+    set_port_loss_survivable(!run.script && operator_at_terminal());
     std::string line;
     bool any_failed = false;
+    FailedLines failed_lines;
     int64_t idle_interrupt_ms = -1;  // the last Ctrl-C at an empty prompt
     const auto finished = [&](int interactive_status) {
         line_editor_stop();
         if (!run.script) return interactive_status;
+        if (run.keep_going) std::fputs(failed_lines.summary(run.script_name).c_str(), stderr);
         return any_failed ? SCRIPT_FAILED : 0;
     };
     for (;;) {
@@ -113,10 +137,12 @@ int run_shell(const ShellRun& run) {
         }
         idle_interrupt_ms = -1;
         const unsigned long line_number = console_lines_read();
-        const CommandOutcome outcome = handle_line(line.c_str());
+        const CommandOutcome outcome = handle_line_keeping_program(line.c_str());
+        show_hint();
         if (outcome == CommandOutcome::exit) return finished(0);
         if (outcome == CommandOutcome::failed && run.script) {
             any_failed = true;
+            failed_lines.add(line_number, line);
             if (!run.keep_going) {
                 std::fprintf(stderr, "korrimatic: %s: line %lu failed, the script stops\n", run.script_name,
                              line_number);

@@ -123,7 +123,7 @@ TEST(FirmwareUpdate, CatchesThePromptAmongTheFirstFourBytes) {
         {"ENQ fourth of four", {0x41, 0x42, 0x43, 0x05}, 500, 0, ""},
         {"ENQ fifth", {0x41, 0x42, 0x43, 0x44, 0x05}, 500, -6, NO_PROMPT + "Got 4: 0x41 0x42 0x43 0x44\n"},
         {"silence", {}, 0, -6, NO_PROMPT + "No data was read!\n"},
-        {"ENQ too late", {0x05}, 20300, -6, NO_PROMPT + "No data was read!\n"},
+        {"ENQ too late", {0x05}, 20500, -6, NO_PROMPT + "No data was read!\n"},
         {"one stray byte", {0x85}, 500, -6, NO_PROMPT + "Got 1: 0x85\n"},
         {"two stray bytes", {0x85, 0xFF}, 500, -6, NO_PROMPT + "Got 2: 0x85 0xff\n"},
         {"three stray bytes", {0x01, 0x02, 0x03}, 500, -6, NO_PROMPT + "Got 3: 0x01 0x02 0x03\n"},

@@ -126,7 +126,7 @@ TEST(EndToEnd, ConnectFailureBranches) {
 // power-on read by its count; with a NUL after every byte, 100 bytes arrive
 // only if none of the NULs is counted.
 TEST(EndToEnd, NulBytesNeverReachTheReplyAndNoIdentificationIsDumped) {
-    SimSession s({"--power=control", "--no-ident", "--long-banner", "--nul"});
+    SimSession s({"--power=control", "--mode=console", "--no-ident", "--long-banner", "--nul"});
     s.start_utility(1);
     connect(s);
     ASSERT_TRUE(s.wait_for("Expected: Korrimatic\nGot: length 100 (0x64):\n", 10000)) << visible(s.out());
@@ -160,6 +160,31 @@ TEST(EndToEnd, AutomaticPowerOnAfterTheUtilityWaits) {
         ASSERT_TRUE(s.wait_for("Disconnected\n"));
     }
     s.finish();
+}
+
+// The default device is a whole one: its loader's window at power-on passes
+// unused for a connect, and catches the firmware update. The operator takes
+// his time over the Enter key, so the device was switched on too early and is
+// switched on again after the utility's second purge.
+TEST(EndToEnd, OneDefaultDeviceServesConnectAndFirmware) {
+    SimSession s({"--image-out={folder}/image.bin"});
+    s.start_utility(1);
+    s.type("connect 1");
+    ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
+    s.type("disconnect");
+    s.type("firmware 1 " + std::string(KORRI_SOURCE_DIR) + "/examples/korrimatic-sample.hex");
+    s.type("y");
+    ASSERT_TRUE(s.wait_for("Type the Enter key when you are ready to continue...")) << visible(s.out());
+    ASSERT_TRUE(s.wait_for_log("the console starts")) << s.sim_log();
+    s.type("");
+    ASSERT_TRUE(s.wait_for("Disconnected\n\a\aFirmware update succeeded!\n", 30000)) << visible(s.out());
+    s.type("connect 1");
+    ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
+    s.type("exit");
+    EXPECT_EQ(s.finish().exit_status, 0);
+    const std::string log = s.sim_log();
+    EXPECT_NE(log.find("firmware loader started: sync within the window"), std::string::npos) << log;
+    EXPECT_NE(log.find("loader: 259 record lines accepted, end of file seen"), std::string::npos) << log;
 }
 
 TEST(EndToEnd, ThePortIsExclusive) {

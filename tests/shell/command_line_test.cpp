@@ -30,6 +30,7 @@ struct ScriptCase {
     std::vector<std::string> present;  // in standard output, in this order
     std::vector<std::string> absent;
     bool device_path = false;  // names a device path: not on Windows
+    std::string err_part{};    // in standard error
 };
 
 std::string replaced(std::string text, const std::string& mark, const std::string& by) {
@@ -85,7 +86,8 @@ TEST(CommandLine, ScriptsEndWithAStatusThatTellsWhetherEveryCommandSucceeded) {
          {P + "connect 1\n", "Connected at 57600\n", P + "download\n", "[no]: no\n", "Download Aborted!\n"},
          {P + "exit"}},
         {"keep going runs every line", {}, keep_going, "zz\nconfigure {bad}\nhelp\nexit\n", "", 2,
-         {"unknown command: zz\n", "Configuration processing failed\n", P + "help\n", P + "exit\n"}, {}},
+         {"unknown command: zz\n", "Configuration processing failed\n", P + "help\n", P + "exit\n"}, {}, false,
+         ": 2 lines failed:\n  line 1: zz\n  line 2: configure "},
         {"keep going with every command good", {}, keep_going, "help\nexit\n", "", 0, {P + "exit\n"}, {}},
         // Device paths: a token that begins with '/' is the device itself.
         {"connect to a device path", console, script, "connect {port} 9600\ndisconnect\n", "", 0,
@@ -116,6 +118,7 @@ TEST(CommandLine, ScriptsEndWithAStatusThatTellsWhetherEveryCommandSucceeded) {
         for (const std::string& part : c.absent) {
             EXPECT_EQ(r.out.find(part), std::string::npos) << c.what << ": " << visible(part);
         }
+        EXPECT_NE(r.err.find(c.err_part), std::string::npos) << c.what << ": " << r.err;
     }
 }
 

@@ -3,7 +3,8 @@
 // the power-on wait against korrisim, the warnings of configure and rules
 // and the line before a download, and the history it keeps. With
 // KORRI_TERMINAL_SCREENS=FILE the screens at the key moments are written to
-// FILE.
+// FILE. The trial session of scripts/run.sh takes the terminal's Ctrl-C
+// without losing its simulated device.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -102,6 +103,7 @@ std::string screen_from(const std::string& screen, const std::string& from) {
 TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
     SimSession sim({"--power=control"});
+    SimSession unplugged({"--vanish=handshake"});
     ScratchDir scratch;
     std::filesystem::copy_file(std::string(KORRI_SOURCE_DIR) + "/examples/station.cfg",
                                scratch.path("alpha-station.cfg"));
@@ -110,7 +112,8 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     std::ofstream(scratch.path("bad.rul")) << "drop implicit\npass circle 0, 39:30:00, -104:45:00\n";
     const std::string command = "cd '" + scratch.folder() + "' && env HOME='" + scratch.path("home") +
                                 "' XDG_STATE_HOME='" + scratch.path("state") + "' KORRIMATIC_COM1='" +
-                                sim.port_path() + "' '" + KORRIMATIC_BIN + "'; echo STATUS=$?; sleep 600";
+                                sim.port_path() + "' KORRIMATIC_COM2='" + unplugged.port_path() + "' '" +
+                                KORRIMATIC_BIN + "'; echo STATUS=$?; sleep 600";
     Terminal term(command, scratch.folder());
     std::ostringstream screens;
     auto shot = [&](const char* moment, const std::string& from) {
@@ -145,6 +148,8 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     term.type("connect 1");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("You have 20 seconds to do this...")) << term.screen();
+    ASSERT_TRUE(term.wait_for("You have 19 seconds to do this...")) << term.screen();
+    shot("the power-on wait counts down", "Command> connect 1");
     const auto pressed = Clock::now();
     term.keys({"C-c"});
     ASSERT_TRUE(term.wait_for("Error: connect cancelled by Ctrl-C!\nCommand>")) << term.screen();
@@ -155,9 +160,10 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     // The next connect works; an answer to a question stays out of the history.
     term.type("connect 1");
     term.keys({"Enter"});
-    ASSERT_TRUE(term.wait_for("You have 20 seconds to do this...", 2)) << term.screen();
+    ASSERT_TRUE(term.wait_for("TURN ON the Korrimatic", 2)) << term.screen();
     sim.control("on");
-    ASSERT_TRUE(term.wait_for("Connected at 4800")) << term.screen();
+    ASSERT_TRUE(term.wait_for("Connected at 4800\nKorrimatic firmware version 2.5\nCommand>")) << term.screen();
+    shot("the version on connect", "Command> connect 1");
     term.type("download");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("(yes|no) [no]:")) << term.screen();
@@ -196,8 +202,24 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     ASSERT_TRUE(term.wait_for("Download Aborted!", 2)) << term.screen();
     shot("the warnings of configure and rules, and what a download sends", "Command> conf warn.cfg");
 
-    // Ctrl-C twice at an empty prompt ends the program as the end of input.
+    // A typo gets its hint, and a device unplugged in the handshake ends the
+    // command, not the program.
     ASSERT_TRUE(term.wait_for("Download Aborted!\nCommand>")) << term.screen();
+    term.type("conect 2");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Error: unknown command: conect\nHint: did you mean \"connect\"?\nCommand>"))
+        << term.screen();
+    term.type("disconnect");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Command> disconnect\nDisconnected\nCommand>")) << term.screen();
+    term.type("connect 2");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Return code 26, system error code 5\nDisconnected\nHint: the port went away"))
+        << term.screen();
+    shot("a hint, and an unplugged adapter", "Command> conect 2");
+
+    // Ctrl-C twice at an empty prompt ends the program as the end of input.
+    ASSERT_TRUE(term.wait_for("then run the command again\nCommand>")) << term.screen();
     term.keys({"C-c"});
     ASSERT_TRUE(term.wait_for("(Ctrl-C again within 2 seconds, Ctrl-D or exit ends the program)")) << term.screen();
     term.keys({"C-c"});
@@ -208,11 +230,49 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     std::stringstream kept;
     kept << history.rdbuf();
     // libedit's history file: blanks written as \040, a line repeated at once kept once.
-    EXPECT_NE(kept.str().find("conf\\040alpha-station.cfg\ndrules\nconnect\\0401\ndownload\n"), std::string::npos)
+    EXPECT_NE(kept.str().find("conf\\040alpha-station.cfg\ndrules\nconnect\\0401\ndownload\nconf\\040warn.cfg\nrules\\040warn.rul\nrules\\040bad.rul\ndownload\nconect\\0402\n"),
+              std::string::npos)
         << kept.str();
     EXPECT_EQ(kept.str().find("\nn\n"), std::string::npos) << kept.str();
 
     if (const char* file = std::getenv("KORRI_TERMINAL_SCREENS")) std::ofstream(file) << screens.str();
+}
+
+// scripts/run.sh with the programs already built: Ctrl-C at the prompt and
+// during a firmware transfer reach the utility alone; korrisim stays, so that
+// connect works after the first and the transfer ends well after the second.
+TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
+    if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
+    ScratchDir scratch;
+    const std::string build = std::filesystem::path(KORRIMATIC_BIN).parent_path().string();
+    const std::string command = "cd '" + scratch.folder() + "' && env -u KORRIMATIC_COM1 HOME='" +
+                                scratch.path("home") + "' XDG_STATE_HOME='" + scratch.path("state") +
+                                "' KORRI_BUILD_DIR='" + build + "' '" + KORRI_SOURCE_DIR +
+                                "/scripts/run.sh' '--loader-slow=*:1:20'; echo STATUS=$?; sleep 600";
+    Terminal term(command, scratch.folder());
+    ASSERT_TRUE(term.wait_for("Command>")) << term.start_error_ << term.screen();
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("(Ctrl-C again within 2 seconds")) << term.screen();
+    term.type("connect 1");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Connected at 57600")) << term.screen();
+    term.type("disconnect");
+    term.keys({"Enter"});
+    term.type(std::string("firmware 1 ") + KORRI_SOURCE_DIR + "/examples/korrimatic-sample.hex");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Do you want to continue (n or y)? [n]:")) << term.screen();
+    term.type("y");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Type the Enter key when you are ready to continue...")) << term.screen();
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("s TTC ")) << term.screen();
+    term.keys({"C-c"});
+    ASSERT_TRUE(term.wait_for("Press Ctrl-C again within 3 seconds to stop.")) << term.screen();
+    ASSERT_TRUE(term.wait_for("Firmware update succeeded!", 1, 30000)) << term.screen();
+    term.type("exit");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "korrisim) has ended"), 0) << term.screen();
 }
 
 }  // namespace

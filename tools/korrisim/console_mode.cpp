@@ -6,7 +6,7 @@
 #include "console_texts.hpp"
 #include "control_command.hpp"
 #include "download_receiver.hpp"
-#include "firmware_loader.hpp"
+#include "power_on.hpp"
 #include "sim_clock.hpp"
 #include "vanish.hpp"
 
@@ -62,10 +62,7 @@ private:
     void power_on() {
         sim_sleep_ms(options_.get_long("power-delay", 0));
         command_.clear();
-        if (options_.get("mode", "console") == "loader") {
-            sim_log("firmware loader started");
-            int rc = run_firmware_loader(port_, options_);
-            sim_log("firmware loader ended: %d; waiting for a power cycle", rc);
+        if (run_power_on(port_, options_) == PowerOnOutcome::loader_ran) {
             on_ = false;
             return;
         }

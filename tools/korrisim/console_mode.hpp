@@ -5,8 +5,8 @@
 #include "pty_port.hpp"
 #include "sim_line.hpp"
 
-// Runs the device until korrisim ends. In loader mode a power-on starts the
-// firmware loader instead of the console.
+// Runs the device until korrisim ends. What a power-on starts (the loader's
+// window, the console, the loader) is in power_on.hpp.
 void run_device(PtyPort& port, const SimOptions& options);
 
 // The option lines of the console, for the usage text.

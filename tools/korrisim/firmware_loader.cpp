@@ -73,11 +73,21 @@ public:
         : line_(line), receiver_(line, faults.rx_rate), faults_(std::move(faults)),
           image_path_(options.get("image-out")), vanish_(vanish_point(options)) {}
 
-    int run() {
-        if (!faults_.prompt.empty()) line_.write(faults_.prompt.data(), faults_.prompt.size());
-        sim_log("loader: prompt of %zu bytes sent", faults_.prompt.size());
+    // `sync_heard`: the power-on window has sent the prompt and taken the
+    // sync character already.
+    int run(bool sync_heard) {
+        if (!sync_heard) {
+            if (!faults_.prompt.empty()) line_.write(faults_.prompt.data(), faults_.prompt.size());
+            sim_log("loader: prompt of %zu bytes sent", faults_.prompt.size());
+        }
         for (;;) {
-            if (!wait_for_sync()) return finish(1);
+            if (sync_heard) {
+                sync_heard = false;
+                sim_log("loader: sync");
+                receiver_.answer(ENQ_ACK);
+            } else if (!wait_for_sync()) {
+                return finish(1);
+            }
             int id = take_identification();
             if (id < 0) return finish(1);
             if (id == 1) break;
@@ -239,14 +249,14 @@ private:
 
 }  // namespace
 
-int run_firmware_loader(SimLine& line, const SimOptions& options) {
+int run_firmware_loader(SimLine& line, const SimOptions& options, bool sync_heard) {
     LoaderFaults faults;
     std::string error;
     if (!parse_loader_faults(options, faults, error)) {
         sim_log("loader: %s", error.c_str());
         return 2;
     }
-    return Loader(line, options, std::move(faults)).run();
+    return Loader(line, options, std::move(faults)).run(sync_heard);
 }
 
 const char* firmware_loader_usage() {

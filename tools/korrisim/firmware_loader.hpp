@@ -4,8 +4,9 @@
 
 #include "sim_line.hpp"
 
-// Returns 0 when every record line was accepted, else non-zero.
-int run_firmware_loader(SimLine& line, const SimOptions& options);
+// Returns 0 when every record line was accepted, else non-zero. With
+// `sync_heard` the prompt was sent and the sync character taken before.
+int run_firmware_loader(SimLine& line, const SimOptions& options, bool sync_heard = false);
 
 // The option lines this mode adds to korrisim's usage text.
 const char* firmware_loader_usage();

@@ -8,6 +8,7 @@
 #include "console_mode.hpp"
 #include "download_receiver.hpp"
 #include "firmware_loader.hpp"
+#include "power_on.hpp"
 #include "power_switch.hpp"
 #include "pty_port.hpp"
 #include "sim_log_file.hpp"
@@ -20,8 +21,6 @@ void print_usage(std::FILE* out) {
                  "Usage: korrisim [options]\n"
                  "Creates a pseudo-terminal, prints its slave path and plays the Korrimatic on it.\n"
                  "  --link=PATH          also make PATH a symlink to the slave\n"
-                 "  --mode=console       power-on starts the console (the default)\n"
-                 "  --mode=loader        power-on starts the firmware loader instead\n"
                  "  --power=auto         power on once the host has opened the port and has been\n"
                  "                       quiet for --quiet-ms (the default)\n"
                  "  --power=control      power on only on the control command 'on'\n"
@@ -30,8 +29,8 @@ void print_usage(std::FILE* out) {
                  "                       commands: on, off, cycle, say TEXT, settings, quit\n"
                  "  --pace               send at the line rate (10 bits a byte)\n"
                  "  --log=FILE           log to FILE instead of standard error\n"
-                 "%s%s%s",
-                 console_usage(), download_receiver_usage(), firmware_loader_usage());
+                 "%s%s%s%s",
+                 power_on_usage(), console_usage(), download_receiver_usage(), firmware_loader_usage());
 }
 
 bool parse_options(int argc, char** argv, SimOptions& options) {
@@ -58,9 +57,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::string power = options.get("power", "auto");
-    std::string mode = options.get("mode", "console");
+    std::string mode = options.get("mode", "device");
+    PowerOnMode power_on_mode{};
     VanishPoint vanish;
-    if ((power != "auto" && power != "control") || (mode != "console" && mode != "loader") ||
+    if ((power != "auto" && power != "control") || !parse_power_on_mode(options, power_on_mode) ||
         (options.has("vanish") && !parse_vanish(options.get("vanish"), vanish))) {
         print_usage(stderr);
         return 2;

@@ -3,6 +3,10 @@
 // as an operator would switch on after the "TURN ON" message, never while the
 // utility is still draining stale input. Control: only on the control
 // channel's "on" command.
+// A flush after an automatic power-on, before the utility has sent anything,
+// counts as the utility telling the operator again to switch on (a firmware
+// update purges once more after the operator's Enter): the operator cycles
+// the power once the line is quiet again.
 #pragma once
 
 #include "sim_clock.hpp"
@@ -15,15 +19,25 @@ public:
     void host_opened(SimClock::time_point now) {
         armed_ = automatic_;
         last_activity_ = now;
+        powered_unheard_ = false;
     }
-    void host_closed() { armed_ = false; }
-    void host_flushed(SimClock::time_point now) { last_activity_ = now; }
+    void host_closed() {
+        armed_ = false;
+        powered_unheard_ = false;
+    }
+    void host_flushed(SimClock::time_point now) {
+        last_activity_ = now;
+        if (powered_unheard_) armed_ = true;
+    }
+    // The utility has sent a byte: the device is in use.
+    void host_sent() { powered_unheard_ = false; }
     // The moment the automatic power-on is due; max() when none is.
     SimClock::time_point due() const { return armed_ ? last_activity_ + quiet_ : SimClock::time_point::max(); }
     // Takes the automatic power-on when it is due.
     bool take(SimClock::time_point now) {
         if (!armed_ || now < due()) return false;
         armed_ = false;
+        powered_unheard_ = true;
         return true;
     }
 
@@ -31,5 +45,6 @@ private:
     bool automatic_;
     SimClock::duration quiet_;
     bool armed_ = false;
+    bool powered_unheard_ = false;  // powered on automatically, nothing heard since
     SimClock::time_point last_activity_{};
 };

@@ -172,6 +172,7 @@ void PtyPort::read_master() {
         if (buf[0] == TIOCPKT_DATA) {
             if (n > 1) {
                 sim_log("rx %s", sim_visible(buf + 1, static_cast<std::size_t>(n - 1)).c_str());
+                power_.host_sent();
                 for (ssize_t i = 1; i < n; ++i) {
                     received_.push_back(buf[i]);
                     events_.push_back(SimEvent::byte);
@@ -273,7 +274,12 @@ int PtyPort::read_byte(int timeout_ms) {
         case SimEvent::host_closed: return -2;
         case SimEvent::power_off: sim_log("power off"); return -2;
         case SimEvent::host_opened: break;
-        case SimEvent::power_on: sim_log("power on ignored: the device is busy"); break;
+        case SimEvent::power_on:
+            // A power cycle restarts the device: the running mode ends, and
+            // the power-on is taken again where power-ons are handled.
+            sim_log("power cycle: the running mode ends");
+            events_.push_front(SimEvent::power_on);
+            return -2;
         }
     }
 }

@@ -1,0 +1,101 @@
+// The hints an operator at a terminal gets after a command's own messages:
+// each typed line goes through the real shell, and the hint it leaves is the
+// one expected (or none). From a pipe nothing is printed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/connect_hints.hpp"
+#include "serial/silent_port_hint.hpp"
+#include "shell/prompt_loop.hpp"
+#include "support/capture.hpp"
+#include "support/temp_file.hpp"
+#include "text/hints.hpp"
+#include "text/suggest.hpp"
+
+namespace {
+
+struct TerminalScope {
+    TerminalScope() { set_operator_at_terminal(true); }
+    ~TerminalScope() {
+        show_hint();
+        set_operator_at_terminal(std::nullopt);
+    }
+};
+
+// The hint a command line leaves, its output captured away.
+std::string hint_after(const std::string& line) {
+    show_hint();  // nothing left from before
+    StdoutCapture capture;
+    handle_line(line.c_str());
+    return offered_hint();
+}
+
+TEST(Hints, WhatACommandLineLeaves) {
+    TerminalScope terminal;
+    TempFile station("call N0CALL\n", "station.cfg");
+    struct Case {
+        const char* what;
+        std::string file;  // a Rules or Configuration file's text, for {} in the line
+        std::string line;
+        std::string hint;
+    } cases[] = {
+        {"decimal latitude", "pass circle 25, 39.5, -104.75\n", "rules {}", "write 39.5D for decimal degrees"},
+        {"decimal longitude", "pass circle 25, 39.5D, -104.75\n", "rules {}", "write -104.75D for decimal degrees"},
+        {"whole degrees", "position 39, -104.75D\n", "configure {}", "write 39D for decimal degrees"},
+        {"DMC before a comment", "pass circle 25, N39d30m, W104d45m ; note\n", "rules {}",
+         "remove the blank after \"W104d45m\": a DMC angle ends at its last letter, right before the comma, tab "
+         "or comment"},
+        {"DMC before a comma", "pass rectangle N39d , W104d, N38d, W103d\n", "rules {}",
+         "remove the blank after \"N39d\": a DMC angle ends at its last letter, right before the comma, tab or "
+         "comment"},
+        {"a bad angle without a known fix", "pass circle 25, 39:30, W104d\n", "rules {}", ""},
+        {"rule command", "pass cirlce 25, N39d, W104d\n", "rules {}", "did you mean \"circle\"?"},
+        {"rule action", "dorp src N0CALL\n", "rules {}", "did you mean \"drop\"?"},
+        {"nothing near", "pass zzzzzz 25\n", "rules {}", ""},
+        {"keyword", "dupewni 30\n", "configure {}", "did you mean \"dupewin\"?"},
+        {"command", "", "conect 1", "did you mean \"connect\"?"},
+        {"abbreviated command", "", "dwonl", "did you mean \"download\"?"},
+        {"trailing blank", "", "configure " + station.path() + " ",
+         "the file name \"" + station.path() + " \" ends with a blank; type it without: \"" + station.path() +
+             "\""},
+        {"leading blank, no such file", "", "rules  /nonexistent/x.rul",
+         "the file name \" /nonexistent/x.rul\" begins with a blank; type it without"},
+    };
+    for (const Case& c : cases) {
+        TempFile file(c.file);
+        std::string line = c.line;
+        if (const auto at = line.find("{}"); at != std::string::npos) line.replace(at, 2, file.path());
+        EXPECT_EQ(hint_after(line), c.hint) << c.what;
+    }
+}
+
+TEST(Hints, PowerOnReplies) {
+    const std::vector<std::string> ports = {"/dev/ttyS0", "/dev/ttyUSB0"};
+    const uint8_t enq[] = {0x05, 0x05};
+    const uint8_t text[] = {0x05, 'K'};
+    EXPECT_EQ(silent_port_hint("COM3", 9600, ports),
+              "nothing came from COM3: check that the Korrimatic has power, that its cable is plugged in at both "
+              "ends, that COM3 is its port and that it runs at 9600 baud (ports here: /dev/ttyS0, /dev/ttyUSB0; "
+              "korrimatic --list-ports lists them)");
+    EXPECT_EQ(power_on_hint("COM3", enq, 2),
+              "the Korrimatic is in its firmware loader: cycle its power, or update it with firmware 3 FILE.hex");
+    EXPECT_EQ(power_on_hint("COM3", text, 2), "");
+    EXPECT_EQ(power_on_hint("COM3", enq, 0), "");
+}
+
+TEST(Hints, ShownOnlyAtATerminal) {
+    for (const bool terminal : {false, true}) {
+        set_operator_at_terminal(terminal);
+        offer_hint("first");
+        offer_hint("second");
+        StdoutCapture capture;
+        show_hint();
+        EXPECT_EQ(capture.text(), terminal ? "Hint: first\n" : "");
+        EXPECT_EQ(offered_hint(), "");
+    }
+    set_operator_at_terminal(std::nullopt);
+}
+
+}  // namespace
