@@ -292,6 +292,8 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
                     after);
         return ANSWERED_AFTER_THE_END;
     }
+    // A wait cut short by Ctrl-C proves nothing.
+    if (stop_requested(line_number, done, total)) return CANCELLED;
     std::printf("\n");
     return 0;
 }
