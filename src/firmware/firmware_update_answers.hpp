@@ -20,8 +20,8 @@
 inline constexpr int ANSWER_TIMEOUT_MS = 100;
 // The longest the loader may take to answer a record line: a line that
 // starts a new flash sector has the loader erase it first, which takes up to
-// about 2 s on the parts such devices use (the identification, after which a
-// loader may erase its whole application area, is given 5 s).
+// about 2 s on the flash memories such devices use (the identification,
+// after which a loader may erase its whole application area, is given 5 s).
 inline constexpr int LOADER_ANSWER_LIMIT_MS = 2000;
 
 // Reads and drops what has already arrived, without waiting; the number of
