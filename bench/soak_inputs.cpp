@@ -343,6 +343,19 @@ DrawnFaults random_loader_faults(Rng& rng, const std::vector<HexLine>& records, 
         }
         case STRAY_ANSWER: {
             const long k = draw(rng, 1, 2);
+            // Surplus bytes: the answer sent twice, or the line's ACK sent
+            // with the answer before it.
+            const long surplus = draw(rng, 0, 99);
+            if (surplus < 20) {
+                plan.doubled[n] = static_cast<int>(k);
+                d.options.push_back("--loader-double=" + at + ":" + std::to_string(k));
+                break;
+            }
+            if (surplus < 40) {
+                plan.early[n] = 1;
+                d.options.push_back("--loader-early=" + at);
+                break;
+            }
             long answer = 0;
             const long r = draw(rng, 0, 99);
             if (r < 15) answer = pick(rng, abort_answers);

@@ -13,6 +13,7 @@
 #include "download/download_texts.hpp"
 #include "download/packet.hpp"
 #include "firmware/firmware_update.hpp"
+#include "firmware/firmware_update_answers.hpp"
 #include "rules/rule_record.hpp"
 #include "serial/serial_port.hpp"
 
@@ -40,9 +41,7 @@ constexpr double POWER_ON_QUIET_MS = 300;
 // The firmware update's waits (firmware_update.cpp).
 constexpr int FW_DRAIN_MS = 100;
 constexpr int FW_PROMPT_REST_MS = 100;
-constexpr int FW_ANSWER_MS = 100;
-constexpr int FW_LATE_QUIET_MS = 250;
-constexpr int FW_LATE_CHUNK = 64;
+constexpr int FW_QUIET_CHUNK = 64;
 
 }  // namespace
 
@@ -228,22 +227,41 @@ Expectation expect_firmware(const LoaderFaultPlan& faults, const std::vector<Hex
     double setup = read_limit_ms(rate, 1024, FW_DRAIN_MS) + POWER_ON_QUIET_MS + read_limit_ms(rate, 3, FW_PROMPT_REST_MS);
     if (f.pace) setup += line_ms(rate, 1 + 2 + 9 + 1);
 
-    // The transfer on one clock (ms from the first record line): the host's
-    // writes and reads, and the loader's answers, each at the time it reaches
-    // the host. The loader takes the transmissions in order, one at a time.
+    // The transfer on one clock (ms from the identification's ACK): the
+    // host's writes and reads, and the loader's bytes, each at the time it
+    // reaches the host. The loader takes the transmissions in order, one at
+    // a time, and writes its answer with any doubled or early ACK at once.
     struct Arrival {
         double at;
         uint8_t byte;
     };
-    std::deque<Arrival> pending;  // answers on their way or waiting to be read
+    std::deque<Arrival> pending;  // bytes on their way or waiting to be read
     double now = 0;               // the host's clock
     double loader_free = 0;       // when the loader can take the next transmission
     int accepted = 0;             // the loader's count of record lines taken
+    int early_answered = 0;       // the record line whose ACK went out before it
     std::map<int, int> heard;     // the loader's transmissions of each record line number
     bool dead = false;            // the line has dropped
+    const double byte_ms = f.pace ? line_ms(rate, 1) : 0.0;
     const auto close_to = [&e](double at, double deadline) {
         if (at > deadline - TIMING_MARGIN_MS && at < deadline + TIMING_MARGIN_MS) e.ambiguous = true;
     };
+    // The loader's write of `byte` `times` over, starting at `at`.
+    const auto loader_writes = [&](double at, uint8_t byte, int times) {
+        for (int i = 1; i <= times; ++i) {
+            if (byte != 0) pending.push_back({at + byte_ms * i, byte});  // NUL bytes never reach the host
+        }
+        loader_free = at + byte_ms * times;
+    };
+    // Whether the next record line's ACK rides with this write.
+    const auto early_next = [&] {
+        auto it = f.early.find(accepted + 1);
+        if (it == f.early.end() || it->second <= 0) return false;
+        it->second = 0;
+        early_answered = accepted + 1;
+        return true;
+    };
+    if (early_next()) loader_writes(0, FIRM_ACK, 1);
     // The loader's side of a transmission written at `written`.
     const auto transmit = [&](double written, const HexLine& line, std::size_t length) {
         const int number = accepted + 1;
@@ -273,25 +291,41 @@ Expectation expect_firmware(const LoaderFaultPlan& faults, const std::vector<Hex
         if (slow == f.slow.end()) slow = f.slow.find(0);
         if (slow != f.slow.end() && t <= slow->second.count) delay = slow->second.delay_ms;
         // With the line modelled the answer waits until the whole line could
-        // have arrived; the answer byte itself takes half a millisecond.
-        const double took = std::max(static_cast<double>(delay), f.pace ? line_ms(rate, length) : 0.0);
-        loader_free = start + took + (f.pace ? line_ms(rate, 1) : 0.0);
-        if (answer != 0) pending.push_back({loader_free, answer});  // NUL bytes never reach the host
+        // have arrived.
+        const double at = start + std::max(static_cast<double>(delay), f.pace ? line_ms(rate, length) : 0.0);
+        const bool before = early_answered == number;
+        if (before) early_answered = 0;
+        const bool twice = f.doubled.count(number) != 0 && t <= f.doubled[number] && !before;
+        const bool early = accepted >= number && early_next();
+        if (before && !early) {
+            loader_free = at;
+            return;
+        }
+        if (before) answer = FIRM_ACK;
+        loader_writes(at, answer, (before ? 0 : twice ? 2 : 1) + (early ? 1 : 0));
     };
-    // The host drops late answers: reads of 64 bytes, each to its time-out,
-    // until one comes back empty.
-    const auto drop_late_answers = [&] {
+    // The host reads until the line has been quiet for `quiet_ms`: reads of
+    // 64 bytes, each to its time-out, until one comes back empty. The bytes
+    // read.
+    const auto bytes_until_quiet = [&](int quiet_ms) {
+        long bytes = 0;
         for (;;) {
-            const double end = now + read_limit_ms(rate, FW_LATE_CHUNK, FW_LATE_QUIET_MS);
-            bool any = false;
+            const double end = now + read_limit_ms(rate, FW_QUIET_CHUNK, quiet_ms);
+            long got = 0;
             for (const Arrival& a : pending) close_to(a.at, end);
             while (!pending.empty() && pending.front().at < end) {
                 pending.pop_front();
-                any = true;
+                ++got;
             }
             now = end;
-            if (!any) return;
+            bytes += got;
+            if (got == 0) return bytes;
         }
+    };
+    const auto out_of_step = [&e](long bytes, const HexLine& line) {
+        e.errors.push_back("Error: Firmware updating error: " + std::to_string(bytes) + " unexpected bytes on Line " +
+                           std::to_string(line.file_line) +
+                           ", an answer may have been taken for the wrong line- aborting!");
     };
 
     int errors = 0;
@@ -299,29 +333,36 @@ Expectation expect_firmware(const LoaderFaultPlan& faults, const std::vector<Hex
     for (std::size_t i = 0; i < lines.size() && !aborted; ++i) {
         const HexLine& line = lines[i];
         const std::size_t length = line.text.size() + 1;  // and its CR
-        const double window = read_limit_ms(rate, 1, FW_ANSWER_MS + static_cast<int>(line_time_ms(rate, length)));
-        bool timed_out = false;
+        const double wait = read_limit_ms(rate, 1, LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(rate, length)));
         for (;;) {
+            // What is waiting before the transmission is read without a wait.
+            long waiting = 0;
+            for (const Arrival& a : pending) close_to(a.at, now);
+            while (!pending.empty() && pending.front().at <= now) {
+                pending.pop_front();
+                ++waiting;
+            }
+            if (waiting > 0) {
+                out_of_step(waiting, line);
+                aborted = true;
+                break;
+            }
             ++e.exchanges;
             const double written = now;
             transmit(written, line, length);
-            const double end = written + window;
+            const double end = written + wait;
             uint8_t seen = 0;
+            bool answered = false;
             if (!pending.empty()) close_to(pending.front().at, end);
             if (!pending.empty() && pending.front().at <= end) {
                 seen = pending.front().byte;
+                answered = true;
                 now = std::max(written, pending.front().at);
                 pending.pop_front();
             } else {
                 now = end;
             }
-            if (seen == FIRM_ACK) {
-                // An answer to an earlier transmission of the line may still
-                // be on its way: it is dropped before the next line.
-                if (timed_out) drop_late_answers();
-                break;
-            }
-            if (seen == 0) timed_out = true;
+            if (answered && seen == FIRM_ACK) break;
             if (++errors >= FIRMWARE_MAX_ERRORS) {
                 e.errors.push_back("Error: maximum Firmware updating errors (" + std::to_string(FIRMWARE_MAX_ERRORS) +
                                    ") encountered- aborting!");
@@ -335,12 +376,25 @@ Expectation expect_firmware(const LoaderFaultPlan& faults, const std::vector<Hex
                 aborted = true;
                 break;
             }
+            if (answered) {
+                if (const long more = bytes_until_quiet(ANSWER_TIMEOUT_MS); more > 0) {
+                    out_of_step(more, line);
+                    aborted = true;
+                    break;
+                }
+            }
             const char* reason = resend_reason(seen);
             e.errors.push_back(reason != nullptr
                                    ? "Error: Firmware updating error: " + std::string(reason) + at + ", resending."
                                    : "Error: Firmware updating error: unknown (" + hex_byte(seen) + ")" + at +
                                          ", resending.");
-            drop_late_answers();
+        }
+    }
+    if (!aborted) {
+        if (const long after = bytes_until_quiet(LOADER_ANSWER_LIMIT_MS); after > 0) {
+            e.errors.push_back("Error: Firmware updating error: " + std::to_string(after) +
+                               " bytes came after the last answer, an answer was taken for the wrong line!");
+            aborted = true;
         }
     }
     e.success = !aborted;

@@ -41,6 +41,8 @@ struct LoaderFaultPlan {
         long delay_ms = 0;
     };
     std::map<int, Slow> slow;                    // --loader-slow
+    std::map<int, int> doubled;                  // --loader-double: transmissions answered twice
+    std::map<int, int> early;                    // --loader-early: ACK sent before the line
     int drop_line = 0;                           // --loader-drop
     long drop_after = 3;
     bool pace = false;                           // --pace --loader-rx-rate=19200
@@ -69,12 +71,12 @@ struct Expectation {
 // outcome to be certain.
 inline constexpr double TIMING_MARGIN_MS = 30;
 
-// How late the loader answers when it is slow: within its answer window,
-// or past it by up to about a second (the answer may then reach the host
-// while it drops late answers, or after it has sent the line again).
+// How late the loader answers when it is slow: within its usual window, or
+// past it up to twice its 2 s limit (beyond the limit the answer reaches the
+// host after it has sent the line again).
 inline constexpr long LOADER_IN_TIME_MS = 50;
 inline constexpr long LOADER_LATE_MIN_MS = 120;
-inline constexpr long LOADER_LATE_MAX_MS = 1100;
+inline constexpr long LOADER_LATE_MAX_MS = 4000;
 // Late download answers come up to twice the device's answer time late.
 inline constexpr long DOWNLOAD_LATE_MAX_MS = 10000;
 

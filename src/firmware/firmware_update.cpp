@@ -5,9 +5,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_verify.hpp"
 #include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
@@ -27,13 +29,9 @@ constexpr int PROMPT_FIRST_TIMEOUT_MS = 20000;
 constexpr int PROMPT_REST_TIMEOUT_MS = 100;
 constexpr int SYNC_TIMEOUT_MS = 200;
 constexpr int IDENT_TIMEOUT_MS = 5000;
-constexpr int ANSWER_TIMEOUT_MS = 100;
-// Before a line is sent again, what still arrives for its previous
-// transmission is read and dropped until the line has been quiet this long,
-// so that the next answer read is the one to the new transmission.
-constexpr int LATE_ANSWER_QUIET_MS = 250;
-constexpr int LATE_ANSWER_CHUNK = 64;
 constexpr int CANCELLED = -17;
+constexpr int OUT_OF_STEP = -18;
+constexpr int ANSWERED_AFTER_THE_END = -19;
 
 // A wait that the operator cancelled with Ctrl-C before any record line went
 // out: the update ends as its failures do.
@@ -69,21 +67,6 @@ void print_closing_line(const TransferStats& stats) {
 void drain_port(const char* port) {
     drain_stale_input(port, DRAIN_SIZE, DRAIN_TIMEOUT_MS);
     purge_port();
-}
-
-// The wait for the answer to a record line of `length` bytes: 100 ms from
-// the moment the whole line can have reached the device.
-int answer_window_ms(std::size_t length) {
-    return ANSWER_TIMEOUT_MS + static_cast<int>(line_time_ms(port_rate(), length));
-}
-
-// Drops late answers to the transmission just made.
-void drop_late_answers(const char* port) {
-    const Drained drained = drain_input(port, LATE_ANSWER_CHUNK, LATE_ANSWER_QUIET_MS);
-    if (drained.bounded) {
-        std::printf("\n\a\aWarning: the line of COM port %s keeps sending (%ld bytes discarded), going on\n",
-                    port, drained.bytes);
-    }
 }
 
 void warn_and_wait_for_operator(const OperatorWait& wait_for_operator) {
@@ -143,6 +126,12 @@ int synchronize(const char* port) {
         return -8;
     }
     std::printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
+    // A second answer to the sync character is dropped: taken for the sync's
+    // own, it could only make the identification go unanswered.
+    if (const long dropped = drop_waiting(port); dropped > 0) {
+        std::printf("\n\a\aWarning: %ld unexpected bytes from the Korrimatic before the %s identifier, dropped\n",
+                    dropped, FIRMWARE_IDENT_NAME);
+    }
     if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
         std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
         return -9;
@@ -197,6 +186,16 @@ int file_changed(const VerifiedFile& file, unsigned long line_number) {
     return -16;
 }
 
+// Bytes the loader sent that are no answer to the transmission awaited: once
+// a record line has been acknowledged, any of them may be the answer that an
+// ACK read earlier stood in for.
+int out_of_step(long bytes, unsigned long line_number) {
+    std::printf("\n\a\aError: Firmware updating error: %ld unexpected bytes on Line %lu, "
+                "an answer may have been taken for the wrong line- aborting!\n",
+                bytes, line_number);
+    return OUT_OF_STEP;
+}
+
 // Ctrl-C during the transfer: the first press warns, a second one within
 // GUARD_WINDOW_MS stops. True when the transfer is to stop.
 bool stop_requested(unsigned long line_number, long done, long total) {
@@ -242,10 +241,12 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
         std::size_t length = std::strlen(line);
         line[length++] = '\r';
         line[length] = '\0';
-        const int window_ms = answer_window_ms(length);
-        bool unanswered = false;  // a transmission of this line had no answer in its window
         for (bool first = true;; first = false) {
             if (stop_requested(line_number, done, total)) return finish(CANCELLED);
+            // Only a byte that arrives after a transmission can answer it.
+            if (const long surplus = drop_waiting(port); surplus > 0) {
+                return finish(out_of_step(surplus, line_number));
+            }
             if (write_port(port, line, static_cast<int>(length)) <= 0) {
                 std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
                             port);
@@ -253,27 +254,32 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
             }
             stats.bytes += static_cast<long>(length);
             if (!first) ++stats.resent;
-            uint8_t answer = read_answer(port, window_ms);
+            // Waited for up to the loader's limit: no earlier transmission's
+            // answer can still come once this one is answered or lost.
+            const std::optional<uint8_t> answer = await_answer(port, length);
             if (stop_requested(line_number, done, total)) return finish(CANCELLED);
             if (answer == FIRM_ACK) {
                 ++done;
                 stats.lines = done;
                 firmware_progress(start, done, total);
-                // The ACK may be the late answer to an earlier transmission,
-                // with the answer to the last one still to come: that one is
-                // dropped too, or it would be taken for the next line's.
-                if (unanswered) drop_late_answers(port);
                 break;
             }
-            if (answer == 0) unanswered = true;
             if (++errors >= FIRMWARE_MAX_ERRORS) {
                 std::printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
                             FIRMWARE_MAX_ERRORS);
                 return finish(-12);
             }
+            // Nothing more comes for a transmission once it is answered: a
+            // second byte means an answer may belong to another line.
+            if (answer && *answer != FIRM_BUFFER_FULL && *answer != FIRM_FATAL) {
+                if (const long more = bytes_until_quiet(port, ANSWER_TIMEOUT_MS); more > 0) {
+                    return finish(out_of_step(more, line_number));
+                }
+            }
             int result = 0;
-            if (act_on_answer(answer, line_number, result) == AnswerAction::abort) return finish(result);
-            drop_late_answers(port);
+            if (act_on_answer(answer.value_or(0), line_number, result) == AnswerAction::abort) {
+                return finish(result);
+            }
         }
     }
     if (got == LineRead::error) {
@@ -282,8 +288,19 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
     }
     // Every record line verified must have been sent and acknowledged.
     if (done != total) return finish(file_changed(verified, line_number + 1));
+    finish(0);
+    // An answer taken for the wrong line leaves the last line's own answer
+    // still to come, within the loader's limit of that line.
+    if (const long after = bytes_until_quiet(port, LOADER_ANSWER_LIMIT_MS); after > 0) {
+        std::printf("\n\a\aError: Firmware updating error: %ld bytes came after the last answer, "
+                    "an answer was taken for the wrong line!\n",
+                    after);
+        return ANSWERED_AFTER_THE_END;
+    }
+    // A wait cut short by Ctrl-C proves nothing.
+    if (stop_requested(line_number, done, total)) return CANCELLED;
     std::printf("\n");
-    return finish(0);
+    return 0;
 }
 
 // Everything done with the port open; the caller closes it.

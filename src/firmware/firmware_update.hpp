@@ -40,10 +40,11 @@ using OperatorWait = std::function<void()>;
 // port was opened it is closed again and "Disconnected" printed. Success
 // means that every record line verified was sent and answered ACK for its own
 // transmission; a file that cannot be read again (-15) or has changed since
-// its check (-16) ends the update. A Ctrl-C (-17) cancels a wait; during
-// the transfer of the record lines it takes a second press within
-// GUARD_WINDOW_MS, after a warning. At a terminal a closing line tells what
-// the transfer sent and how fast.
+// its check (-16) ends the update, and so does any byte from the loader that
+// is no answer to the line awaited (-18), even after the last line (-19).
+// A Ctrl-C (-17) cancels a wait; during the transfer of the record lines it
+// takes a second press within GUARD_WINDOW_MS, after a warning. At a terminal
+// a closing line tells what the transfer sent and how fast.
 int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator);
 
 // The update of the device on COM<port>: the port name is formed with

@@ -130,6 +130,7 @@ public:
     }
 
     bool read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) override;
+    bool read_arrived(uint8_t* buf, std::size_t size, std::size_t& got);
     bool write(const uint8_t* buf, std::size_t size, std::size_t& written) override;
 
     void purge() override {
@@ -256,7 +257,9 @@ bool PosixDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const R
     got = 0;
     detail_.clear();
     if (fd_ < 0) return fail(EBADF);
-    const bool unlimited = timeouts_.read_total_multiplier == 0 && timeouts_.read_total_constant == 0;
+    const bool no_totals = timeouts_.read_total_multiplier == 0 && timeouts_.read_total_constant == 0;
+    if (no_totals && timeouts_.read_interval == READ_NO_WAIT_INTERVAL) return read_arrived(buf, size, got);
+    const bool unlimited = no_totals;
     const auto start = Clock::now();
     const auto deadline = unlimited ? Clock::time_point::max()
                                     : deadline_for(size, timeouts_.read_total_multiplier,
@@ -291,6 +294,31 @@ bool PosixDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const R
         }
         detail_ = "the device has gone";
         return fail((revents & POLLNVAL) ? EBADF : EIO);
+    }
+    return true;
+}
+
+// What has already arrived, without waiting: the terminal's queue as it is.
+bool PosixDriver::read_arrived(uint8_t* buf, std::size_t size, std::size_t& got) {
+    while (got < size) {
+        pollfd p{fd_, POLLIN, 0};
+        const int r = ::poll(&p, 1, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return fail(errno);
+        if (r == 0 || (p.revents & POLLIN) == 0) return true;
+        const ssize_t n = ::read(fd_, buf + got, size - got);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
+        if (n < 0) return fail(errno);
+        if (n == 0) {
+            detail_ = "the device has gone";
+            return fail(EIO);
+        }
+        std::size_t kept = got;
+        for (std::size_t i = got; i < got + static_cast<std::size_t>(n); ++i) {
+            if (discard_null_ && buf[i] == 0) continue;  // NUL bytes are dropped, never counted
+            buf[kept++] = buf[i];
+        }
+        got = kept;
     }
     return true;
 }

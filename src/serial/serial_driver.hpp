@@ -50,6 +50,9 @@ struct LineSettings {
 
 // Time-outs in milliseconds: a read waits until its full count has arrived or
 // until read_total_multiplier x count + read_total_constant have passed.
+// An interval of READ_NO_WAIT_INTERVAL with both read totals 0 makes a read
+// return at once with what has already arrived.
+inline constexpr uint32_t READ_NO_WAIT_INTERVAL = 0xFFFFFFFFu;
 struct CommTimeouts {
     uint32_t read_interval;
     uint32_t read_total_multiplier;

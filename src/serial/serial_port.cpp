@@ -230,6 +230,9 @@ int set_comm_prop(const char* port_name, int32_t rate) {
 
 namespace {
 
+// A time-out of NO_WAIT reads only what has already arrived.
+constexpr int NO_WAIT = -1;
+
 int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil* until) {
     char message[1200];
     if (port_name == nullptr) report_fatal(25, "read_port: Error: invalid param port\n");
@@ -245,6 +248,10 @@ int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, c
     if (timeout_ms > 0) {
         t.read_total_multiplier = g_rate != 0 ? 10000u / g_rate : 0;
         t.read_total_constant = static_cast<uint32_t>(timeout_ms) + 10;
+    } else if (timeout_ms == NO_WAIT) {
+        t.read_interval = READ_NO_WAIT_INTERVAL;
+        t.read_total_multiplier = 0;
+        t.read_total_constant = 0;
     }
     if (!apply_timeouts(t)) {
         std::snprintf(message, sizeof message, "\a\aError: could not set the comm timeouts for port %s: %s\n",
@@ -268,6 +275,10 @@ int read_port(const char* port_name, void* buf, int size, int timeout_ms) {
 
 int read_port_until(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil& until) {
     return read_port_impl(port_name, buf, size, timeout_ms, &until);
+}
+
+int read_waiting(const char* port_name, void* buf, int size) {
+    return read_port_impl(port_name, buf, size, NO_WAIT, nullptr);
 }
 
 int write_port(const char* port_name, const void* buf, int count) {

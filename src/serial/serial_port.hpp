@@ -15,6 +15,8 @@ int read_port(const char* port_name, void* buf, int size, int timeout_ms);
 // Like read_port, but may end early once `until` says the reply is complete
 // and the line has then been quiet for its settle time.
 int read_port_until(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil& until);
+// Reads only what has already arrived, without waiting: 0..size bytes.
+int read_waiting(const char* port_name, void* buf, int size);
 // The count on success; -1, -2 or -3 on failure.
 int write_port(const char* port_name, const void* buf, int count);
 void purge_port();

@@ -248,7 +248,11 @@ bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const Rea
     CommTimeouts piece = timeouts_;
     if (until != nullptr) piece.read_interval = until->settle_ms;
     bool ok = true;
-    bool pieces = until != nullptr || cancellable;  // whether the time-outs in force were changed
+    // A read that does not wait (the interval at MAXDWORD, both totals 0)
+    // returns at once with what has arrived: one call, never in pieces.
+    const bool no_wait = timeouts_.read_interval == READ_NO_WAIT_INTERVAL && timeouts_.read_total_multiplier == 0 &&
+                         timeouts_.read_total_constant == 0;
+    bool pieces = !no_wait && (until != nullptr || cancellable);  // whether the time-outs in force were changed
     while (got < size) {
         if (cancellable && cancel_requested()) break;
         if (pieces) {

@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "firmware/firmware_update.hpp"
+#include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_files.hpp"
 #include "firmware/loader_device.hpp"
 #include "shell/shell_state.hpp"
@@ -193,32 +195,44 @@ TEST(FirmwareUpdate, AnswerTableResendsTheSameLine) {
                            "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"
                            "\n\a\aError: Firmware updating error: validation on Line 3, resending.\n"
                            "\n\a\aError: Firmware updating error: unknown (0x85) on Line 3, resending.\n" +
-                           progress(1, 2, 3) + progress(1, 3, 3) + "\nDisconnected\n";
+                           progress(2, 2, 3) + progress(2, 3, 3) + "\nDisconnected\n";
     EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + expected));
 }
 
-// An answer that comes after the window is dropped before the line is sent
-// again, so that every later answer is matched to its own transmission.
-TEST(FirmwareUpdate, LateAnswersAreDroppedBeforeTheResend) {
+// An answer that comes after the window but within the loader's limit
+// answers its own transmission; only silence for the whole limit has the
+// line sent again, and bytes no transmission is waiting for end the update.
+TEST(FirmwareUpdate, EveryAnswerBelongsToItsOwnTransmission) {
     const std::string timed_out = "\n\a\aError: Firmware updating error: timed out on Line 2, resending.\n";
+    const std::string checksum = "\n\a\aError: Firmware updating error: bad record checksum on Line 2, resending.\n";
+    const int64_t limit = LOADER_ANSWER_LIMIT_MS;
     struct Case {
         const char* name;
         std::map<int, std::deque<uint8_t>> answers;
         std::map<int, std::deque<int64_t>> late;
         std::vector<int> sent;  // the record lines sent, in order
+        int result;
         std::string messages;   // every error message, in order
+        std::set<int> doubled = {};  // lines whose answers are sent twice
     } cases[] = {
-        {"a late ACK", {}, {{2, {150}}}, {1, 2, 2, 3}, timed_out},
-        {"a late error byte", {{2, {0x12}}}, {{2, {150}}}, {1, 2, 2, 3}, timed_out},
-        {"two late answers in a row", {}, {{2, {150, 200}}}, {1, 2, 2, 2, 3}, timed_out + timed_out},
-        {"a late ACK, then an error on the next line", {{3, {0x12}}}, {{2, {150}}}, {1, 2, 2, 3, 3},
-         timed_out + "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"},
-        // The late ACK comes after the line was sent again and is taken for
-        // the resend's answer; the resend's own ACK follows it and must not
-        // be taken for the next line's, which the loader refuses.
-        {"an ACK so late it answers the resend, then an error on the next line", {{3, {0x12}}}, {{2, {450}}},
-         {1, 2, 2, 3, 3},
-         timed_out + "\n\a\aError: Firmware updating error: bad record checksum on Line 3, resending.\n"},
+        {"a late ACK", {}, {{2, {150}}}, {1, 2, 3}, 0, ""},
+        {"an ACK just within the limit", {}, {{2, {limit - 1}}}, {1, 2, 3}, 0, ""},
+        {"a loader 350 ms late on every line", {}, {{1, {350}}, {2, {350}}, {3, {350}}}, {1, 2, 3}, 0, ""},
+        {"a late error byte", {{2, {0x12}}}, {{2, {300}}}, {1, 2, 2, 3}, 0, checksum},
+        {"silence for the whole limit", {{2, {0x00}}}, {}, {1, 2, 2, 3}, 0, timed_out},
+        // Beyond the assumption: the ACK comes after the limit and is taken
+        // for the resend's, whose own ACK is then one too many.
+        {"an ACK after the limit", {}, {{2, {limit + 100}}}, {1, 2, 2}, -18,
+         timed_out + "\n\a\aError: Firmware updating error: 1 unexpected bytes on Line 3, an answer may have been "
+                     "taken for the wrong line- aborting!\n"},
+        {"an ACK after the limit on the last line", {}, {{3, {limit + 100}}}, {1, 2, 3, 3}, -19,
+         "\n\a\aError: Firmware updating error: timed out on Line 3, resending.\n"
+         "\n\a\aError: Firmware updating error: 1 bytes came after the last answer, an answer was taken for the "
+         "wrong line!\n"},
+        {"a doubled error answer", {{2, {0x12}}}, {{2, {300}}}, {1, 2}, -18,
+         "\n\a\aError: Firmware updating error: 1 unexpected bytes on Line 2, an answer may have been taken for "
+         "the wrong line- aborting!\n",
+         {2}},
     };
     const std::string records[] = {data_record(0, 4), data_record(4, 4), ":00000001FF"};
     TempFile file(records[0] + "\n" + records[1] + "\n" + records[2] + "\n");
@@ -226,8 +240,9 @@ TEST(FirmwareUpdate, LateAnswersAreDroppedBeforeTheResend) {
         LoaderBench bench;
         bench.device.answers = c.answers;
         bench.device.late = c.late;
+        bench.device.doubled = c.doubled;
         UpdateRun run = run_update(file.path());
-        EXPECT_EQ(run.result, 0) << c.name;
+        EXPECT_EQ(run.result, c.result) << c.name << visible(run.out);
         std::vector<std::string> sent;
         for (int n : c.sent) sent.push_back(records[n - 1] + "\r");
         EXPECT_EQ(bench.device.lines, sent) << c.name;

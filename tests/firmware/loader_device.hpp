@@ -3,11 +3,13 @@
 // answers each record line from a script (ACK when the script says nothing).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,8 @@ public:
     // How late the answers to the k-th transmission of the n-th record line
     // come (ms; answer_delay_ms when the script says nothing).
     std::map<int, std::deque<int64_t>> late;
+    // Record lines (numbered as for `answers`) whose answers are sent twice.
+    std::set<int> doubled;
     // Called when the port opens: after the file's check, before its sending.
     std::function<void()> when_opened;
 
@@ -77,6 +81,7 @@ public:
             last_acknowledged_ = bytes;
         }
         if (answer != 0x00) link.device_send(std::vector<uint8_t>{answer}, delay);
+        if (answer != 0x00 && doubled.count(number) != 0) link.device_send(std::vector<uint8_t>{answer}, delay);
     }
 
 private:
@@ -96,5 +101,67 @@ struct LoaderBench {
     ~LoaderBench() {
         set_firmware_clock({});
         set_serial_driver(make_platform_driver());
+    }
+};
+
+// A loader whose every answer to a record line follows a script, one entry
+// per transmission in the order they arrive (the lines after the script are
+// answered ACK at once). It holds the record lines it takes, so that a test
+// can compare them with the file.
+class SequenceLoader : public MemoryDevice {
+public:
+    enum class Kind {
+        ack,      // takes the line, answers ACK
+        refuse,   // does not take it, answers `byte` (an error code)
+        garbled,  // takes it, but its answer arrives as `byte`
+        lost,     // never receives it whole: no answer
+        doubled,  // takes it, answers ACK twice
+        early,    // takes it, but its ACK went out before it arrived
+    };
+    struct Step {
+        Kind kind;
+        uint8_t byte;
+        int64_t latency_ms;  // from the end of the host's write
+    };
+    std::vector<Step> script;
+    std::set<std::string> taken;  // record lines held, CR included
+    int transmissions = 0;        // record-line transmissions received
+    std::size_t consulted = 0;    // script entries that have had their say
+
+    void on_open(MemoryLink& link) override { link.device_send(std::vector<uint8_t>{FIRM_ENQ}, 3000); }
+
+    void on_host_write(MemoryLink& link, const uint8_t* data, std::size_t count) override {
+        const std::string bytes(reinterpret_cast<const char*>(data), count);
+        if (bytes == std::string(1, static_cast<char>(FIRMSYNC))) {
+            link.device_send(std::vector<uint8_t>{FIRM_ACK}, 5);
+            return;
+        }
+        if (bytes == FIRMWARE_IDENT) {
+            link.device_send(std::vector<uint8_t>{FIRM_ACK}, 5);
+            answer_next_early(link, 0, 5);
+            return;
+        }
+        const std::size_t i = static_cast<std::size_t>(transmissions++);
+        consulted = std::max(consulted, i + 1);
+        const Step step = i < script.size() ? script[i] : Step{Kind::ack, FIRM_ACK, 0};
+        if (step.kind != Kind::lost && step.kind != Kind::refuse) taken.insert(bytes);
+        switch (step.kind) {
+        case Kind::ack: link.device_send(std::vector<uint8_t>{FIRM_ACK}, step.latency_ms); break;
+        case Kind::refuse:
+        case Kind::garbled: link.device_send(std::vector<uint8_t>{step.byte}, step.latency_ms); break;
+        case Kind::doubled: link.device_send(std::vector<uint8_t>{FIRM_ACK, FIRM_ACK}, step.latency_ms); break;
+        case Kind::lost:
+        case Kind::early: break;
+        }
+        answer_next_early(link, i + 1, step.latency_ms);
+    }
+
+private:
+    // The ACK of transmission `next` goes out with the answer before it.
+    void answer_next_early(MemoryLink& link, std::size_t next, int64_t latency_ms) {
+        if (next < script.size()) consulted = std::max(consulted, next + 1);
+        if (next < script.size() && script[next].kind == Kind::early) {
+            link.device_send(std::vector<uint8_t>{FIRM_ACK}, latency_ms);
+        }
     }
 };

@@ -102,6 +102,9 @@ TEST(Interrupt, FirmwareUpdate) {
         {"a second press within 3 s stops at the line reached", false, {3400, 4000}, -17, 8, 1,
          "\n\a\aError: Firmware update stopped by Ctrl-C on Line 8 (7 of 41 record lines accepted)- aborting!\n"
          "Disconnected\n"},
+        {"two presses in the quiet after the last answer: no success", false, {8000, 8500}, -17, 41, 1,
+         "\n\a\aError: Firmware update stopped by Ctrl-C on Line 41 (41 of 41 record lines accepted)- aborting!\n"
+         "Disconnected\n"},
     };
     for (const FirmwareCase& c : cases) {
         Presses presses;

@@ -23,11 +23,11 @@ bool to_number(const std::string& text, int base, long low, long high, long& val
 // A list of N[:K] items: the first K transmissions of record line N (K 1 by
 // default).
 bool parse_line_counts(const SimOptions& options, const std::string& name, std::map<int, int>& counts,
-                       std::string& error) {
+                       std::string& error, long first_line = 1) {
     for (const std::string& item : split(options.get(name), ',')) {
         std::vector<std::string> f = split(item, ':');
         long line = 0, count = 1;
-        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
+        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, first_line, 1000000, line) ||
             (f.size() == 2 && !to_number(f[1], 10, 1, 1000, count))) {
             error.assign("--").append(name).append(": expected N[:K], got ").append(item);
             return false;
@@ -88,6 +88,18 @@ bool parse_loader_faults(const SimOptions& options, LoaderFaults& faults, std::s
         for (long i = 0; i < count; ++i) faults.stray[static_cast<int>(line)].push_back(static_cast<uint8_t>(answer));
     }
     if (!parse_line_counts(options, "loader-silent", faults.silent, error)) return false;
+    if (!parse_line_counts(options, "loader-double", faults.doubled, error, 0)) return false;
+    if (!parse_line_counts(options, "loader-early", faults.early, error)) return false;
+    for (const std::string& item : split(options.get("loader-noise"), ',')) {
+        std::vector<std::string> f = split(item, ':');
+        long line = 0, ms = 3500;
+        if ((f.size() != 1 && f.size() != 2) || !to_number(f[0], 10, 1, 1000000, line) ||
+            (f.size() == 2 && !to_number(f[1], 10, 1, 600000, ms))) {
+            error = "--loader-noise: expected N[:MS], got " + item;
+            return false;
+        }
+        faults.noise[static_cast<int>(line)] = ms;
+    }
     if (options.has("loader-drop")) {
         std::vector<std::string> f = split(options.get("loader-drop"), ':');
         long line = 0, after = faults.drop_after;

@@ -24,12 +24,16 @@ struct LoaderFaults {
     std::map<int, int> corrupt;                     // record line -> transmissions that arrive damaged
     std::map<int, std::deque<uint8_t>> stray;       // record line -> bytes that replace the loader's answer
     std::map<int, int> silent;                      // record line -> transmissions heard but not answered
+    std::map<int, int> doubled;                     // record line (0: the identification) -> answered twice
+    std::map<int, int> early;                       // record line -> answered before it arrives (once)
+    std::map<int, long> noise;                      // record line -> ms of noise after its first answer
     int drop_line = 0;                              // the line goes dead during this record line (0: never)
     long drop_after = 3;                            // after this many of its bytes
     long rx_rate = 0;                               // models the host's bytes at this rate (0: as they come)
 };
 
 // Reads --loader-prompt, --loader-errors, --loader-slow, --loader-corrupt,
-// --loader-stray, --loader-silent, --loader-drop and --loader-rx-rate.
+// --loader-stray, --loader-silent, --loader-double, --loader-early,
+// --loader-noise, --loader-drop and --loader-rx-rate.
 // Returns false, with the reason in `error`, when one of them is malformed.
 bool parse_loader_faults(const SimOptions& options, LoaderFaults& faults, std::string& error);

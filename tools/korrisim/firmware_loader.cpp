@@ -45,9 +45,12 @@ public:
         return byte;
     }
 
-    void answer(uint8_t byte) {
+    // The answer byte, `times` over (up to 3) in one write: a doubled
+    // answer, or an answer with the next line's early ACK.
+    void answer(uint8_t byte, std::size_t times = 1) {
         if (byte_time_.count() > 0) std::this_thread::sleep_until(received_);
-        line_.write(&byte, 1);
+        const uint8_t bytes[3] = {byte, byte, byte};
+        line_.write(bytes, std::min<std::size_t>(times, 3));
     }
 
 private:
@@ -121,7 +124,9 @@ private:
         }
         if (id == IDENTIFICATION) {
             sim_log("loader: identification %s", id.c_str());
-            receiver_.answer(ENQ_ACK);
+            const bool doubled = faults_.doubled.count(0) != 0;
+            if (doubled) sim_log("loader: fault: the identification answered twice");
+            receiver_.answer(ENQ_ACK, (doubled ? 2 : 1) + (answer_early() ? 1 : 0));
             return 1;
         }
         sim_log("loader: wrong identification (%zu bytes)", id.size());
@@ -216,7 +221,52 @@ private:
             sim_log("loader: record line %d answered %ld ms late", number, slow->second.delay_ms);
             std::this_thread::sleep_for(std::chrono::milliseconds(slow->second.delay_ms));
         }
-        receiver_.answer(answer);
+        const bool answered_before = early_answered_ == number;
+        if (answered_before) {
+            early_answered_ = 0;
+            sim_log("loader: fault: record line %d was answered before it arrived", number);
+        }
+        auto doubled = faults_.doubled.find(number);
+        const bool twice = doubled != faults_.doubled.end() && transmission <= doubled->second;
+        if (twice && !answered_before) {
+            sim_log("loader: fault: record line %d, transmission %d: answered twice", number, transmission);
+        }
+        // The next line's early ACK rides with this answer (an ACK: the loader
+        // moves on only after a line it took).
+        const bool early_next = accepted_ >= number && answer_early();
+        const std::size_t bytes = (answered_before ? 0 : twice ? 2 : 1) + (early_next ? 1 : 0);
+        if (bytes > 0) receiver_.answer(answered_before ? ENQ_ACK : answer, bytes);
+        auto noise = faults_.noise.find(number);
+        if (noise != faults_.noise.end() && transmission == 1) send_noise(number, noise->second);
+    }
+
+    // Whether the next record line's ACK goes out now, before that line has
+    // arrived.
+    bool answer_early() {
+        const int next = accepted_ + 1;
+        auto early = faults_.early.find(next);
+        if (early == faults_.early.end() || early->second <= 0) return false;
+        early->second = 0;
+        early_answered_ = next;
+        sim_log("loader: fault: record line %d answered before it arrives", next);
+        return true;
+    }
+
+    // Noise on the line for `ms`: the bytes 01 to FF over and over (ACK among
+    // them), as fast as the line takes them.
+    void send_noise(int number, long ms) {
+        sim_log("loader: fault: noise for %ld ms after record line %d", ms, number);
+        const auto end = Clock::now() + std::chrono::milliseconds(ms);
+        uint8_t chunk[32];
+        uint8_t next = 1;
+        while (Clock::now() < end) {
+            for (uint8_t& b : chunk) {
+                b = next;
+                next = next == 0xFF ? 1 : static_cast<uint8_t>(next + 1);
+            }
+            line_.write(chunk, sizeof chunk);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
     }
 
     void write_image() {
@@ -244,6 +294,7 @@ private:
     std::map<int, int> transmissions_;
     int accepted_ = 0;
     int written_at_ = -1;  // accepted_ when the image was last written
+    int early_answered_ = 0;  // the record line whose ACK went out before it arrived
     bool eof_seen_ = false;
 };
 
@@ -280,6 +331,13 @@ const char* firmware_loader_usage() {
            "                         never 06)\n"
            "  --loader-silent=N[:K][,...]  the first K transmissions of record line N (default 1) get no\n"
            "                         answer and are not taken\n"
+           "  --loader-double=N[:K][,...]  the answers to the first K transmissions of record line N\n"
+           "                         (default 1) are sent twice; N = 0 doubles the identification's ACK\n"
+           "  --loader-early=N[,...]  record line N's ACK goes out before the line arrives, right after\n"
+           "                         the answer to the line before it (or to the identification); the\n"
+           "                         line is then taken without an answer\n"
+           "  --loader-noise=N[:MS][,...]  after the first answer to record line N the line carries noise\n"
+           "                         for MS ms (default 3500): the bytes 01 to FF over and over\n"
            "  --loader-drop=N[:M]    the line drops after M bytes (default 3) of the first transmission\n"
            "                         of record line N, or before its CR: the loader hears and says\n"
            "                         nothing more\n"
