@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         check_rule_table(true, out);
         return 0;
     }
-    FUZZ_CHECK(rc < 0 && rc != -2, out);  // -2 is a read error, which a memory file never gives
+    FUZZ_CHECK(rc < 0 && rc != RULES_CANNOT_OPEN, out);  // a read error, which a memory file never gives
     FUZZ_CHECK(count_of(out, HEAD) == 1, out);
     // An angle's own message may stand before the line message; nothing else.
     const std::size_t head = out.find(HEAD);

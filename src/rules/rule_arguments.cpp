@@ -11,6 +11,7 @@
 #include <string>
 
 #include "angles/angles.hpp"
+#include "rules/rules_codes.hpp"
 #include "text/numbers.hpp"
 #include "text/tokens.hpp"
 
@@ -67,8 +68,10 @@ int take_angle(RuleLine& line, const AngleForm& form, double& value) {
 // Call-sign patterns: "*..." any, "ABC*..." prefix, "ABC-n" with SSID, "ABC".
 int read_pattern(RuleLine& line, RuleRecord& record, bool destination) {
     const ArgumentForm form = destination
-        ? ArgumentForm{PATTERN_SEPARATORS, "missing Destination", -11, "missing Destination string", -8}
-        : ArgumentForm{PATTERN_SEPARATORS, "missing Source", -13, "missing Source string", -12};
+        ? ArgumentForm{PATTERN_SEPARATORS, "missing Destination", RULES_NO_DESTINATION,
+                       "missing Destination string", RULES_DESTINATION_IN_COMMENT}
+        : ArgumentForm{PATTERN_SEPARATORS, "missing Source", RULES_NO_SOURCE, "missing Source string",
+                       RULES_SOURCE_IN_COMMENT};
     int rc = 0;
     char* pattern = rule_argument(line, form, rc);
     if (pattern == nullptr) return rc;
@@ -84,13 +87,13 @@ int read_pattern(RuleLine& line, RuleRecord& record, bool destination) {
     } else if (char* dash = std::strchr(pattern, '-')) {
         *dash = '\0';
         ssid = parse_decimal(dash + 1);
-        if (ssid < 0 || ssid > 15) return line_error(line, -9, "invalid SSID range [0..15]: %d", ssid);
+        if (ssid < 0 || ssid > 15) return line_error(line, RULES_BAD_SSID, "invalid SSID range [0..15]: %d", ssid);
         mods = MOD_SSID;
     }
     const std::size_t length = std::strlen(pattern);
     if (length > CALLSIGN_SIZE) {
-        return destination ? line_error(line, -10, "Destination is too long: %s", pattern)
-                           : line_error(line, -11, "Source is too long: %s", pattern);
+        return destination ? line_error(line, RULES_DESTINATION_TOO_LONG, "Destination is too long: %s", pattern)
+                           : line_error(line, RULES_SOURCE_TOO_LONG, "Source is too long: %s", pattern);
     }
     std::memcpy(record.callsign, pattern, length);  // the rest stays NUL
     record.ssid = static_cast<uint8_t>(ssid);
@@ -110,49 +113,59 @@ int read_point(RuleLine& line, const AngleForm& lat_form, const AngleForm& lon_f
 }
 
 int read_circle(RuleLine& line, RuleRecord& record) {
-    static const ArgumentForm radius_form{NUMBER_SEPARATORS, "missing Radius", -25, "missing Range", -14};
-    static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", -24, "missing Latitude", -17},
-                                    -90, 90, "invalid Latitude range [-90..90]: %f", -19};
-    static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", -23, "missing Longitude", -20},
-                                    -180, 180, "invalid Longitude range [-180..180]: %f", -22};
+    static const ArgumentForm radius_form{NUMBER_SEPARATORS, "missing Radius", RULES_CIRCLE_NO_RADIUS,
+                                          "missing Range", RULES_CIRCLE_RADIUS_IN_COMMENT};
+    static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", RULES_CIRCLE_NO_LATITUDE,
+                                     "missing Latitude", RULES_CIRCLE_LATITUDE_IN_COMMENT},
+                                    -90, 90, "invalid Latitude range [-90..90]: %f", RULES_CIRCLE_BAD_LATITUDE};
+    static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", RULES_CIRCLE_NO_LONGITUDE,
+                                     "missing Longitude", RULES_CIRCLE_LONGITUDE_IN_COMMENT},
+                                    -180, 180, "invalid Longitude range [-180..180]: %f", RULES_CIRCLE_BAD_LONGITUDE};
     int rc = 0;
     const char* token = rule_argument(line, radius_form, rc);
     if (token == nullptr) return rc;
     const double radius = parse_real(token);
     // Checked as stored: a radius too small for single precision becomes 0.
     record.radius = to_single(radius);
-    if (!(record.radius > 0)) return line_error(line, -16, "invalid Circle Radius, must be > 0: %f", radius);
+    if (!(record.radius > 0))
+        return line_error(line, RULES_CIRCLE_BAD_RADIUS, "invalid Circle Radius, must be > 0: %f", radius);
     return read_point(line, lat_form, lon_form, record);
 }
 
 int read_compass(RuleLine& line, RuleRecord& record) {
-    static const ArgumentForm direction_form{NUMBER_SEPARATORS, "missing Compass Direction", -37,
-                                             "missing Direction", -26};
-    static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", -36, "missing Latitude", -29},
-                                    -90, 90, "invalid Latitude range [-90..90]: %f", -31};
-    static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", -35, "missing Longitude", -32},
-                                    -180, 180, "invalid Longitude range [-180..180]: %f", -34};
+    static const ArgumentForm direction_form{NUMBER_SEPARATORS, "missing Compass Direction", RULES_COMPASS_NO_DIRECTION,
+                                             "missing Direction", RULES_COMPASS_DIRECTION_IN_COMMENT};
+    static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", RULES_COMPASS_NO_LATITUDE,
+                                     "missing Latitude", RULES_COMPASS_LATITUDE_IN_COMMENT},
+                                    -90, 90, "invalid Latitude range [-90..90]: %f", RULES_COMPASS_BAD_LATITUDE};
+    static const AngleForm lon_form{{LAST_ANGLE_SEPARATORS, "missing Longitude", RULES_COMPASS_NO_LONGITUDE,
+                                     "missing Longitude", RULES_COMPASS_LONGITUDE_IN_COMMENT},
+                                    -180, 180, "invalid Longitude range [-180..180]: %f", RULES_COMPASS_BAD_LONGITUDE};
     int rc = 0;
     const char* token = rule_argument(line, direction_form, rc);
     if (token == nullptr) return rc;
     uint8_t code = 0;
     for (int i = 1; i < COMPASS_DIRECTION_COUNT && code == 0; ++i)
         if (strcasecmp(token, compass_direction_names[i]) == 0) code = static_cast<uint8_t>(i);
-    if (code == 0) return line_error(line, -27, "invalid compass Direction %s", token);
+    if (code == 0) return line_error(line, RULES_COMPASS_BAD_DIRECTION, "invalid compass Direction %s", token);
     record.direction = code;
     return read_point(line, lat_form, lon_form, record);
 }
 
 int read_rectangle(RuleLine& line, RuleRecord& record) {
     static const AngleForm forms[4] = {
-        {{ANGLE_SEPARATORS, "missing Latitude1", -53, "missing Latitude1", -38},
-         -90, 90, "invalid Latitude1 range [-90..90]: %f", -40},
-        {{ANGLE_SEPARATORS, "missing Longitude1", -52, "missing Longitude1", -41},
-         -180, 180, "invalid Longitude1 range [-180..180]: %f", -43},
-        {{ANGLE_SEPARATORS, "missing Latitude2", -51, "missing Latitude2", -44},
-         -90, 90, "invalid Latitude2 range [-90..90]: %f", -46},
-        {{LAST_ANGLE_SEPARATORS, "missing Longitude2", -50, "missing Longitude2", -47},
-         -180, 180, "invalid Longitude2 range [-180..180]: %f", -49},
+        {{ANGLE_SEPARATORS, "missing Latitude1", RULES_RECTANGLE_NO_LATITUDE1, "missing Latitude1",
+          RULES_RECTANGLE_LATITUDE1_IN_COMMENT},
+         -90, 90, "invalid Latitude1 range [-90..90]: %f", RULES_RECTANGLE_BAD_LATITUDE1},
+        {{ANGLE_SEPARATORS, "missing Longitude1", RULES_RECTANGLE_NO_LONGITUDE1, "missing Longitude1",
+          RULES_RECTANGLE_LONGITUDE1_IN_COMMENT},
+         -180, 180, "invalid Longitude1 range [-180..180]: %f", RULES_RECTANGLE_BAD_LONGITUDE1},
+        {{ANGLE_SEPARATORS, "missing Latitude2", RULES_RECTANGLE_NO_LATITUDE2, "missing Latitude2",
+          RULES_RECTANGLE_LATITUDE2_IN_COMMENT},
+         -90, 90, "invalid Latitude2 range [-90..90]: %f", RULES_RECTANGLE_BAD_LATITUDE2},
+        {{LAST_ANGLE_SEPARATORS, "missing Longitude2", RULES_RECTANGLE_NO_LONGITUDE2, "missing Longitude2",
+          RULES_RECTANGLE_LONGITUDE2_IN_COMMENT},
+         -180, 180, "invalid Longitude2 range [-180..180]: %f", RULES_RECTANGLE_BAD_LONGITUDE2},
     };
     double value = 0;
     int rc = 0;
@@ -168,11 +181,14 @@ int read_rectangle(RuleLine& line, RuleRecord& record) {
 }
 
 int read_sector(RuleLine& line, RuleRecord& record) {
-    static const AngleForm angle1_form{{ANGLE_SEPARATORS, "missing Angle1", -69, "missing Angle1", -54},
-                                       0, 360, "invalid Angle1, range [0..360]: %f", -57};
-    static const AngleForm angle2_form{{ANGLE_SEPARATORS, "missing Angle2", -68, "missing Angle2", -58},
-                                       0, 360, "invalid Angle2, range [0..360]: %f", -60};
-    static const ArgumentForm inner_form{RANGE_SEPARATORS, "missing Inner Range", -67, "missing Inner Range", -61};
+    static const AngleForm angle1_form{{ANGLE_SEPARATORS, "missing Angle1", RULES_SECTOR_NO_ANGLE1, "missing Angle1",
+                                        RULES_SECTOR_ANGLE1_IN_COMMENT},
+                                       0, 360, "invalid Angle1, range [0..360]: %f", RULES_SECTOR_BAD_ANGLE1};
+    static const AngleForm angle2_form{{ANGLE_SEPARATORS, "missing Angle2", RULES_SECTOR_NO_ANGLE2, "missing Angle2",
+                                        RULES_SECTOR_ANGLE2_IN_COMMENT},
+                                       0, 360, "invalid Angle2, range [0..360]: %f", RULES_SECTOR_BAD_ANGLE2};
+    static const ArgumentForm inner_form{RANGE_SEPARATORS, "missing Inner Range", RULES_SECTOR_NO_INNER,
+                                        "missing Inner Range", RULES_SECTOR_INNER_IN_COMMENT};
     double value = 0;
     int rc = 0;
     if ((rc = take_angle(line, angle1_form, value)) != 0) return rc;
@@ -183,9 +199,9 @@ int read_sector(RuleLine& line, RuleRecord& record) {
     const char* token = rule_argument(line, inner_form, rc);
     if (token == nullptr) return rc;
     if (!std::isdigit(static_cast<unsigned char>(token[0])))
-        return line_error(line, -62, "invalid or missing Inner Range");
+        return line_error(line, RULES_SECTOR_INNER_NOT_NUMBER, "invalid or missing Inner Range");
     const double inner = parse_real(token);
-    if (!(inner >= 0)) return line_error(line, -64, "invalid Inner Range, must be >= 0: %f", inner);
+    if (!(inner >= 0)) return line_error(line, RULES_SECTOR_BAD_INNER, "invalid Inner Range, must be >= 0: %f", inner);
     record.inner_range = to_single(inner);
 
     // The outer range may be left out, or lie in the comment: then it is 0.
@@ -195,7 +211,7 @@ int read_sector(RuleLine& line, RuleRecord& record) {
     const double outer = parse_real(token);
     // Checked as stored: an outer range that narrows to the inner one is none.
     if (!(to_single(outer) > record.inner_range))
-        return line_error(line, -66, "invalid Outer Range, must be > Inner Range: %f", outer);
+        return line_error(line, RULES_SECTOR_BAD_OUTER, "invalid Outer Range, must be > Inner Range: %f", outer);
     record.outer_range = to_single(outer);
     return 0;
 }

@@ -5,5 +5,5 @@
 #include "rules/rule_record.hpp"
 
 // Reads the arguments of a record whose kind and action are set. Returns 0, or
-// the negative code of the first failing check after printing its message.
+// the RULES_* code of the first failing check after printing its message.
 int read_rule_arguments(RuleLine& line, RuleRecord& record);

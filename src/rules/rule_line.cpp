@@ -8,6 +8,7 @@
 
 #include "config/config_record.hpp"
 #include "rules/rule_arguments.hpp"
+#include "rules/rules_codes.hpp"
 #include "text/hints.hpp"
 #include "text/suggest.hpp"
 
@@ -51,19 +52,19 @@ int process_rule_line(RuleLine& line, RulesRun& run) {
     const uint8_t action = action_code(first);
     if (action == 0) {
         offer_hint(did_you_mean(first, rule_action_words, [](const RuleAction& a) { return a.word; }));
-        return line_error(line, -3, "action %s invalid", first);
+        return line_error(line, RULES_BAD_ACTION, "action %s invalid", first);
     }
 
     const char* command = next_token(line.args.cursor, WORD_SEPARATORS_OF_RULES);
-    if (command == nullptr) return line_error(line, -71, "missing arguments");
-    if (is_comment_char(command[0])) return line_error(line, -5, "missing command");
-    if (run.accepted >= MAX_RULES) return line_error(line, -6, "rule limit (%d) exceeded", MAX_RULES);
+    if (command == nullptr) return line_error(line, RULES_NO_ARGUMENTS, "missing arguments");
+    if (is_comment_char(command[0])) return line_error(line, RULES_COMMAND_IN_COMMENT, "missing command");
+    if (run.accepted >= MAX_RULES) return line_error(line, RULES_LIMIT_EXCEEDED, "rule limit (%d) exceeded", MAX_RULES);
 
     const PrefixMatch m = match_rule_command(command);
-    if (m.result == Match::ambiguous) return line_error(line, -7, "Ambiguous command: %s", command);
+    if (m.result == Match::ambiguous) return line_error(line, RULES_BAD_COMMAND, "Ambiguous command: %s", command);
     if (m.result == Match::unknown) {
         offer_hint(did_you_mean(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
-        return line_error(line, -7, "command %s invalid", command);
+        return line_error(line, RULES_BAD_COMMAND, "command %s invalid", command);
     }
     const RuleCommand* row = &rule_command_table[m.index];
 
@@ -76,7 +77,8 @@ int process_rule_line(RuleLine& line, RulesRun& run) {
 
     // A record names its line in 16 bits: a rule further down could not be told apart.
     if (line.number > RULE_LINE_NUMBER_MAX)
-        return line_error(line, -72, "line number above %d does not fit the rule record", RULE_LINE_NUMBER_MAX);
+        return line_error(line, RULES_LINE_NUMBER_TOO_HIGH, "line number above %d does not fit the rule record",
+                          RULE_LINE_NUMBER_MAX);
 
     RuleRecord& record = rule_table.slot[run.next_slot];
     record.kind = row->kind;

@@ -35,7 +35,7 @@ struct RulesRun {
 void start_rule_line(RuleLine& line, const char* text);
 
 // Checks one line and applies it to the rule table and the configuration
-// record. Returns 0, or the negative code of its error after printing it.
+// record. Returns 0, or the RULES_* code of its error after printing it.
 int process_rule_line(RuleLine& line, RulesRun& run);
 
 // Prints the message of a line in error: head with file name and line number,

@@ -6,6 +6,7 @@
 #include "config/config_record.hpp"
 #include "rules/rule_line.hpp"
 #include "rules/rule_record.hpp"
+#include "rules/rules_codes.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 
@@ -38,7 +39,7 @@ int rules_read(std::FILE* file, const char* file_name) {
         if (got == LineRead::end) break;
         if (got == LineRead::error) {
             std::printf("\a\aError: cannot read %s\n", file_name);
-            return -2;
+            return RULES_CANNOT_OPEN;
         }
         ++line.number;
         start_rule_line(line, buffer);
@@ -55,12 +56,12 @@ int rules_load(const char* file_name, bool& opened) {
     opened = false;
     if (file_name == nullptr) {
         std::printf("rules_process: Error: param rfp is invalid\n");
-        return -1;
+        return RULES_NO_FILE_NAME;
     }
     InputFile file(file_name);
     if (!file) {
         std::printf("\a\aError: cannot open %s\n", file_name);
-        return -2;
+        return RULES_CANNOT_OPEN;
     }
     opened = true;
     return rules_read(file.get(), file_name);

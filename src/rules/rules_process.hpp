@@ -6,11 +6,12 @@
 #include "text/line_reader.hpp"
 
 #include "rules/rule_line.hpp"
+#include "rules/rules_codes.hpp"
 
 // Reads the named Rules file, checks every line and fills the rule table,
 // config.rule_count and config.implicit_action; shell.rules_processed is
 // cleared once the file is open and set when the whole file was read without
-// error. Stops at the first line in error and returns its negative code; 0 on
+// error. Stops at the first line in error and returns its RULES_* code; 0 on
 // success. Prints its own messages. A file that fails leaves no rules and the
 // implicit action pass: nothing it asked for is in force. A file that cannot
 // be opened changes nothing.
