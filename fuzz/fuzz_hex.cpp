@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             FUZZ_CHECK(r.find('\0') == std::string::npos, out);
         }
     } else {
-        FUZZ_CHECK(result >= -7 && result <= -2, out);
+        FUZZ_CHECK(result >= HEX_EMPTY && result <= HEX_BAD_CHECKSUM, out);
         FUZZ_CHECK(count_of(out, "Error") == 1, out);
         FUZZ_CHECK(count_of(out, "\n") == 1 && out.back() == '\n', out);
     }

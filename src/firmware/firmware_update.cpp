@@ -29,9 +29,6 @@ constexpr int PROMPT_FIRST_TIMEOUT_MS = 20000;
 constexpr int PROMPT_REST_TIMEOUT_MS = 100;
 constexpr int SYNC_TIMEOUT_MS = 200;
 constexpr int IDENT_TIMEOUT_MS = 5000;
-constexpr int CANCELLED = -17;
-constexpr int OUT_OF_STEP = -18;
-constexpr int ANSWERED_AFTER_THE_END = -19;
 
 // A wait that the operator cancelled with Ctrl-C before any record line went
 // out: the update ends as its failures do.
@@ -90,7 +87,7 @@ int catch_prompt(const char* port) {
     std::fflush(stdout);
     uint8_t rx[4] = {0, 0, 0, 0};
     int n = read_port_counting_down(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS, nullptr);
-    if (cancelled_here()) return CANCELLED;
+    if (cancelled_here()) return FIRMWARE_CANCELLED;
     n += read_port(port, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
     std::printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
@@ -104,7 +101,7 @@ int catch_prompt(const char* port) {
     case 3: std::printf("Got 3: 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2]); break;
     default: std::printf("Got 4: 0x%02x 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2], rx[3]); break;
     }
-    return -6;
+    return FIRMWARE_NO_PROMPT;
 }
 
 uint8_t read_answer(const char* port, int timeout_ms) {
@@ -117,13 +114,13 @@ uint8_t read_answer(const char* port, int timeout_ms) {
 int synchronize(const char* port) {
     if (write_port(port, &FIRMSYNC, 1) <= 0) {
         std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
-        return -7;
+        return FIRMWARE_SYNC_WRITE_FAILED;
     }
     const uint8_t sync_answer = read_answer(port, SYNC_TIMEOUT_MS);
-    if (cancelled_here()) return CANCELLED;
+    if (cancelled_here()) return FIRMWARE_CANCELLED;
     if (sync_answer != FIRM_ACK) {
         std::printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
-        return -8;
+        return FIRMWARE_NOT_SYNCHRONIZED;
     }
     std::printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
     // A second answer to the sync character is dropped: taken for the sync's
@@ -134,13 +131,13 @@ int synchronize(const char* port) {
     }
     if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
         std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
-        return -9;
+        return FIRMWARE_IDENT_WRITE_FAILED;
     }
     const uint8_t ident_answer = read_answer(port, IDENT_TIMEOUT_MS);
-    if (cancelled_here()) return CANCELLED;
+    if (cancelled_here()) return FIRMWARE_CANCELLED;
     if (ident_answer != FIRM_ACK) {
         std::printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
-        return -10;
+        return FIRMWARE_IDENT_NOT_ACKNOWLEDGED;
     }
     return 0;
 }
@@ -159,11 +156,11 @@ AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& resul
     case FIRM_VALIDATION: reason = "validation"; break;
     case FIRM_BUFFER_FULL:
         std::printf("\n\a\aError: Firmware updating error: buffer full on Line %lu- aborting!\n", line_number);
-        result = -14;
+        result = FIRMWARE_LOADER_BUFFER_FULL;
         return AnswerAction::abort;
     case FIRM_FATAL:
         std::printf("\n\a\aError: Firmware updating error: fatal on Line %lu- aborting!\n", line_number);
-        result = -13;
+        result = FIRMWARE_LOADER_FATAL;
         return AnswerAction::abort;
     default:
         std::printf("\n\a\aError: Firmware updating error: unknown (0x%02x) on Line %lu, resending.\n",
@@ -183,7 +180,7 @@ struct VerifiedFile {
 int file_changed(const VerifiedFile& file, unsigned long line_number) {
     std::printf("\n\a\aError: Firmware file %s has changed since it was checked: line %lu- aborting!\n", file.name,
                 line_number);
-    return -16;
+    return FIRMWARE_FILE_CHANGED;
 }
 
 // Bytes the loader sent that are no answer to the transmission awaited: once
@@ -193,7 +190,7 @@ int out_of_step(long bytes, unsigned long line_number) {
     std::printf("\n\a\aError: Firmware updating error: %ld unexpected bytes on Line %lu, "
                 "an answer may have been taken for the wrong line- aborting!\n",
                 bytes, line_number);
-    return OUT_OF_STEP;
+    return FIRMWARE_OUT_OF_STEP;
 }
 
 // Ctrl-C during the transfer: the first press warns, a second one within
@@ -242,7 +239,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
         line[length++] = '\r';
         line[length] = '\0';
         for (bool first = true;; first = false) {
-            if (stop_requested(line_number, done, total)) return finish(CANCELLED);
+            if (stop_requested(line_number, done, total)) return finish(FIRMWARE_CANCELLED);
             // Only a byte that arrives after a transmission can answer it.
             if (const long surplus = discard_waiting(port); surplus > 0) {
                 return finish(out_of_step(surplus, line_number));
@@ -250,14 +247,14 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
             if (write_port(port, line, static_cast<int>(length)) <= 0) {
                 std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
                             port);
-                return finish(-11);
+                return finish(FIRMWARE_LINE_WRITE_FAILED);
             }
             stats.bytes += static_cast<long>(length);
             if (!first) ++stats.resent;
             // Waited for up to the loader's limit: no earlier transmission's
             // answer can still come once this one is answered or lost.
             const std::optional<uint8_t> answer = await_answer(port, length);
-            if (stop_requested(line_number, done, total)) return finish(CANCELLED);
+            if (stop_requested(line_number, done, total)) return finish(FIRMWARE_CANCELLED);
             if (answer == FIRM_ACK) {
                 ++done;
                 stats.lines = done;
@@ -267,7 +264,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
             if (++errors >= FIRMWARE_MAX_ERRORS) {
                 std::printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
                             FIRMWARE_MAX_ERRORS);
-                return finish(-12);
+                return finish(FIRMWARE_TOO_MANY_ERRORS);
             }
             // Nothing more comes for a transmission once it is answered: a
             // second byte means an answer may belong to another line.
@@ -284,7 +281,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
     }
     if (got == LineRead::error) {
         std::printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
-        return finish(-15);
+        return finish(FIRMWARE_CANNOT_REREAD);
     }
     // Every record line verified must have been sent and acknowledged.
     if (done != total) return finish(file_changed(verified, line_number + 1));
@@ -295,10 +292,10 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
         std::printf("\n\a\aError: Firmware updating error: %ld bytes came after the last answer, "
                     "an answer was taken for the wrong line!\n",
                     after);
-        return ANSWERED_AFTER_THE_END;
+        return FIRMWARE_ANSWERED_AFTER_END;
     }
     // A wait cut short by Ctrl-C proves nothing.
-    if (stop_requested(line_number, done, total)) return CANCELLED;
+    if (stop_requested(line_number, done, total)) return FIRMWARE_CANCELLED;
     std::printf("\n");
     return 0;
 }
@@ -308,7 +305,7 @@ int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verifi
                      const OperatorWait& wait_for_operator) {
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator);
-    if (cancelled_here()) return CANCELLED;
+    if (cancelled_here()) return FIRMWARE_CANCELLED;
     // What arrived while the operator read the warning (a device switched on
     // too early) is no answer to this update: the prompt must come after it.
     drain_port(port);
@@ -326,26 +323,26 @@ int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verifi
 int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator) {
     if (file_name == nullptr) {
         std::printf("firmware: Error: param filename is invalid\n");
-        return -1;
+        return FIRMWARE_NO_FILE_NAME;
     }
     InputFile file(file_name);
     if (!file) {
         std::printf("\a\aError: cannot open %s\n", file_name);
-        return -2;
+        return FIRMWARE_CANNOT_OPEN;
     }
     VerifiedFile verified{file_name, {}};
     int total = inhexverify(file.get(), &verified.records);
     if (std::ferror(file.get())) {
         std::printf("\a\aError: cannot read %s\n", file_name);
-        return -2;
+        return FIRMWARE_CANNOT_OPEN;
     }
     if (total < 1) {
         std::printf("\a\aError: Firmware file has some kind of error!\n");
-        return -4;
+        return FIRMWARE_FILE_FAULTY;
     }
     if (open_port(port, FIRMWARE_BAUD) != 0) {
         std::printf("\a\aError: could not open COM port %s\n", port);
-        return -5;
+        return FIRMWARE_PORT_FAILED;
     }
     int result = update_over_port(port, file.get(), verified, wait_for_operator);
     close_port();

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "firmware/firmware_codes.hpp"
+
 inline constexpr int32_t FIRMWARE_BAUD = 19200;
 inline constexpr uint8_t FIRM_ENQ = 0x05;        // the loader's prompt
 inline constexpr uint8_t FIRM_ACK = 0x06;
@@ -36,15 +38,17 @@ void firmware_progress(int64_t start, long done, long total);
 using OperatorWait = std::function<void()>;
 
 // Updates the firmware of the device on the named port from the Intel HEX
-// file. 0 on success, else a negative code after its message. Whenever the
+// file. 0 on success, else a FIRMWARE_* code after its message. Whenever the
 // port was opened it is closed again and "Disconnected" printed. Success
 // means that every record line verified was sent and answered ACK for its own
-// transmission; a file that cannot be read again (-15) or has changed since
-// its check (-16) ends the update, and so does any byte from the loader that
-// is no answer to the line awaited (-18), even after the last line (-19).
-// A Ctrl-C (-17) cancels a wait; during the transfer of the record lines it
-// takes a second press within GUARD_WINDOW_MS, after a warning. At a terminal
-// a closing line tells what the transfer sent and how fast.
+// transmission; a file that cannot be read again (FIRMWARE_CANNOT_REREAD) or
+// has changed since its check (FIRMWARE_FILE_CHANGED) ends the update, and so
+// does any byte from the loader that is no answer to the line awaited
+// (FIRMWARE_OUT_OF_STEP), even after the last line
+// (FIRMWARE_ANSWERED_AFTER_END). A Ctrl-C (FIRMWARE_CANCELLED) cancels a
+// wait; during the transfer of the record lines it takes a second press
+// within GUARD_WINDOW_MS, after a warning. At a terminal a closing line tells
+// what the transfer sent and how fast.
 int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator);
 
 // The update of the device on COM<port>: the port name is formed with

@@ -52,7 +52,7 @@ uint8_t inhex_checksum(const char* text) {
 int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
     if (fp == nullptr) {
         std::printf("inhexverify: Error: param fp is invalid\n");
-        return -1;
+        return HEX_NO_FILE;
     }
     std::rewind(fp);
     if (records != nullptr) records->clear();
@@ -72,7 +72,7 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
         if (sum != 0) {
             std::printf("\a\aError: checksum mismatch (0x%02x) for line %lu in Firmware file!\n",
                         static_cast<unsigned>(sum), line_count);
-            return -2;
+            return HEX_BAD_CHECKSUM;
         }
         // A line too short to hold its type has the missing characters
         // counted as not matching (they are never read from beyond the line).
@@ -81,30 +81,30 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
         if (type_high != '0' || type_low < '0' || type_low > '5') {
             std::printf("\a\aError: invalid type (%c%c) for line %lu in Firmware file!\n", shown(type_high),
                         shown(type_low), line_count);
-            return -3;
+            return HEX_BAD_TYPE;
         }
         unsigned ll = static_cast<unsigned>(hex_to_int(line + 1, 2));
         if (length != 2 * static_cast<std::size_t>(ll) + 11 || std::strlen(line) != length) {
             std::printf("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", ll, line_count);
-            return -4;
+            return HEX_BAD_LENGTH;
         }
         if (ll > HEX_MAX_DATA_BYTES) {
             std::printf("\a\aError: record length > 128 (%u) for line %lu in Firmware file!\n", ll, line_count);
-            return -5;
+            return HEX_TOO_MANY_BYTES;
         }
         if (type_low == '0') {
             char last = line[6];
             if (last != '0' && last != '4' && last != '8' && last != 'C' && last != 'c') {
                 std::printf("\a\aError: data record offset boundary error for line %lu in Firmware file!\n",
                             line_count);
-                return -6;
+                return HEX_BAD_OFFSET;
             }
         }
         if (records != nullptr) records->emplace_back(line, length);
     }
     if (record_count == 0) {
         std::printf("\a\aError: Firmware file is empty!\n");
-        return -7;
+        return HEX_EMPTY;
     }
     return record_count;
 }

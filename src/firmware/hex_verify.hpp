@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "firmware/firmware_codes.hpp"
+
 // The longest line read at once; a longer line is read as several lines.
 inline constexpr std::size_t HEX_LINE_LIMIT = 511;
 // The most data bytes a record may hold, and the length of such a record line.
@@ -25,7 +27,7 @@ int hex_to_int(const char* text, int n);
 uint8_t inhex_checksum(const char* text);
 
 // Checks the whole file from its start. Returns the number of record lines
-// (at least 1), or a negative code after printing the fault and its line.
+// (at least 1), or a HEX_* code after printing the fault and its line.
 // With `records`, every record line checked is added to it as read (line end
 // removed), so that what is sent later can be held against what was checked.
 int inhexverify(std::FILE* fp, std::vector<std::string>* records = nullptr);
