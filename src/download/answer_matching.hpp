@@ -9,14 +9,14 @@
 // argument.
 #pragma once
 
+#include "download/download_codes.hpp"
+
 // The quiet that ends the drain after a NAK and the checks before a success
 // text: the device answers once, so on a clean line nothing comes.
 inline constexpr int DWN_QUIET_MS = 50;
 // Before the first packet the line must have been quiet this long (what the
 // console still says, the echo of the download word).
 inline constexpr int DWN_SETTLE_MS = 50;
-// dwn_write_pkt's result when bytes no packet asked for were found.
-inline constexpr int DWN_STRAY_BYTES = -7;
 
 // Starts a download: drains the line until it has been quiet for
 // DWN_SETTLE_MS (bounded; a warning when the bound is reached) and forgets

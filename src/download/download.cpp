@@ -18,13 +18,13 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
     int r = dwn_send_command(port, DWN_CONF_NAME, "166");
     if (r != DWN_COMMAND_PACKET_LEN) {
         std::printf("\a\aError: writing Configuration command failed: %d\n", r);
-        return -1;
+        return DWN_CONF_COMMAND_FAILED;
     }
     const int config_bytes = static_cast<int>(sizeof(ConfigRecord));
     r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(&image), config_bytes);
     if (r != config_bytes) {
         std::printf("\a\aError: writing Configuration file failed: %d\n", r);
-        return -2;
+        return DWN_CONF_IMAGE_FAILED;
     }
     if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
     std::printf("Downloading Configuration succeeded\n");
@@ -35,7 +35,7 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
     if (rule_count > MAX_RULES) {
         // The table holds no more; sending more would send bytes beyond it.
         std::printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);
-        return -3;
+        return DWN_RULES_COMMAND_FAILED;
     }
     const int rule_bytes = rule_count * static_cast<int>(sizeof(RuleRecord));
     char size_text[8];
@@ -43,13 +43,13 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
     r = dwn_send_command(port, DWN_RULES_NAME, size_text);
     if (r != DWN_COMMAND_PACKET_LEN) {
         std::printf("\a\aError: writing Rules command failed: %d\n", r);
-        return -3;
+        return DWN_RULES_COMMAND_FAILED;
     }
     if (rule_bytes > 0) {
         r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(rule_table.slot), rule_bytes);
         if (r != rule_bytes) {
             std::printf("\a\aError: writing Rules file failed: %d\n", r);
-            return -4;
+            return DWN_RULES_FAILED;
         }
     }
     if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
@@ -58,7 +58,7 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
     r = dwn_send_command(port, DWN_FINISH_NAME, nullptr);
     if (r != DWN_COMMAND_PACKET_LEN) {
         std::printf("\a\aError: error writing finish pkt: %d\n", r);
-        return -5;
+        return DWN_FINISH_FAILED;
     }
     if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
     return 0;

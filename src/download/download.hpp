@@ -3,16 +3,14 @@
 #pragma once
 
 #include "config/config_record.hpp"
-
-// The result when bytes came after the last answer of a step: an answer was
-// taken for the wrong packet, and no success text is printed for it.
-inline constexpr int DWN_OUT_OF_STEP = -6;
+#include "download/download_codes.hpp"
 
 // Sends the "conf" command, the configuration image, the "rules" command, the
 // used part of the rule table and the finishing packet, each acknowledged.
-// Returns 0, or the failing step: -1 conf command, -2 configuration image,
-// -3 rules command, -4 rule records, -5 finishing packet, -6 the device's
-// answers out of step with the packets. Nothing is sent after a failed step. Works on the named port, which the connection holds
+// Returns 0, or the failing step's DWN_* code (download_codes.hpp): the
+// configuration command or image, the rules command or records, the finishing
+// packet, or the device's answers out of step with the packets. Nothing is
+// sent after a failed step. Works on the named port, which the connection holds
 // open.
 int dwn_download(const char* port);
 

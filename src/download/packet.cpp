@@ -12,11 +12,11 @@
 int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
     if (pp == nullptr) {
         std::printf("dwn_write_pkt: argument ptr pp is null\n");
-        return -1;
+        return DWN_PKT_NO_BUFFER;
     }
     if (len < DWN_MIN_PACKET) {
         std::printf("dwn_write_pkt: argument len < 5\n");
-        return -2;
+        return DWN_PKT_TOO_SHORT;
     }
     pp[0] = static_cast<uint8_t>((len >> 8) & 0xFF);
     pp[1] = static_cast<uint8_t>(len & 0xFF);
@@ -32,25 +32,25 @@ int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
         if (stray != 0) return stray;
         if (write_port(port, pp, len) <= 0) {
             std::printf("\a\aError: writing pkt\n");
-            return -3;
+            return DWN_PKT_WRITE_FAILED;
         }
         uint8_t answer = 0;
         const int got = read_port(port, &answer, 1, DWN_ANSWER_TIMEOUT_MS);
         if (got != 1 && cancel_requested()) {
             std::printf("\a\aError: download cancelled by Ctrl-C\n");
-            return -4;
+            return DWN_PKT_NO_ANSWER;
         }
         if (got != 1) {
             std::printf("\a\aError: reading ack or nak: %d\n", got);
-            return -4;
+            return DWN_PKT_NO_ANSWER;
         }
         dwn_answer_taken();
         if (answer == DWN_ACK) return len;
         if (answer != DWN_NAK) {
             std::printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));
-            return -5;
+            return DWN_PKT_BAD_ANSWER;
         }
-        if (--attempts <= 0) return -6;
+        if (--attempts <= 0) return DWN_PKT_REFUSED;
         // NAK: once the line is quiet, the same bytes go out again, length
         // and CRC as they are.
         const int after = dwn_after_nak(port);
@@ -61,11 +61,11 @@ int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
 int dwn_write_file(const char* port, const uint8_t* bp, int len) {
     if (bp == nullptr) {
         std::printf("dwn_write_file: argument ptr bp is null\n");
-        return -1;
+        return DWN_FILE_NO_BUFFER;
     }
     if (len < 1) {
         std::printf("dwn_write_file: argument len < 1\n");
-        return -2;
+        return DWN_FILE_EMPTY;
     }
     int total = 0;
     int remaining = len;
@@ -76,7 +76,7 @@ int dwn_write_file(const char* port, const uint8_t* bp, int len) {
         const int r = dwn_write_pkt(port, reinterpret_cast<uint8_t*>(&packet), n + DWN_FRAME_BYTES);
         if (r != n + DWN_FRAME_BYTES) {
             std::printf("\a\aError: writing data pkt: %d\n", r);
-            return -3;
+            return DWN_FILE_PACKET_FAILED;
         }
         remaining -= n;
         total += n;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "download/download_codes.hpp"
+
 inline constexpr uint8_t DWN_ACK = 0x06;
 inline constexpr uint8_t DWN_NAK = 0x15;
 
@@ -31,12 +33,10 @@ static_assert(offsetof(DwnPacket, payload) == 2);
 
 // Writes the length and CRC fields into the caller's packet of `len` bytes
 // (payload at offsets 2 to len - 3), sends it on the named port and waits
-// for the answer. Returns len once acknowledged, or a negative code:
-// -1 null pp, -2 len below 5, -3 write failed, -4 no answer byte,
-// -5 an answer that is neither ACK nor NAK, -6 NAK to the fifth transmission,
-// -7 bytes no packet asked for (answer_matching.hpp).
+// for the answer. Returns len once acknowledged, or a DWN_PKT_* code, or
+// DWN_STRAY_BYTES when bytes no packet asked for were found.
 int dwn_write_pkt(const char* port, uint8_t* pp, int len);
 
 // Sends `len` bytes of `bp` as data packets of at most 60 payload bytes, in
-// order. Returns len, or -1 null bp, -2 len below 1, -3 a packet failed.
+// order. Returns len, or a DWN_FILE_* code.
 int dwn_write_file(const char* port, const uint8_t* bp, int len);
