@@ -8,6 +8,7 @@
 #include "serial/interrupt.hpp"
 #include "serial/pause.hpp"
 #include "serial/port_lost.hpp"
+#include "serial/serial_codes.hpp"
 
 namespace {
 
@@ -112,24 +113,24 @@ void report_fatal(int code, const char* message) {
 int open_port(const char* port_name, int32_t rate) {
     if (port_name == nullptr) {
         std::printf("open_port: Error: port null argument\n");
-        return -1;
+        return OPEN_PORT_NO_NAME;
     }
     SerialDriver& drv = serial_driver();
     if (std::strlen(port_name) > MAX_PORT_NAME) {
         std::printf("\a\aError: cannot open COM port %s: %s\n", port_name, "port name too long");
-        return -2;
+        return OPEN_PORT_CANNOT_OPEN;
     }
     if (!drv.open(port_name)) {
         std::printf("\a\aError: cannot open COM port %s: %s\n", port_name, system_error_text());
-        return -2;
+        return OPEN_PORT_CANNOT_OPEN;
     }
-    if (set_comm_prop(port_name, rate) != 0) return -3;
+    if (set_comm_prop(port_name, rate) != 0) return OPEN_PORT_SETTINGS_FAILED;
     g_base_timeouts = base_timeouts_for(g_rate);
     g_have_applied = false;
     if (!apply_timeouts(g_base_timeouts)) {
         std::printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port_name, system_error_text());
         close_port();
-        return -14;
+        return OPEN_PORT_TIMEOUTS_FAILED;
     }
     purge_port();
     return 0;
@@ -144,33 +145,33 @@ int check_provider(SerialDriver& drv, const char* port_name) {
     CommProperties first{};
     if (!drv.get_properties(PropertiesQuery::provider_length, FIRST_PROPERTIES_LENGTH, first)) {
         std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
-        return -4;
+        return COMM_PROP_NO_RECORD_LENGTH;
     }
     CommProperties props{};
     if (!drv.get_properties(PropertiesQuery::full_record, first.packet_length, props)) {
         std::printf("\a\aError: could not get comm properties for port %s: %s\n", port_name, system_error_text());
-        return -6;
+        return COMM_PROP_NO_PROPERTIES;
     }
     if ((props.settable_params & REQUIRED_PARAMS) != REQUIRED_PARAMS) {
         std::printf("\a\aError: required comm properties for port %s not settable: Settable Params 0x%08x\n",
                     port_name, static_cast<unsigned>(props.settable_params));
-        return -7;
+        return COMM_PROP_PARAMS_FIXED;
     }
     if ((props.settable_data & REQUIRED_DATA) != REQUIRED_DATA) {
         std::printf("\a\aError: 8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
                     port_name, static_cast<unsigned>(props.settable_data));
-        return -9;
+        return COMM_PROP_DATA_BITS_FIXED;
     }
     if ((props.settable_stop_parity & REQUIRED_STOP_PARITY) != REQUIRED_STOP_PARITY) {
         std::printf("\a\aError: 1 stop bit, no parity comm properties for port %s not settable: "
                     "Settable Stop & Parity 0x%04x\n",
                     port_name, static_cast<unsigned>(props.settable_stop_parity));
-        return -10;
+        return COMM_PROP_STOP_PARITY_FIXED;
     }
     if ((props.provider_capabilities & REQUIRED_PROVIDER) != REQUIRED_PROVIDER) {
         std::printf("\a\aError: timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
                     port_name, static_cast<unsigned>(props.provider_capabilities));
-        return -11;
+        return COMM_PROP_TIMEOUTS_FIXED;
     }
     return 0;
 }
@@ -180,14 +181,14 @@ int check_provider(SerialDriver& drv, const char* port_name) {
 int set_comm_prop(const char* port_name, int32_t rate) {
     if (port_name == nullptr) {
         std::printf("set_comm_prop: Error: port null argument\n");
-        return -1;
+        return COMM_PROP_NO_NAME;
     }
     SerialDriver& drv = serial_driver();
     const int32_t* entry = get_baud(rate);
     if (entry == nullptr) {
         std::printf("\a\aError: Invalid baud rate %ld\n", static_cast<long>(rate));
         close_port();
-        return -2;
+        return COMM_PROP_BAD_RATE;
     }
     if (drv.has_provider_properties()) {
         const int code = check_provider(drv, port_name);
@@ -200,7 +201,7 @@ int set_comm_prop(const char* port_name, int32_t rate) {
     if (!drv.get_line_settings(line)) {
         std::printf("\a\aError: could not get the comm state for port %s: %s\n", port_name, system_error_text());
         close_port();
-        return -12;
+        return COMM_PROP_GET_STATE_FAILED;
     }
     line.baud_rate = static_cast<uint32_t>(*entry);
     line.byte_size = 8;
@@ -222,7 +223,7 @@ int set_comm_prop(const char* port_name, int32_t rate) {
     if (!drv.set_line_settings(line)) {
         std::printf("\a\aError: could not set the comm state for port %s: %s\n", port_name, system_error_text());
         close_port();
-        return -13;
+        return COMM_PROP_SET_STATE_FAILED;
     }
     g_rate = line.baud_rate;
     return 0;
@@ -235,11 +236,11 @@ constexpr int NO_WAIT = -1;
 
 int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil* until) {
     char message[1200];
-    if (port_name == nullptr) report_fatal(25, "read_port: Error: invalid param port\n");
-    if (buf == nullptr) report_fatal(25, "read_port: Error: invalid param buf ptr\n");
+    if (port_name == nullptr) report_fatal(READ_PORT_SETUP_FAILED, "read_port: Error: invalid param port\n");
+    if (buf == nullptr) report_fatal(READ_PORT_SETUP_FAILED, "read_port: Error: invalid param buf ptr\n");
     if (size <= 0) {
         std::snprintf(message, sizeof message, "read_port: Error: invalid param size: %d\n", size);
-        report_fatal(25, message);
+        report_fatal(READ_PORT_SETUP_FAILED, message);
     }
     // A cancelled command reads nothing more: every wait ends at once.
     if (cancel_requested()) return 0;
@@ -256,13 +257,13 @@ int read_port_impl(const char* port_name, void* buf, int size, int timeout_ms, c
     if (!apply_timeouts(t)) {
         std::snprintf(message, sizeof message, "\a\aError: could not set the comm timeouts for port %s: %s\n",
                       port_name, system_error_text());
-        report_fatal(25, message);
+        report_fatal(READ_PORT_SETUP_FAILED, message);
     }
     std::size_t got = 0;
     if (!drv.read(static_cast<uint8_t*>(buf), static_cast<std::size_t>(size), got, until)) {
         std::snprintf(message, sizeof message, "\a\aError: could not read on COM port %s: %s\n", port_name,
                       system_error_text());
-        report_fatal(26, message);
+        report_fatal(READ_PORT_FAILED, message);
     }
     return static_cast<int>(got);
 }
@@ -284,15 +285,15 @@ int read_waiting(const char* port_name, void* buf, int size) {
 int write_port(const char* port_name, const void* buf, int count) {
     if (port_name == nullptr) {
         std::printf("write_port: Error: invalid param file port\n");
-        return -1;
+        return WRITE_PORT_NO_NAME;
     }
     if (buf == nullptr) {
         std::printf("write_port: Error: invalid param buf ptr\n");
-        return -2;
+        return WRITE_PORT_NO_BUFFER;
     }
     if (count <= 0) {
         std::printf("write_port: Error: invalid param len: %d\n", count);
-        return -1;
+        return WRITE_PORT_BAD_COUNT;
     }
     // The write waits for its bytes' line time: the base write time-outs,
     // whole milliseconds per byte, round to nothing above 20000 baud.
@@ -301,7 +302,7 @@ int write_port(const char* port_name, const void* buf, int count) {
     t.write_total_constant = write_timeout_ms(g_rate, static_cast<std::size_t>(count));
     if (!apply_timeouts(t)) {
         std::printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port_name, system_error_text());
-        return -3;
+        return WRITE_PORT_FAILED;
     }
     std::size_t written = 0;
     bool ok = serial_driver().write(static_cast<const uint8_t*>(buf), static_cast<std::size_t>(count), written);
@@ -309,7 +310,7 @@ int write_port(const char* port_name, const void* buf, int count) {
         // A short write loses bytes: it is a failure, not a success.
         std::printf("\a\aError: wrote %d of %d, got error on port %s: %s\n", static_cast<int>(written), count,
                     port_name, ok ? "write timed out" : system_error_text());
-        return -3;
+        return WRITE_PORT_FAILED;
     }
     return count;
 }

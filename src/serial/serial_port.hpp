@@ -6,9 +6,12 @@
 #include <functional>
 #include <memory>
 
+#include "serial/serial_codes.hpp"
 #include "serial/serial_driver.hpp"
 
+// 0 once the port is open at the rate, else an OPEN_PORT_* code after its message.
 int open_port(const char* port_name, int32_t rate);
+// 0 once the line is set, else a COMM_PROP_* code after its message (the port is closed).
 int set_comm_prop(const char* port_name, int32_t rate);
 // Bytes read, 0..size; a read that cannot be performed ends the program.
 int read_port(const char* port_name, void* buf, int size, int timeout_ms);
@@ -17,7 +20,7 @@ int read_port(const char* port_name, void* buf, int size, int timeout_ms);
 int read_port_until(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil& until);
 // Reads only what has already arrived, without waiting: 0..size bytes.
 int read_waiting(const char* port_name, void* buf, int size);
-// The count on success; -1, -2 or -3 on failure.
+// The count on success; a WRITE_PORT_* code on failure.
 int write_port(const char* port_name, const void* buf, int count);
 void purge_port();
 void close_port();
