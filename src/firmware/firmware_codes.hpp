@@ -1,6 +1,5 @@
 // Result codes of the firmware file check and of the firmware update. Each is
-// returned after its message; the values are the ones the operator has always
-// seen.
+// returned after its message; the values never change.
 #pragma once
 
 // inhexverify: the number of record lines on success, else one of these.

@@ -1,7 +1,7 @@
 // Result codes of rules_process, rules_load and rules_read: 0 when the whole
-// file was read, otherwise the code of the check that refused the first
-// faulty line (its message names the line). The values are the ones the
-// operator has always seen; a few checks share a value.
+// file was read, otherwise the code of the check that failed, after its
+// message (for a faulty line, the message names it). The values never
+// change; a few checks share one.
 #pragma once
 
 // The file and the line as a whole.

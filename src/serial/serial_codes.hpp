@@ -1,6 +1,5 @@
 // Result codes of the serial port operations. Each is returned (or, for a
-// read, passed to the fatal path) after its message; the values are the ones
-// the console has always shown.
+// read, passed to the fatal path) after its message; the values never change.
 #pragma once
 
 // open_port: 0 once the port is open and set, else one of these.
