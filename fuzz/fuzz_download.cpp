@@ -145,7 +145,7 @@ public:
         if (answers && answer == DWN_ACK) taken.push_back(bytes);
         const AnswerFate fate = read_answer_fate(*script, USUAL_ANSWER_MS);
         if (action > 3 || !fate.clean(USUAL_ANSWER_MS)) clean = false;
-        if (answers && !fate.attributable(ANSWER_BOUND_MS)) attributable = false;
+        if (answers && !fate.attributable(ANSWER_BOUND_MS, "\x06\x15")) attributable = false;
         if (answers) stream_ms += send_answer(link, std::vector<uint8_t>{answer}, fate);
     }
 

@@ -147,7 +147,7 @@ public:
         if (answer == FIRM_ACK) programmed.push_back(index);
         const AnswerFate fate = read_answer_fate(*script, USUAL_ANSWER_MS);
         if (action > 3 || !fate.clean(USUAL_ANSWER_MS)) clean = false;
-        if (!fate.attributable(LINE_ANSWER_BOUND_MS)) attributable = false;
+        if (!fate.attributable(LINE_ANSWER_BOUND_MS, "\x06")) attributable = false;
         stream_ms += send_answer(link, std::vector<uint8_t>{answer}, fate);
     }
 
@@ -160,7 +160,7 @@ private:
         const uint8_t answer = script->pick(4, 0) == 3 ? script->byte(FIRM_ACK) : FIRM_ACK;
         const AnswerFate fate = read_answer_fate(*script, USUAL_ANSWER_MS);
         if (answer != FIRM_ACK || !fate.clean(USUAL_ANSWER_MS)) clean = false;
-        if (!fate.attributable(window_ms)) attributable = false;
+        if (!fate.attributable(window_ms, "\x06")) attributable = false;
         stream_ms += send_answer(link, std::vector<uint8_t>{answer}, fate);
         return answer == FIRM_ACK;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "support/fuzz_script.hpp"
@@ -20,10 +21,16 @@ struct AnswerFate {
     int64_t stream_gap_ms = 0;
 
     // Within what a host can attribute: the answer comes no later than
-    // `bound_ms` after its transmission, and a stray byte never stands in
-    // for a lost answer (no host can tell the two apart). Outside this, a
-    // wrong success is the line's doing, not the protocol's.
-    bool attributable(int64_t bound_ms) const { return delay_ms <= bound_ms && !(lost && !stray.empty()); }
+    // `bound_ms` after its transmission, a stray byte never stands in for a
+    // lost answer, and the noise after it holds none of the `answer_bytes`
+    // (it could stand in for a later answer that is lost). No host can tell
+    // those apart from the device's own answers: outside them, a wrong
+    // success is the line's doing, not the protocol's.
+    bool attributable(int64_t bound_ms, std::string_view answer_bytes = {}) const {
+        const bool answer_noise =
+            stream_bytes > 0 && answer_bytes.find(static_cast<char>(stream_byte)) != std::string_view::npos;
+        return delay_ms <= bound_ms && !(lost && !stray.empty()) && !answer_noise;
+    }
 
     // Nothing but the answer, at the usual delay.
     bool clean(int64_t usual_delay_ms) const {
