@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -272,8 +273,11 @@ TEST_F(SerialPortDeathTest, AFailedReadEndsTheProgram) {
     char buf[4];
     link->fail_read = true;
     link->error_code = 9;
+    // The pause before the end, for the operator to read the message.
+    set_fatal_pause([](uint32_t ms) { std::fprintf(stderr, "pause %u ms\n", static_cast<unsigned>(ms)); });
     EXPECT_DEATH(read_port("COM3", buf, 4, 100),
-                 "could not read on COM port COM3: memory link error 9\nReturn code 26, system error code 9\n");
+                 "could not read on COM port COM3: memory link error 9\nReturn code 26, system error code 9\n"
+                 "pause 5000 ms\n");
     link->fail_read = false;
     EXPECT_DEATH(read_port("COM3", buf, 0, 100), "^read_port: Error: invalid param size: 0\nReturn code 25, ");
     EXPECT_DEATH(read_port("COM3", nullptr, 4, 100), "^read_port: Error: invalid param buf ptr\nReturn code 25, ");
