@@ -19,6 +19,7 @@ Usage: scripts/mutants.sh [COUNT] [SEED] [options]   (see --help)
 """
 
 import argparse
+import fcntl
 import os
 import random
 import re
@@ -329,6 +330,8 @@ def main():
     ap.add_argument("--test-timeout", type=int, default=120, help="seconds a single ctest test may take")
     ap.add_argument("--stage-timeout", type=int, default=400, help="seconds a test stage may take")
     ap.add_argument("--list", action="store_true", help="only list the places, one mutant a line")
+    ap.add_argument("--only", help="comma-separated FILE:LINE: run every mutant of those lines "
+                    "(COUNT and SEED are then ignored)")
     args = ap.parse_args()
 
     root = args.root.resolve()
@@ -337,18 +340,31 @@ def main():
     equivalents_file = args.equivalents or root / "scripts" / "mutants-equivalent.txt"
     known = read_equivalents(equivalents_file)
 
+    def places(base):
+        sources = sorted(str(p.relative_to(base)) for p in (base / args.sources).rglob("*.cpp")
+                         if not NOT_BUILT.search(str(p)))
+        return sources, all_mutants(base, sources)
+
+    if args.list:
+        # Read from the tree itself: a run may be using the private copy.
+        for m in places(root)[1]:
+            print(f"{m.path}:{m.line}: {m.kind}: {m.change()}")
+        return 0
+    work.mkdir(parents=True, exist_ok=True)
+    lock = open(work / "lock", "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        sys.exit(f"another mutation run uses {work}")
     tree.mkdir(parents=True, exist_ok=True)
     sync_tree(root, tree, work)
-    sources = sorted(str(p.relative_to(tree)) for p in (tree / args.sources).rglob("*.cpp")
-                     if not NOT_BUILT.search(str(p)))
-    candidates = all_mutants(tree, sources)
-    if args.list:
-        for m in candidates:
-            print(f"{m.path}:{m.line}: {m.kind}: {m.change()}")
-        print(f"{len(candidates)} places")
-        return 0
-    rng = random.Random(args.seed)
-    chosen = rng.sample(candidates, min(args.count, len(candidates)))
+    sources, candidates = places(tree)
+    if args.only:
+        wanted = set(args.only.split(","))
+        chosen = [m for m in candidates if f"{m.path}:{m.line}" in wanted]
+    else:
+        rng = random.Random(args.seed)
+        chosen = rng.sample(candidates, min(args.count, len(candidates)))
 
     log = work / "log"
     log.write_text("")
