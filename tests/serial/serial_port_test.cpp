@@ -206,6 +206,10 @@ TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {
         EXPECT_EQ(link->read_durations_ms.back(), r.expect_ms) << r.rate << " " << r.size;
         EXPECT_EQ(link->timeouts.read_total_constant, static_cast<uint32_t>(r.timeout + 10));
         EXPECT_EQ(link->timeouts.write_total_multiplier, base_timeouts_for(static_cast<uint32_t>(r.rate)).write_total_multiplier);
+        // The same time-outs again are not handed to the driver again.
+        const int applied = link->set_timeouts_count;
+        read_port("COM1", buf, r.size, r.timeout);
+        EXPECT_EQ(link->set_timeouts_count, applied) << r.rate << " " << r.size;
     }
 }
 
