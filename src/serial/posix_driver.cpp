@@ -18,6 +18,7 @@
 
 #include "serial/interrupt.hpp"
 #include "serial/posix_device_path.hpp"
+#include "serial/posix_modem_lines.hpp"
 #include "serial/posix_rate.hpp"
 #include "serial/posix_speed.hpp"
 #include "serial/serial_driver.hpp"
@@ -225,9 +226,7 @@ bool PosixDriver::set_line_settings(const LineSettings& s) {
         return fail(error);
     }
     // Drop DTR and RTS when asked; a pseudo-terminal has no modem lines.
-    int lines = 0;
-    if (s.dtr_control == LineControl::disable) lines |= TIOCM_DTR;
-    if (s.rts_control == LineControl::disable) lines |= TIOCM_RTS;
+    int lines = modem_lines_to_drop(s);
     if (lines != 0 && ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return fail(errno);
     discard_null_ = s.discard_null;
     rate_ = s.baud_rate;

@@ -88,11 +88,15 @@ TEST(ConfProcess, StoresEachKeywordsValue) {
 }
 
 TEST(ConfProcess, StoresTheCallSignUpperCased) {
-    reset_config_state();
-    EXPECT_EQ(conf_run("CALL n0call\n").code, 0);
-    EXPECT_STREQ(config.call_sign, "N0CALL");
-    EXPECT_EQ(conf_run("c w1aW-x # the club\n").code, 0);
-    EXPECT_STREQ(config.call_sign, "W1AW-X");
+    struct Row {
+        const char* line;
+        const char* stored;
+    } rows[] = {{"CALL n0call\n", "N0CALL"}, {"c w1aW-x # the club\n", "W1AW-X"}, {"call az9z\n", "AZ9Z"}};
+    for (const Row& r : rows) {
+        reset_config_state();
+        EXPECT_EQ(conf_run(r.line).code, 0) << r.line;
+        EXPECT_STREQ(config.call_sign, r.stored) << r.line;
+    }
 }
 
 TEST(ConfProcess, StoresTheBeaconComment) {

@@ -2,6 +2,7 @@
 // device's end), the port operations open the slave through KORRIMATIC_COM7.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "serial/posix_device_path.hpp"
+#include "serial/posix_modem_lines.hpp"
 #include "serial/posix_rate.hpp"
 #include "serial/serial_port.hpp"
 #include "support/capture.hpp"
@@ -106,6 +108,65 @@ TEST_F(PosixDriverTest, OpensRaw8N1WithoutFlowControlAtTheRate) {
         EXPECT_TRUE(posix_get_any_rate(master, actual));
         EXPECT_EQ(actual, static_cast<uint32_t>(rate));
         close_port();
+    }
+}
+
+// What is set is what the port holds and what is read back.
+TEST_F(PosixDriverTest, SettingsReadBackAsSet) {
+    struct Row {
+        uint8_t byte_size;
+        Parity parity;
+        StopBits stop_bits;
+        bool parity_check, outx, inx;
+    } rows[] = {
+        // A pseudo-terminal keeps 8 data bits and no parity whatever it is asked.
+        {8, Parity::none, StopBits::one, false, false, false}, {8, Parity::none, StopBits::one, true, false, false},
+        {8, Parity::none, StopBits::two, true, true, false},   {8, Parity::none, StopBits::two, false, false, true},
+        {8, Parity::none, StopBits::one, false, true, true},
+    };
+    auto driver = make_platform_driver();
+    ASSERT_TRUE(driver->open("COM7"));
+    for (const Row& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.byte_size));
+        LineSettings s{};
+        ASSERT_TRUE(driver->get_line_settings(s));
+        s.baud_rate = 9600;
+        s.byte_size = r.byte_size;
+        s.parity = r.parity;
+        s.stop_bits = r.stop_bits;
+        s.parity_check = r.parity_check;
+        s.outx = r.outx;
+        s.inx = r.inx;
+        ASSERT_TRUE(driver->set_line_settings(s));
+        EXPECT_EQ((slave_settings().c_iflag & INPCK) != 0, r.parity_check);
+        LineSettings back{};
+        ASSERT_TRUE(driver->get_line_settings(back));
+        EXPECT_EQ(back.byte_size, r.byte_size);
+        EXPECT_EQ(back.parity, r.parity);
+        EXPECT_EQ(back.stop_bits, r.stop_bits);
+        EXPECT_EQ(back.parity_check, r.parity_check);
+        EXPECT_EQ(back.outx, r.outx);
+        EXPECT_EQ(back.inx, r.inx);
+        EXPECT_EQ(back.baud_rate, 9600u);
+    }
+    driver->close();
+}
+
+// A pseudo-terminal has no modem lines: which ones a real port drops.
+TEST(PosixModemLines, DisabledLinesAreDropped) {
+    struct Row {
+        LineControl dtr, rts;
+        int dropped;
+    } rows[] = {{LineControl::enable, LineControl::enable, 0},
+                {LineControl::disable, LineControl::enable, TIOCM_DTR},
+                {LineControl::enable, LineControl::disable, TIOCM_RTS},
+                {LineControl::disable, LineControl::disable, TIOCM_DTR | TIOCM_RTS},
+                {LineControl::handshake, LineControl::toggle, 0}};
+    for (const Row& r : rows) {
+        LineSettings s{};
+        s.dtr_control = r.dtr;
+        s.rts_control = r.rts;
+        EXPECT_EQ(modem_lines_to_drop(s), r.dropped) << static_cast<int>(r.dtr) << " " << static_cast<int>(r.rts);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -205,6 +206,10 @@ TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {
         EXPECT_EQ(link->read_durations_ms.back(), r.expect_ms) << r.rate << " " << r.size;
         EXPECT_EQ(link->timeouts.read_total_constant, static_cast<uint32_t>(r.timeout + 10));
         EXPECT_EQ(link->timeouts.write_total_multiplier, base_timeouts_for(static_cast<uint32_t>(r.rate)).write_total_multiplier);
+        // The same time-outs again are not handed to the driver again.
+        const int applied = link->set_timeouts_count;
+        read_port("COM1", buf, r.size, r.timeout);
+        EXPECT_EQ(link->set_timeouts_count, applied) << r.rate << " " << r.size;
     }
 }
 
@@ -272,8 +277,11 @@ TEST_F(SerialPortDeathTest, AFailedReadEndsTheProgram) {
     char buf[4];
     link->fail_read = true;
     link->error_code = 9;
+    // The pause before the end, for the operator to read the message.
+    set_fatal_pause([](uint32_t ms) { std::fprintf(stderr, "pause %u ms\n", static_cast<unsigned>(ms)); });
     EXPECT_DEATH(read_port("COM3", buf, 4, 100),
-                 "could not read on COM port COM3: memory link error 9\nReturn code 26, system error code 9\n");
+                 "could not read on COM port COM3: memory link error 9\nReturn code 26, system error code 9\n"
+                 "pause 5000 ms\n");
     link->fail_read = false;
     EXPECT_DEATH(read_port("COM3", buf, 0, 100), "^read_port: Error: invalid param size: 0\nReturn code 25, ");
     EXPECT_DEATH(read_port("COM3", nullptr, 4, 100), "^read_port: Error: invalid param buf ptr\nReturn code 25, ");

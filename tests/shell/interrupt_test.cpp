@@ -84,6 +84,7 @@ struct FirmwareCase {
     int lines_received;           // record lines the loader got
     int warnings;
     std::string ends_with;
+    int64_t prompt_ms = 3000;     // the loader's prompt, from the port's open
 };
 
 TEST(Interrupt, FirmwareUpdate) {
@@ -99,6 +100,8 @@ TEST(Interrupt, FirmwareUpdate) {
         {"during the power-on wait", false, {1500}, -17, 0, 0, CANCELLED},
         {"one press during the transfer only warns", false, {3400}, 0, 41, 1, "\nDisconnected\n"},
         {"two presses 4 s apart warn twice", false, {3400, 7500}, 0, 41, 2, "\nDisconnected\n"},
+        {"the first press of an update that began at once only warns", false, {1500}, 0, 41, 1, "\nDisconnected\n",
+         400},
         {"a second press within 3 s stops at the line reached", false, {3400, 4000}, -17, 8, 1,
          "\n\a\aError: Firmware update stopped by Ctrl-C on Line 8 (7 of 41 record lines accepted)- aborting!\n"
          "Disconnected\n"},
@@ -109,6 +112,7 @@ TEST(Interrupt, FirmwareUpdate) {
     for (const FirmwareCase& c : cases) {
         Presses presses;
         LoaderBench bench;
+        bench.device.prompt_delay_ms = c.prompt_ms;
         for (int line = 1; line <= 41; ++line) bench.device.late[line] = {110};
         for (int64_t at : c.presses) bench.link->presses_ms.push_back(at);
         StdoutCapture out;

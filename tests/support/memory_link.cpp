@@ -62,6 +62,7 @@ bool MemoryLink::set_line_settings(const LineSettings& s) {
 
 bool MemoryLink::set_timeouts(const CommTimeouts& t) {
     if (fail_set_timeouts) return false;
+    ++set_timeouts_count;
     timeouts = t;
     return true;
 }

@@ -51,6 +51,7 @@ public:
     LineSettings settings{9600, 7, Parity::even, StopBits::one_and_a_half, true, true, true, LineControl::enable,
                           true, true, LineControl::enable, false, true, true, true};
     CommTimeouts timeouts{};
+    int set_timeouts_count = 0;              // time-outs handed to the driver
     std::vector<int64_t> read_durations_ms;  // virtual time each read took
 
     // --- faults and capabilities ---

@@ -68,6 +68,26 @@ TEST(Tokens, ParseComPort) {
     }
 }
 
+// A device path must fit the name buffer whole, its NUL included.
+TEST(Tokens, PortArgument) {
+    struct Case {
+        const char* token;
+        std::size_t size;
+        const char* name;  // nullptr: refused
+        const char* out;
+    } cases[] = {{"/dev/ttyUSB0", 13, "/dev/ttyUSB0", ""},
+                 {"/dev/ttyUSB0", 12, nullptr, "\a\aError: device path too long (max 11 characters): /dev/ttyUSB0\n"},
+                 {"com4", 8, "COM4", ""},
+                 {"com21", 8, nullptr, "\a\aError: invalid COM port number (1..20): com21\n"}};
+    for (const Case& c : cases) {
+        char name[16] = "unchanged";
+        StdoutCapture out;
+        EXPECT_EQ(port_argument(c.token, name, c.size), c.name != nullptr) << c.token << " " << c.size;
+        EXPECT_STREQ(name, c.name != nullptr ? c.name : "unchanged") << c.token << " " << c.size;
+        EXPECT_EQ(out.text(), c.out) << c.token << " " << c.size;
+    }
+}
+
 // The one reading of the three input files: LF, CR LF and a CR that ends
 // the file end a line; a line end right after a full piece is an empty line
 // of its own, or belongs to the piece.
