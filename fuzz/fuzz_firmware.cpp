@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "firmware/firmware_update.hpp"
+#include "firmware/firmware_update_answers.hpp"
 #include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "support/fuzz_check.hpp"
@@ -38,17 +39,17 @@
 
 namespace {
 
-// The longest one record line's transmission may take: its answer window
-// (100 ms after its time on the wire), the drop of late answers and the
-// quiet waits. Generous on purpose; lower it to the protocol's own bound.
-constexpr int64_t TRANSMISSION_BOUND_MS = 100 + 50 + 250 + 600;
+// The longest one record line's transmission may take: the wait for its
+// answer (the loader's answer limit after its time on the wire), the quiet
+// after an answer other than ACK, and some slack.
+constexpr int64_t TRANSMISSION_BOUND_MS = LOADER_ANSWER_LIMIT_MS + ANSWER_TIMEOUT_MS + 600;
 // Besides the record lines: the drain, the 20 s power-on wait, the sync
-// (200 ms) and the identification (5 s) waits.
-constexpr int64_t UPDATE_FIXED_MS = 1000 + 20000 + 200 + 200 + 5000 + 1000;
+// (200 ms) and the identification (5 s) waits, and the quiet after the last
+// answer (the loader's answer limit).
+constexpr int64_t UPDATE_FIXED_MS = 1000 + 20000 + 200 + 200 + 5000 + LOADER_ANSWER_LIMIT_MS + 1000;
 // The latest an answer to a record line may come and still be told apart
-// from the answer to the next transmission: the quiet the update waits for
-// before a line goes out again.
-constexpr int64_t LINE_ANSWER_BOUND_MS = 250;
+// from the answer to the next transmission: the loader's answer limit.
+constexpr int64_t LINE_ANSWER_BOUND_MS = LOADER_ANSWER_LIMIT_MS;
 constexpr int64_t USUAL_ANSWER_MS = 5;
 constexpr int64_t USUAL_POWER_ON_MS = 3000;
 constexpr int RECORD_LINES = 5;
