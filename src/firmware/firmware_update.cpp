@@ -125,7 +125,7 @@ int synchronize(const char* port) {
     std::printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
     // A second answer to the sync character is dropped: taken for the sync's
     // own, it could only make the identification go unanswered.
-    if (const long dropped = discard_waiting(port); dropped > 0) {
+    if (const long dropped = drop_waiting(port); dropped > 0) {
         std::printf("\n\a\aWarning: %ld unexpected bytes from the Korrimatic before the %s identifier, dropped\n",
                     dropped, FIRMWARE_IDENT_NAME);
     }
@@ -241,7 +241,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
         for (bool first = true;; first = false) {
             if (stop_requested(line_number, done, total)) return finish(FIRMWARE_CANCELLED);
             // Only a byte that arrives after a transmission can answer it.
-            if (const long surplus = discard_waiting(port); surplus > 0) {
+            if (const long surplus = drop_waiting(port); surplus > 0) {
                 return finish(out_of_step(surplus, line_number));
             }
             if (write_port(port, line, static_cast<int>(length)) <= 0) {

@@ -9,6 +9,13 @@ constexpr int CHUNK = 64;
 
 }  // namespace
 
+long drop_waiting(const char* port) {
+    uint8_t scratch[CHUNK];
+    long dropped = 0;
+    for (int n; dropped < DRAIN_MAX_BYTES && (n = read_waiting(port, scratch, CHUNK)) > 0;) dropped += n;
+    return dropped;
+}
+
 std::optional<uint8_t> await_answer(const char* port, std::size_t length) {
     const int wait_ms = LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(port_rate(), length));
     uint8_t answer = 0;

@@ -24,6 +24,10 @@ inline constexpr int ANSWER_TIMEOUT_MS = 100;
 // after which a loader may erase its whole application area, is given 5 s).
 inline constexpr int LOADER_ANSWER_LIMIT_MS = 2000;
 
+// Reads and drops what has already arrived, without waiting; the number of
+// bytes dropped (bounded: a line that keeps sending is not emptied).
+long drop_waiting(const char* port);
+
 // The answer to the record line of `length` bytes just written: the first
 // byte that arrives within LOADER_ANSWER_LIMIT_MS of the line's end on the
 // wire, or none.

@@ -31,11 +31,10 @@ void drain_stale_input(const char* port_name, int chunk, int quiet_ms) {
 }
 
 long discard_waiting(const char* port_name) {
-    // Only what has already arrived: no read here waits for a byte.
-    uint8_t scratch[64];
+    // A read with no time-out of its own runs under the base time-outs: one
+    // character time a byte and 1 ms, so a one-byte read finds what is there.
     long discarded = 0;
-    for (int n; discarded < DRAIN_MAX_BYTES && (n = read_waiting(port_name, scratch, sizeof scratch)) > 0;) {
-        discarded += n;
-    }
+    uint8_t byte = 0;
+    while (discarded < DRAIN_MAX_BYTES && read_port(port_name, &byte, 1, 0) == 1) ++discarded;
     return discarded;
 }

@@ -22,6 +22,7 @@ Drained drain_input(const char* port_name, int chunk, int quiet_ms);
 // is noisy when it had to give up.
 void drain_stale_input(const char* port_name, int chunk, int quiet_ms);
 
-// Reads and discards only what has already arrived, without waiting for more;
-// stops at DRAIN_MAX_BYTES. Returns the bytes discarded. Prints nothing.
+// Reads and discards only what has already arrived, without waiting for more
+// (each read waits at most a character time and a millisecond); stops at
+// DRAIN_MAX_BYTES. Returns the bytes discarded. Prints nothing.
 long discard_waiting(const char* port_name);
