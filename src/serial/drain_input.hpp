@@ -22,7 +22,9 @@ Drained drain_input(const char* port_name, int chunk, int quiet_ms);
 // is noisy when it had to give up.
 void drain_stale_input(const char* port_name, int chunk, int quiet_ms);
 
-// Reads and discards only what has already arrived, without waiting for more
-// (each read waits at most a character time and a millisecond); stops at
-// DRAIN_MAX_BYTES. Returns the bytes discarded. Prints nothing.
+// Reads and discards what has already arrived, without waiting for more than
+// the rest of a burst under way: each one-byte read waits at most a character
+// time and a millisecond, so the second byte of a doubled answer, sent right
+// behind the first, is caught too. Stops at DRAIN_MAX_BYTES. Returns the
+// bytes discarded. Prints nothing.
 long discard_waiting(const char* port_name);
