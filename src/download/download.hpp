@@ -3,6 +3,9 @@
 #pragma once
 
 #include "config/config_record.hpp"
+#include "rules/rule_record.hpp"
+
+struct Station;
 
 // The result when bytes came after the last answer of a step: an answer was
 // taken for the wrong packet, and no success text is printed for it.
@@ -13,9 +16,9 @@ inline constexpr int DWN_OUT_OF_STEP = -6;
 // Returns 0, or the failing step: -1 conf command, -2 configuration image,
 // -3 rules command, -4 rule records, -5 finishing packet, -6 the device's
 // answers out of step with the packets. Nothing is sent after a failed step. Works on the named port, which the connection holds
-// open.
-int dwn_download(const char* port);
+// open. Sends the station's two images.
+int dwn_download(const char* port, const Station& station);
 
-// The same with another configuration image in place of the working record
-// (the rule count is read from the image).
-int dwn_download_image(const char* port, const ConfigRecord& image);
+// The same with the two images given apart (the rule count is read from the
+// configuration image).
+int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules);

@@ -66,7 +66,7 @@ void start_shell() {
     std::setvbuf(stderr, nullptr, _IONBF, 0);
     std::printf("Korrimatic PC Host Utility %s - the Korrimatic host utility team\n", PRODUCT_VERSION);
     std::printf("Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n");
-    load_config_defaults();
+    load_config_defaults(shell.station.config);
     show_summary();
     std::printf("\n");
 }

@@ -8,7 +8,7 @@
 #include "shell/shell_state.hpp"
 
 void show_summary() {
-    const long d = default_connect_baud();
+    const long d = default_connect_baud(shell.station);
     std::printf("\n\t\tCommand Summary:\n%-10s %-20s %s\n", "Command", "Arguments", "Comments");
     for (const CommandEntry& row : command_table) {
         if (!row.listed) continue;

@@ -52,8 +52,8 @@ class InterruptDownload : public DownloadLinkTest {};
 
 TEST_F(InterruptDownload, ACtrlCWhileWaitingForAnAnswerEndsTheDownloadAndTheConnection) {
     Presses presses;
-    shell.config_processed = 1;
-    shell.rules_processed = 1;
+    shell.station.config_processed = 1;
+    shell.station.rules_processed = 1;
     device.script(2, {SILENT});
     link->presses_ms = {link->now_ms() + 1000};
     ConsoleInput no_answers("");
