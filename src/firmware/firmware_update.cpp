@@ -352,3 +352,9 @@ int firmware_update(const char* port, const char* file_name, const OperatorWait&
     std::printf("Disconnected\n");
     return result;
 }
+
+int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
+             const OperatorWait& wait_for_operator) {
+    std::snprintf(port_name, port_name_size, "COM%d", port);
+    return firmware_update(port_name, file_name, wait_for_operator);
+}

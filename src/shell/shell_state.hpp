@@ -17,9 +17,3 @@ struct ShellState {
 
 extern ShellState shell;
 
-// The rates that connect and baud accept, in the order the summary lists them.
-inline constexpr int32_t device_baud_rates[] = {4800, 9600, 19200, 38400, 57600};
-
-// True when the rate is one of device_baud_rates.
-bool is_device_baud_rate(int32_t rate);
-

@@ -1,7 +1,7 @@
 // The rules and drules commands.
 #include <cstdio>
 
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 #include "rules/rules_display.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/command_args.hpp"

@@ -1,7 +1,7 @@
 // The configure and dconfigure commands.
 #include <cstdio>
 
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 #include "config/config_display.hpp"
 #include "config/config_parser.hpp"
 #include "shell/command_args.hpp"

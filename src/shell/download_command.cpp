@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 #include "config/config_record.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"

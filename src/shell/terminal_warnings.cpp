@@ -1,4 +1,4 @@
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 
 #include <algorithm>
 #include <cstdio>
