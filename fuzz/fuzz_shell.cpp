@@ -19,8 +19,8 @@
 #include <string_view>
 
 #include "config/config_record.hpp"
+#include "process/interrupt.hpp"
 #include "rules/rule_record.hpp"
-#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/console.hpp"
 #include "shell/prompt_loop.hpp"

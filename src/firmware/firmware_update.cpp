@@ -11,9 +11,9 @@
 
 #include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_verify.hpp"
+#include "process/interrupt.hpp"
 #include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
-#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "serial/silent_port_hint.hpp"
 #include "text/input_file.hpp"

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "config/config_record.hpp"
-#include "shell/command_table.hpp"
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/port_lost.hpp"
 #include "serial/serial_port.hpp"
+#include "shell/command_table.hpp"
 #include "shell/console.hpp"
 #include "shell/line_editor.hpp"
 #include "shell/script_summary.hpp"

@@ -2,7 +2,7 @@
 // cancels the command at that moment and it ends as its failures do; during
 // the firmware transfer the first press only warns and a second one within
 // three seconds stops at the line reached.
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 
 #include <gtest/gtest.h>
 
