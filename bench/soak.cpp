@@ -31,6 +31,7 @@
 #include "download/download_texts.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
+#include "station/station.hpp"
 #include "soak_inputs.hpp"
 #include "soak_models.hpp"
 #include "support/files.hpp"
@@ -96,17 +97,17 @@ bool utility_images(const ScratchDir& scratch, const Plan& p, std::string& confi
     const int saved = dup(STDOUT_FILENO);
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
     dup2(quiet, STDOUT_FILENO);
-    load_config_defaults();
-    rule_table = RuleTable{};
-    bool ok = (p.config_text.empty() || conf_process(cfg.c_str()) == 0) &&
-              (p.rules_text.empty() || rules_process(rul.c_str()) == 0);
+    Station station;
+    bool ok = (p.config_text.empty() || conf_process(station, cfg.c_str()) == 0) &&
+              (p.rules_text.empty() || rules_process(station, rul.c_str()) == 0);
     std::fflush(stdout);
     dup2(saved, STDOUT_FILENO);
     close(saved);
     close(quiet);
+    const ConfigRecord& config = station.config;
     const ConfigRecord image = p.config_text.empty() ? defaults_keeping_rule_fields(config) : config;
     config_image.assign(reinterpret_cast<const char*>(&image), sizeof image);
-    rules_image.assign(reinterpret_cast<const char*>(rule_table.slot), config.rule_count * sizeof(RuleRecord));
+    rules_image.assign(reinterpret_cast<const char*>(station.rule_table.slot), config.rule_count * sizeof(RuleRecord));
     return ok;
 }
 

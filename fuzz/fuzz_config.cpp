@@ -1,5 +1,5 @@
 // The Configuration file parser over the input as a file, started from the
-// defaults as conf_load starts it. On success every field of the image lies in
+// defaults of a new station, as conf_load starts it. On success every field of the image lies in
 // its accepted range and only the item count was printed; on failure exactly
 // one "Error: line" message was printed, and it is the last thing printed.
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "config/config_parser.hpp"
 #include "config/config_record.hpp"
+#include "station/station.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/image_checks.hpp"
 
@@ -23,20 +24,18 @@ bool known_failure(int rc) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    // As conf_load does once the file is open.
-    config = defaults_keeping_rule_fields(config);
-    digi_path_count = 0;
+    Station station;
     std::FILE* file = input_stream(data, size);
     CapturedOutput& capture = captured_output();
     capture.begin();
-    const int rc = conf_process_lines(file, "fuzz.cfg");
+    const int rc = conf_process_lines(station, file, "fuzz.cfg");
     const std::string_view out = capture.end();
     std::fclose(file);
 
     if (rc == 0) {
         FUZZ_CHECK(out.rfind("Configuration items processed ", 0) == 0, out);
         FUZZ_CHECK(count_of(out, "\n") == 1 && out.back() == '\n', out);
-        check_config_image(true, out);
+        check_config_image(station, true, out);
         return 0;
     }
     FUZZ_CHECK(known_failure(rc), out);
@@ -50,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(head + sizeof LINE_ERROR - 1 < out.size() && out[head + sizeof LINE_ERROR - 1] >= '1' &&
                    out[head + sizeof LINE_ERROR - 1] <= '9',
                out);
-    check_config_image(false, out);
+    check_config_image(station, false, out);
     return 0;
 }

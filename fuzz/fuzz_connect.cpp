@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"

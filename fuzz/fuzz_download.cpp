@@ -28,10 +28,11 @@
 #include "config/config_record.hpp"
 #include "download/packet.hpp"
 #include "rules/rule_record.hpp"
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
+#include "station/station.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/fuzz_script.hpp"
 #include "support/hostile_line.hpp"
@@ -97,10 +98,11 @@ void add_data(std::vector<std::vector<uint8_t>>& packets, const uint8_t* bytes, 
 std::vector<std::vector<uint8_t>> expected_packets() {
     std::vector<std::vector<uint8_t>> packets;
     packets.push_back(command("conf", "166"));
-    add_data(packets, reinterpret_cast<const uint8_t*>(&config), sizeof config);
-    const std::size_t rule_bytes = config.rule_count * sizeof(RuleRecord);
+    const Station& station = shell.station;
+    add_data(packets, reinterpret_cast<const uint8_t*>(&station.config), sizeof station.config);
+    const std::size_t rule_bytes = station.config.rule_count * sizeof(RuleRecord);
     packets.push_back(command("rules", std::to_string(rule_bytes)));
-    add_data(packets, reinterpret_cast<const uint8_t*>(rule_table.slot), rule_bytes);
+    add_data(packets, reinterpret_cast<const uint8_t*>(station.rule_table.slot), rule_bytes);
     packets.push_back(command("-cestfini-", ""));
     return packets;
 }
@@ -164,13 +166,12 @@ MemoryLink* g_link = nullptr;
 
 // Distinct bytes in every slot, so that no two data packets are alike.
 void fill_images(int rules) {
-    load_config_defaults();
-    std::memset(&rule_table, 0, sizeof rule_table);
-    auto* bytes = reinterpret_cast<uint8_t*>(rule_table.slot);
+    shell.station = Station{};
+    auto* bytes = reinterpret_cast<uint8_t*>(shell.station.rule_table.slot);
     for (std::size_t i = 0; i < static_cast<std::size_t>(rules) * sizeof(RuleRecord); ++i) {
         bytes[i] = static_cast<uint8_t>(i * 7 + 1);
     }
-    config.rule_count = static_cast<uint16_t>(rules);
+    shell.station.config.rule_count = static_cast<uint16_t>(rules);
 }
 
 }  // namespace
@@ -197,17 +198,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     g_link = use_memory_link(&g_device);
     set_fatal_pause([](uint32_t) { check_failed("the fatal path was reached", ""); });
     clear_interrupts();
+    shell = ShellState{};
     fill_images(static_cast<int>(script.byte(2) % 4));
     const std::vector<std::vector<uint8_t>> expected = expected_packets();
 
-    shell = ShellState{};
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
     CapturedOutput& capture = captured_output();
     capture.begin();
     FUZZ_CHECK(open_port(shell.port_name, RATE) == 0, capture.end());
     shell.connected = 1;
-    shell.config_processed = 1;
-    shell.rules_processed = 1;
+    shell.station.config_processed = 1;
+    shell.station.rules_processed = 1;
     // Stale bytes of the console, left from before the command.
     if (script.pick(2, 0) == 1) {
         g_link->device_send(std::vector<uint8_t>{script.byte(0), DWN_ACK}, 0);

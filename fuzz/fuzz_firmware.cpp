@@ -30,7 +30,7 @@
 
 #include "firmware/firmware_update.hpp"
 #include "firmware/firmware_update_answers.hpp"
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/fuzz_script.hpp"

@@ -8,6 +8,7 @@
 #include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
+#include "station/station.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/image_checks.hpp"
 
@@ -21,10 +22,12 @@ const char HEAD[] = "\a\aError: fuzz\n.rul[";
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    Station station;
+    const ConfigRecord& config = station.config;
     std::FILE* file = input_stream(data, size);
     CapturedOutput& capture = captured_output();
     capture.begin();
-    const int rc = rules_read(file, FILE_NAME);
+    const int rc = rules_read(station, file, FILE_NAME);
     const std::string_view out = capture.end();
     std::fclose(file);
 
@@ -34,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         const std::string expected_start = "Rules processed " + std::to_string(config.rule_count) + ", implicit ";
         FUZZ_CHECK(out.rfind(expected_start, 0) == 0, out);
         FUZZ_CHECK(count_of(out, "\n") == 1 && out.back() == '\n', out);
-        check_rule_table(true, out);
+        check_rule_table(station, true, out);
         return 0;
     }
     FUZZ_CHECK(rc < 0 && rc != RULES_CANNOT_OPEN, out);  // a read error, which a memory file never gives
@@ -45,6 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // The message ends with the quoted line: head, ":\n", the line, "\n".
     FUZZ_CHECK(count_of(out.substr(head + sizeof HEAD - 1), "\n") == 2 && out.back() == '\n', out);
     FUZZ_CHECK(out.substr(0, head).find("Rules processed") == std::string_view::npos, out);
-    check_rule_table(false, out);
+    check_rule_table(station, false, out);
     return 0;
 }

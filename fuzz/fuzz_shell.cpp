@@ -19,8 +19,8 @@
 #include <string_view>
 
 #include "config/config_record.hpp"
+#include "process/interrupt.hpp"
 #include "rules/rule_record.hpp"
-#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/console.hpp"
 #include "shell/prompt_loop.hpp"
@@ -112,9 +112,6 @@ bool stays_in_scratch(std::string_view input) {
 
 void reset_shell() {
     shell = ShellState{};
-    load_config_defaults();
-    digi_path_count = 0;
-    std::memset(&rule_table, 0, sizeof rule_table);
 }
 
 void check_state(CommandOutcome outcome, std::string_view out) {
@@ -123,14 +120,15 @@ void check_state(CommandOutcome outcome, std::string_view out) {
                out);
     FUZZ_CHECK(out.size() <= LINE_OUTPUT_MAX, out);
     FUZZ_CHECK(shell.connected == 0, out);
-    FUZZ_CHECK(shell.config_processed == 0 || shell.config_processed == 1, out);
-    FUZZ_CHECK(shell.rules_processed == 0 || shell.rules_processed == 1, out);
+    const Station& station = shell.station;
+    FUZZ_CHECK(station.config_processed == 0 || station.config_processed == 1, out);
+    FUZZ_CHECK(station.rules_processed == 0 || station.rules_processed == 1, out);
     FUZZ_CHECK(std::memchr(shell.input_line, '\0', sizeof shell.input_line) != nullptr, out);
     FUZZ_CHECK(std::memchr(shell.previous_line, '\0', sizeof shell.previous_line) != nullptr, out);
     FUZZ_CHECK(std::memchr(shell.port_name, '\0', sizeof shell.port_name) != nullptr, out);
     FUZZ_CHECK(std::memchr(shell.firmware_file, '\0', sizeof shell.firmware_file) != nullptr, out);
-    check_config_image(shell.config_processed == 1, out);
-    check_rule_table(shell.rules_processed == 1, out);
+    check_config_image(station, station.config_processed == 1, out);
+    check_rule_table(station, station.rules_processed == 1, out);
 }
 
 }  // namespace

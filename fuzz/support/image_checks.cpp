@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "config/config_record.hpp"
+#include "station/station.hpp"
 #include "rules/rule_record.hpp"
 #include "serial/baud_table.hpp"
 #include "support/fuzz_check.hpp"
@@ -101,8 +102,9 @@ void check_area_record(const RuleRecord& r, std::string_view output) {
 
 }  // namespace
 
-void check_config_image(bool file_in_force, std::string_view output) {
-    const ConfigRecord& c = config;
+void check_config_image(const Station& station, bool file_in_force, std::string_view output) {
+    const ConfigRecord& c = station.config;
+    const int32_t digi_path_count = station.digi_path_count;
     FUZZ_CHECK(in_baud_table(c.host_baud) && in_baud_table(c.gps_baud) && in_baud_table(c.tnc_baud), output);
     FUZZ_CHECK(within(c.base_lat, -90, 90), output);
     FUZZ_CHECK(within(c.base_lon, -180, 180), output);
@@ -135,7 +137,9 @@ void check_config_image(bool file_in_force, std::string_view output) {
     }
 }
 
-void check_rule_table(bool rules_in_force, std::string_view output) {
+void check_rule_table(const Station& station, bool rules_in_force, std::string_view output) {
+    const ConfigRecord& config = station.config;
+    const RuleTable& rule_table = station.rule_table;
     if (!rules_in_force) {
         FUZZ_CHECK(config.rule_count == 0, output);
         // Accepted records and the failing line's partial one, then zeros.

@@ -15,27 +15,10 @@
 #include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
+#include "station/station.hpp"
 #include "text/input_file.hpp"
 
 namespace {
-
-// The configuration and rule table of the session, put back at the end.
-class SavedImages {
-public:
-    SavedImages() : config_(config), table_(rule_table), path_count_(digi_path_count) {}
-    ~SavedImages() {
-        config = config_;
-        rule_table = table_;
-        digi_path_count = path_count_;
-    }
-    SavedImages(const SavedImages&) = delete;
-    SavedImages& operator=(const SavedImages&) = delete;
-
-private:
-    ConfigRecord config_;
-    RuleTable table_;
-    int32_t path_count_;
-};
 
 void print_warning(const char* file, const CheckWarning& w) {
     if (w.line > 0) std::printf("%s:%d: warning: %s\n", file, w.line, w.message.c_str());
@@ -47,10 +30,7 @@ void print_warning(const char* file, const CheckWarning& w) {
 int check_files(const char* config_file, const char* rules_file) {
     const bool have_config = std::strcmp(config_file, "-") != 0;
     const bool have_rules = std::strcmp(rules_file, "-") != 0;
-    const SavedImages saved;
-    load_config_defaults();
-    digi_path_count = 0;
-    rule_table = RuleTable{};
+    Station station;  // the check's own: the session's images stay as they are
 
     // Each file is read as configure and rules read it; a Rules file does not
     // depend on the configuration, so the errors of both are shown.
@@ -59,7 +39,7 @@ int check_files(const char* config_file, const char* rules_file) {
         int rc = 0;
         const std::string printed = printed_by([&] {
             bool opened = false;
-            rc = conf_load(config_file, opened);
+            rc = conf_load(station, config_file, opened);
         });
         if (rc != 0) errors = config_error_lines(printed, config_file);
     }
@@ -67,7 +47,7 @@ int check_files(const char* config_file, const char* rules_file) {
         int rc = 0;
         const std::string printed = printed_by([&] {
             bool opened = false;
-            rc = rules_load(rules_file, opened);
+            rc = rules_load(station, rules_file, opened);
         });
         if (rc != 0) {
             const std::vector<std::string> more = rules_error_lines(printed, rules_file);
@@ -81,11 +61,12 @@ int check_files(const char* config_file, const char* rules_file) {
     ConfigFacts facts;
     if (have_config) {
         const InputFile file(config_file);
-        if (file) warnings = check_config(file.get(), config, facts);
+        if (file) warnings = check_config(file.get(), station.config, facts);
     }
     if (have_rules) {
-        const CheckStation station{have_config, config.base_lat, config.base_lon, facts.position_line};
-        const std::vector<CheckWarning> more = check_rules(station, rules_in_memory(last_implicit_line(rules_file)));
+        const CheckStation base{have_config, station.config.base_lat, station.config.base_lon, facts.position_line};
+        const std::vector<CheckWarning> more =
+            check_rules(base, rules_in_memory(station, last_implicit_line(rules_file)));
         warnings.insert(warnings.end(), more.begin(), more.end());
     }
     // The Configuration file's first, in the order of their lines (those

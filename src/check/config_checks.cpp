@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "config/config_keywords.hpp"
-#include "shell/shell_state.hpp"
+#include "device/device_rates.hpp"
 #include "text/formatted.hpp"
 #include "text/line_reader.hpp"
 #include "text/tokens.hpp"

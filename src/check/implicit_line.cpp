@@ -1,6 +1,5 @@
 #include "check/implicit_line.hpp"
 
-#include "config/config_record.hpp"
 #include "rules/rule_line.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
@@ -11,8 +10,7 @@ int last_implicit_line(const char* rules_file) {
     if (!input) return 0;
     // The parser's own line loop again, watching which lines are implicit
     // ones; the file was read without error before, so nothing is printed.
-    const RuleTable table = rule_table;
-    const ConfigRecord record = config;
+    RuleTable table{};
     RulesRun run;
     RuleLine line{};
     line.file_name = rules_file;
@@ -23,10 +21,8 @@ int last_implicit_line(const char* rules_file) {
         ++line.number;
         start_rule_line(line, buffer);
         const int before = run.implicit;
-        if (process_rule_line(line, run) != 0) break;
+        if (process_rule_line(table, line, run) != 0) break;
         if (run.implicit > before) found = line.number;
     }
-    rule_table = table;
-    config = record;
     return found;
 }

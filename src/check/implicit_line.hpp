@@ -2,6 +2,5 @@
 #pragma once
 
 // The line of the last implicit line of a Rules file that was read without
-// error, 0 when it has none. The rule table and the configuration record are
-// left as they were.
+// error, 0 when it has none.
 int last_implicit_line(const char* rules_file);

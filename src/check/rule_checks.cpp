@@ -6,6 +6,7 @@
 #include "check/rule_areas.hpp"
 #include "check/sphere.hpp"
 #include "config/config_record.hpp"
+#include "station/station.hpp"
 #include "text/formatted.hpp"
 
 namespace {
@@ -191,11 +192,11 @@ void check_inside_earlier(const std::vector<RuleRecord>& rules, std::size_t i, s
 
 }  // namespace
 
-CheckRules rules_in_memory(int implicit_line) {
+CheckRules rules_in_memory(const Station& station, int implicit_line) {
     CheckRules rules;
-    const int count = std::min<int>(config.rule_count, MAX_RULES);
-    rules.rules.assign(rule_table.slot, rule_table.slot + count);
-    rules.implicit_drop = config.implicit_action == IMPLICIT_DROP;
+    const int count = std::min<int>(station.config.rule_count, MAX_RULES);
+    rules.rules.assign(station.rule_table.slot, station.rule_table.slot + count);
+    rules.implicit_drop = station.config.implicit_action == IMPLICIT_DROP;
     rules.implicit_line = implicit_line;
     return rules;
 }

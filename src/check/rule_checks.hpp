@@ -7,6 +7,8 @@
 #include "check/check_warning.hpp"
 #include "rules/rule_record.hpp"
 
+struct Station;
+
 inline constexpr double FAR_MILES = 500;  // an area farther from the station than this is suspect
 
 // The base station the rules are checked against.
@@ -23,8 +25,8 @@ struct CheckRules {
     int implicit_line = 0;  // the last implicit line, 0 when none
 };
 
-// The rule table and implicit action in memory now.
-CheckRules rules_in_memory(int implicit_line);
+// The station's rule table and implicit action.
+CheckRules rules_in_memory(const Station& station, int implicit_line);
 
 // The warnings, in the order of their lines:
 // - the base station's own position, when two or more circles, rectangles

@@ -1,5 +1,5 @@
 #include "config/config_record.hpp"
-#include "shell/shell_state.hpp"
+#include "station/station.hpp"
 
 // The default base position is the summit of Pikes Peak, Colorado
 // (38 deg 50' 26" N, 105 deg 2' 38" W): north and west, as the device expects
@@ -30,10 +30,7 @@ const ConfigRecord default_config = {
     {},                                  // beacon_comment
 };
 
-ConfigRecord config{};
-int32_t digi_path_count = 0;
-
-void load_config_defaults() { config = default_config; }
+void load_config_defaults(ConfigRecord& record) { record = default_config; }
 
 ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record) {
     ConfigRecord result = default_config;
@@ -42,9 +39,9 @@ ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record) {
     return result;
 }
 
-int32_t default_connect_baud() {
+int32_t default_connect_baud(const Station& station) {
     // A Configuration file that failed is not in force: its rates are not
     // used, as its other values are not sent.
-    const ConfigRecord& in_force = shell.config_processed != 0 ? config : default_config;
+    const ConfigRecord& in_force = station.config_processed != 0 ? station.config : default_config;
     return static_cast<int32_t>(in_force.have_gps != 0 ? in_force.gps_baud : in_force.host_baud);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config/config_record.hpp"
+#include "station/station.hpp"
 
 namespace {
 
@@ -18,7 +19,9 @@ const char* action_name(uint16_t action) {
 
 }  // namespace
 
-void show_config() {
+void show_config(const Station& station) {
+    const ConfigRecord& config = station.config;
+    const int32_t digi_path_count = station.digi_path_count;
     // The text fields are copied with a terminator, so that a record filled
     // from elsewhere can never make the display read past a field.
     char call[sizeof config.call_sign + 1] = {};

@@ -8,6 +8,7 @@
 #include "config/config_keywords.hpp"
 #include "config/config_record.hpp"
 #include "serial/baud_table.hpp"
+#include "station/station.hpp"
 #include "text/hints.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
@@ -35,6 +36,8 @@ constexpr std::size_t COMMENT_MAX = 43;
 // The line being handled: its number, the copy quoted by every message, and
 // the cutting of its arguments.
 struct Line {
+    ConfigRecord& config;        // the record the file fills
+    int32_t& digi_path_count;    // and the station's path count
     int number = 0;  // a file may have more lines than 16 bits can count
     char copy[LINE_SIZE] = {};
     ArgumentCursor args{};
@@ -62,7 +65,7 @@ uint16_t switch_value(const char* text, bool pass_is_yes) {
 
 char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-uint16_t* flag_field(ConfigKind kind) {
+uint16_t* flag_field(ConfigRecord& config, ConfigKind kind) {
     switch (kind) {
     case ConfigKind::have_gps: return &config.have_gps;
     case ConfigKind::log_port: return &config.log_port;
@@ -76,7 +79,7 @@ uint16_t* flag_field(ConfigKind kind) {
     }
 }
 
-uint32_t* baud_field(ConfigKind kind) {
+uint32_t* baud_field(ConfigRecord& config, ConfigKind kind) {
     switch (kind) {
     case ConfigKind::host_baud: return &config.host_baud;
     case ConfigKind::tnc_baud: return &config.tnc_baud;
@@ -86,6 +89,7 @@ uint32_t* baud_field(ConfigKind kind) {
 }
 
 int do_call_sign(Line& line) {
+    ConfigRecord& config = line.config;
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
@@ -104,6 +108,7 @@ int do_call_sign(Line& line) {
 }
 
 int do_ssid(Line& line) {
+    ConfigRecord& config = line.config;
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
@@ -121,6 +126,7 @@ int do_ssid(Line& line) {
 }
 
 int do_position(Line& line) {
+    ConfigRecord& config = line.config;
     int code = 0;
     const char* lat = argument(line, LATITUDE_SEPARATORS, false, code);
     if (lat == nullptr) {
@@ -166,7 +172,7 @@ int do_flag(Line& line, ConfigKind kind) {
         std::printf("\a\aError: line %d: missing y | n argument: %s\n", line.number, line.copy);
         return code;
     }
-    *flag_field(kind) = switch_value(arg, kind == ConfigKind::pass_nonaprs);
+    *flag_field(line.config, kind) = switch_value(arg, kind == ConfigKind::pass_nonaprs);
     return 0;
 }
 
@@ -183,7 +189,7 @@ int do_baud(Line& line, ConfigKind kind) {
                     line.copy);
         return CONF_BAD_ARGUMENT;
     }
-    *baud_field(kind) = static_cast<uint32_t>(rate);
+    *baud_field(line.config, kind) = static_cast<uint32_t>(rate);
     return 0;
 }
 
@@ -205,6 +211,7 @@ int do_wide(Line& line, uint16_t& field) {
 }
 
 int do_dupe_window(Line& line) {
+    ConfigRecord& config = line.config;
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
@@ -222,6 +229,7 @@ int do_dupe_window(Line& line) {
 }
 
 int do_beacon_interval(Line& line) {
+    ConfigRecord& config = line.config;
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
@@ -239,6 +247,7 @@ int do_beacon_interval(Line& line) {
 }
 
 int do_digi_path(Line& line) {
+    ConfigRecord& config = line.config;
     int code = 0;
     char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
     if (text == nullptr) {
@@ -262,11 +271,12 @@ int do_digi_path(Line& line) {
         for (std::size_t i = 0; i < n; ++i) config.digi_path[stored][i] = upper(element[i]);
         ++stored;
     }
-    digi_path_count = static_cast<int32_t>(stored);
+    line.digi_path_count = static_cast<int32_t>(stored);
     return 0;
 }
 
 int do_beacon_comment(Line& line) {
+    ConfigRecord& config = line.config;
     int code = 0;
     const char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
     if (text == nullptr) {
@@ -279,6 +289,7 @@ int do_beacon_comment(Line& line) {
 }
 
 int handle_argument(Line& line, ConfigKind kind) {
+    ConfigRecord& config = line.config;
     switch (kind) {
     case ConfigKind::call_sign: return do_call_sign(line);
     case ConfigKind::ssid: return do_ssid(line);
@@ -298,10 +309,10 @@ int handle_argument(Line& line, ConfigKind kind) {
 
 }  // namespace
 
-int conf_process_lines(std::FILE* file, const char* path) {
+int conf_process_lines(Station& station, std::FILE* file, const char* path) {
     LineReader reader(file, LINE_SIZE - 1, EndAfterFullPiece::separate);
     char buf[LINE_SIZE];
-    Line line;
+    Line line{station.config, station.digi_path_count};
     int items = 0;
     for (;;) {
         const LineRead got = reader.read(buf);
@@ -335,7 +346,7 @@ int conf_process_lines(std::FILE* file, const char* path) {
     return 0;
 }
 
-int conf_load(const char* path, bool& opened) {
+int conf_load(Station& station, const char* path, bool& opened) {
     opened = false;
     if (path == nullptr) {
         std::printf("conf_process: Error: param rfp is invalid\n");
@@ -349,7 +360,15 @@ int conf_load(const char* path, bool& opened) {
     opened = true;
     // Every file starts from the defaults; the two fields the Rules file
     // parser owns are kept, and the path count goes with the emptied path.
-    config = defaults_keeping_rule_fields(config);
-    digi_path_count = 0;
-    return conf_process_lines(file.get(), path);
+    station.config = defaults_keeping_rule_fields(station.config);
+    station.digi_path_count = 0;
+    return conf_process_lines(station, file.get(), path);
+}
+
+int conf_process(Station& station, const char* path) {
+    bool opened = false;
+    const int result = conf_load(station, path, opened);
+    // Only a file read to its end without error is in force.
+    if (opened) station.config_processed = result == 0 ? 1 : 0;
+    return result;
 }

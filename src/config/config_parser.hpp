@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+struct Station;
+
 // Result codes of conf_process.
 inline constexpr int CONF_NO_FILE_NAME = -1;
 inline constexpr int CONF_CANNOT_OPEN = -2;  // also: the file cannot be read
@@ -13,18 +15,19 @@ inline constexpr int CONF_BAD_ARGUMENT = -11;
 inline constexpr int CONF_BAD_LATITUDE = -12;   // a position off the Earth
 inline constexpr int CONF_BAD_LONGITUDE = -13;
 
-// Processes the file named `path`: reloads the defaults (keeping the two rule
-// fields), sets a field for every keyword line and stops at the first faulty
-// line with its message. 0 when the whole file was processed; then the
-// configuration-processed flag is set and the item count printed. A file
-// that fails clears the flag: what it set stays in the record (and shows),
-// but it is not in force. A file that cannot be opened changes nothing.
-int conf_process(const char* path);
+// Processes the file named `path` into the station's configuration record:
+// reloads the defaults (keeping the two rule fields), sets a field for every
+// keyword line and stops at the first faulty line with its message. 0 when
+// the whole file was processed; then the station's configuration-processed
+// flag is set and the item count printed. A file that fails clears the flag:
+// what it set stays in the record (and shows), but it is not in force. A file
+// that cannot be opened changes nothing.
+int conf_process(Station& station, const char* path);
 
-// conf_process without the shell's flag: `opened` tells whether the file
-// was opened (and the record reloaded from the defaults).
-int conf_load(const char* path, bool& opened);
+// conf_process without the flag: `opened` tells whether the file was opened
+// (and the record reloaded from the defaults).
+int conf_load(Station& station, const char* path, bool& opened);
 
 // The line loop over an open file, after the defaults have been loaded;
 // `path` names the file in messages.
-int conf_process_lines(std::FILE* file, const char* path);
+int conf_process_lines(Station& station, std::FILE* file, const char* path);

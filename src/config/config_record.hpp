@@ -69,11 +69,9 @@ inline constexpr uint16_t IMPLICIT_PASS = 0x70;  // 'p'
 inline constexpr uint16_t IMPLICIT_DROP = 0x64;  // 'd'
 
 extern const ConfigRecord default_config;
-extern ConfigRecord config;       // the working record
-extern int32_t digi_path_count;   // path elements stored by the last digipath line
 
-// Copies all 166 bytes of default_config over the working record.
-void load_config_defaults();
+// Copies all 166 bytes of default_config over the record.
+void load_config_defaults(ConfigRecord& record);
 
 // The defaults with the two fields the Rules file sets taken from `record`:
 // its rule count, and its implicit action when it is Drop (else Pass). This
@@ -81,7 +79,9 @@ void load_config_defaults();
 // configuration a download sends when no Configuration file is in force.
 ConfigRecord defaults_keeping_rule_fields(const ConfigRecord& record);
 
+struct Station;
+
 // The rate connect uses when none is given: the GPS-port rate when a GPS is
-// attached, else the host-port rate, read from the working record now when a
+// attached, else the host-port rate, read from the station's record when a
 // Configuration file is in force, else from the defaults.
-int32_t default_connect_baud();
+int32_t default_connect_baud(const Station& station);

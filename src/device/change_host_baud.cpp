@@ -1,15 +1,10 @@
-// Ending the connection, and changing the device's host-port rate.
+// Changing the device's host-port rate.
 #include <cstdio>
 
 #include "device/device_link.hpp"
 #include "device/device_replies.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
-
-void disconnect_device() {
-    close_port();
-    std::printf("Disconnected\n");
-}
 
 namespace {
 

@@ -2,14 +2,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "device/device_link.hpp"
 #include "device/connect_hints.hpp"
+#include "device/device_link.hpp"
 #include "device/device_replies.hpp"
+#include "process/interrupt.hpp"
 #include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
-#include "serial/hexdump.hpp"
-#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
+#include "text/hexdump.hpp"
 #include "text/numbers.hpp"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "process/interrupt.hpp"
 #include "serial/drain_input.hpp"
-#include "serial/interrupt.hpp"
 
 namespace {
 

@@ -8,10 +8,13 @@
 #include "download/packet.hpp"
 #include "rules/rule_record.hpp"
 #include "serial/serial_port.hpp"
+#include "station/station.hpp"
 
-int dwn_download(const char* port) { return dwn_download_image(port, config); }
+int dwn_download(const char* port, const Station& station) {
+    return dwn_download_image(port, station.config, station.rule_table);
+}
 
-int dwn_download_image(const char* port, const ConfigRecord& image) {
+int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules) {
     // Whatever the device said before the first packet is of no interest.
     dwn_begin_answers(port);
 
@@ -46,7 +49,7 @@ int dwn_download_image(const char* port, const ConfigRecord& image) {
         return DWN_RULES_COMMAND_FAILED;
     }
     if (rule_bytes > 0) {
-        r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(rule_table.slot), rule_bytes);
+        r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(rules.slot), rule_bytes);
         if (r != rule_bytes) {
             std::printf("\a\aError: writing Rules file failed: %d\n", r);
             return DWN_RULES_FAILED;

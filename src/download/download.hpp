@@ -4,6 +4,9 @@
 
 #include "config/config_record.hpp"
 #include "download/download_codes.hpp"
+#include "rules/rule_record.hpp"
+
+struct Station;
 
 // Sends the "conf" command, the configuration image, the "rules" command, the
 // used part of the rule table and the finishing packet, each acknowledged.
@@ -11,9 +14,9 @@
 // configuration command or image, the rules command or records, the finishing
 // packet, or the device's answers out of step with the packets. Nothing is
 // sent after a failed step. Works on the named port, which the connection holds
-// open.
-int dwn_download(const char* port);
+// open. Sends the station's two images.
+int dwn_download(const char* port, const Station& station);
 
-// The same with another configuration image in place of the working record
-// (the rule count is read from the image).
-int dwn_download_image(const char* port, const ConfigRecord& image);
+// The same with the two images given apart (the rule count is read from the
+// configuration image).
+int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules);

@@ -6,7 +6,7 @@
 
 #include "download/answer_matching.hpp"
 #include "download/crc16.hpp"
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 
 int dwn_write_pkt(const char* port, uint8_t* pp, int len) {

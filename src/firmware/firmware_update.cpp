@@ -11,9 +11,9 @@
 
 #include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_verify.hpp"
+#include "process/interrupt.hpp"
 #include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
-#include "serial/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "serial/silent_port_hint.hpp"
 #include "text/input_file.hpp"
@@ -348,4 +348,10 @@ int firmware_update(const char* port, const char* file_name, const OperatorWait&
     close_port();
     std::printf("Disconnected\n");
     return result;
+}
+
+int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
+             const OperatorWait& wait_for_operator) {
+    std::snprintf(port_name, port_name_size, "COM%d", port);
+    return firmware_update(port_name, file_name, wait_for_operator);
 }

@@ -4,6 +4,8 @@
 // are sent one at a time, each answered by one byte.
 #pragma once
 
+#include <cstddef>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -52,6 +54,7 @@ using OperatorWait = std::function<void()>;
 int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator);
 
 // The update of the device on COM<port>: the port name is formed with
-// "COM%d" and kept in the shell's port_name; the operator's Enter is read
-// from the console.
-int firmware(int port, const char* file_name);
+// "COM%d" into `port_name` (of `port_name_size` bytes), which the caller
+// keeps; `wait_for_operator` reads the operator's Enter.
+int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
+             const OperatorWait& wait_for_operator);

@@ -46,7 +46,7 @@ int line_error(const RuleLine& line, int code, const char* format, ...) {
     return code;
 }
 
-int process_rule_line(RuleLine& line, RulesRun& run) {
+int process_rule_line(RuleTable& table, RuleLine& line, RulesRun& run) {
     const char* first = next_token(line.args.cursor, WORD_SEPARATORS_OF_RULES);
     if (first == nullptr || is_comment_char(first[0])) return 0;  // a blank or comment line
     const uint8_t action = action_code(first);
@@ -80,7 +80,7 @@ int process_rule_line(RuleLine& line, RulesRun& run) {
         return line_error(line, RULES_LINE_NUMBER_TOO_HIGH, "line number above %d does not fit the rule record",
                           RULE_LINE_NUMBER_MAX);
 
-    RuleRecord& record = rule_table.slot[run.next_slot];
+    RuleRecord& record = table.slot[run.next_slot];
     record.kind = row->kind;
     record.action_mods = action;
     record.line = static_cast<uint16_t>(line.number);

@@ -34,9 +34,10 @@ struct RulesRun {
 // Prepares a line (already without its newline) for checking.
 void start_rule_line(RuleLine& line, const char* text);
 
-// Checks one line and applies it to the rule table and the configuration
-// record. Returns 0, or the RULES_* code of its error after printing it.
-int process_rule_line(RuleLine& line, RulesRun& run);
+// Checks one line and applies it to the rule table (the run keeps the counts
+// and the implicit action). Returns 0, or the RULES_* code of its error after
+// printing it.
+int process_rule_line(RuleTable& table, RuleLine& line, RulesRun& run);
 
 // Prints the message of a line in error: head with file name and line number,
 // the text formatted from `format`, tail with the line. Returns `code`.

@@ -97,10 +97,6 @@ static_assert(offsetof(RuleRecord, action_mods) == 25);
 static_assert(offsetof(RuleRecord, line) == 26);
 static_assert(sizeof(RuleTable) == static_cast<std::size_t>(MAX_RULES) * 28);
 
-// The process-wide table; slots 0 to config.rule_count - 1 are in use, every
-// other byte is 0.
-extern RuleTable rule_table;
-
 // One row of the rule command table: a command word of the Rules file and its
 // kind code.
 struct RuleCommand {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/config_record.hpp"
+#include "station/station.hpp"
 #include "rules/rule_record.hpp"
 #include "text/formatted.hpp"
 
@@ -74,7 +75,8 @@ const char* rule_command_name(int kind) {
     return "?";
 }
 
-void rules_display() {
+void rules_display(const Station& station) {
+    const ConfigRecord& config = station.config;
     const uint16_t implicit = config.implicit_action;
     if (config.rule_count == 0) {
         const char* action = implicit == IMPLICIT_DROP ? "Drop" : implicit == IMPLICIT_PASS ? "Pass" : "?";
@@ -86,5 +88,5 @@ void rules_display() {
     std::printf("%-6s %-9s\n", implicit == IMPLICIT_DROP ? "Drop" : "Pass", "Implicit");
     // rule_count never exceeds the table; a larger value is not read beyond it.
     const int count = config.rule_count < MAX_RULES ? config.rule_count : MAX_RULES;
-    for (int i = 0; i < count; ++i) print_record(rule_table.slot[i]);
+    for (int i = 0; i < count; ++i) print_record(station.rule_table.slot[i]);
 }

@@ -6,5 +6,7 @@
 // code ("destin" for 39, never "dst"); "?" when no row has it.
 const char* rule_command_name(int kind);
 
-// Prints the implicit rule's action and one row per record in use.
-void rules_display();
+struct Station;
+
+// Prints the station's implicit rule action and one row per record in use.
+void rules_display(const Station& station);

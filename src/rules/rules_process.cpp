@@ -7,18 +7,17 @@
 #include "rules/rule_line.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_codes.hpp"
+#include "station/station.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 
-RuleTable rule_table{};
-
 namespace {
 
-void reset_rules() {
+void reset_rules(Station& station) {
     // cppcheck-suppress memsetClassFloat ; the table's bytes are the image: every one must be 0
-    std::memset(&rule_table, 0, sizeof rule_table);
-    config.rule_count = 0;
-    config.implicit_action = IMPLICIT_PASS;
+    std::memset(&station.rule_table, 0, sizeof station.rule_table);
+    station.config.rule_count = 0;
+    station.config.implicit_action = IMPLICIT_PASS;
 }
 
 }  // namespace
@@ -27,8 +26,8 @@ LineReader rules_line_reader(std::FILE* file) {
     return LineReader(file, RULE_LINE_SIZE - 1, EndAfterFullPiece::belongs);
 }
 
-int rules_read(std::FILE* file, const char* file_name) {
-    reset_rules();
+int rules_read(Station& station, std::FILE* file, const char* file_name) {
+    reset_rules(station);
     RulesRun run;
     RuleLine line{};
     line.file_name = file_name;
@@ -43,16 +42,16 @@ int rules_read(std::FILE* file, const char* file_name) {
         }
         ++line.number;
         start_rule_line(line, buffer);
-        int rc = process_rule_line(line, run);
+        int rc = process_rule_line(station.rule_table, line, run);
         if (rc != 0) return rc;
     }
-    config.rule_count = static_cast<uint16_t>(run.accepted - run.implicit);
-    config.implicit_action = run.implicit_action;
-    std::printf("Rules processed %d, implicit %d\n", config.rule_count, run.implicit);
+    station.config.rule_count = static_cast<uint16_t>(run.accepted - run.implicit);
+    station.config.implicit_action = run.implicit_action;
+    std::printf("Rules processed %d, implicit %d\n", station.config.rule_count, run.implicit);
     return 0;
 }
 
-int rules_load(const char* file_name, bool& opened) {
+int rules_load(Station& station, const char* file_name, bool& opened) {
     opened = false;
     if (file_name == nullptr) {
         std::printf("rules_process: Error: param rfp is invalid\n");
@@ -64,5 +63,12 @@ int rules_load(const char* file_name, bool& opened) {
         return RULES_CANNOT_OPEN;
     }
     opened = true;
-    return rules_read(file.get(), file_name);
+    return rules_read(station, file.get(), file_name);
+}
+
+int rules_process(Station& station, const char* file_name) {
+    bool opened = false;
+    const int result = rules_load(station, file_name, opened);
+    if (opened) station.rules_processed = result == 0 ? 1 : 0;
+    return result;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "text/hints.hpp"
 

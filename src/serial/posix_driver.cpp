@@ -16,7 +16,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/posix_device_path.hpp"
 #include "serial/posix_modem_lines.hpp"
 #include "serial/posix_rate.hpp"

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "process/interrupt.hpp"
+#include "process/pause.hpp"
 #include "serial/baud_table.hpp"
-#include "serial/interrupt.hpp"
-#include "serial/pause.hpp"
 #include "serial/port_lost.hpp"
 #include "serial/serial_codes.hpp"
 

@@ -2,8 +2,8 @@
 // calls of kernel32.
 #include <windows.h>
 
+#include "process/interrupt.hpp"
 #include "serial/com_port_advice.hpp"
-#include "serial/interrupt.hpp"
 #include "serial/port_list.hpp"
 #include "serial/serial_driver.hpp"
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/device_rates.hpp"
 #include "shell/file_name_hint.hpp"
 #include "shell/shell_state.hpp"
 #include "text/numbers.hpp"

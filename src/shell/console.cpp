@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "shell/line_editor.hpp"
 
 std::FILE* console_in = stdin;

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "shell/completion.hpp"
 #include "shell/line_editor.hpp"
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "config/config_record.hpp"
-#include "shell/command_table.hpp"
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/port_lost.hpp"
 #include "serial/serial_port.hpp"
+#include "shell/command_table.hpp"
 #include "shell/console.hpp"
 #include "shell/line_editor.hpp"
 #include "shell/script_summary.hpp"
@@ -66,7 +66,7 @@ void start_shell() {
     std::setvbuf(stderr, nullptr, _IONBF, 0);
     std::printf("Korrimatic PC Host Utility %s - the Korrimatic host utility team\n", PRODUCT_VERSION);
     std::printf("Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n");
-    load_config_defaults();
+    load_config_defaults(shell.station.config);
     show_summary();
     std::printf("\n");
 }

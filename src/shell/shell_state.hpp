@@ -3,22 +3,17 @@
 
 #include <cstdint>
 
+#include "station/station.hpp"
+
 struct ShellState {
     int32_t connected;         // 1 while a device connection is established
     char port_name[256];       // "COM%d" of the port in use, or a device path (POSIX)
     int32_t current_baud;      // rate asked for by the last connect or baud
-    int32_t config_processed;  // a Configuration file was read to its end
-    int32_t rules_processed;   // a Rules file was read to its end
+    Station station;           // the images being prepared, and whether their files are in force
     char input_line[256];      // the line being handled
     char previous_line[256];   // the last line that was neither empty nor a repeat
     char firmware_file[256];   // file name given to the last firmware command
 };
 
 extern ShellState shell;
-
-// The rates that connect and baud accept, in the order the summary lists them.
-inline constexpr int32_t device_baud_rates[] = {4800, 9600, 19200, 38400, 57600};
-
-// True when the rate is one of device_baud_rates.
-bool is_device_baud_rate(int32_t rate);
 

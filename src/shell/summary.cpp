@@ -3,12 +3,13 @@
 #include <cstdio>
 
 #include "config/config_record.hpp"
+#include "device/device_rates.hpp"
 #include "shell/command_table.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 
 void show_summary() {
-    const long d = default_connect_baud();
+    const long d = default_connect_baud(shell.station);
     std::printf("\n\t\tCommand Summary:\n%-10s %-20s %s\n", "Command", "Arguments", "Comments");
     for (const CommandEntry& row : command_table) {
         if (!row.listed) continue;

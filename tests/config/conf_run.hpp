@@ -1,11 +1,11 @@
-// Runs conf_process over a file with given contents, from a clean state.
+// Runs conf_process over a file with given contents, into a station.
 #pragma once
 
 #include <string>
 
 #include "config/config_parser.hpp"
 #include "config/config_record.hpp"
-#include "shell/shell_state.hpp"
+#include "station/station.hpp"
 #include "support/capture.hpp"
 #include "support/temp_file.hpp"
 
@@ -14,16 +14,9 @@ struct ConfRun {
     std::string out;
 };
 
-// The state the shell has at start-up.
-inline void reset_config_state() {
-    load_config_defaults();
-    digi_path_count = 0;
-    shell.config_processed = 0;
-}
-
-inline ConfRun conf_run(const std::string& contents) {
+inline ConfRun conf_run(Station& station, const std::string& contents) {
     TempFile file(contents);
     StdoutCapture capture;
-    const int code = conf_process(file.path().c_str());
+    const int code = conf_process(station, file.path().c_str());
     return {code, capture.text()};
 }

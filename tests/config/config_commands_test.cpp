@@ -9,6 +9,7 @@
 
 #include "conf_run.hpp"
 #include "shell/commands.hpp"
+#include "shell/shell_state.hpp"
 #include "support/run_program.hpp"
 
 namespace {
@@ -109,7 +110,7 @@ TEST(ConfigCommands, ACtrlZInACommentEndsNothing) {
 }
 
 TEST(ConfigCommands, ConfigureSetsAndClearsTheProcessedFlag) {
-    reset_config_state();
+    shell = ShellState{};
     TempFile good("call n0call\n");
     TempFile bad("call toolongcall\n");
     std::string args = bad.path();
@@ -119,27 +120,27 @@ TEST(ConfigCommands, ConfigureSetsAndClearsTheProcessedFlag) {
         EXPECT_EQ(out.text(), "\a\aError: line 1: invalid Call Sign argument: too long: call toolongcall\n"
                               "\a\aError: Configuration processing failed\n");
     }
-    EXPECT_EQ(shell.config_processed, 0);
+    EXPECT_EQ(shell.station.config_processed, 0);
     args = good.path();
     {
         StdoutCapture out;
         cmd_configure(args.data());
         EXPECT_EQ(out.text(), "Configuration items processed 1\n");
     }
-    EXPECT_EQ(shell.config_processed, 1);
+    EXPECT_EQ(shell.station.config_processed, 1);
     args = bad.path();
     {
         StdoutCapture out;
         cmd_configure(args.data());
     }
-    EXPECT_EQ(shell.config_processed, 0);  // a failed file is not in force
+    EXPECT_EQ(shell.station.config_processed, 0);  // a failed file is not in force
     args = "/nonexistent/station.cfg";
-    shell.config_processed = 1;
+    shell.station.config_processed = 1;
     {
         StdoutCapture out;
         cmd_configure(args.data());
     }
-    EXPECT_EQ(shell.config_processed, 1);  // a file never opened changes nothing
+    EXPECT_EQ(shell.station.config_processed, 1);  // a file never opened changes nothing
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 
 namespace {
 
-std::string display() {
+std::string display(const Station& station) {
     StdoutCapture out;
-    show_config();
+    show_config(station);
     return out.text();
 }
 
@@ -31,40 +31,40 @@ const std::string DEFAULTS_TAIL =
     "Rule count 0\tImplicit Rule Action: Pass\n";
 
 TEST(ShowConfig, ShowsTheDefaults) {
-    reset_config_state();
-    EXPECT_EQ(visible(display()), visible("Configuration:\n"
+    Station station;
+    EXPECT_EQ(visible(display(station)), visible("Configuration:\n"
                                           "Station Call\tNOTSET\tSSID 0x00\n"
                                           "Base Lat  38.840557\tLon  -105.04389\n" +
                                           DEFAULTS_TAIL));
 }
 
 TEST(ShowConfig, ShowsEveryFieldChanged) {
-    reset_config_state();
-    std::memcpy(config.call_sign, "K0AB\0T\0", 8);
-    config.ssid = 15;
-    config.base_lat = -38.5f;
-    config.base_lon = 174.75f;
-    config.host_baud = 115200;
-    config.gps_baud = 4800;
-    config.tnc_baud = 110;
-    config.wide_max = 1;
-    config.wide_total = 2;
-    config.dupe_window = 500;
-    config.beacon_interval = 65535;
-    config.nsr = 1;
-    config.relay_drop = 2;  // any non-zero value is on
-    config.log_port = 0;
-    config.have_gps = 1;
-    config.fix_valid = 0;
-    config.pass_nonaprs = 1;
-    config.halt_on_error = 1;
-    config.drop_mangled = 0;
-    config.rule_count = 50;
-    config.implicit_action = IMPLICIT_DROP;
-    std::memcpy(config.digi_path[0], "AAAAAAA1BBBBBBB2", 16);  // two 8-character elements
-    std::strcpy(config.beacon_comment, "Hello, world");
-    digi_path_count = 2;
-    EXPECT_EQ(visible(display()), visible("Configuration:\n"
+    Station station;
+    std::memcpy(station.config.call_sign, "K0AB\0T\0", 8);
+    station.config.ssid = 15;
+    station.config.base_lat = -38.5f;
+    station.config.base_lon = 174.75f;
+    station.config.host_baud = 115200;
+    station.config.gps_baud = 4800;
+    station.config.tnc_baud = 110;
+    station.config.wide_max = 1;
+    station.config.wide_total = 2;
+    station.config.dupe_window = 500;
+    station.config.beacon_interval = 65535;
+    station.config.nsr = 1;
+    station.config.relay_drop = 2;  // any non-zero value is on
+    station.config.log_port = 0;
+    station.config.have_gps = 1;
+    station.config.fix_valid = 0;
+    station.config.pass_nonaprs = 1;
+    station.config.halt_on_error = 1;
+    station.config.drop_mangled = 0;
+    station.config.rule_count = 50;
+    station.config.implicit_action = IMPLICIT_DROP;
+    std::memcpy(station.config.digi_path[0], "AAAAAAA1BBBBBBB2", 16);  // two 8-character elements
+    std::strcpy(station.config.beacon_comment, "Hello, world");
+    station.digi_path_count = 2;
+    EXPECT_EQ(visible(display(station)), visible("Configuration:\n"
                                           "Station Call\t  K0AB\tSSID 0x0f\n"
                                           "Base Lat -38.500000\tLon   174.75000\n"
                                           "Host baud\t115200\n"
@@ -82,25 +82,25 @@ TEST(ShowConfig, ShowsEveryFieldChanged) {
 }
 
 TEST(ShowConfig, ShowsAnUnknownImplicitActionAsQuestionMark) {
-    reset_config_state();
-    config.implicit_action = 0;
-    EXPECT_NE(display().find("Implicit Rule Action: ?\n"), std::string::npos);
-    config.implicit_action = 'P';
-    EXPECT_NE(display().find("Implicit Rule Action: ?\n"), std::string::npos);
+    Station station;
+    station.config.implicit_action = 0;
+    EXPECT_NE(display(station).find("Implicit Rule Action: ?\n"), std::string::npos);
+    station.config.implicit_action = 'P';
+    EXPECT_NE(display(station).find("Implicit Rule Action: ?\n"), std::string::npos);
 }
 
 // Fields filled from elsewhere without terminators never make the display
 // read beyond them.
 TEST(ShowConfig, StaysInsideUnterminatedFields) {
-    reset_config_state();
-    std::memset(config.call_sign, 'C', sizeof config.call_sign);
-    std::memset(config.beacon_comment, 'B', sizeof config.beacon_comment);
-    digi_path_count = 1000;
-    const std::string text = display();
+    Station station;
+    std::memset(station.config.call_sign, 'C', sizeof station.config.call_sign);
+    std::memset(station.config.beacon_comment, 'B', sizeof station.config.beacon_comment);
+    station.digi_path_count = 1000;
+    const std::string text = display(station);
     EXPECT_NE(text.find("Station Call\tCCCCCCCC\tSSID"), std::string::npos);
     EXPECT_NE(text.find("Beacon Comment: " + std::string(44, 'B') + "\n"), std::string::npos);
     EXPECT_NE(text.find("Digi Path[1000]: ,,,,,,,\n"), std::string::npos);
-    digi_path_count = 0;
+    station.digi_path_count = 0;
 }
 
 }  // namespace

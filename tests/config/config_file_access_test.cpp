@@ -15,26 +15,27 @@
 namespace {
 
 // A record that differs from the defaults everywhere it can.
-void mark_record() {
-    std::memset(&config, 0x5A, sizeof config);
-    digi_path_count = 5;
-    shell.config_processed = 0;
+void mark_record(Station& station) {
+    std::memset(&station.config, 0x5A, sizeof station.config);
+    station.digi_path_count = 5;
+    station.config_processed = 0;
 }
 
-void expect_record_marked() {
-    const ConfigRecord before = config;
-    mark_record();
-    EXPECT_EQ(std::memcmp(&before, &config, sizeof config), 0);
-    EXPECT_EQ(digi_path_count, 5);
-    EXPECT_EQ(shell.config_processed, 0);
+void expect_record_marked(Station& station) {
+    const ConfigRecord before = station.config;
+    mark_record(station);
+    EXPECT_EQ(std::memcmp(&before, &station.config, sizeof station.config), 0);
+    EXPECT_EQ(station.digi_path_count, 5);
+    EXPECT_EQ(station.config_processed, 0);
 }
 
 TEST(ConfFileAccess, NoFileNameIsRefused) {
-    mark_record();
+    Station station;
+    mark_record(station);
     StdoutCapture out;
-    EXPECT_EQ(conf_process(nullptr), -1);
+    EXPECT_EQ(conf_process(station, nullptr), -1);
     EXPECT_EQ(out.text(), "conf_process: Error: param rfp is invalid\n");
-    expect_record_marked();
+    expect_record_marked(station);
 }
 
 TEST(ConfFileAccess, NamesThatAreNoReadableFileChangeNothing) {
@@ -44,11 +45,12 @@ TEST(ConfFileAccess, NamesThatAreNoReadableFileChangeNothing) {
     const std::string fifo = std::string(dir) + "/fifo.cfg";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // without a writer: opening it must not wait for one
     for (const std::string& name : {missing, std::string(dir), std::string("/dev/null"), fifo}) {
-        mark_record();
+        Station station;
+        mark_record(station);
         StdoutCapture out;
-        EXPECT_EQ(conf_process(name.c_str()), -2) << name;
+        EXPECT_EQ(conf_process(station, name.c_str()), -2) << name;
         EXPECT_EQ(out.text(), "\a\aError: cannot open " + name + "\n");
-        expect_record_marked();
+        expect_record_marked(station);
     }
     unlink(fifo.c_str());
     rmdir(dir);
@@ -73,28 +75,29 @@ ssize_t failing_read(void* cookie, char* buf, size_t size) {
 }
 
 TEST(ConfFileAccess, AReadErrorFailsTheRun) {
-    reset_config_state();
+    Station station;
     FailingSource src{"call n0call\nssid 3\n"};
     cookie_io_functions_t io{failing_read, nullptr, nullptr, nullptr};
     std::FILE* f = fopencookie(&src, "r", io);
     ASSERT_NE(f, nullptr);
     StdoutCapture out;
-    EXPECT_EQ(conf_process_lines(f, "station.cfg"), -2);
+    EXPECT_EQ(conf_process_lines(station, f, "station.cfg"), -2);
     EXPECT_EQ(out.text(), "\a\aError: cannot read station.cfg\n");
     std::fclose(f);
-    EXPECT_STREQ(config.call_sign, "N0CALL");  // the lines read before the error stay
-    EXPECT_EQ(config.ssid, 3);
-    EXPECT_EQ(shell.config_processed, 0);
+    EXPECT_STREQ(station.config.call_sign, "N0CALL");  // the lines read before the error stay
+    EXPECT_EQ(station.config.ssid, 3);
+    EXPECT_EQ(station.config_processed, 0);
 }
 
 TEST(ConfFileAccess, TheFileIsClosedAfterEachRun) {
     // A leaked stream per run would exhaust the descriptors long before this.
     TempFile good("call n0call\n");
     TempFile bad("call\n");
+    Station station;
     for (int i = 0; i < 2000; ++i) {
         StdoutCapture out;
-        ASSERT_EQ(conf_process(good.path().c_str()), 0);
-        ASSERT_EQ(conf_process(bad.path().c_str()), -11);
+        ASSERT_EQ(conf_process(station, good.path().c_str()), 0);
+        ASSERT_EQ(conf_process(station, bad.path().c_str()), -11);
     }
 }
 

@@ -13,24 +13,26 @@
 
 namespace {
 
+using Record = const ConfigRecord&;
+
 struct Accepted {
     std::string line;
-    std::function<long()> field;
+    std::function<long(Record)> field;
     long value;
 };
 
-long lat_micro() { return std::lround(static_cast<double>(config.base_lat) * 1e6); }
-long lon_micro() { return std::lround(static_cast<double>(config.base_lon) * 1e6); }
+long lat_micro(Record config) { return std::lround(static_cast<double>(config.base_lat) * 1e6); }
+long lon_micro(Record config) { return std::lround(static_cast<double>(config.base_lon) * 1e6); }
 
 TEST(ConfProcess, StoresEachKeywordsValue) {
     const Accepted cases[] = {
-        {"ssid 0x0f", [] { return long{config.ssid}; }, 15},
-        {"ssid 0X0A", [] { return long{config.ssid}; }, 10},
-        {"ssid 017", [] { return long{config.ssid}; }, 15},  // octal
-        {"ssid 08", [] { return long{config.ssid}; }, 0},    // octal stops at 8
-        {"ssid x", [] { return long{config.ssid}; }, 0},
-        {"S 12", [] { return long{config.ssid}; }, 12},
-        {"ssid 7 more words", [] { return long{config.ssid}; }, 7},
+        {"ssid 0x0f", [](Record config) { return long{config.ssid}; }, 15},
+        {"ssid 0X0A", [](Record config) { return long{config.ssid}; }, 10},
+        {"ssid 017", [](Record config) { return long{config.ssid}; }, 15},  // octal
+        {"ssid 08", [](Record config) { return long{config.ssid}; }, 0},    // octal stops at 8
+        {"ssid x", [](Record config) { return long{config.ssid}; }, 0},
+        {"S 12", [](Record config) { return long{config.ssid}; }, 12},
+        {"ssid 7 more words", [](Record config) { return long{config.ssid}; }, 7},
         {"position 45:22:33 -103:00:00", lat_micro, 45375832},
         {"position 45:22:33 -103:00:00", lon_micro, -103000000},
         {"p 45.22.64,W103d", lat_micro, 45377335},
@@ -44,46 +46,46 @@ TEST(ConfProcess, StoresEachKeywordsValue) {
         {"base -90.00. 180.00.", lon_micro, 180000000},
         {"base S90d E180d", lat_micro, -90000000},
         {"base S90d E180d", lon_micro, 180000000},
-        {"havegps Enabled", [] { return long{config.have_gps}; }, 1},
-        {"havegps true", [] { return long{config.have_gps}; }, 1},
-        {"havegps 1", [] { return long{config.have_gps}; }, 1},
-        {"havegps Y", [] { return long{config.have_gps}; }, 1},
-        {"havegps pass", [] { return long{config.have_gps}; }, 0},
-        {"log off", [] { return long{config.log_port}; }, 0},
-        {"log pass", [] { return long{config.log_port}; }, 0},
-        {"log no", [] { return long{config.log_port}; }, 0},
-        {"dropmangld false", [] { return long{config.drop_mangled}; }, 0},
-        {"dropmangld 0", [] { return long{config.drop_mangled}; }, 0},
-        {"haltonerr enable", [] { return long{config.halt_on_error}; }, 1},
-        {"fixvalid disable", [] { return long{config.fix_valid}; }, 0},
-        {"nsr T", [] { return long{config.nsr}; }, 1},
-        {"relaydrop yes", [] { return long{config.relay_drop}; }, 1},
-        {"nonaprs pass", [] { return long{config.pass_nonaprs}; }, 1},
-        {"nonaprs Pass", [] { return long{config.pass_nonaprs}; }, 1},
-        {"nonaprs e", [] { return long{config.pass_nonaprs}; }, 1},
-        {"nonaprs drop", [] { return long{config.pass_nonaprs}; }, 0},
-        {"host 9600 # comment", [] { return long{config.host_baud}; }, 9600},
-        {"host 110", [] { return long{config.host_baud}; }, 110},
-        {"tnc 4800", [] { return long{config.tnc_baud}; }, 4800},
-        {"gps 115200", [] { return long{config.gps_baud}; }, 115200},
-        {"widem 2", [] { return long{config.wide_max}; }, 2},
-        {"widemax 6", [] { return long{config.wide_max}; }, 6},
-        {"widet 1", [] { return long{config.wide_total}; }, 1},
-        {"dupewin 5", [] { return long{config.dupe_window}; }, 5},
-        {"dupewin 500", [] { return long{config.dupe_window}; }, 500},
-        {"dupewin 030", [] { return long{config.dupe_window}; }, 30},  // decimal, not octal
-        {"beacon 0", [] { return long{config.beacon_interval}; }, 0},
-        {"beacon 10", [] { return long{config.beacon_interval}; }, 10},
-        {"beacon 65535", [] { return long{config.beacon_interval}; }, 65535},
-        {"beacon 0x3c", [] { return long{config.beacon_interval}; }, 60},
-        {",beacon,1800,", [] { return long{config.beacon_interval}; }, 1800},
+        {"havegps Enabled", [](Record config) { return long{config.have_gps}; }, 1},
+        {"havegps true", [](Record config) { return long{config.have_gps}; }, 1},
+        {"havegps 1", [](Record config) { return long{config.have_gps}; }, 1},
+        {"havegps Y", [](Record config) { return long{config.have_gps}; }, 1},
+        {"havegps pass", [](Record config) { return long{config.have_gps}; }, 0},
+        {"log off", [](Record config) { return long{config.log_port}; }, 0},
+        {"log pass", [](Record config) { return long{config.log_port}; }, 0},
+        {"log no", [](Record config) { return long{config.log_port}; }, 0},
+        {"dropmangld false", [](Record config) { return long{config.drop_mangled}; }, 0},
+        {"dropmangld 0", [](Record config) { return long{config.drop_mangled}; }, 0},
+        {"haltonerr enable", [](Record config) { return long{config.halt_on_error}; }, 1},
+        {"fixvalid disable", [](Record config) { return long{config.fix_valid}; }, 0},
+        {"nsr T", [](Record config) { return long{config.nsr}; }, 1},
+        {"relaydrop yes", [](Record config) { return long{config.relay_drop}; }, 1},
+        {"nonaprs pass", [](Record config) { return long{config.pass_nonaprs}; }, 1},
+        {"nonaprs Pass", [](Record config) { return long{config.pass_nonaprs}; }, 1},
+        {"nonaprs e", [](Record config) { return long{config.pass_nonaprs}; }, 1},
+        {"nonaprs drop", [](Record config) { return long{config.pass_nonaprs}; }, 0},
+        {"host 9600 # comment", [](Record config) { return long{config.host_baud}; }, 9600},
+        {"host 110", [](Record config) { return long{config.host_baud}; }, 110},
+        {"tnc 4800", [](Record config) { return long{config.tnc_baud}; }, 4800},
+        {"gps 115200", [](Record config) { return long{config.gps_baud}; }, 115200},
+        {"widem 2", [](Record config) { return long{config.wide_max}; }, 2},
+        {"widemax 6", [](Record config) { return long{config.wide_max}; }, 6},
+        {"widet 1", [](Record config) { return long{config.wide_total}; }, 1},
+        {"dupewin 5", [](Record config) { return long{config.dupe_window}; }, 5},
+        {"dupewin 500", [](Record config) { return long{config.dupe_window}; }, 500},
+        {"dupewin 030", [](Record config) { return long{config.dupe_window}; }, 30},  // decimal, not octal
+        {"beacon 0", [](Record config) { return long{config.beacon_interval}; }, 0},
+        {"beacon 10", [](Record config) { return long{config.beacon_interval}; }, 10},
+        {"beacon 65535", [](Record config) { return long{config.beacon_interval}; }, 65535},
+        {"beacon 0x3c", [](Record config) { return long{config.beacon_interval}; }, 60},
+        {",beacon,1800,", [](Record config) { return long{config.beacon_interval}; }, 1800},
     };
     for (const auto& c : cases) {
-        reset_config_state();
-        const ConfRun r = conf_run(c.line + "\n");
+        Station station;
+        const ConfRun r = conf_run(station, c.line + "\n");
         EXPECT_EQ(r.code, 0) << c.line;
         EXPECT_EQ(r.out, "Configuration items processed 1\n") << c.line;
-        EXPECT_EQ(c.field(), c.value) << c.line;
+        EXPECT_EQ(c.field(station.config), c.value) << c.line;
     }
 }
 
@@ -93,9 +95,9 @@ TEST(ConfProcess, StoresTheCallSignUpperCased) {
         const char* stored;
     } rows[] = {{"CALL n0call\n", "N0CALL"}, {"c w1aW-x # the club\n", "W1AW-X"}, {"call az9z\n", "AZ9Z"}};
     for (const Row& r : rows) {
-        reset_config_state();
-        EXPECT_EQ(conf_run(r.line).code, 0) << r.line;
-        EXPECT_STREQ(config.call_sign, r.stored) << r.line;
+        Station station;
+        EXPECT_EQ(conf_run(station, r.line).code, 0) << r.line;
+        EXPECT_STREQ(station.config.call_sign, r.stored) << r.line;
     }
 }
 
@@ -114,12 +116,12 @@ TEST(ConfProcess, StoresTheBeaconComment) {
         {"bcomment " + std::string(60, 'x'), std::string(43, 'x')},
     };
     for (const auto& c : cases) {
-        reset_config_state();
-        std::memset(config.beacon_comment, 'Z', sizeof config.beacon_comment);
-        EXPECT_EQ(conf_run(c.line + "\n").code, 0) << c.line;
-        EXPECT_EQ(std::string(config.beacon_comment), c.stored) << c.line;
-        for (std::size_t i = c.stored.size(); i < sizeof config.beacon_comment; ++i) {
-            EXPECT_EQ(config.beacon_comment[i], '\0') << c.line << " byte " << i;
+        Station station;
+        std::memset(station.config.beacon_comment, 'Z', sizeof station.config.beacon_comment);
+        EXPECT_EQ(conf_run(station, c.line + "\n").code, 0) << c.line;
+        EXPECT_EQ(std::string(station.config.beacon_comment), c.stored) << c.line;
+        for (std::size_t i = c.stored.size(); i < sizeof station.config.beacon_comment; ++i) {
+            EXPECT_EQ(station.config.beacon_comment[i], '\0') << c.line << " byte " << i;
         }
     }
 }
@@ -138,12 +140,12 @@ TEST(ConfProcess, StoresTheDigiPath) {
         {"digipath WIDE1-1\ndigipath RELAY", 1, {"RELAY"}},
     };
     for (const auto& c : cases) {
-        reset_config_state();
-        EXPECT_EQ(conf_run(c.line + "\n").code, 0) << c.line;
-        EXPECT_EQ(digi_path_count, c.count) << c.line;
+        Station station;
+        EXPECT_EQ(conf_run(station, c.line + "\n").code, 0) << c.line;
+        EXPECT_EQ(station.digi_path_count, c.count) << c.line;
         for (std::size_t i = 0; i < 8; ++i) {
             const std::string want = i < c.slots.size() ? c.slots[i] : "";
-            std::string slot(config.digi_path[i], 8);
+            std::string slot(station.config.digi_path[i], 8);
             EXPECT_EQ(slot, want + std::string(8 - want.size(), '\0')) << c.line << " slot " << i;
         }
     }
@@ -245,11 +247,11 @@ TEST(ConfProcess, RefusesFaultyLinesWithTheirMessageAndCode) {
         {"bcomment # no comment\n", -8, E + "1: missing Beacon Comment argument: bcomment # no comment\n"},
     };
     for (const auto& c : cases) {
-        reset_config_state();
-        const ConfRun r = conf_run(c.file);
+        Station station;
+        const ConfRun r = conf_run(station, c.file);
         EXPECT_EQ(r.code, c.code) << c.file;
         EXPECT_EQ(visible(r.out), visible(c.out)) << c.file;
-        EXPECT_EQ(shell.config_processed, c.code == 0 ? 1 : 0) << c.file;
+        EXPECT_EQ(station.config_processed, c.code == 0 ? 1 : 0) << c.file;
     }
 }
 
@@ -272,16 +274,16 @@ TEST(ConfProcess, NumbersEveryLine) {
          "\a\aError: line 70001: invalid SSID argument range [0..15]: 16: ssid 16\n"},
     };
     for (const auto& c : cases) {
-        reset_config_state();
-        const ConfRun r = conf_run(c.file);
+        Station station;
+        const ConfRun r = conf_run(station, c.file);
         EXPECT_EQ(r.code, c.code);
         EXPECT_EQ(visible(r.out), visible(c.out));
     }
 }
 
 TEST(ConfProcess, CountsTheItemsOfAWholeFile) {
-    reset_config_state();
-    const ConfRun r = conf_run(
+    Station station;
+    const ConfRun r = conf_run(station,
         "# station\n"
         "call N0CALL\n"
         "\n"
@@ -291,63 +293,63 @@ TEST(ConfProcess, CountsTheItemsOfAWholeFile) {
         "host 19200\n");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "Configuration items processed 4\n");
-    EXPECT_EQ(shell.config_processed, 1);
+    EXPECT_EQ(station.config_processed, 1);
 }
 
 TEST(ConfProcess, AnEmptyOrCommentOnlyFileKeepsTheDefaults) {
     for (const std::string file : {"", "\n\n", "# only\n; comments\n/ here\n\n", "   \t\n,\n"}) {
-        reset_config_state();
-        config.ssid = 9;  // from an earlier file: reset to the default
-        const ConfRun r = conf_run(file);
+        Station station;
+        station.config.ssid = 9;  // from an earlier file: reset to the default
+        const ConfRun r = conf_run(station, file);
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.out, "Configuration items processed 0\n");
-        EXPECT_EQ(std::memcmp(&config, &default_config, sizeof config), 0);
-        EXPECT_EQ(shell.config_processed, 1);
+        EXPECT_EQ(std::memcmp(&station.config, &default_config, sizeof station.config), 0);
+        EXPECT_EQ(station.config_processed, 1);
     }
 }
 
 // A failure keeps what the lines before it set and leaves the flag as it was.
 TEST(ConfProcess, AFailureKeepsEarlierLines) {
     for (int flag : {0, 1}) {
-        reset_config_state();
-        shell.config_processed = flag;
-        const ConfRun r = conf_run("# my station\ncall n0new\nssid 4\n\nwidemax 9\nhost 9600\n");
+        Station station;
+        station.config_processed = flag;
+        const ConfRun r = conf_run(station, "# my station\ncall n0new\nssid 4\n\nwidemax 9\nhost 9600\n");
         EXPECT_EQ(r.code, -11);
         EXPECT_EQ(r.out, "\a\aError: line 5: invalid n argument range [1..6]: 9: widemax 9\n");
-        EXPECT_STREQ(config.call_sign, "N0NEW");
-        EXPECT_EQ(config.ssid, 4);
-        EXPECT_EQ(config.wide_max, 3);
-        EXPECT_EQ(config.host_baud, 57600u);  // never read
-        EXPECT_EQ(shell.config_processed, 0);  // a failed file is not in force
+        EXPECT_STREQ(station.config.call_sign, "N0NEW");
+        EXPECT_EQ(station.config.ssid, 4);
+        EXPECT_EQ(station.config.wide_max, 3);
+        EXPECT_EQ(station.config.host_baud, 57600u);  // never read
+        EXPECT_EQ(station.config_processed, 0);  // a failed file is not in force
     }
 }
 
 TEST(ConfProcess, AFailedLongitudeKeepsTheLatitude) {
-    reset_config_state();
-    EXPECT_EQ(conf_run("position 10:30:00 -200x\n").code, -11);
-    EXPECT_EQ(config.base_lat, 10.5f);
-    EXPECT_EQ(config.base_lon, default_config.base_lon);
+    Station station;
+    EXPECT_EQ(conf_run(station, "position 10:30:00 -200x\n").code, -11);
+    EXPECT_EQ(station.config.base_lat, 10.5f);
+    EXPECT_EQ(station.config.base_lon, default_config.base_lon);
 }
 
 // After a faulty element the elements before it stay, and the count keeps
 // its earlier value.
 TEST(ConfProcess, AFaultyPathElementKeepsTheEarlierCount) {
-    reset_config_state();
-    EXPECT_EQ(conf_run("digipath a,b,c\ndigipath x,yyyyyyyyy\n").code, -11);
-    EXPECT_EQ(digi_path_count, 3);
-    EXPECT_EQ(std::string(config.digi_path[0], 2), std::string("X\0", 2));
-    EXPECT_EQ(config.digi_path[1][0], '\0');
+    Station station;
+    EXPECT_EQ(conf_run(station, "digipath a,b,c\ndigipath x,yyyyyyyyy\n").code, -11);
+    EXPECT_EQ(station.digi_path_count, 3);
+    EXPECT_EQ(std::string(station.config.digi_path[0], 2), std::string("X\0", 2));
+    EXPECT_EQ(station.config.digi_path[1][0], '\0');
 }
 
 TEST(ConfProcess, EveryFileStartsFromTheDefaults) {
-    reset_config_state();
-    ASSERT_EQ(conf_run("call n0one\nssid 5\ndigipath wide1-1,wide2-1\nbcomment first\nhavegps y\n").code, 0);
-    EXPECT_EQ(digi_path_count, 2);
-    ASSERT_EQ(conf_run("tnc 9600\n").code, 0);
+    Station station;
+    ASSERT_EQ(conf_run(station, "call n0one\nssid 5\ndigipath wide1-1,wide2-1\nbcomment first\nhavegps y\n").code, 0);
+    EXPECT_EQ(station.digi_path_count, 2);
+    ASSERT_EQ(conf_run(station, "tnc 9600\n").code, 0);
     ConfigRecord expected = default_config;
     expected.tnc_baud = 9600;
-    EXPECT_EQ(std::memcmp(&config, &expected, sizeof config), 0);
-    EXPECT_EQ(digi_path_count, 0);  // the emptied path has no elements
+    EXPECT_EQ(std::memcmp(&station.config, &expected, sizeof station.config), 0);
+    EXPECT_EQ(station.digi_path_count, 0);  // the emptied path has no elements
 }
 
 TEST(ConfProcess, KeepsTheRuleFields) {
@@ -357,30 +359,30 @@ TEST(ConfProcess, KeepsTheRuleFields) {
     };
     for (const Case c : {Case{IMPLICIT_DROP, IMPLICIT_DROP}, Case{IMPLICIT_PASS, IMPLICIT_PASS},
                          Case{0, IMPLICIT_PASS}, Case{'x', IMPLICIT_PASS}}) {
-        reset_config_state();
-        config.rule_count = 17;
-        config.implicit_action = c.action_before;
-        ASSERT_EQ(conf_run("call n0call\n").code, 0);
-        EXPECT_EQ(config.rule_count, 17);
-        EXPECT_EQ(config.implicit_action, c.action_after);
+        Station station;
+        station.config.rule_count = 17;
+        station.config.implicit_action = c.action_before;
+        ASSERT_EQ(conf_run(station, "call n0call\n").code, 0);
+        EXPECT_EQ(station.config.rule_count, 17);
+        EXPECT_EQ(station.config.implicit_action, c.action_after);
         // also when the file fails
-        config.implicit_action = c.action_before;
-        ASSERT_EQ(conf_run("nonsense\n").code, -7);
-        EXPECT_EQ(config.rule_count, 17);
-        EXPECT_EQ(config.implicit_action, c.action_after);
+        station.config.implicit_action = c.action_before;
+        ASSERT_EQ(conf_run(station, "nonsense\n").code, -7);
+        EXPECT_EQ(station.config.rule_count, 17);
+        EXPECT_EQ(station.config.implicit_action, c.action_after);
     }
 }
 
 // A file written with carriage returns before its newlines reads as the same
 // file without them.
 TEST(ConfProcess, ReadsLinesEndedByCarriageReturnAndNewline) {
-    reset_config_state();
-    const ConfRun r = conf_run("call n0call\r\nbcomment Test\r\ndigipath wide1-1,wide2-2\r\nposition 45:22:33 W103d\r\n");
+    Station station;
+    const ConfRun r = conf_run(station, "call n0call\r\nbcomment Test\r\ndigipath wide1-1,wide2-2\r\nposition 45:22:33 W103d\r\n");
     EXPECT_EQ(r.code, 0);
-    EXPECT_STREQ(config.call_sign, "N0CALL");
-    EXPECT_STREQ(config.beacon_comment, "Test");
-    EXPECT_EQ(std::string(config.digi_path[1], 8), std::string("WIDE2-2\0", 8));
-    EXPECT_EQ(config.base_lon, -103.0f);
+    EXPECT_STREQ(station.config.call_sign, "N0CALL");
+    EXPECT_STREQ(station.config.beacon_comment, "Test");
+    EXPECT_EQ(std::string(station.config.digi_path[1], 8), std::string("WIDE2-2\0", 8));
+    EXPECT_EQ(station.config.base_lon, -103.0f);
 }
 
 }  // namespace

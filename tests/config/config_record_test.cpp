@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "config/config_record.hpp"
+#include "station/station.hpp"
 
 namespace {
 
 TEST(ConfigRecord, DefaultsHoldTheDocumentedValues) {
-    load_config_defaults();
+    ConfigRecord config{};
+    load_config_defaults(config);
     EXPECT_EQ(std::memcmp(&config, &default_config, sizeof config), 0);
     EXPECT_EQ(config.host_baud, 57600u);
     EXPECT_EQ(config.gps_baud, 9600u);
@@ -38,7 +40,8 @@ TEST(ConfigRecord, DefaultsHoldTheDocumentedValues) {
 }
 
 TEST(ConfigRecord, BytesLieLittleEndianAtTheirOffsets) {
-    load_config_defaults();
+    ConfigRecord config{};
+    load_config_defaults(config);
     const auto* b = reinterpret_cast<const unsigned char*>(&config);
     // host_baud 57600 = 0x0000E100, gps_baud 9600 = 0x2580, tnc_baud 19200 = 0x4B00
     const unsigned char head[12] = {0x00, 0xE1, 0x00, 0x00, 0x80, 0x25, 0x00, 0x00, 0x00, 0x4B, 0x00, 0x00};
@@ -55,16 +58,15 @@ TEST(ConfigRecord, BytesLieLittleEndianAtTheirOffsets) {
     config.rule_count = 0x0132;
     EXPECT_EQ(b[56], 0x32);
     EXPECT_EQ(b[57], 0x01);
-    load_config_defaults();
 }
 
 TEST(ConfigRecord, LoadingDefaultsOverwritesTheWholeRecord) {
-    std::memset(&config, 0xA5, sizeof config);
-    digi_path_count = 3;
-    load_config_defaults();
-    EXPECT_EQ(std::memcmp(&config, &default_config, sizeof config), 0);
-    EXPECT_EQ(digi_path_count, 3);  // not part of the record
-    digi_path_count = 0;
+    Station station;
+    std::memset(&station.config, 0xA5, sizeof station.config);
+    station.digi_path_count = 3;
+    load_config_defaults(station.config);
+    EXPECT_EQ(std::memcmp(&station.config, &default_config, sizeof station.config), 0);
+    EXPECT_EQ(station.digi_path_count, 3);  // not part of the record
 }
 
 }  // namespace

@@ -24,13 +24,13 @@ std::vector<std::string> example_lines() {
 }
 
 TEST(StationExample, LoadsWithoutError) {
-    reset_config_state();
+    Station station;
     StdoutCapture out;
-    EXPECT_EQ(conf_process(EXAMPLE.c_str()), 0);
+    EXPECT_EQ(conf_process(station, EXAMPLE.c_str()), 0);
     EXPECT_EQ(out.text(), "Configuration items processed 22\n");
-    EXPECT_STREQ(config.call_sign, "N0CALL");
-    EXPECT_EQ(config.have_gps, 1);
-    EXPECT_EQ(digi_path_count, 2);
+    EXPECT_STREQ(station.config.call_sign, "N0CALL");
+    EXPECT_EQ(station.config.have_gps, 1);
+    EXPECT_EQ(station.digi_path_count, 2);
 }
 
 // Every keyword is used, written in full.

@@ -23,13 +23,15 @@ protected:
         device = ScriptedDevice{};
         link = use_memory_link(&device);
         shell = ShellState{};
-        load_config_defaults();
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
         ASSERT_EQ(open_port("COM3", 57600), 0);
         shell.connected = 1;
         shell.current_baud = 57600;
     }
-    void TearDown() override { set_serial_driver(nullptr); }
+    void TearDown() override {
+        set_serial_driver(nullptr);
+        shell.station = Station{};  // later tests start from the defaults
+    }
 
     std::string run(CommandHandler handler, const char* args) {
         char line[256];
@@ -168,26 +170,24 @@ TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
     SetUp();
     close_port();
     shell.connected = 0;
-    config.host_baud = 115200;
-    shell.config_processed = 1;
+    shell.station.config.host_baud = 115200;
+    shell.station.config_processed = 1;
     EXPECT_EQ(run(cmd_connect, "com3"), "\a\aError: invalid baud rate: 115200\n");
     // The rates of a file that failed are not in force: the default is used.
-    shell.config_processed = 0;
+    shell.station.config_processed = 0;
     out = run(cmd_connect, "com3");
     EXPECT_EQ(shell.current_baud, 57600);
     EXPECT_EQ(shell.connected, 1) << visible(out);
     close_port();
     shell.connected = 0;
-    shell.config_processed = 1;
-    config.have_gps = 1;
-    config.gps_baud = 9600;
+    shell.station.config_processed = 1;
+    shell.station.config.have_gps = 1;
+    shell.station.config.gps_baud = 9600;
     device.connected = "Connected 9600";
     out = run(cmd_connect, "12");
     EXPECT_EQ(shell.current_baud, 9600);
     EXPECT_EQ(link->settings.baud_rate, 9600u);
     EXPECT_EQ(shell.connected, 1) << visible(out);
-    shell.config_processed = 0;
-    load_config_defaults();
 }
 
 }  // namespace

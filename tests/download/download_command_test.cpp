@@ -20,7 +20,7 @@ class DownloadCommandTest : public DownloadLinkTest {
 protected:
     void SetUp() override {
         DownloadLinkTest::SetUp();
-        load_config_defaults();
+        shell.station = Station{};
     }
 
     std::string run(const std::string& console) {
@@ -68,8 +68,8 @@ TEST_F(DownloadCommandTest, ConfirmationsDecideWhetherTheDownloadRuns) {
         device.download_words = 0;
         link->host_writes.clear();
         shell.connected = 1;
-        shell.config_processed = c.config_processed;
-        shell.rules_processed = c.rules_processed;
+        shell.station.config_processed = c.config_processed;
+        shell.station.rules_processed = c.rules_processed;
         if (!link->is_open) {
             ASSERT_EQ(open_port(shell.port_name, 57600), 0);
         }
@@ -90,14 +90,14 @@ TEST_F(DownloadCommandTest, ConfirmationsDecideWhetherTheDownloadRuns) {
 }
 
 TEST_F(DownloadCommandTest, TheDownloadWordGoesFirst) {
-    shell.config_processed = shell.rules_processed = 1;
+    shell.station.config_processed = shell.station.rules_processed = 1;
     run("");
     ASSERT_FALSE(link->host_writes.empty());
     EXPECT_EQ(std::string(link->host_writes[0].begin(), link->host_writes[0].end()), "download\r\n");
 }
 
 TEST_F(DownloadCommandTest, AFailedDownloadStillEndsTheConnection) {
-    shell.config_processed = shell.rules_processed = 1;
+    shell.station.config_processed = shell.station.rules_processed = 1;
     device.script(0, {DWN_NAK, DWN_NAK, DWN_NAK, DWN_NAK, DWN_NAK});
     const std::string text = run("");
     EXPECT_EQ(visible(text), visible("\a\aError: writing Configuration command failed: -6\n"
@@ -108,7 +108,7 @@ TEST_F(DownloadCommandTest, AFailedDownloadStillEndsTheConnection) {
 }
 
 TEST_F(DownloadCommandTest, AFailedDownloadWordKeepsTheConnection) {
-    shell.config_processed = shell.rules_processed = 1;
+    shell.station.config_processed = shell.station.rules_processed = 1;
     link->fail_write = true;
     const std::string text = run("");
     const std::string message = "\a\aError: wrote Download command, got error on port COM1\n";

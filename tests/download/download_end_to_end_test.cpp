@@ -48,21 +48,15 @@ struct Images {
 };
 
 Images images_after(const std::string& config_file, const std::string& rules_file) {
-    const ShellState saved_shell = shell;
-    load_config_defaults();
-    rule_table = RuleTable{};
+    Station station;
     {
         StdoutCapture quiet;
-        if (!config_file.empty()) { EXPECT_EQ(conf_process(config_file.c_str()), 0); }
-        if (!rules_file.empty()) { EXPECT_EQ(rules_process(rules_file.c_str()), 0); }
+        if (!config_file.empty()) { EXPECT_EQ(conf_process(station, config_file.c_str()), 0); }
+        if (!rules_file.empty()) { EXPECT_EQ(rules_process(station, rules_file.c_str()), 0); }
     }
-    const auto* c = reinterpret_cast<const uint8_t*>(&config);
-    const auto* r = reinterpret_cast<const uint8_t*>(rule_table.slot);
-    Images images{Bytes(c, c + sizeof config), Bytes(r, r + config.rule_count * sizeof(RuleRecord))};
-    load_config_defaults();
-    rule_table = RuleTable{};
-    shell = saved_shell;
-    return images;
+    const auto* c = reinterpret_cast<const uint8_t*>(&station.config);
+    const auto* r = reinterpret_cast<const uint8_t*>(station.rule_table.slot);
+    return {Bytes(c, c + sizeof station.config), Bytes(r, r + station.config.rule_count * sizeof(RuleRecord))};
 }
 
 // Fifty rules of every kind.

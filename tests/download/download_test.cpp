@@ -25,22 +25,13 @@ const std::string SUCCESS_TEXT = "Downloading Configuration succeeded\nDownloadi
 
 class DownloadSequenceTest : public DownloadLinkTest {
 protected:
-    void SetUp() override {
-        DownloadLinkTest::SetUp();
-        load_config_defaults();
-        rule_table = RuleTable{};
-    }
-    void TearDown() override {
-        load_config_defaults();
-        rule_table = RuleTable{};
-        DownloadLinkTest::TearDown();
-    }
+    Station station;  // the images the download sends
 
     // Fills the table with `count` distinct records and sets the count.
     Bytes fill_rules(int count) {
-        auto* table = reinterpret_cast<uint8_t*>(&rule_table);
+        auto* table = reinterpret_cast<uint8_t*>(&station.rule_table);
         for (int i = 0; i < count * 28; ++i) table[i] = static_cast<uint8_t>(i * 7 + 3);
-        config.rule_count = static_cast<uint16_t>(count);
+        station.config.rule_count = static_cast<uint16_t>(count);
         return Bytes(table, table + count * 28);
     }
 
@@ -55,18 +46,18 @@ protected:
     }
 
     Bytes config_bytes() const {
-        const auto* p = reinterpret_cast<const uint8_t*>(&config);
-        return Bytes(p, p + sizeof config);
+        const auto* p = reinterpret_cast<const uint8_t*>(&station.config);
+        return Bytes(p, p + sizeof station.config);
     }
 };
 
 TEST_F(DownloadSequenceTest, WithoutRulesSendsConfigurationThenEmptyRulesThenFinish) {
-    std::memcpy(config.call_sign, "W1AW\0", 5);
-    config.ssid = 9;
+    std::memcpy(station.config.call_sign, "W1AW\0", 5);
+    station.config.ssid = 9;
     // Whatever the device said before is drained, not taken for an answer.
     link->device_send("download\r\nKorrimatic> ");
     StdoutCapture out;
-    EXPECT_EQ(dwn_download("COM1"), 0);
+    EXPECT_EQ(dwn_download("COM1", station), 0);
     EXPECT_EQ(out.text(), SUCCESS_TEXT);
     ASSERT_EQ(device.packets.size(), 6u);
     EXPECT_EQ(device.packets[0], hex_bytes(CONF_CMD));
@@ -89,7 +80,7 @@ TEST_F(DownloadSequenceTest, RuleRecordsInUseFollowTheRulesCommand) {
         device.packets.clear();
         const Bytes rules = fill_rules(c.rules);
         StdoutCapture out;
-        EXPECT_EQ(dwn_download("COM1"), 0) << c.rules;
+        EXPECT_EQ(dwn_download("COM1", station), 0) << c.rules;
         EXPECT_EQ(out.text(), SUCCESS_TEXT);
         ASSERT_EQ(device.packets.size(), 1 + 3 + 1 + c.rule_packets + 1) << c.rules;
         EXPECT_EQ(payloads(1, 4), config_bytes()) << "the configuration carries the count";
@@ -141,7 +132,7 @@ TEST_F(DownloadSequenceTest, AFailedStepEndsTheSequence) {
         fill_rules(2);
         device.script(c.acks_first, c.then);
         StdoutCapture out;
-        EXPECT_EQ(dwn_download("COM1"), c.result) << c.what;
+        EXPECT_EQ(dwn_download("COM1", station), c.result) << c.what;
         EXPECT_EQ(visible(out.text()), visible(c.text)) << c.what;
         EXPECT_EQ(device.packets.size(), c.packets) << c.what;
         device.answers.clear();
@@ -149,9 +140,9 @@ TEST_F(DownloadSequenceTest, AFailedStepEndsTheSequence) {
 }
 
 TEST_F(DownloadSequenceTest, ARuleCountBeyondTheTableIsNotSent) {
-    config.rule_count = MAX_RULES + 1;
+    station.config.rule_count = MAX_RULES + 1;
     StdoutCapture out;
-    EXPECT_EQ(dwn_download("COM1"), -3);
+    EXPECT_EQ(dwn_download("COM1", station), -3);
     EXPECT_EQ(visible(out.text()), visible("Downloading Configuration succeeded\n"
                                            "\a\aError: rule count 51 exceeds the table's 50 rules\n"));
     EXPECT_EQ(device.packets.size(), 4u) << "no rules command, no finishing packet";

@@ -69,23 +69,20 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        load_config_defaults();
-        rule_table = RuleTable{};
+        shell.station = Station{};
         line_ = std::make_unique<LockstepLine>();
         link_ = use_memory_link(line_.get());
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
         ASSERT_EQ(open_port(shell.port_name, 57600), 0);
         shell.connected = 1;
-        shell.config_processed = 1;
-        shell.rules_processed = 1;
+        shell.station.config_processed = 1;
+        shell.station.rules_processed = 1;
     }
     void TearDown() override {
         if (line_) line_->finish();
         set_serial_driver(nullptr);
         line_.reset();
         shell = saved_;
-        load_config_defaults();
-        rule_table = RuleTable{};
         fs::remove_all(dir_);
     }
 
@@ -93,7 +90,7 @@ protected:
     // returns what the host printed.
     std::string download(std::vector<std::pair<std::string, std::string>> options) {
         SimOptions o;
-        o.values["config-out"] = (dir_ / "config.bin").string();
+        o.values["config-out"] = (dir_ / "shell.station.config.bin").string();
         o.values["rules-out"] = (dir_ / "rules.bin").string();
         for (auto& [name, value] : options) o.values[name] = value;
         line_->start(o);
@@ -109,35 +106,35 @@ protected:
         std::lock_guard<std::mutex> lock(g_log_mutex);
         return g_log;
     }
-    Bytes stored_config() const { return file_bytes(dir_ / "config.bin"); }
+    Bytes stored_config() const { return file_bytes(dir_ / "shell.station.config.bin"); }
     Bytes stored_rules() const { return file_bytes(dir_ / "rules.bin"); }
-    bool stored() const { return fs::exists(dir_ / "config.bin") || fs::exists(dir_ / "rules.bin"); }
+    bool stored() const { return fs::exists(dir_ / "shell.station.config.bin") || fs::exists(dir_ / "rules.bin"); }
 
     static Bytes config_image() {
-        const auto* p = reinterpret_cast<const uint8_t*>(&config);
-        return Bytes(p, p + sizeof config);
+        const auto* p = reinterpret_cast<const uint8_t*>(&shell.station.config);
+        return Bytes(p, p + sizeof shell.station.config);
     }
     static Bytes rule_image() {
-        const auto* p = reinterpret_cast<const uint8_t*>(rule_table.slot);
-        return Bytes(p, p + config.rule_count * sizeof(RuleRecord));
+        const auto* p = reinterpret_cast<const uint8_t*>(shell.station.rule_table.slot);
+        return Bytes(p, p + shell.station.config.rule_count * sizeof(RuleRecord));
     }
 
     // Two rules: packets are 1 conf, 2-4 configuration, 5 rules, 6 rule data, 7 finish.
     static void two_rules() {
-        RuleRecord& a = rule_table.slot[0];
+        RuleRecord& a = shell.station.rule_table.slot[0];
         std::memcpy(a.callsign, "APRS", 4);
         a.kind = KIND_DESTINATION;
         a.action_mods = MOD_PREFIX | ACTION_PASS;
         a.line = 2;
-        RuleRecord& b = rule_table.slot[1];
+        RuleRecord& b = shell.station.rule_table.slot[1];
         b.radius = 25.0f;
         b.lat = 39.5f;
         b.lon = -104.25f;
         b.kind = KIND_CIRCLE;
         b.action_mods = ACTION_DROP;
         b.line = 5;
-        config.rule_count = 2;
-        config.implicit_action = IMPLICIT_DROP;
+        shell.station.config.rule_count = 2;
+        shell.station.config.implicit_action = IMPLICIT_DROP;
     }
 
     std::unique_ptr<LockstepLine> line_;
@@ -162,13 +159,13 @@ TEST_F(ReceiverTest, StoresTheDefaultConfigurationAndNoRules) {
 }
 
 TEST_F(ReceiverTest, StoresASetConfigurationAndFiftyRules) {
-    std::memcpy(config.call_sign, "W1AW\0", 5);
-    config.ssid = 7;
-    std::memcpy(config.digi_path[0], "WIDE1-1", 7);
-    std::memcpy(config.digi_path[1], "WIDE2-2", 7);
-    std::strcpy(config.beacon_comment, "Korrimatic on the hill");
+    std::memcpy(shell.station.config.call_sign, "W1AW\0", 5);
+    shell.station.config.ssid = 7;
+    std::memcpy(shell.station.config.digi_path[0], "WIDE1-1", 7);
+    std::memcpy(shell.station.config.digi_path[1], "WIDE2-2", 7);
+    std::strcpy(shell.station.config.beacon_comment, "Korrimatic on the hill");
     for (int i = 0; i < MAX_RULES; ++i) {
-        RuleRecord& r = rule_table.slot[i];
+        RuleRecord& r = shell.station.rule_table.slot[i];
         r.angle1 = static_cast<float>(i);
         r.angle2 = static_cast<float>(i + 90);
         r.inner_range = 1.5f;
@@ -177,7 +174,7 @@ TEST_F(ReceiverTest, StoresASetConfigurationAndFiftyRules) {
         r.action_mods = i % 2 == 0 ? ACTION_PASS : ACTION_DROP;
         r.line = static_cast<uint16_t>(i + 1);
     }
-    config.rule_count = MAX_RULES;
+    shell.station.config.rule_count = MAX_RULES;
     const std::string text = download({{"dl-trace", ""}});
     EXPECT_EQ(visible(text), visible(SUCCESS_TEXT + ENDING));
     EXPECT_EQ(receiver_result, 0);

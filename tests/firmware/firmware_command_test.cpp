@@ -42,8 +42,8 @@ CommandRun run_command(const std::string& args, const std::string& input) {
 
 class FirmwareCommand : public testing::Test {
 protected:
-    void SetUp() override { std::memset(&shell, 0, sizeof shell); }
-    void TearDown() override { std::memset(&shell, 0, sizeof shell); }
+    void SetUp() override { shell = ShellState{}; }
+    void TearDown() override { shell = ShellState{}; }
 };
 
 TEST_F(FirmwareCommand, RefusalsAndArgumentMessages) {

@@ -10,6 +10,7 @@
 #include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_files.hpp"
 #include "firmware/loader_device.hpp"
+#include "shell/console.hpp"
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
@@ -38,7 +39,7 @@ struct UpdateRun {
 UpdateRun run_update(const std::string& path, int port = 3) {
     ConsoleInput enter("\n");
     StdoutCapture capture;
-    int result = firmware(port, path.c_str());
+    int result = firmware(port, path.c_str(), shell.port_name, sizeof shell.port_name, console_wait_for_enter);
     return {result, capture.text()};
 }
 
@@ -96,7 +97,7 @@ TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
     for (const Case& c : cases) {
         LoaderBench bench;
         StdoutCapture capture;
-        int result = firmware(3, c.path);
+        int result = firmware(3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter);
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(visible(capture.text()), visible(c.out)) << c.name;
         EXPECT_EQ(bench.link->open_count, 0) << c.name;

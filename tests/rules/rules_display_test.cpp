@@ -17,18 +17,18 @@ namespace {
 
 const std::string HEAD = "\nAction Command   Mods Arguments\n";
 
-std::string display() {
+std::string display(const Station& station) {
     StdoutCapture capture;
-    rules_display();
+    rules_display(station);
     return capture.text();
 }
 
 // One record in slot 0, shown with the implicit rule Pass.
 std::string row_of(const RuleRecord& record) {
-    reset_rules_state();
-    rule_table.slot[0] = record;
-    config.rule_count = 1;
-    const std::string out = display();
+    Station station;
+    station.rule_table.slot[0] = record;
+    station.config.rule_count = 1;
+    const std::string out = display(station);
     const std::string before = "Rule count 1 plus Implicit\n" + HEAD + "Pass   Implicit \n";
     EXPECT_EQ(out.compare(0, before.size(), before), 0) << visible(out);
     return out.substr(before.size());
@@ -49,9 +49,9 @@ TEST(RulesDisplay, WithoutRulesOnlyTheImplicitAction) {
         const char* shown;
     } cases[] = {{0x70, "Pass"}, {0x64, "Drop"}, {0x41, "?"}, {0, "?"}};
     for (const auto& c : cases) {
-        reset_rules_state();
-        config.implicit_action = c.implicit;
-        EXPECT_EQ(display(), std::string("No Rules are configured!  Implicit Rule Action is ") + c.shown + "\n");
+        Station station;
+        station.config.implicit_action = c.implicit;
+        EXPECT_EQ(display(station), std::string("No Rules are configured!  Implicit Rule Action is ") + c.shown + "\n");
     }
 }
 

@@ -24,8 +24,8 @@ struct LineError {
 
 void expect_refused(const std::vector<LineError>& cases) {
     for (const LineError& c : cases) {
-        reset_rules_state();
-        ParseOutcome r = parse_rules(c.line + "\n");
+        Station station;
+        ParseOutcome r = parse_rules(station, c.line + "\n");
         const std::string expected = line_message(r.path, 1, c.message, c.line);
         EXPECT_EQ(r.rc, c.code) << c.line;
         if (c.angle_message) {
@@ -36,8 +36,8 @@ void expect_refused(const std::vector<LineError>& cases) {
         } else {
             EXPECT_EQ(visible(r.out), visible(expected)) << c.line;
         }
-        EXPECT_EQ(config.rule_count, 0) << c.line;
-        EXPECT_EQ(shell.rules_processed, 0) << c.line;
+        EXPECT_EQ(station.config.rule_count, 0) << c.line;
+        EXPECT_EQ(station.rules_processed, 0) << c.line;
     }
 }
 
@@ -183,38 +183,38 @@ TEST(RulesErrors, LineNumbersCountBlankAndCommentLines) {
          "line number above 65535 does not fit the rule record", "pass destin APRS"},
     };
     for (const Case& c : cases) {
-        reset_rules_state();
-        ParseOutcome r = parse_rules(c.text);
+        Station station;
+        ParseOutcome r = parse_rules(station, c.text);
         EXPECT_EQ(r.rc, c.code) << c.line;
         EXPECT_EQ(visible(r.out), visible(line_message(r.path, c.line, c.message, c.line_text)));
     }
     // Up to line 65535 a rule is stored with its line; an implicit line
     // stores none and may stand further down.
-    reset_rules_state();
-    ParseOutcome r = parse_rules(std::string(65534, '\n') + "pass destin APRS\n\ndrop implicit\n");
+    Station station;
+    ParseOutcome r = parse_rules(station, std::string(65534, '\n') + "pass destin APRS\n\ndrop implicit\n");
     EXPECT_EQ(r.rc, 0) << visible(r.out);
-    EXPECT_EQ(int(rule_table.slot[0].line), 65535);
-    EXPECT_EQ(config.implicit_action, IMPLICIT_DROP);
+    EXPECT_EQ(int(station.rule_table.slot[0].line), 65535);
+    EXPECT_EQ(station.config.implicit_action, IMPLICIT_DROP);
 }
 
 TEST(RulesErrors, FileNameAndCommandMessages) {
-    reset_rules_state();
+    Station station;
     {
         StdoutCapture capture;
-        EXPECT_EQ(rules_process(nullptr), -1);
+        EXPECT_EQ(rules_process(station, nullptr), -1);
         EXPECT_EQ(capture.text(), "rules_process: Error: param rfp is invalid\n");
     }
     TempRulesFile folder("");
     const std::string missing = folder.folder() + "/none.rul";
     {
         StdoutCapture capture;
-        EXPECT_EQ(rules_process(missing.c_str()), -2);
+        EXPECT_EQ(rules_process(station, missing.c_str()), -2);
         EXPECT_EQ(visible(capture.text()), visible("\a\aError: cannot open " + missing + "\n"));
     }
     {
         // A folder opens on some systems but is no Rules file.
         StdoutCapture capture;
-        EXPECT_EQ(rules_process(folder.folder().c_str()), -2);
+        EXPECT_EQ(rules_process(station, folder.folder().c_str()), -2);
         EXPECT_EQ(visible(capture.text()), visible("\a\aError: cannot open " + folder.folder() + "\n"));
     }
 }

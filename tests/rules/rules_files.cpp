@@ -11,7 +11,6 @@
 #include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
-#include "shell/shell_state.hpp"
 #include "support/capture.hpp"
 
 TempRulesFile::TempRulesFile(const std::string& text, const std::string& name) {
@@ -28,10 +27,10 @@ TempRulesFile::~TempRulesFile() {
     rmdir(folder_.c_str());
 }
 
-ParseOutcome parse_rules(const std::string& text) {
+ParseOutcome parse_rules(Station& station, const std::string& text) {
     TempRulesFile file(text);
     StdoutCapture capture;
-    int rc = rules_process(file.path().c_str());
+    int rc = rules_process(station, file.path().c_str());
     return {rc, capture.text(), file.path()};
 }
 
@@ -39,12 +38,6 @@ std::string line_message(const std::string& path, int line, const std::string& m
     return "\a\aError: " + path + "[" + std::to_string(line) + "]: " + message + ":\n" + text + "\n";
 }
 
-void reset_rules_state() {
-    load_config_defaults();
-    std::memset(&rule_table, 0, sizeof rule_table);
-    shell.rules_processed = 0;
-}
-
-std::string record_bytes(int slot) {
-    return std::string(reinterpret_cast<const char*>(&rule_table.slot[slot]), sizeof(RuleRecord));
+std::string record_bytes(const Station& station, int slot) {
+    return std::string(reinterpret_cast<const char*>(&station.rule_table.slot[slot]), sizeof(RuleRecord));
 }

@@ -1,8 +1,9 @@
-// Rules files written to a temporary folder for the parser under test, and
-// the rules state put back to its start-up values.
+// Rules files written to a temporary folder for the parser under test.
 #pragma once
 
 #include <string>
+
+#include "station/station.hpp"
 
 // A file in a folder of its own; both are removed with the object.
 class TempRulesFile {
@@ -27,14 +28,11 @@ struct ParseOutcome {
     std::string path;  // the file name it was given
 };
 
-// Writes the text to a temporary Rules file and processes it.
-ParseOutcome parse_rules(const std::string& text);
+// Writes the text to a temporary Rules file and processes it into the station.
+ParseOutcome parse_rules(Station& station, const std::string& text);
 
 // The whole message of a line in error, as the parser prints it.
 std::string line_message(const std::string& path, int line, const std::string& message, const std::string& text);
 
-// Rule table all zero, default configuration, rules-processed flag cleared.
-void reset_rules_state();
-
 // The bytes of a record, for comparisons.
-std::string record_bytes(int slot);
+std::string record_bytes(const Station& station, int slot);

@@ -21,12 +21,12 @@ std::string bytes(std::initializer_list<int> values) {
 
 // Parses one rule line that must be accepted, and returns its record's bytes.
 std::string accepted_record(const std::string& line) {
-    reset_rules_state();
-    ParseOutcome r = parse_rules(line + "\n");
+    Station station;
+    ParseOutcome r = parse_rules(station, line + "\n");
     EXPECT_EQ(r.rc, 0) << line << "\n" << visible(r.out);
     EXPECT_EQ(r.out, "Rules processed 1, implicit 0\n") << line;
-    EXPECT_EQ(config.rule_count, 1) << line;
-    return record_bytes(0);
+    EXPECT_EQ(station.config.rule_count, 1) << line;
+    return record_bytes(station, 0);
 }
 
 TEST(RuleRecords, CircleRadius25IsStoredAs0000C841) {
@@ -149,35 +149,35 @@ TEST(RuleRecords, CommandAndActionWords) {
         {",\tpass,,destin,APRS", 39, 8}, {"P IMPLICIT", 0, 8},
     };
     for (const Abbreviation& c : cases) {
-        reset_rules_state();
-        config.implicit_action = 0;  // the parser must set it in every case
-        ParseOutcome r = parse_rules(std::string(c.line) + "\n");
+        Station station;
+        station.config.implicit_action = 0;  // the parser must set it in every case
+        ParseOutcome r = parse_rules(station, std::string(c.line) + "\n");
         ASSERT_EQ(r.rc, 0) << c.line << "\n" << visible(r.out);
         if (c.kind == 0) {
             EXPECT_EQ(r.out, "Rules processed 0, implicit 1\n") << c.line;
-            EXPECT_EQ(config.rule_count, 0);
-            EXPECT_EQ(config.implicit_action, c.action == 4 ? 0x64 : 0x70) << c.line;
-            EXPECT_EQ(record_bytes(0), std::string(28, '\0')) << c.line;
+            EXPECT_EQ(station.config.rule_count, 0);
+            EXPECT_EQ(station.config.implicit_action, c.action == 4 ? 0x64 : 0x70) << c.line;
+            EXPECT_EQ(record_bytes(station, 0), std::string(28, '\0')) << c.line;
         } else {
-            EXPECT_EQ(config.rule_count, 1) << c.line;
-            EXPECT_EQ(config.implicit_action, 0x70) << c.line;
-            EXPECT_EQ(rule_table.slot[0].kind, c.kind) << c.line;
-            EXPECT_EQ(rule_table.slot[0].action_mods & 0x0F, c.action) << c.line;
+            EXPECT_EQ(station.config.rule_count, 1) << c.line;
+            EXPECT_EQ(station.config.implicit_action, 0x70) << c.line;
+            EXPECT_EQ(station.rule_table.slot[0].kind, c.kind) << c.line;
+            EXPECT_EQ(station.rule_table.slot[0].action_mods & 0x0F, c.action) << c.line;
         }
-        EXPECT_EQ(shell.rules_processed, 1);
+        EXPECT_EQ(station.rules_processed, 1);
     }
 }
 
 TEST(RuleRecords, RecordsFollowTheirLinesAndKeepTheirLineNumbers) {
-    reset_rules_state();
-    ParseOutcome r = parse_rules("# header\n\npass destin APRS\n; note\ndrop implicit\ndrop source *\n");
+    Station station;
+    ParseOutcome r = parse_rules(station, "# header\n\npass destin APRS\n; note\ndrop implicit\ndrop source *\n");
     ASSERT_EQ(r.rc, 0) << visible(r.out);
     EXPECT_EQ(r.out, "Rules processed 2, implicit 1\n");
-    EXPECT_EQ(int(rule_table.slot[0].line), 3);
-    EXPECT_EQ(int(rule_table.slot[1].line), 6);
-    EXPECT_EQ(rule_table.slot[1].action_mods, 0x34);
-    EXPECT_EQ(config.implicit_action, 0x64);
-    for (int slot = 2; slot < MAX_RULES; ++slot) EXPECT_EQ(record_bytes(slot), std::string(28, '\0'));
+    EXPECT_EQ(int(station.rule_table.slot[0].line), 3);
+    EXPECT_EQ(int(station.rule_table.slot[1].line), 6);
+    EXPECT_EQ(station.rule_table.slot[1].action_mods, 0x34);
+    EXPECT_EQ(station.config.implicit_action, 0x64);
+    for (int slot = 2; slot < MAX_RULES; ++slot) EXPECT_EQ(record_bytes(station, slot), std::string(28, '\0'));
 }
 
 }  // namespace

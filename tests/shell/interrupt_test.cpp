@@ -2,7 +2,7 @@
 // cancels the command at that moment and it ends as its failures do; during
 // the firmware transfer the first press only warns and a second one within
 // three seconds stops at the line reached.
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 
 #include <gtest/gtest.h>
 
@@ -52,8 +52,8 @@ class InterruptDownload : public DownloadLinkTest {};
 
 TEST_F(InterruptDownload, ACtrlCWhileWaitingForAnAnswerEndsTheDownloadAndTheConnection) {
     Presses presses;
-    shell.config_processed = 1;
-    shell.rules_processed = 1;
+    shell.station.config_processed = 1;
+    shell.station.rules_processed = 1;
     device.script(2, {SILENT});
     link->presses_ms = {link->now_ms() + 1000};
     ConsoleInput no_answers("");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 
 MemoryLink* use_memory_link(MemoryDevice* device) {

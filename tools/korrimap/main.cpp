@@ -68,11 +68,12 @@ int main(int argc, char** argv) {
     // The utility's own check, as korrimatic --check prints it.
     if (check) return check_files(files[0].c_str(), files[1].c_str());
 
+    Station station;
     std::string messages;
-    const bool loaded = load_station_files(files[0], files[1], messages);
+    const bool loaded = load_station_files(station, files[0], files[1], messages);
     std::fwrite(messages.data(), 1, messages.size(), stdout);
     if (!loaded) return EXIT_FAILED;
-    const StationMap map = station_map(files[0], files[1], last_implicit_line(files[1].c_str()));
+    const StationMap map = station_map(station, files[0], files[1], last_implicit_line(files[1].c_str()));
     if (base.empty()) base = std::filesystem::path(files[1]).stem().string();
     const nlohmann::ordered_json geojson = geojson_map(map);
     if (!write_file(base + ".geojson", geojson_text(geojson)) || !write_file(base + ".svg", svg_map(map)))

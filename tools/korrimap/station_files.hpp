@@ -3,10 +3,11 @@
 
 #include <string>
 
-// Reads the Configuration file, then the Rules file, into the process-wide
-// configuration record and rule table, as the configure and rules commands
-// do. What the parsers print is returned in `messages` instead of shown,
+#include "station/station.hpp"
+
+// Reads the Configuration file, then the Rules file, into the station, as the
+// configure and rules commands do. What the parsers print is returned in `messages` instead of shown,
 // followed on a failure by the line the utility's command adds. False when a
 // file is in error (the Rules file is then not read after a faulty
 // Configuration file).
-bool load_station_files(const std::string& config_file, const std::string& rules_file, std::string& messages);
+bool load_station_files(Station& station, const std::string& config_file, const std::string& rules_file, std::string& messages);

@@ -6,10 +6,11 @@
 #include <cstring>
 
 #include "config/config_record.hpp"
+#include "station/station.hpp"
 
 namespace {
 
-std::string call_with_ssid() {
+std::string call_with_ssid(const ConfigRecord& config) {
     std::string call(config.call_sign, strnlen(config.call_sign, sizeof config.call_sign));
     if (config.ssid != 0) call += "-" + std::to_string(config.ssid);
     return call;
@@ -28,10 +29,12 @@ double single(float value) {
     return std::strtod(text, nullptr);
 }
 
-StationMap station_map(const std::string& config_name, const std::string& rules_name, int implicit_line) {
+StationMap station_map(const Station& station, const std::string& config_name, const std::string& rules_name,
+                       int implicit_line) {
+    const ConfigRecord& config = station.config;
     StationMap map{config_name,
                    rules_name,
-                   call_with_ssid(),
+                   call_with_ssid(config),
                    config.base_lat,
                    config.base_lon,
                    config.implicit_action == IMPLICIT_DROP,
@@ -40,7 +43,7 @@ StationMap station_map(const std::string& config_name, const std::string& rules_
                    0,
                    {}};
     for (int i = 0; i < config.rule_count && i < MAX_RULES; ++i) {
-        const RuleRecord& r = rule_table.slot[i];
+        const RuleRecord& r = station.rule_table.slot[i];
         MapRule rule{r, {}};
         switch (r.kind) {
             case KIND_DESTINATION:

@@ -8,6 +8,7 @@
 #include "check/rule_areas.hpp"
 #include "korrimap/geo_shapes.hpp"
 #include "rules/rule_record.hpp"
+#include "station/station.hpp"
 
 struct MapRule {
     RuleRecord record;  // as the device receives it
@@ -27,8 +28,9 @@ struct StationMap {
     std::vector<MapRule> rules;  // circle, compass, rectangle and sector rules in file order
 };
 
-// The map of the configuration record and rule table now in memory.
-StationMap station_map(const std::string& config_name, const std::string& rules_name, int implicit_line);
+// The map of the station's configuration record and rule table.
+StationMap station_map(const Station& station, const std::string& config_name, const std::string& rules_name,
+                       int implicit_line);
 
 const char* direction_name(const RuleRecord& r);
 

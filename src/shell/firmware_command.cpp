@@ -11,11 +11,6 @@
 #include "shell/shell_state.hpp"
 #include "text/tokens.hpp"
 
-int firmware(int port, const char* file_name) {
-    std::snprintf(shell.port_name, sizeof shell.port_name, "COM%d", port);
-    return firmware_update(shell.port_name, file_name, console_wait_for_enter);
-}
-
 CommandOutcome cmd_firmware(char* args) {
     if (shell.connected == 1) {
         std::printf("\a\aError: already Connected, Disconnect first!\n");

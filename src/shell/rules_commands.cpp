@@ -1,27 +1,20 @@
 // The rules and drules commands.
 #include <cstdio>
 
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 #include "rules/rules_display.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 
-int rules_process(const char* file_name) {
-    bool opened = false;
-    const int result = rules_load(file_name, opened);
-    if (opened) shell.rules_processed = result == 0 ? 1 : 0;
-    return result;
-}
-
 namespace {
 
 // rules_process, and at a terminal the likely mistakes of a file read
 // without error.
 int rules_file(const char* file_name) {
-    const int result = rules_process(file_name);
-    if (result == 0) terminal_rules_warnings(file_name, shell.config_processed != 0);
+    const int result = rules_process(shell.station, file_name);
+    if (result == 0) terminal_rules_warnings(shell.station, file_name);
     return result;
 }
 
@@ -32,6 +25,6 @@ CommandOutcome cmd_rules(char* args) {
 }
 
 CommandOutcome cmd_drules(char*) {
-    rules_display();
+    rules_display(shell.station);
     return CommandOutcome::done;
 }

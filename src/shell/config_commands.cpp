@@ -1,28 +1,20 @@
 // The configure and dconfigure commands.
 #include <cstdio>
 
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 #include "config/config_display.hpp"
 #include "config/config_parser.hpp"
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 
-int conf_process(const char* path) {
-    bool opened = false;
-    const int result = conf_load(path, opened);
-    // Only a file read to its end without error is in force.
-    if (opened) shell.config_processed = result == 0 ? 1 : 0;
-    return result;
-}
-
 namespace {
 
 // conf_process, and at a terminal the likely mistakes of a file read
 // without error.
 int configure_file(const char* path) {
-    const int result = conf_process(path);
-    if (result == 0) terminal_config_warnings(path);
+    const int result = conf_process(shell.station, path);
+    if (result == 0) terminal_config_warnings(shell.station, path);
     return result;
 }
 
@@ -33,6 +25,6 @@ CommandOutcome cmd_configure(char* args) {
 }
 
 CommandOutcome cmd_dconfigure(char*) {
-    show_config();
+    show_config(shell.station);
     return CommandOutcome::done;
 }

@@ -1,4 +1,4 @@
-#include "serial/interrupt.hpp"
+#include "process/interrupt.hpp"
 
 #include <atomic>
 #include <csignal>

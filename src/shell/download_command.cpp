@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 #include "config/config_record.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"
@@ -39,13 +39,14 @@ CommandOutcome cmd_download(char*) {
     }
     // Without a Configuration file in force (none read, or the last one
     // failed), a yes sends the default configuration, never a half-read file.
-    const bool use_defaults = shell.config_processed == 0;
-    terminal_download_summary(use_defaults ? defaults_keeping_rule_fields(config) : config);
+    const Station& station = shell.station;
+    const bool use_defaults = station.config_processed == 0;
+    terminal_download_summary(use_defaults ? defaults_keeping_rule_fields(station.config) : station.config);
     if (use_defaults && !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
                                    "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
         return CommandOutcome::failed;
     }
-    if (shell.rules_processed == 0 &&
+    if (station.rules_processed == 0 &&
         !confirmed("\n\a\aWarning: Rules file has not yet been processed!\n"
                    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ")) {
         return CommandOutcome::failed;
@@ -54,8 +55,9 @@ CommandOutcome cmd_download(char*) {
         std::printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
-    const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(config))
-                               : dwn_download(shell.port_name);
+    const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(station.config),
+                                                    station.rule_table)
+                               : dwn_download(shell.port_name, station);
     if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
     std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     close_port();

@@ -5,14 +5,16 @@
 
 #include "config/config_record.hpp"
 
+struct Station;
+
 // After a Configuration file was read without error: its warnings, one line
 // each, "Warning: line N: ...".
-void terminal_config_warnings(const char* config_file);
+void terminal_config_warnings(const Station& station, const char* config_file);
 
 // After a Rules file was read without error: its warnings, and those of the
-// station's own position when a Configuration file is in force, as
+// station's own position when its Configuration file is in force, as
 // "Warning: FILE[N]: ...".
-void terminal_rules_warnings(const char* rules_file, bool config_in_force);
+void terminal_rules_warnings(const Station& station, const char* rules_file);
 
 // Before a download: call sign and SSID, position, rule count and implicit
 // action of `image`, the configuration it sends, and a warning when the call

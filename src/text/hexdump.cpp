@@ -1,4 +1,4 @@
-#include "serial/hexdump.hpp"
+#include "text/hexdump.hpp"
 
 #include <cstring>
 

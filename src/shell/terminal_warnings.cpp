@@ -1,4 +1,4 @@
-#include "check/terminal_warnings.hpp"
+#include "shell/terminal_warnings.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "check/implicit_line.hpp"
 #include "check/rule_checks.hpp"
 #include "shell/console.hpp"
+#include "station/station.hpp"
 #include "text/input_file.hpp"
 
 namespace {
@@ -21,23 +22,23 @@ ConfigFacts g_config_facts;
 
 }  // namespace
 
-void terminal_config_warnings(const char* config_file) {
+void terminal_config_warnings(const Station& station, const char* config_file) {
     if (!console_at_terminal()) return;
     const InputFile file(config_file);
     if (!file) return;
     g_config_file = config_file;
-    for (const CheckWarning& w : check_config(file.get(), config, g_config_facts)) {
+    for (const CheckWarning& w : check_config(file.get(), station.config, g_config_facts)) {
         if (w.line > 0) std::printf("Warning: line %d: %s\n", w.line, w.message.c_str());
         else std::printf("Warning: %s\n", w.message.c_str());
     }
 }
 
-void terminal_rules_warnings(const char* rules_file, bool config_in_force) {
+void terminal_rules_warnings(const Station& station, const char* rules_file) {
     if (!console_at_terminal()) return;
-    const bool station_known = config_in_force && !g_config_file.empty();
-    const CheckStation station{station_known, config.base_lat, config.base_lon,
-                               station_known ? g_config_facts.position_line : 0};
-    for (const CheckWarning& w : check_rules(station, rules_in_memory(last_implicit_line(rules_file)))) {
+    const bool station_known = station.config_processed != 0 && !g_config_file.empty();
+    const CheckStation base{station_known, station.config.base_lat, station.config.base_lon,
+                            station_known ? g_config_facts.position_line : 0};
+    for (const CheckWarning& w : check_rules(base, rules_in_memory(station, last_implicit_line(rules_file)))) {
         const char* file = w.file == CheckedFile::config ? g_config_file.c_str() : rules_file;
         std::printf("Warning: %s[%d]: %s\n", file, w.line, w.message.c_str());
     }

@@ -1,4 +1,4 @@
-#include "serial/pause.hpp"
+#include "process/pause.hpp"
 
 #ifdef _WIN32
 #include <windows.h>

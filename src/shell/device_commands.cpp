@@ -22,7 +22,7 @@ CommandOutcome cmd_connect(char* args) {
     char port_name[sizeof shell.port_name];
     if (!port_argument(port_token, port_name, sizeof port_name)) return CommandOutcome::failed;
     char* rate_token = next_token(args, WORD_SEPARATORS);
-    const int32_t rate = rate_token != nullptr ? parse_decimal(rate_token) : default_connect_baud();
+    const int32_t rate = rate_token != nullptr ? parse_decimal(rate_token) : default_connect_baud(shell.station);
     if (!device_rate_argument(rate)) return CommandOutcome::failed;
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     shell.current_baud = rate;
