@@ -13,7 +13,7 @@ int dwn_download(const char* port) { return dwn_download_image(port, config); }
 
 int dwn_download_image(const char* port, const ConfigRecord& image) {
     // Whatever the device said before the first packet is of no interest.
-    dwn_begin_answers(port);
+    if (!dwn_begin_answers(port)) return DWN_CONF_COMMAND_FAILED;
 
     int r = dwn_send_command(port, DWN_CONF_NAME, "166");
     if (r != DWN_COMMAND_PACKET_LEN) {
