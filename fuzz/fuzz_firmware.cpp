@@ -118,16 +118,19 @@ public:
 
     void on_host_write(MemoryLink& link, const uint8_t* data, std::size_t count) override {
         const std::string bytes(reinterpret_cast<const char*>(data), count);
-        if (bytes == std::string(1, static_cast<char>(FIRMSYNC)) && state_ == State::waiting_sync) {
-            if (handshake_answer(link, 200)) state_ = State::waiting_ident;
+        if (bytes == std::string(1, static_cast<char>(FIRMSYNC))) {
+            if (state_ == State::waiting_sync && handshake_answer(link, 200)) state_ = State::waiting_ident;
             return;
         }
-        if (bytes == FIRMWARE_IDENT && state_ == State::waiting_ident) {
-            if (handshake_answer(link, 5000)) state_ = State::programming;
+        if (bytes == FIRMWARE_IDENT) {
+            if (state_ == State::waiting_ident && handshake_answer(link, 5000)) state_ = State::programming;
             return;
         }
-        if (state_ != State::programming) return;  // the loader is not listening for lines
+        // Every record line the host sends costs its wait, whether or not the
+        // loader listens: a host that took a stray byte for the
+        // identification's ACK sends its lines to a loader that still waits.
         ++line_transmissions;
+        if (state_ != State::programming) return;  // the loader is not listening for lines
         int index = -1;
         for (std::size_t i = 0; i < g_lines.size(); ++i) {
             if (bytes == g_lines[i] + "\r") index = static_cast<int>(i);

@@ -4,6 +4,7 @@
 
 #include "process/interrupt.hpp"
 #include "serial/drain_input.hpp"
+#include "serial/serial_port.hpp"
 
 namespace {
 
@@ -18,9 +19,13 @@ void report_stray(const char* port, long bytes) {
 
 }  // namespace
 
-void dwn_begin_answers(const char* port) {
+bool dwn_begin_answers(const char* port) {
     g_answer_taken = false;
+    // A NUL byte is a byte like any other here: dropped by the driver, an
+    // answer damaged into NUL behind an added ACK would go unseen.
+    if (!keep_nul_bytes(port)) return false;
     drain_stale_input(port, SETTLE_CHUNK, DWN_SETTLE_MS);
+    return true;
 }
 
 int dwn_before_transmission(const char* port) {

@@ -18,10 +18,11 @@ inline constexpr int DWN_QUIET_MS = 50;
 // console still says, the echo of the download word).
 inline constexpr int DWN_SETTLE_MS = 50;
 
-// Starts a download: drains the line until it has been quiet for
-// DWN_SETTLE_MS (bounded; a warning when the bound is reached) and forgets
-// earlier answers.
-void dwn_begin_answers(const char* port);
+// Starts a download: has the port hand over NUL bytes (every byte counts),
+// drains the line until it has been quiet for DWN_SETTLE_MS (bounded; a
+// warning when the bound is reached) and forgets earlier answers. False,
+// after its message, when the port cannot be set.
+bool dwn_begin_answers(const char* port);
 
 // Before each transmission: drops what is waiting without waiting for more.
 // 0, or DWN_STRAY_BYTES after its message when an answer has been taken

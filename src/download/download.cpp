@@ -16,7 +16,7 @@ int dwn_download(const char* port, const Station& station) {
 
 int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules) {
     // Whatever the device said before the first packet is of no interest.
-    dwn_begin_answers(port);
+    if (!dwn_begin_answers(port)) return DWN_CONF_COMMAND_FAILED;
 
     int r = dwn_send_command(port, DWN_CONF_NAME, "166");
     if (r != DWN_COMMAND_PACKET_LEN) {

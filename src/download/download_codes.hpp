@@ -22,7 +22,7 @@ inline constexpr int DWN_FILE_PACKET_FAILED = -3;   // a data packet failed (its
 
 // dwn_download and dwn_download_image: 0, else the step that failed; nothing
 // is sent after it.
-inline constexpr int DWN_CONF_COMMAND_FAILED = -1;  // the "conf" command packet
+inline constexpr int DWN_CONF_COMMAND_FAILED = -1;  // the "conf" command packet, or the port's setting before it
 inline constexpr int DWN_CONF_IMAGE_FAILED = -2;    // the configuration image
 inline constexpr int DWN_RULES_COMMAND_FAILED = -3; // the "rules" command packet, or a rule count above MAX_RULES
 inline constexpr int DWN_RULES_FAILED = -4;         // the rule records

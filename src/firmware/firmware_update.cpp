@@ -112,6 +112,9 @@ uint8_t read_answer(const char* port, int timeout_ms) {
 
 // The FIRMSYNC exchange and the identification.
 int synchronize(const char* port) {
+    // From here on every byte is accounted for, a NUL too: dropped by the
+    // driver, an answer damaged into NUL behind an added ACK would go unseen.
+    if (!keep_nul_bytes(port)) return FIRMWARE_SYNC_WRITE_FAILED;
     if (write_port(port, &FIRMSYNC, 1) <= 0) {
         std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
         return FIRMWARE_SYNC_WRITE_FAILED;

@@ -315,6 +315,21 @@ int write_port(const char* port_name, const void* buf, int count) {
     return count;
 }
 
+bool keep_nul_bytes(const char* port_name) {
+    SerialDriver& drv = serial_driver();
+    LineSettings line{};
+    bool set = drv.get_line_settings(line);
+    if (set) {
+        line.discard_null = false;
+        set = drv.set_line_settings(line);
+    }
+    if (!set) {
+        std::printf("\a\aError: could not set the comm state for port %s: %s\n", port_name, system_error_text());
+        return false;
+    }
+    return true;
+}
+
 void purge_port() { serial_driver().purge(); }
 
 void close_port() { serial_driver().close(); }

@@ -22,6 +22,11 @@ int read_port_until(const char* port_name, void* buf, int size, int timeout_ms, 
 int read_waiting(const char* port_name, void* buf, int size);
 // The count on success; a WRITE_PORT_* code on failure.
 int write_port(const char* port_name, const void* buf, int count);
+// From now until the port is opened again, the NUL bytes it receives are
+// handed over like any other byte (open_port has the driver drop them): an
+// exchange that accounts for every byte on the line needs them. False, after
+// its message, when the line cannot be set.
+bool keep_nul_bytes(const char* port_name);
 void purge_port();
 void close_port();
 const char* system_error_text();

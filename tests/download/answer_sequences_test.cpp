@@ -36,7 +36,8 @@ enum class Kind {
     doubled_ack,       // takes it, answers ACK twice
     doubled_nak,       // refuses it, answers NAK twice
     early_ack,         // takes it, but its ACK went out with the answer before
-    stray_ack_then_nak // refuses it; a stray ACK arrives ahead of the late NAK
+    stray_ack_then_nak, // refuses it; a stray ACK arrives ahead of the late NAK
+    ack_ahead_of_nul   // refuses it; the line adds an ACK ahead of the NAK, which arrives as NUL
 };
 
 struct Behaviour {
@@ -55,6 +56,7 @@ std::vector<Behaviour> alphabet() {
     a.push_back({Kind::lost, 0, true});
     a.push_back({Kind::ack_then_noise, 0, true});
     a.push_back({Kind::noise_then_ack, 0, true});
+    a.push_back({Kind::ack_ahead_of_nul, 0, true});
     a.push_back({Kind::doubled_ack, 0, false});
     a.push_back({Kind::doubled_ack, Q - 1, false});
     a.push_back({Kind::doubled_nak, 0, false});
@@ -98,6 +100,7 @@ public:
             link.device_send(Bytes{DWN_ACK}, 0);
             out = {DWN_NAK};
             break;
+        case Kind::ack_ahead_of_nul: out = {DWN_ACK, 0x00}; break;
         }
         const bool takes = b.kind == Kind::ack || b.kind == Kind::garbled || b.kind == Kind::ack_then_noise ||
                            b.kind == Kind::noise_then_ack || b.kind == Kind::doubled_ack ||
@@ -118,7 +121,7 @@ Outcome run_transfer(const std::vector<Behaviour>& script, const Bytes& source) 
     device.script = script;
     MemoryLink* link = use_memory_link(&device);
     EXPECT_EQ(open_port("COM1", 57600), 0);
-    dwn_begin_answers("COM1");
+    EXPECT_TRUE(dwn_begin_answers("COM1"));
     const int len = static_cast<int>(source.size());
     const bool sent = dwn_write_file("COM1", source.data(), len) == len;
     const bool success = sent && dwn_quiet_after_answers("COM1");

@@ -117,6 +117,7 @@ public:
         lost,     // never receives it whole: no answer
         doubled,  // takes it, answers ACK twice
         early,    // takes it, but its ACK went out before it arrived
+        added,    // does not take it; the line adds an ACK ahead of its answer `byte`
     };
     struct Step {
         Kind kind;
@@ -144,12 +145,13 @@ public:
         const std::size_t i = static_cast<std::size_t>(transmissions++);
         consulted = std::max(consulted, i + 1);
         const Step step = i < script.size() ? script[i] : Step{Kind::ack, FIRM_ACK, 0};
-        if (step.kind != Kind::lost && step.kind != Kind::refuse) taken.insert(bytes);
+        if (step.kind != Kind::lost && step.kind != Kind::refuse && step.kind != Kind::added) taken.insert(bytes);
         switch (step.kind) {
         case Kind::ack: link.device_send(std::vector<uint8_t>{FIRM_ACK}, step.latency_ms); break;
         case Kind::refuse:
         case Kind::garbled: link.device_send(std::vector<uint8_t>{step.byte}, step.latency_ms); break;
         case Kind::doubled: link.device_send(std::vector<uint8_t>{FIRM_ACK, FIRM_ACK}, step.latency_ms); break;
+        case Kind::added: link.device_send(std::vector<uint8_t>{FIRM_ACK, step.byte}, step.latency_ms); break;
         case Kind::lost:
         case Kind::early: break;
         }
