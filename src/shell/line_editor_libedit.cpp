@@ -129,7 +129,9 @@ bool line_editor_start(const std::string& history_file) {
     el_set(g_el, EL_HIST, history, g_history);
     el_set(g_el, EL_PROMPT, prompt_text);
     el_set(g_el, EL_GETCFN, read_character);
-    el_set(g_el, EL_ADDFN, "korri-complete", "Complete the command word or the file name", complete);
+    // The wide call keeps the two names as given; the narrow one copies them
+    // into memory el_end never frees.
+    el_wset(g_el, EL_ADDFN, L"korri-complete", L"Complete the command word or the file name", complete);
     el_set(g_el, EL_BIND, "^I", "korri-complete", nullptr);
     el_set(g_el, EL_BIND, "^R", "em-inc-search-prev", nullptr);
     el_source(g_el, nullptr);  // the user's ~/.editrc, if any
