@@ -135,8 +135,9 @@ Expectation expect_download(const DownloadFaultPlan& f, std::size_t rule_bytes, 
             if (f.pace) ms += line_ms(rate, static_cast<std::size_t>(p.length) + 1);
             const double wait_ms = read_limit_ms(rate, 1, DWN_ANSWER_TIMEOUT_MS);
             if (answer && std::abs(static_cast<double>(delay) - wait_ms) < TIMING_MARGIN_MS) e.ambiguous = true;
-            // NUL bytes never reach the host; an answer past the wait is none.
-            if (!answer || *answer == 0 || static_cast<double>(delay) >= wait_ms) {
+            // The download has the port hand NUL bytes over like any other
+            // byte; an answer past the wait is none.
+            if (!answer || static_cast<double>(delay) >= wait_ms) {
                 ms += wait_ms;
                 packet_result = -4;
                 packet_message = "\a\aError: reading ack or nak: 0\n";
