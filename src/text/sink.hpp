@@ -1,0 +1,52 @@
+// Where the program's messages go. Every layer that prints (the parsers, the
+// displays, the protocols, the port) is handed a Sink; the console's is
+// standard output, and a caller that wants the text itself (the file checks,
+// korrimap, the tests) hands down a StringSink instead.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+class Sink {
+public:
+    virtual ~Sink() = default;
+    // The bytes as they are, NUL bytes included.
+    virtual void write(const char* data, std::size_t size) = 0;
+    // Sends on what is held back (a FILE's buffer); nothing for a string.
+    virtual void flush() {}
+
+    [[gnu::format(printf, 2, 3)]] void printf(const char* format, ...);
+    void vprintf(const char* format, va_list args);
+    void put(std::string_view text) { write(text.data(), text.size()); }
+    void put(char c) { write(&c, 1); }
+};
+
+// Writes to a C stream, with the stream's own buffering.
+class FileSink final : public Sink {
+public:
+    explicit FileSink(std::FILE* stream) : stream_(stream) {}
+    void write(const char* data, std::size_t size) override;
+    void flush() override;
+    std::FILE* stream() const { return stream_; }
+
+private:
+    std::FILE* stream_;
+};
+
+// Keeps what is written, for a caller that shows it later or looks at it.
+class StringSink final : public Sink {
+public:
+    void write(const char* data, std::size_t size) override { text_.append(data, size); }
+    const std::string& text() const { return text_; }
+    // Returns what was written and starts again empty.
+    std::string take();
+
+private:
+    std::string text_;
+};
+
+// The console: standard output.
+Sink& standard_output();
