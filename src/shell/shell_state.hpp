@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "station/station.hpp"
+#include "text/sink.hpp"
 
 struct ShellState {
     int32_t connected;         // 1 while a device connection is established
@@ -13,6 +14,7 @@ struct ShellState {
     char input_line[256];      // the line being handled
     char previous_line[256];   // the last line that was neither empty nor a repeat
     char firmware_file[256];   // file name given to the last firmware command
+    Sink* out = &standard_output();  // where the commands and what they call print
 };
 
 extern ShellState shell;
