@@ -5,6 +5,7 @@
 
 #include "shell/terminal_warnings.hpp"
 #include "config/config_record.hpp"
+#include "device/device_link.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
@@ -60,8 +61,7 @@ CommandOutcome cmd_download(char*) {
                                : dwn_download(shell.port_name, station);
     if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
     std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
-    close_port();
     shell.connected = 0;
-    std::printf("Disconnected\n");
+    disconnect_device(*shell.out);
     return r == 0 ? CommandOutcome::done : CommandOutcome::failed;
 }

@@ -35,9 +35,9 @@ TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
     device.powers_on = false;
     MemoryLink* link = use_memory_link(&device);
     link->presses_ms = {5000};
-    StdoutCapture out;
-    const bool connected = connect_device("COM3", 57600, false);
-    const std::string text = out.text();
+    StringSink out;
+    const bool connected = connect_device("COM3", 57600, false, out);
+    const std::string text = out.take();
     EXPECT_FALSE(connected);
     EXPECT_FALSE(link->is_open);
     EXPECT_EQ(link->now_ms(), 5000);  // not the 20 s of the wait
