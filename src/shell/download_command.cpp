@@ -57,8 +57,8 @@ CommandOutcome cmd_download(char*) {
         return CommandOutcome::failed;
     }
     const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(station.config),
-                                                    station.rule_table)
-                               : dwn_download(shell.port_name, station);
+                                                    station.rule_table, *shell.out)
+                               : dwn_download(shell.port_name, station, *shell.out);
     if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
     std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     shell.connected = 0;
