@@ -203,6 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     clear_interrupts();
     shell = ShellState{};
     CapturedOutput& capture = captured_output();
+    shell.out = &capture.sink();
     capture.begin();
     CommandOutcome outcome;
     int64_t start = 0;

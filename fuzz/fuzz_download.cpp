@@ -204,6 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
     CapturedOutput& capture = captured_output();
+    shell.out = &capture.sink();
     capture.begin();
     FUZZ_CHECK(open_port(shell.port_name, RATE) == 0, capture.end());
     shell.connected = 1;

@@ -197,11 +197,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     g_loader.script = &script;
     MemoryLink* link = use_memory_link(&g_loader);
     set_fatal_pause([](uint32_t) { check_failed("the fatal path was reached", ""); });
-    set_firmware_clock([link] { return link->now_ms() / 1000; });
     clear_interrupts();
     CapturedOutput& capture = captured_output();
     capture.begin();
-    const int result = firmware_update("COM1", g_file_name.c_str(), {});
+    // The port layer's messages go to standard output, the update's through
+    // the capture's sink into the same stream.
+    const int result = firmware_update("COM1", g_file_name.c_str(), {}, [link] { return link->now_ms() / 1000; },
+                                       capture.sink());
     const std::string_view out = capture.end();
     const int64_t elapsed = link->now_ms();
 

@@ -112,6 +112,7 @@ bool stays_in_scratch(std::string_view input) {
 
 void reset_shell() {
     shell = ShellState{};
+    shell.out = &captured_output().sink();
 }
 
 void check_state(CommandOutcome outcome, std::string_view out) {

@@ -24,6 +24,7 @@ CapturedOutput::CapturedOutput() {
     std::fflush(stdout);
     std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
     stdout = stream;
+    sink_ = std::make_unique<FileSink>(stream);
 }
 
 void CapturedOutput::begin() {

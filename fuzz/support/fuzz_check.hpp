@@ -5,21 +5,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "text/sink.hpp"
 
 // Standard output is a memory stream for the whole run (glibc lets a program
 // set stdout): begin() empties it, end() returns what was printed since. No
 // system call is made, so a capture per input or per line costs little.
+// sink() is the Sink to hand the code under test: it writes into the same
+// stream, so that what is printed through it and what still goes to standard
+// output stay in the order they were printed.
 class CapturedOutput {
 public:
     CapturedOutput();
     void begin();
     std::string_view end();
     void append(const char* data, std::size_t size) { text_.append(data, size); }
+    Sink& sink() { return *sink_; }
 
 private:
     std::string text_;
+    std::unique_ptr<FileSink> sink_;
 };
 
 // The one capture of the process (standard output is redirected on first use).

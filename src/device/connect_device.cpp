@@ -5,17 +5,15 @@
 #include "device/connect_hints.hpp"
 #include "device/device_link.hpp"
 #include "device/device_replies.hpp"
+#include "device/power_on_wait.hpp"
 #include "process/interrupt.hpp"
 #include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
 #include "text/hexdump.hpp"
-#include "text/numbers.hpp"
 
 namespace {
 
-constexpr int POWER_ON_WAIT_S = 20;
-constexpr int POWER_ON_TIMEOUT_MS = 20000;
 constexpr int POWER_ON_READ = 100;
 constexpr int STALE_READ = 40;
 constexpr int STALE_TIMEOUT_MS = 100;
@@ -25,24 +23,27 @@ constexpr int MIN_MAJOR = 2;
 constexpr int MIN_MINOR = 4;
 constexpr uint8_t ATTENTION = 0x03;  // ctrl-C
 
-// Device replies, terminated after the bytes read so they search as text.
-char reply_buffer[1024 + 1];
+// A device reply, terminated after the bytes read so that it searches as text.
+struct Reply {
+    static constexpr int CAPACITY = 1024;
+    char text[CAPACITY + 1];
+};
 
-void dump_reply(int count) { hexdump(stdout, 1, "Got", reply_buffer, count, 10); }
+void dump_reply(const Reply& reply, int count, Sink& out) { hexdump(&out, 1, "Got", reply.text, count, 10); }
 
 // A wait that the operator cancelled with Ctrl-C ends the handshake as its
 // failures do: the port is closed.
-bool cancelled_here() {
+bool cancelled_here(Sink& out) {
     if (!cancel_requested()) return false;
-    std::printf("\n\a\aError: connect cancelled by Ctrl-C!\n");
+    out.printf("\n\a\aError: connect cancelled by Ctrl-C!\n");
     close_port();
     return true;
 }
 
-// Reads the reply into reply_buffer and terminates it.
-int read_reply(const char* port, int size, int timeout_ms, const ReadUntil& until) {
-    int n = read_port_until(port, reply_buffer, size, timeout_ms, until);
-    reply_buffer[n] = '\0';
+// Reads the reply and terminates it.
+int read_reply(const char* port, Reply& reply, int timeout_ms, const ReadUntil& until) {
+    int n = read_port_until(port, reply.text, Reply::CAPACITY, timeout_ms, until);
+    reply.text[n] = '\0';
     return n;
 }
 
@@ -50,106 +51,120 @@ int read_reply(const char* port, int size, int timeout_ms, const ReadUntil& unti
 // and dropped, so that no later exchange takes it for its own answer.
 void drain_reply_tail(const char* port) { drain_stale_input(port, STALE_READ, CONSOLE_QUIET_MS); }
 
-bool reprompt(const char* port, int32_t rate) {
+bool reprompt(const char* port, int32_t rate, Sink& out) {
+    Reply reply;
     const uint8_t cr = '\r';
     if (write_port(port, &cr, 1) <= 0) {
-        std::printf("\a\aError: wrote CR character, got error on port %s\n", port);
+        out.printf("\a\aError: wrote CR character, got error on port %s\n", port);
         close_port();
         return false;
     }
-    read_reply(port, sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
-    if (cancelled_here()) return false;
-    if (std::strstr(reply_buffer, DEVICE_PROMPT) != nullptr) {
+    read_reply(port, reply, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
+    if (cancelled_here(out)) return false;
+    if (std::strstr(reply.text, DEVICE_PROMPT) != nullptr) {
         drain_reply_tail(port);
-        std::printf("\aConnected at %ld\n", static_cast<long>(rate));
+        out.printf("\aConnected at %ld\n", static_cast<long>(rate));
         return true;
     }
-    std::printf("\a\aError: did not receive the Korrimatic prompt!\n");
+    out.printf("\a\aError: did not receive the Korrimatic prompt!\n");
     close_port();
     return false;
 }
 
-bool connect_initial(const char* port, int32_t rate) {
-    if (open_port(port, rate) != 0) {
-        std::printf("\a\aError: could not open COM port %s\n", port);
-        return false;
-    }
+// Has the operator power the device on the open port and reads its power-on
+// text, NUL and non-ASCII bytes shown as '#'. The byte count, or -1 when the
+// wait was cancelled (the port is closed).
+int read_power_on(const char* port, Reply& reply, Sink& out) {
     drain_stale_input(port, STALE_READ, STALE_TIMEOUT_MS);
     purge_port();
-    std::printf("\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
-                "You have %ld seconds to do this...",
-                static_cast<long>(POWER_ON_WAIT_S));
+    out.printf("\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
+               "You have %ld seconds to do this...",
+               static_cast<long>(POWER_ON_WAIT_S));
 
     const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate())};
-    int n = read_port_counting_down(port, reply_buffer, POWER_ON_READ, POWER_ON_TIMEOUT_MS, &power_on);
-    reply_buffer[n] = '\0';
-    if (cancelled_here()) return false;
+    int n = read_port_counting_down(port, reply.text, POWER_ON_READ, POWER_ON_WAIT_MS, &power_on);
+    reply.text[n] = '\0';
+    if (cancelled_here(out)) return -1;
     for (int i = 0; i < n; ++i) {
-        auto b = static_cast<unsigned char>(reply_buffer[i]);
-        if (b == 0 || b > 0x7F) reply_buffer[i] = '#';
+        auto b = static_cast<unsigned char>(reply.text[i]);
+        if (b == 0 || b > 0x7F) reply.text[i] = '#';
     }
-    const char* ident = std::strstr(reply_buffer, DEVICE_IDENT);
+    return n;
+}
+
+// Checks the power-on text for the identification word and a version at
+// least the minimum. False after the message (the port is closed).
+bool check_power_on_text(const char* port, int32_t rate, Reply& reply, int n, DeviceVersion& version, Sink& out) {
+    const char* ident = std::strstr(reply.text, DEVICE_IDENT);
     if (ident == nullptr) {
-        std::printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
-        dump_reply(n);
-        offer_power_on_hint(port, reply_buffer, n, rate);
+        out.printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
+        dump_reply(reply, n, out);
+        offer_power_on_hint(port, reply.text, n, rate);
         close_port();
         return false;
     }
     const char* label = std::strstr(ident, VERSION_LABEL);
     if (label == nullptr) {
-        std::printf("\n\a\aError: did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
+        out.printf("\n\a\aError: did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
         close_port();
         return false;
     }
-    const char* number = label + std::strlen(VERSION_LABEL);
-    int major = parse_decimal(number);
-    const char* dot = std::strchr(number, '.');
-    int minor = 0;  // a version without a '.' has minor number 0
-    if (dot != nullptr) {
-        // The '.' must follow the major number itself, not some later text.
-        const char* p = number;
-        while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-        if (*p == '+' || *p == '-') ++p;
-        while (*p >= '0' && *p <= '9') ++p;
-        if (p == dot) minor = parse_decimal(dot + 1);
-    }
-    if (major < MIN_MAJOR || (major == MIN_MAJOR && minor < MIN_MINOR)) {
-        std::printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", major, minor, MIN_MAJOR,
-                    MIN_MINOR);
+    version = parse_device_version(label + std::strlen(VERSION_LABEL));
+    if (version.major < MIN_MAJOR || (version.major == MIN_MAJOR && version.minor < MIN_MINOR)) {
+        out.printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", version.major,
+                   version.minor, MIN_MAJOR, MIN_MINOR);
         offer_old_firmware_hint(port);
         close_port();
         return false;
     }
+    return true;
+}
+
+// Sends ctrl-C and waits for "Connected <rate>". False after the message
+// (the port is closed).
+bool attention(const char* port, int32_t rate, Reply& reply, Sink& out) {
     // Only what arrives after ctrl-C can answer it: the rest of the power-on
     // text is dropped.
     (void)discard_waiting(port);
     if (write_port(port, &ATTENTION, 1) <= 0) {
-        std::printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port);
+        out.printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port);
         close_port();
         return false;
     }
     char expected[40];
     std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
-    int m = read_reply(port, sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate()));
-    if (cancelled_here()) return false;
-    if (!connected_reply(reinterpret_cast<const uint8_t*>(reply_buffer), static_cast<std::size_t>(m), rate, true)) {
-        std::printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
-        dump_reply(m);
+    int m = read_reply(port, reply, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate()));
+    if (cancelled_here(out)) return false;
+    if (!connected_reply(reinterpret_cast<const uint8_t*>(reply.text), static_cast<std::size_t>(m), rate, true)) {
+        out.printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
+        dump_reply(reply, m, out);
         close_port();
         return false;
     }
     drain_reply_tail(port);
-    if (cancelled_here()) return false;
-    std::printf("\n");
-    std::printf("\aConnected at %ld\n", static_cast<long>(rate));
-    show_firmware_version(major, minor);
+    return !cancelled_here(out);
+}
+
+bool connect_initial(const char* port, int32_t rate, Sink& out) {
+    if (open_port(port, rate) != 0) {
+        out.printf("\a\aError: could not open COM port %s\n", port);
+        return false;
+    }
+    Reply reply;
+    const int n = read_power_on(port, reply, out);
+    if (n < 0) return false;
+    DeviceVersion version{};
+    if (!check_power_on_text(port, rate, reply, n, version, out)) return false;
+    if (!attention(port, rate, reply, out)) return false;
+    out.printf("\n");
+    out.printf("\aConnected at %ld\n", static_cast<long>(rate));
+    show_firmware_version(version.major, version.minor, out);
     return true;
 }
 
 }  // namespace
 
-bool connect_device(const char* port, int32_t rate, bool reprompt_mode) {
-    std::printf("Connecting at %ld...\n", static_cast<long>(rate));
-    return reprompt_mode ? reprompt(port, rate) : connect_initial(port, rate);
+bool connect_device(const char* port, int32_t rate, bool reprompt_mode, Sink& out) {
+    out.printf("Connecting at %ld...\n", static_cast<long>(rate));
+    return reprompt_mode ? reprompt(port, rate, out) : connect_initial(port, rate, out);
 }

@@ -1,7 +1,5 @@
 #include "device/connect_hints.hpp"
 
-#include <cstdio>
-
 #include "serial/silent_port_hint.hpp"
 #include "text/hints.hpp"
 
@@ -39,6 +37,6 @@ void offer_old_firmware_hint(const char* port_name) {
                " FILE.hex, with the firmware file for the Korrimatic, then connect again");
 }
 
-void show_firmware_version(int major, int minor) {
-    if (operator_at_terminal()) std::printf("Korrimatic firmware version %d.%d\n", major, minor);
+void show_firmware_version(int major, int minor, Sink& out) {
+    if (operator_at_terminal()) out.printf("Korrimatic firmware version %d.%d\n", major, minor);
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/sink.hpp"
+
 // The hint for a power-on reply that is nothing but the loader's prompt (a
 // device in its firmware loader); empty for any other reply.
 std::string power_on_hint(const char* port_name, const uint8_t* reply, int count);
@@ -16,4 +18,4 @@ void offer_power_on_hint(const char* port_name, const void* reply, int count, lo
 void offer_old_firmware_hint(const char* port_name);
 
 // After "Connected at": the device's firmware version, at a terminal.
-void show_firmware_version(int major, int minor);
+void show_firmware_version(int major, int minor, Sink& out);

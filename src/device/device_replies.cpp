@@ -5,6 +5,23 @@
 #include <cstring>
 #include <string>
 
+#include "text/numbers.hpp"
+
+namespace {
+
+// The end of the major number of a version from `from` on: white space, one
+// sign, the digits. `digits` is where the digits begin.
+std::size_t major_number_end(const uint8_t* data, std::size_t count, std::size_t from, std::size_t& digits) {
+    std::size_t i = from;
+    while (i < count && std::isspace(data[i])) ++i;
+    if (i < count && (data[i] == '+' || data[i] == '-')) ++i;
+    digits = i;
+    while (i < count && std::isdigit(data[i])) ++i;
+    return i;
+}
+
+}  // namespace
+
 long find_text(const uint8_t* data, std::size_t count, const char* text, std::size_t from) {
     const std::size_t n = std::strlen(text);
     if (n == 0 || count < n) return -1;
@@ -19,14 +36,20 @@ bool power_on_complete(const uint8_t* data, std::size_t count) {
     if (ident < 0) return false;
     long label = find_text(data, count, VERSION_LABEL, static_cast<std::size_t>(ident));
     if (label < 0) return false;
-    std::size_t i = static_cast<std::size_t>(label) + std::strlen(VERSION_LABEL);
-    while (i < count && std::isspace(data[i])) ++i;
-    if (i < count && (data[i] == '+' || data[i] == '-')) ++i;
-    std::size_t digits = i;
-    while (i < count && std::isdigit(data[i])) ++i;
+    std::size_t digits = 0;
+    const std::size_t i =
+        major_number_end(data, count, static_cast<std::size_t>(label) + std::strlen(VERSION_LABEL), digits);
     if (i == digits || i == count) return false;  // the major number may still be arriving
     if (data[i] != '.') return true;              // a version without a minor number
     return i + 1 < count && std::isdigit(data[i + 1]);
+}
+
+DeviceVersion parse_device_version(const char* number) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(number);
+    std::size_t digits = 0;
+    const std::size_t end = major_number_end(bytes, std::strlen(number), 0, digits);
+    const int minor = number[end] == '.' ? parse_decimal(number + end + 1) : 0;
+    return DeviceVersion{parse_decimal(number), minor};
 }
 
 uint32_t settle_ms_for(uint32_t rate) {

@@ -24,6 +24,15 @@ long find_text(const uint8_t* data, std::size_t count, const char* text, std::si
 // digit, or a character that continues neither.
 bool power_on_complete(const uint8_t* data, std::size_t count);
 
+// The device's firmware version, from the text after "Version ": the major
+// number (white space and one sign before it, clamped as parse_decimal
+// does) and, when a '.' follows it directly, the minor number (else 0).
+struct DeviceVersion {
+    int major;
+    int minor;
+};
+DeviceVersion parse_device_version(const char* number);
+
 // How long the line must stay quiet after a complete reply before the read
 // ends: 50 ms, or 20 character times at low rates.
 uint32_t settle_ms_for(uint32_t rate);

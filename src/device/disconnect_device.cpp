@@ -1,10 +1,8 @@
 // Ending the connection.
-#include <cstdio>
-
 #include "device/device_link.hpp"
 #include "serial/serial_port.hpp"
 
-void disconnect_device() {
+void disconnect_device(Sink& out) {
     close_port();
-    std::printf("Disconnected\n");
+    out.printf("Disconnected\n");
 }

@@ -1,7 +1,5 @@
 #include "download/answer_matching.hpp"
 
-#include <cstdio>
-
 #include "process/interrupt.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
@@ -9,18 +7,17 @@
 namespace {
 
 constexpr int SETTLE_CHUNK = 16;
-bool g_answer_taken = false;
 
-void report_stray(const char* port, long bytes) {
-    std::printf("\a\aError: unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
+void report_stray(const char* port, long bytes, Sink& out) {
+    out.printf("\a\aError: unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
                 "an earlier answer may belong to another packet\n",
                 port, bytes);
 }
 
 }  // namespace
 
-bool dwn_begin_answers(const char* port) {
-    g_answer_taken = false;
+bool dwn_begin_answers(const char* port, DwnAnswers& answers) {
+    answers.taken = false;
     // A NUL byte is a byte like any other here: dropped by the driver, an
     // answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return false;
@@ -28,37 +25,37 @@ bool dwn_begin_answers(const char* port) {
     return true;
 }
 
-int dwn_before_transmission(const char* port) {
+int dwn_before_transmission(const char* port, const DwnAnswers& answers, Sink& out) {
     const long bytes = discard_waiting(port);
     if (bytes == 0) return 0;
-    if (!g_answer_taken) {
-        std::printf("\a\aWarning: unexpected bytes on the line of COM port %s (%ld discarded) before the first "
+    if (!answers.taken) {
+        out.printf("\a\aWarning: unexpected bytes on the line of COM port %s (%ld discarded) before the first "
                     "packet, going on\n",
                     port, bytes);
         return 0;
     }
-    report_stray(port, bytes);
+    report_stray(port, bytes, out);
     return DWN_STRAY_BYTES;
 }
 
-void dwn_answer_taken() { g_answer_taken = true; }
+void dwn_answer_taken(DwnAnswers& answers) { answers.taken = true; }
 
-int dwn_after_nak(const char* port) {
+int dwn_after_nak(const char* port, Sink& out) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
     if (drained.bytes == 0) return 0;
     // A line still sending when the drain gives up fails here as well.
-    report_stray(port, drained.bytes);
+    report_stray(port, drained.bytes, out);
     return DWN_STRAY_BYTES;
 }
 
-bool dwn_quiet_after_answers(const char* port) {
+bool dwn_quiet_after_answers(const char* port, Sink& out) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
     if (cancel_requested()) {  // the quiet was not waited for
-        std::printf("\a\aError: download cancelled by Ctrl-C\n");
+        out.printf("\a\aError: download cancelled by Ctrl-C\n");
         return false;
     }
     if (drained.bytes == 0) return true;
-    std::printf("\a\aError: bytes after the last answer (%ld): the device's answers were out of step with "
+    out.printf("\a\aError: bytes after the last answer (%ld): the device's answers were out of step with "
                 "the packets\n",
                 drained.bytes);
     return false;

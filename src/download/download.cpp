@@ -10,59 +10,60 @@
 #include "serial/serial_port.hpp"
 #include "station/station.hpp"
 
-int dwn_download(const char* port, const Station& station) {
-    return dwn_download_image(port, station.config, station.rule_table);
+int dwn_download(const char* port, const Station& station, Sink& out) {
+    return dwn_download_image(port, station.config, station.rule_table, out);
 }
 
-int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules) {
+int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules, Sink& out) {
     // Whatever the device said before the first packet is of no interest.
-    if (!dwn_begin_answers(port)) return DWN_CONF_COMMAND_FAILED;
+    DwnAnswers answers;
+    if (!dwn_begin_answers(port, answers)) return DWN_CONF_COMMAND_FAILED;
 
-    int r = dwn_send_command(port, DWN_CONF_NAME, "166");
+    int r = dwn_send_command(port, DWN_CONF_NAME, "166", answers, out);
     if (r != DWN_COMMAND_PACKET_LEN) {
-        std::printf("\a\aError: writing Configuration command failed: %d\n", r);
+        out.printf("\a\aError: writing Configuration command failed: %d\n", r);
         return DWN_CONF_COMMAND_FAILED;
     }
     const int config_bytes = static_cast<int>(sizeof(ConfigRecord));
-    r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(&image), config_bytes);
+    r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(&image), config_bytes, answers, out);
     if (r != config_bytes) {
-        std::printf("\a\aError: writing Configuration file failed: %d\n", r);
+        out.printf("\a\aError: writing Configuration file failed: %d\n", r);
         return DWN_CONF_IMAGE_FAILED;
     }
-    if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
-    std::printf("Downloading Configuration succeeded\n");
+    if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
+    out.printf("Downloading Configuration succeeded\n");
 
     // Read once, after the configuration has gone: it sets both the size
     // announced and the bytes sent.
     const int rule_count = image.rule_count;
     if (rule_count > MAX_RULES) {
         // The table holds no more; sending more would send bytes beyond it.
-        std::printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);
+        out.printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);
         return DWN_RULES_COMMAND_FAILED;
     }
     const int rule_bytes = rule_count * static_cast<int>(sizeof(RuleRecord));
     char size_text[8];
     std::snprintf(size_text, sizeof size_text, "%d", rule_bytes);
-    r = dwn_send_command(port, DWN_RULES_NAME, size_text);
+    r = dwn_send_command(port, DWN_RULES_NAME, size_text, answers, out);
     if (r != DWN_COMMAND_PACKET_LEN) {
-        std::printf("\a\aError: writing Rules command failed: %d\n", r);
+        out.printf("\a\aError: writing Rules command failed: %d\n", r);
         return DWN_RULES_COMMAND_FAILED;
     }
     if (rule_bytes > 0) {
-        r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(rules.slot), rule_bytes);
+        r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(rules.slot), rule_bytes, answers, out);
         if (r != rule_bytes) {
-            std::printf("\a\aError: writing Rules file failed: %d\n", r);
+            out.printf("\a\aError: writing Rules file failed: %d\n", r);
             return DWN_RULES_FAILED;
         }
     }
-    if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
-    std::printf("Downloading Rules succeeded\n");
+    if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
+    out.printf("Downloading Rules succeeded\n");
 
-    r = dwn_send_command(port, DWN_FINISH_NAME, nullptr);
+    r = dwn_send_command(port, DWN_FINISH_NAME, nullptr, answers, out);
     if (r != DWN_COMMAND_PACKET_LEN) {
-        std::printf("\a\aError: error writing finish pkt: %d\n", r);
+        out.printf("\a\aError: error writing finish pkt: %d\n", r);
         return DWN_FINISH_FAILED;
     }
-    if (!dwn_quiet_after_answers(port)) return DWN_OUT_OF_STEP;
+    if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
     return 0;
 }

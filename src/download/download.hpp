@@ -5,6 +5,7 @@
 #include "config/config_record.hpp"
 #include "download/download_codes.hpp"
 #include "rules/rule_record.hpp"
+#include "text/sink.hpp"
 
 struct Station;
 
@@ -15,8 +16,8 @@ struct Station;
 // packet, or the device's answers out of step with the packets. Nothing is
 // sent after a failed step. Works on the named port, which the connection holds
 // open. Sends the station's two images.
-int dwn_download(const char* port, const Station& station);
+int dwn_download(const char* port, const Station& station, Sink& out);
 
 // The same with the two images given apart (the rule count is read from the
 // configuration image).
-int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules);
+int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules, Sink& out);

@@ -1,7 +1,6 @@
 #include "download/packet.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "download/answer_matching.hpp"
@@ -9,13 +8,13 @@
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 
-int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
+int dwn_write_pkt(const char* port, uint8_t* pp, int len, DwnAnswers& answers, Sink& out) {
     if (pp == nullptr) {
-        std::printf("dwn_write_pkt: argument ptr pp is null\n");
+        out.printf("dwn_write_pkt: argument ptr pp is null\n");
         return DWN_PKT_NO_BUFFER;
     }
     if (len < DWN_MIN_PACKET) {
-        std::printf("dwn_write_pkt: argument len < 5\n");
+        out.printf("dwn_write_pkt: argument len < 5\n");
         return DWN_PKT_TOO_SHORT;
     }
     pp[0] = static_cast<uint8_t>((len >> 8) & 0xFF);
@@ -28,43 +27,43 @@ int dwn_write_pkt(const char* port, uint8_t* pp, int len) {
 
     int attempts = DWN_MAX_TRANSMISSIONS;
     for (;;) {
-        const int stray = dwn_before_transmission(port);
+        const int stray = dwn_before_transmission(port, answers, out);
         if (stray != 0) return stray;
         if (write_port(port, pp, len) <= 0) {
-            std::printf("\a\aError: writing pkt\n");
+            out.printf("\a\aError: writing pkt\n");
             return DWN_PKT_WRITE_FAILED;
         }
         uint8_t answer = 0;
         const int got = read_port(port, &answer, 1, DWN_ANSWER_TIMEOUT_MS);
         if (got != 1 && cancel_requested()) {
-            std::printf("\a\aError: download cancelled by Ctrl-C\n");
+            out.printf("\a\aError: download cancelled by Ctrl-C\n");
             return DWN_PKT_NO_ANSWER;
         }
         if (got != 1) {
-            std::printf("\a\aError: reading ack or nak: %d\n", got);
+            out.printf("\a\aError: reading ack or nak: %d\n", got);
             return DWN_PKT_NO_ANSWER;
         }
-        dwn_answer_taken();
+        dwn_answer_taken(answers);
         if (answer == DWN_ACK) return len;
         if (answer != DWN_NAK) {
-            std::printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));
+            out.printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));
             return DWN_PKT_BAD_ANSWER;
         }
         if (--attempts <= 0) return DWN_PKT_REFUSED;
         // NAK: once the line is quiet, the same bytes go out again, length
         // and CRC as they are.
-        const int after = dwn_after_nak(port);
+        const int after = dwn_after_nak(port, out);
         if (after != 0) return after;
     }
 }
 
-int dwn_write_file(const char* port, const uint8_t* bp, int len) {
+int dwn_write_file(const char* port, const uint8_t* bp, int len, DwnAnswers& answers, Sink& out) {
     if (bp == nullptr) {
-        std::printf("dwn_write_file: argument ptr bp is null\n");
+        out.printf("dwn_write_file: argument ptr bp is null\n");
         return DWN_FILE_NO_BUFFER;
     }
     if (len < 1) {
-        std::printf("dwn_write_file: argument len < 1\n");
+        out.printf("dwn_write_file: argument len < 1\n");
         return DWN_FILE_EMPTY;
     }
     int total = 0;
@@ -73,9 +72,9 @@ int dwn_write_file(const char* port, const uint8_t* bp, int len) {
         const int n = std::min(remaining, DWN_MAX_DATA);
         DwnPacket packet{};
         std::memcpy(packet.payload, bp + total, static_cast<std::size_t>(n));
-        const int r = dwn_write_pkt(port, reinterpret_cast<uint8_t*>(&packet), n + DWN_FRAME_BYTES);
+        const int r = dwn_write_pkt(port, reinterpret_cast<uint8_t*>(&packet), n + DWN_FRAME_BYTES, answers, out);
         if (r != n + DWN_FRAME_BYTES) {
-            std::printf("\a\aError: writing data pkt: %d\n", r);
+            out.printf("\a\aError: writing data pkt: %d\n", r);
             return DWN_FILE_PACKET_FAILED;
         }
         remaining -= n;

@@ -7,18 +7,14 @@
 
 namespace {
 
-FirmwareClock g_clock;
-
 constexpr std::size_t LINE_SIZE = 128;
 constexpr std::size_t BAR_START = 21;   // where the status text ends at its minimum widths
 constexpr int BAR_WIDTH = 59;
 
 }  // namespace
 
-void set_firmware_clock(FirmwareClock clock) { g_clock = std::move(clock); }
-
-int64_t firmware_clock_now() {
-    if (g_clock) return g_clock();
+int64_t firmware_clock_now(const FirmwareClock& clock) {
+    if (clock) return clock();
     return static_cast<int64_t>(std::time(nullptr));
 }
 
@@ -42,8 +38,7 @@ std::string firmware_progress_line(int64_t elapsed, long done, long total) {
     return line;
 }
 
-void firmware_progress(int64_t start, long done, long total) {
-    std::string line = firmware_progress_line(firmware_clock_now() - start, done, total);
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
+void firmware_progress(int64_t start, long done, long total, const FirmwareClock& clock, Sink& out) {
+    out.put(firmware_progress_line(firmware_clock_now(clock) - start, done, total));
+    out.flush();
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "device/device_link.hpp"
+#include "device/power_on_wait.hpp"
 #include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_verify.hpp"
 #include "process/interrupt.hpp"
@@ -24,17 +26,15 @@ namespace {
 constexpr int DRAIN_SIZE = 1024;
 constexpr int DRAIN_TIMEOUT_MS = 100;
 constexpr int UPDATE_MINUTES = 5;
-constexpr long POWER_ON_SECONDS = 20;
-constexpr int PROMPT_FIRST_TIMEOUT_MS = 20000;
 constexpr int PROMPT_REST_TIMEOUT_MS = 100;
 constexpr int SYNC_TIMEOUT_MS = 200;
 constexpr int IDENT_TIMEOUT_MS = 5000;
 
 // A wait that the operator cancelled with Ctrl-C before any record line went
 // out: the update ends as its failures do.
-bool cancelled_here() {
+bool cancelled_here(Sink& out) {
     if (!cancel_requested()) return false;
-    std::printf("\n\a\aError: Firmware update cancelled by Ctrl-C!\n");
+    out.printf("\n\a\aError: Firmware update cancelled by Ctrl-C!\n");
     return true;
 }
 
@@ -49,12 +49,12 @@ struct TransferStats {
 
 // The closing line of a transfer, for an operator at a terminal: what went
 // out, how long it took and how the rate compares with the line's own.
-void print_closing_line(const TransferStats& stats) {
+void print_closing_line(const TransferStats& stats, Sink& out) {
     if (stats.bytes == 0 || !isatty(STDOUT_FILENO)) return;
     const double seconds = std::chrono::duration<double>(stats.end - stats.start).count();
     const double limit = static_cast<double>(port_rate()) / 10.0;  // bytes a second, 10 bits a byte
     const double rate = seconds > 0.0 ? static_cast<double>(stats.bytes) / seconds : 0.0;
-    std::printf("Sent %ld record lines, %ld bytes, %ld lines resent, in %.1f s\n"
+    out.printf("Sent %ld record lines, %ld bytes, %ld lines resent, in %.1f s\n"
                 "Effective rate %.0f bytes/s: %.0f%% of the line's %.0f bytes/s (%u baud, 10 bits a byte)\n",
                 stats.lines, stats.bytes, stats.resent, seconds, rate, limit > 0.0 ? 100.0 * rate / limit : 0.0,
                 limit, static_cast<unsigned>(port_rate()));
@@ -66,8 +66,8 @@ void drain_port(const char* port) {
     purge_port();
 }
 
-void warn_and_wait_for_operator(const OperatorWait& wait_for_operator) {
-    std::printf("\n\a\aWARNING! The Korrimatic Firmware is about to be updated!\n"
+void warn_and_wait_for_operator(const OperatorWait& wait_for_operator, Sink& out) {
+    out.printf("\n\a\aWARNING! The Korrimatic Firmware is about to be updated!\n"
                 "This will take less than %d minutes.\n"
                 "Do NOT interrupt the process once started!\n"
                 "If power is interrupted during this process you may not be able\n"
@@ -75,31 +75,31 @@ void warn_and_wait_for_operator(const OperatorWait& wait_for_operator) {
                 "If this happens correct the power problem and restart this entire process.\n\n"
                 "Type the Enter key when you are ready to continue...",
                 UPDATE_MINUTES);
-    std::fflush(stdout);
+    out.flush();
     if (wait_for_operator) wait_for_operator();
 }
 
 // Waits for the loader's ENQ among the first four bytes after power-on.
-int catch_prompt(const char* port) {
-    std::printf("\nTo begin TURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
+int catch_prompt(const char* port, Sink& out) {
+    out.printf("\nTo begin TURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                 "\a\aYou have %ld seconds to do this...",
-                POWER_ON_SECONDS);
-    std::fflush(stdout);
+               static_cast<long>(POWER_ON_WAIT_S));
+    out.flush();
     uint8_t rx[4] = {0, 0, 0, 0};
-    int n = read_port_counting_down(port, rx, 1, PROMPT_FIRST_TIMEOUT_MS, nullptr);
-    if (cancelled_here()) return FIRMWARE_CANCELLED;
+    int n = read_port_counting_down(port, rx, 1, POWER_ON_WAIT_MS, nullptr);
+    if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     n += read_port(port, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
-    std::printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
+    out.printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
     switch (n) {
     case 0:
-        std::printf("No data was read!\n");
+        out.printf("No data was read!\n");
         offer_silent_port_hint(port, FIRMWARE_BAUD);
         break;
-    case 1: std::printf("Got 1: 0x%02x\n", rx[0]); break;
-    case 2: std::printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
-    case 3: std::printf("Got 3: 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2]); break;
-    default: std::printf("Got 4: 0x%02x 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2], rx[3]); break;
+    case 1: out.printf("Got 1: 0x%02x\n", rx[0]); break;
+    case 2: out.printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
+    case 3: out.printf("Got 3: 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2]); break;
+    default: out.printf("Got 4: 0x%02x 0x%02x 0x%02x 0x%02x\n", rx[0], rx[1], rx[2], rx[3]); break;
     }
     return FIRMWARE_NO_PROMPT;
 }
@@ -111,35 +111,35 @@ uint8_t read_answer(const char* port, int timeout_ms) {
 }
 
 // The FIRMSYNC exchange and the identification.
-int synchronize(const char* port) {
+int synchronize(const char* port, Sink& out) {
     // From here on every byte is accounted for, a NUL too: dropped by the
     // driver, an answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return FIRMWARE_SYNC_WRITE_FAILED;
     if (write_port(port, &FIRMSYNC, 1) <= 0) {
-        std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
+        out.printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
         return FIRMWARE_SYNC_WRITE_FAILED;
     }
     const uint8_t sync_answer = read_answer(port, SYNC_TIMEOUT_MS);
-    if (cancelled_here()) return FIRMWARE_CANCELLED;
+    if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     if (sync_answer != FIRM_ACK) {
-        std::printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
+        out.printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
         return FIRMWARE_NOT_SYNCHRONIZED;
     }
-    std::printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
+    out.printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
     // A second answer to the sync character is dropped: taken for the sync's
     // own, it could only make the identification go unanswered.
     if (const long dropped = drop_waiting(port); dropped > 0) {
-        std::printf("\n\a\aWarning: %ld unexpected bytes from the Korrimatic before the %s identifier, dropped\n",
+        out.printf("\n\a\aWarning: %ld unexpected bytes from the Korrimatic before the %s identifier, dropped\n",
                     dropped, FIRMWARE_IDENT_NAME);
     }
     if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
-        std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
+        out.printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
         return FIRMWARE_IDENT_WRITE_FAILED;
     }
     const uint8_t ident_answer = read_answer(port, IDENT_TIMEOUT_MS);
-    if (cancelled_here()) return FIRMWARE_CANCELLED;
+    if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     if (ident_answer != FIRM_ACK) {
-        std::printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
+        out.printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
         return FIRMWARE_IDENT_NOT_ACKNOWLEDGED;
     }
     return 0;
@@ -149,7 +149,7 @@ enum class AnswerAction { next_line, resend, abort };
 
 // Acts on the loader's answer to a record line: prints what it means and
 // says what comes next; an abort sets `result`.
-AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& result) {
+AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& result, Sink& out) {
     const char* reason = nullptr;
     switch (answer) {
     case FIRM_ACK: return AnswerAction::next_line;
@@ -158,19 +158,19 @@ AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& resul
     case FIRM_BAD_CHECKSUM: reason = "bad record checksum"; break;
     case FIRM_VALIDATION: reason = "validation"; break;
     case FIRM_BUFFER_FULL:
-        std::printf("\n\a\aError: Firmware updating error: buffer full on Line %lu- aborting!\n", line_number);
+        out.printf("\n\a\aError: Firmware updating error: buffer full on Line %lu- aborting!\n", line_number);
         result = FIRMWARE_LOADER_BUFFER_FULL;
         return AnswerAction::abort;
     case FIRM_FATAL:
-        std::printf("\n\a\aError: Firmware updating error: fatal on Line %lu- aborting!\n", line_number);
+        out.printf("\n\a\aError: Firmware updating error: fatal on Line %lu- aborting!\n", line_number);
         result = FIRMWARE_LOADER_FATAL;
         return AnswerAction::abort;
     default:
-        std::printf("\n\a\aError: Firmware updating error: unknown (0x%02x) on Line %lu, resending.\n",
+        out.printf("\n\a\aError: Firmware updating error: unknown (0x%02x) on Line %lu, resending.\n",
                     static_cast<unsigned>(answer), line_number);
         return AnswerAction::resend;
     }
-    std::printf("\n\a\aError: Firmware updating error: %s on Line %lu, resending.\n", reason, line_number);
+    out.printf("\n\a\aError: Firmware updating error: %s on Line %lu, resending.\n", reason, line_number);
     return AnswerAction::resend;
 }
 
@@ -180,8 +180,8 @@ struct VerifiedFile {
     std::vector<std::string> records;
 };
 
-int file_changed(const VerifiedFile& file, unsigned long line_number) {
-    std::printf("\n\a\aError: Firmware file %s has changed since it was checked: line %lu- aborting!\n", file.name,
+int file_changed(const VerifiedFile& file, unsigned long line_number, Sink& out) {
+    out.printf("\n\a\aError: Firmware file %s has changed since it was checked: line %lu- aborting!\n", file.name,
                 line_number);
     return FIRMWARE_FILE_CHANGED;
 }
@@ -189,8 +189,8 @@ int file_changed(const VerifiedFile& file, unsigned long line_number) {
 // Bytes the loader sent that are no answer to the transmission awaited: once
 // a record line has been acknowledged, any of them may be the answer that an
 // ACK read earlier stood in for.
-int out_of_step(long bytes, unsigned long line_number) {
-    std::printf("\n\a\aError: Firmware updating error: %ld unexpected bytes on Line %lu, "
+int out_of_step(long bytes, unsigned long line_number, Sink& out) {
+    out.printf("\n\a\aError: Firmware updating error: %ld unexpected bytes on Line %lu, "
                 "an answer may have been taken for the wrong line- aborting!\n",
                 bytes, line_number);
     return FIRMWARE_OUT_OF_STEP;
@@ -198,31 +198,98 @@ int out_of_step(long bytes, unsigned long line_number) {
 
 // Ctrl-C during the transfer: the first press warns, a second one within
 // GUARD_WINDOW_MS stops. True when the transfer is to stop.
-bool stop_requested(unsigned long line_number, long done, long total) {
+bool stop_requested(unsigned long line_number, long done, long total, Sink& out) {
     if (take_interrupt_warning()) {
-        std::printf("\n\a\aWarning: stopping now leaves the Korrimatic without working firmware!\n"
+        out.printf("\n\a\aWarning: stopping now leaves the Korrimatic without working firmware!\n"
                     "Press Ctrl-C again within %d seconds to stop.\n",
                     static_cast<int>(GUARD_WINDOW_MS / 1000));
     }
     if (!cancel_requested()) return false;
-    std::printf("\n\a\aError: Firmware update stopped by Ctrl-C on Line %lu (%ld of %ld record lines accepted)- "
+    out.printf("\n\a\aError: Firmware update stopped by Ctrl-C on Line %lu (%ld of %ld record lines accepted)- "
                 "aborting!\n",
                 line_number, done, total);
     return true;
 }
 
-// Sends every record line of the file, each followed by CR, and acts on the
-// answers. Each line read is held against the line verified: a file that
-// changed after its check is never sent on.
-int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats) {
+// Where the transfer of the record lines stands.
+struct Transfer {
+    const VerifiedFile& verified;
+    TransferStats& stats;
+    const FirmwareClock& clock;
+    int64_t start;  // on the clock, for the progress line
+    long total;     // record lines to send
+    long done = 0;  // record lines accepted
+    int errors = 0; // answers other than ACK so far
+};
+
+// Sends one record line (its CR included) until the loader accepts it, and
+// acts on every other answer. 0 once the line is acknowledged, else the
+// FIRMWARE_* code that ends the transfer, after its message.
+int send_line(const char* port, const char* line, std::size_t length, unsigned long line_number, Transfer& transfer,
+              Sink& out) {
+    for (bool first = true;; first = false) {
+        if (stop_requested(line_number, transfer.done, transfer.total, out)) return FIRMWARE_CANCELLED;
+        // Only a byte that arrives after a transmission can answer it.
+        if (const long surplus = drop_waiting(port); surplus > 0) return out_of_step(surplus, line_number, out);
+        if (write_port(port, line, static_cast<int>(length)) <= 0) {
+            out.printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n", port);
+            return FIRMWARE_LINE_WRITE_FAILED;
+        }
+        transfer.stats.bytes += static_cast<long>(length);
+        if (!first) ++transfer.stats.resent;
+        // Waited for up to the loader's limit: no earlier transmission's
+        // answer can still come once this one is answered or lost.
+        const std::optional<uint8_t> answer = await_answer(port, length);
+        if (stop_requested(line_number, transfer.done, transfer.total, out)) return FIRMWARE_CANCELLED;
+        if (answer == FIRM_ACK) {
+            ++transfer.done;
+            transfer.stats.lines = transfer.done;
+            firmware_progress(transfer.start, transfer.done, transfer.total, transfer.clock, out);
+            return 0;
+        }
+        if (++transfer.errors >= FIRMWARE_MAX_ERRORS) {
+            out.printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
+                       FIRMWARE_MAX_ERRORS);
+            return FIRMWARE_TOO_MANY_ERRORS;
+        }
+        // Nothing more comes for a transmission once it is answered: a
+        // second byte means an answer may belong to another line.
+        if (answer && *answer != FIRM_BUFFER_FULL && *answer != FIRM_FATAL) {
+            if (const long more = bytes_until_quiet(port, ANSWER_TIMEOUT_MS); more > 0) {
+                return out_of_step(more, line_number, out);
+            }
+        }
+        int result = 0;
+        if (act_on_answer(answer.value_or(0), line_number, result, out) == AnswerAction::abort) return result;
+    }
+}
+
+// After the last line's answer: an answer taken for the wrong line leaves
+// the last line's own answer still to come, within the loader's limit of
+// that line. 0 when nothing came, else the FIRMWARE_* code after its message.
+int check_after_last_answer(const char* port, unsigned long line_number, const Transfer& transfer, Sink& out) {
+    if (const long after = bytes_until_quiet(port, LOADER_ANSWER_LIMIT_MS); after > 0) {
+        out.printf("\n\a\aError: Firmware updating error: %ld bytes came after the last answer, "
+                   "an answer was taken for the wrong line!\n",
+                   after);
+        return FIRMWARE_ANSWERED_AFTER_END;
+    }
+    // A wait cut short by Ctrl-C proves nothing.
+    if (stop_requested(line_number, transfer.done, transfer.total, out)) return FIRMWARE_CANCELLED;
+    out.printf("\n");
+    return 0;
+}
+
+// Sends every record line of the file, each followed by CR. Each line read
+// is held against the line verified: a file that changed after its check is
+// never sent on.
+int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats,
+                 const FirmwareClock& clock, Sink& out) {
     const InterruptModeScope guarded(InterruptMode::guarded);
-    std::printf("\n\n");
+    out.printf("\n\n");
     std::rewind(fp);
-    const int64_t start = firmware_clock_now();
-    const long total = static_cast<long>(verified.records.size());
-    int errors = 0;
+    Transfer transfer{verified, stats, clock, firmware_clock_now(clock), static_cast<long>(verified.records.size())};
     unsigned long line_number = 0;
-    long done = 0;
     // The line as read (the longest record line fits whole), its CR and NUL.
     char line[HEX_LINE_LIMIT + 2];
     LineReader reader(fp, HEX_LINE_LIMIT, EndAfterFullPiece::separate);
@@ -235,126 +302,78 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
     while ((got = reader.read(line)) == LineRead::line) {
         ++line_number;
         if (line[0] != ':') continue;
-        if (done >= total || verified.records[static_cast<std::size_t>(done)] != line) {
-            return file_changed(verified, line_number);
+        if (transfer.done >= transfer.total || verified.records[static_cast<std::size_t>(transfer.done)] != line) {
+            return file_changed(verified, line_number, out);
         }
         std::size_t length = std::strlen(line);
         line[length++] = '\r';
         line[length] = '\0';
-        for (bool first = true;; first = false) {
-            if (stop_requested(line_number, done, total)) return finish(FIRMWARE_CANCELLED);
-            // Only a byte that arrives after a transmission can answer it.
-            if (const long surplus = drop_waiting(port); surplus > 0) {
-                return finish(out_of_step(surplus, line_number));
-            }
-            if (write_port(port, line, static_cast<int>(length)) <= 0) {
-                std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
-                            port);
-                return finish(FIRMWARE_LINE_WRITE_FAILED);
-            }
-            stats.bytes += static_cast<long>(length);
-            if (!first) ++stats.resent;
-            // Waited for up to the loader's limit: no earlier transmission's
-            // answer can still come once this one is answered or lost.
-            const std::optional<uint8_t> answer = await_answer(port, length);
-            if (stop_requested(line_number, done, total)) return finish(FIRMWARE_CANCELLED);
-            if (answer == FIRM_ACK) {
-                ++done;
-                stats.lines = done;
-                firmware_progress(start, done, total);
-                break;
-            }
-            if (++errors >= FIRMWARE_MAX_ERRORS) {
-                std::printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
-                            FIRMWARE_MAX_ERRORS);
-                return finish(FIRMWARE_TOO_MANY_ERRORS);
-            }
-            // Nothing more comes for a transmission once it is answered: a
-            // second byte means an answer may belong to another line.
-            if (answer && *answer != FIRM_BUFFER_FULL && *answer != FIRM_FATAL) {
-                if (const long more = bytes_until_quiet(port, ANSWER_TIMEOUT_MS); more > 0) {
-                    return finish(out_of_step(more, line_number));
-                }
-            }
-            int result = 0;
-            if (act_on_answer(answer.value_or(0), line_number, result) == AnswerAction::abort) {
-                return finish(result);
-            }
+        if (const int result = send_line(port, line, length, line_number, transfer, out); result != 0) {
+            return finish(result);
         }
     }
     if (got == LineRead::error) {
-        std::printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
+        out.printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
         return finish(FIRMWARE_CANNOT_REREAD);
     }
     // Every record line verified must have been sent and acknowledged.
-    if (done != total) return finish(file_changed(verified, line_number + 1));
+    if (transfer.done != transfer.total) return finish(file_changed(verified, line_number + 1, out));
     finish(0);
-    // An answer taken for the wrong line leaves the last line's own answer
-    // still to come, within the loader's limit of that line.
-    if (const long after = bytes_until_quiet(port, LOADER_ANSWER_LIMIT_MS); after > 0) {
-        std::printf("\n\a\aError: Firmware updating error: %ld bytes came after the last answer, "
-                    "an answer was taken for the wrong line!\n",
-                    after);
-        return FIRMWARE_ANSWERED_AFTER_END;
-    }
-    // A wait cut short by Ctrl-C proves nothing.
-    if (stop_requested(line_number, done, total)) return FIRMWARE_CANCELLED;
-    std::printf("\n");
-    return 0;
+    return check_after_last_answer(port, line_number, transfer, out);
 }
 
 // Everything done with the port open; the caller closes it.
 int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verified,
-                     const OperatorWait& wait_for_operator) {
+                     const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out) {
     drain_port(port);
-    warn_and_wait_for_operator(wait_for_operator);
-    if (cancelled_here()) return FIRMWARE_CANCELLED;
+    warn_and_wait_for_operator(wait_for_operator, out);
+    if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     // What arrived while the operator read the warning (a device switched on
     // too early) is no answer to this update: the prompt must come after it.
     drain_port(port);
-    int result = catch_prompt(port);
-    if (result == 0) result = synchronize(port);
+    int result = catch_prompt(port, out);
+    if (result == 0) result = synchronize(port, out);
     if (result != 0) return result;
     TransferStats stats;
-    result = send_records(port, fp, verified, stats);
-    print_closing_line(stats);
+    result = send_records(port, fp, verified, stats, clock, out);
+    print_closing_line(stats, out);
     return result;
 }
 
 }  // namespace
 
-int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator) {
+int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator,
+                    const FirmwareClock& clock, Sink& out) {
     if (file_name == nullptr) {
-        std::printf("firmware: Error: param filename is invalid\n");
+        out.printf("firmware: Error: param filename is invalid\n");
         return FIRMWARE_NO_FILE_NAME;
     }
     InputFile file(file_name);
     if (!file) {
-        std::printf("\a\aError: cannot open %s\n", file_name);
+        out.printf("\a\aError: cannot open %s\n", file_name);
         return FIRMWARE_CANNOT_OPEN;
     }
     VerifiedFile verified{file_name, {}};
-    int total = inhexverify(file.get(), &verified.records);
+    int total = inhexverify(file.get(), &verified.records, out);
     if (std::ferror(file.get())) {
-        std::printf("\a\aError: cannot read %s\n", file_name);
+        out.printf("\a\aError: cannot read %s\n", file_name);
         return FIRMWARE_CANNOT_OPEN;
     }
     if (total < 1) {
-        std::printf("\a\aError: Firmware file has some kind of error!\n");
+        out.printf("\a\aError: Firmware file has some kind of error!\n");
         return FIRMWARE_FILE_FAULTY;
     }
     if (open_port(port, FIRMWARE_BAUD) != 0) {
-        std::printf("\a\aError: could not open COM port %s\n", port);
+        out.printf("\a\aError: could not open COM port %s\n", port);
         return FIRMWARE_PORT_FAILED;
     }
-    int result = update_over_port(port, file.get(), verified, wait_for_operator);
-    close_port();
-    std::printf("Disconnected\n");
+    int result = update_over_port(port, file.get(), verified, wait_for_operator, clock, out);
+    disconnect_device(out);
     return result;
 }
 
 int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
-             const OperatorWait& wait_for_operator) {
+             const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out) {
     std::snprintf(port_name, port_name_size, "COM%d", port);
-    return firmware_update(port_name, file_name, wait_for_operator);
+    return firmware_update(port_name, file_name, wait_for_operator, clock, out);
 }

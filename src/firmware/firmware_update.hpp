@@ -11,6 +11,7 @@
 #include <string>
 
 #include "firmware/firmware_codes.hpp"
+#include "text/sink.hpp"
 
 inline constexpr int32_t FIRMWARE_BAUD = 19200;
 inline constexpr uint8_t FIRM_ENQ = 0x05;        // the loader's prompt
@@ -25,16 +26,17 @@ inline constexpr char FIRMWARE_IDENT_NAME[] = "KorMat";
 inline constexpr char FIRMWARE_IDENT[] = "KorMat1.0";  // 9 bytes, sent without terminator
 inline constexpr int FIRMWARE_MAX_ERRORS = 10;
 
-// Whole seconds of wall-clock time; tests put their own clock in its place.
+// Whole seconds, for the progress line. An update is given its clock; an
+// empty one is the wall clock (tests give one on their virtual time).
 using FirmwareClock = std::function<int64_t()>;
-void set_firmware_clock(FirmwareClock clock);  // an empty clock restores the wall clock
-int64_t firmware_clock_now();
+int64_t firmware_clock_now(const FirmwareClock& clock);
 
 // The progress line for `done` of `total` record lines after `elapsed`
 // seconds: CR, the times and the percentage, then the bar from position 21.
 std::string firmware_progress_line(int64_t elapsed, long done, long total);
-// Draws the progress line (no line feed) with the time elapsed since `start`.
-void firmware_progress(int64_t start, long done, long total);
+// Draws the progress line (no line feed) with the time elapsed on the clock
+// since `start`.
+void firmware_progress(int64_t start, long done, long total, const FirmwareClock& clock, Sink& out);
 
 // What the update waits for after its warning: the operator's Enter.
 using OperatorWait = std::function<void()>;
@@ -50,11 +52,13 @@ using OperatorWait = std::function<void()>;
 // (FIRMWARE_ANSWERED_AFTER_END). A Ctrl-C (FIRMWARE_CANCELLED) cancels a
 // wait; during the transfer of the record lines it takes a second press
 // within GUARD_WINDOW_MS, after a warning. At a terminal a closing line tells
-// what the transfer sent and how fast.
-int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator);
+// what the transfer sent and how fast. The progress line is timed by `clock`;
+// every message goes to `out`.
+int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator,
+                    const FirmwareClock& clock, Sink& out);
 
 // The update of the device on COM<port>: the port name is formed with
 // "COM%d" into `port_name` (of `port_name_size` bytes), which the caller
 // keeps; `wait_for_operator` reads the operator's Enter.
 int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
-             const OperatorWait& wait_for_operator);
+             const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out);

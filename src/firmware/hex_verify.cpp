@@ -49,9 +49,9 @@ uint8_t inhex_checksum(const char* text) {
     return static_cast<uint8_t>(sum & 0xFFu);
 }
 
-int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
+int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
     if (fp == nullptr) {
-        std::printf("inhexverify: Error: param fp is invalid\n");
+        out.printf("inhexverify: Error: param fp is invalid\n");
         return HEX_NO_FILE;
     }
     std::rewind(fp);
@@ -70,7 +70,7 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
 
         uint8_t sum = inhex_checksum(line + 1);
         if (sum != 0) {
-            std::printf("\a\aError: checksum mismatch (0x%02x) for line %lu in Firmware file!\n",
+            out.printf("\a\aError: checksum mismatch (0x%02x) for line %lu in Firmware file!\n",
                         static_cast<unsigned>(sum), line_count);
             return HEX_BAD_CHECKSUM;
         }
@@ -79,23 +79,23 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
         char type_high = char_at(line, length, 7);
         char type_low = char_at(line, length, 8);
         if (type_high != '0' || type_low < '0' || type_low > '5') {
-            std::printf("\a\aError: invalid type (%c%c) for line %lu in Firmware file!\n", shown(type_high),
+            out.printf("\a\aError: invalid type (%c%c) for line %lu in Firmware file!\n", shown(type_high),
                         shown(type_low), line_count);
             return HEX_BAD_TYPE;
         }
         unsigned ll = static_cast<unsigned>(hex_to_int(line + 1, 2));
         if (length != 2 * static_cast<std::size_t>(ll) + 11 || std::strlen(line) != length) {
-            std::printf("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", ll, line_count);
+            out.printf("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", ll, line_count);
             return HEX_BAD_LENGTH;
         }
         if (ll > HEX_MAX_DATA_BYTES) {
-            std::printf("\a\aError: record length > 128 (%u) for line %lu in Firmware file!\n", ll, line_count);
+            out.printf("\a\aError: record length > 128 (%u) for line %lu in Firmware file!\n", ll, line_count);
             return HEX_TOO_MANY_BYTES;
         }
         if (type_low == '0') {
             char last = line[6];
             if (last != '0' && last != '4' && last != '8' && last != 'C' && last != 'c') {
-                std::printf("\a\aError: data record offset boundary error for line %lu in Firmware file!\n",
+                out.printf("\a\aError: data record offset boundary error for line %lu in Firmware file!\n",
                             line_count);
                 return HEX_BAD_OFFSET;
             }
@@ -103,7 +103,7 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records) {
         if (records != nullptr) records->emplace_back(line, length);
     }
     if (record_count == 0) {
-        std::printf("\a\aError: Firmware file is empty!\n");
+        out.printf("\a\aError: Firmware file is empty!\n");
         return HEX_EMPTY;
     }
     return record_count;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "firmware/firmware_codes.hpp"
+#include "text/sink.hpp"
 
 // The longest line read at once; a longer line is read as several lines.
 inline constexpr std::size_t HEX_LINE_LIMIT = 511;
@@ -30,4 +31,4 @@ uint8_t inhex_checksum(const char* text);
 // (at least 1), or a HEX_* code after printing the fault and its line.
 // With `records`, every record line checked is added to it as read (line end
 // removed), so that what is sent later can be held against what was checked.
-int inhexverify(std::FILE* fp, std::vector<std::string>* records = nullptr);
+int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out);

@@ -5,6 +5,7 @@
 
 #include "shell/terminal_warnings.hpp"
 #include "config/config_record.hpp"
+#include "device/device_link.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
@@ -56,12 +57,11 @@ CommandOutcome cmd_download(char*) {
         return CommandOutcome::failed;
     }
     const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(station.config),
-                                                    station.rule_table)
-                               : dwn_download(shell.port_name, station);
+                                                    station.rule_table, *shell.out)
+                               : dwn_download(shell.port_name, station, *shell.out);
     if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
     std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
-    close_port();
     shell.connected = 0;
-    std::printf("Disconnected\n");
+    disconnect_device(*shell.out);
     return r == 0 ? CommandOutcome::done : CommandOutcome::failed;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/config_record.hpp"
+#include "device/device_link.hpp"
 #include "process/interrupt.hpp"
 #include "serial/port_lost.hpp"
 #include "serial/serial_port.hpp"
@@ -80,9 +81,8 @@ CommandOutcome handle_line_keeping_program(const char* typed) {
     try {
         return handle_line(typed);
     } catch (const PortLost&) {
-        close_port();
         shell.connected = 0;
-        std::printf("Disconnected\n");
+        disconnect_device(*shell.out);
         offer_hint("the port went away (an adapter unplugged?): plug it in again, then run the command again");
         return CommandOutcome::failed;
     }

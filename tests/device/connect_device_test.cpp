@@ -12,6 +12,7 @@
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -29,9 +30,11 @@ protected:
     }
     void TearDown() override { set_serial_driver(nullptr); }
 
+    // The port layer still prints its own faults on standard output, between
+    // the handshake's messages: both are captured there.
     std::string connect(int32_t rate) {
         StdoutCapture out;
-        connected = connect_device("COM3", rate, false);
+        connected = connect_device("COM3", rate, false, standard_output());
         return out.text();
     }
 

@@ -32,6 +32,25 @@ TEST(DeviceReplies, PowerOnTextIsCompleteWithAWholeVersion) {
     for (const auto& r : rows) EXPECT_EQ(complete(r.text), r.complete) << r.text;
 }
 
+// The number as the connect check reads it: the minor number only when the
+// '.' follows the major number directly.
+TEST(DeviceReplies, VersionNumberAfterTheLabel) {
+    struct Row {
+        const char* text;
+        int major;
+        int minor;
+    } rows[] = {
+        {"2.5\r\n", 2, 5},         {"2.10", 2, 10},     {" +2.4", 2, 4},  {"3\r\nsee 1.7", 3, 0},
+        {"2 .5", 2, 0},             {".5", 0, 5},        {"x", 0, 0},      {"2.x", 2, 0},
+        {"99999999999.1", 2147483647, 1},
+    };
+    for (const auto& r : rows) {
+        const DeviceVersion v = parse_device_version(r.text);
+        EXPECT_EQ(v.major, r.major) << r.text;
+        EXPECT_EQ(v.minor, r.minor) << r.text;
+    }
+}
+
 TEST(DeviceReplies, FindText) {
     const std::string s = "ab\0Korrim> x";
     const auto* d = reinterpret_cast<const uint8_t*>(s.data());

@@ -121,10 +121,12 @@ Outcome run_transfer(const std::vector<Behaviour>& script, const Bytes& source) 
     device.script = script;
     MemoryLink* link = use_memory_link(&device);
     EXPECT_EQ(open_port("COM1", 57600), 0);
-    EXPECT_TRUE(dwn_begin_answers("COM1"));
+    StringSink messages;  // those of the failures
+    DwnAnswers answers;
+    EXPECT_TRUE(dwn_begin_answers("COM1", answers));
     const int len = static_cast<int>(source.size());
-    const bool sent = dwn_write_file("COM1", source.data(), len) == len;
-    const bool success = sent && dwn_quiet_after_answers("COM1");
+    const bool sent = dwn_write_file("COM1", source.data(), len, answers, messages) == len;
+    const bool success = sent && dwn_quiet_after_answers("COM1", messages);
     Bytes held;
     for (const Bytes& p : device.taken) held.insert(held.end(), p.begin() + 2, p.end() - 2);
     (void)link;
@@ -140,7 +142,7 @@ TEST(AnswerSequences, WithinTheDevicesBehaviourASuccessMeansTheDeviceHoldsWhatWa
 
     long sequences = 0, within = 0, within_successes = 0, within_wrong = 0, beyond = 0, beyond_successes = 0, wrong_successes = 0;
     std::vector<std::size_t> index(LENGTH, 0);
-    StdoutCapture quiet;  // the messages of the failures
+    StdoutCapture quiet;  // what the port layer says of the failures
     for (;;) {
         std::vector<Behaviour> script;
         bool in = true, clean = true;

@@ -10,8 +10,8 @@
 #include "download/command_packet.hpp"
 #include "download/download.hpp"
 #include "rules/rule_record.hpp"
-#include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -56,9 +56,9 @@ TEST_F(DownloadSequenceTest, WithoutRulesSendsConfigurationThenEmptyRulesThenFin
     station.config.ssid = 9;
     // Whatever the device said before is drained, not taken for an answer.
     link->device_send("download\r\nKorrimatic> ");
-    StdoutCapture out;
-    EXPECT_EQ(dwn_download("COM1", station), 0);
-    EXPECT_EQ(out.text(), SUCCESS_TEXT);
+    StringSink out;
+    EXPECT_EQ(dwn_download("COM1", station, out), 0);
+    EXPECT_EQ(out.take(), SUCCESS_TEXT);
     ASSERT_EQ(device.packets.size(), 6u);
     EXPECT_EQ(device.packets[0], hex_bytes(CONF_CMD));
     EXPECT_EQ(device.packets[1].size(), 64u);
@@ -79,9 +79,9 @@ TEST_F(DownloadSequenceTest, RuleRecordsInUseFollowTheRulesCommand) {
     for (const Case& c : cases) {
         device.packets.clear();
         const Bytes rules = fill_rules(c.rules);
-        StdoutCapture out;
-        EXPECT_EQ(dwn_download("COM1", station), 0) << c.rules;
-        EXPECT_EQ(out.text(), SUCCESS_TEXT);
+        StringSink out;
+        EXPECT_EQ(dwn_download("COM1", station, out), 0) << c.rules;
+        EXPECT_EQ(out.take(), SUCCESS_TEXT);
         ASSERT_EQ(device.packets.size(), 1 + 3 + 1 + c.rule_packets + 1) << c.rules;
         EXPECT_EQ(payloads(1, 4), config_bytes()) << "the configuration carries the count";
         const Bytes& cmd = device.packets[4];
@@ -131,9 +131,9 @@ TEST_F(DownloadSequenceTest, AFailedStepEndsTheSequence) {
         device.packets.clear();
         fill_rules(2);
         device.script(c.acks_first, c.then);
-        StdoutCapture out;
-        EXPECT_EQ(dwn_download("COM1", station), c.result) << c.what;
-        EXPECT_EQ(visible(out.text()), visible(c.text)) << c.what;
+        StringSink out;
+        EXPECT_EQ(dwn_download("COM1", station, out), c.result) << c.what;
+        EXPECT_EQ(visible(out.take()), visible(c.text)) << c.what;
         EXPECT_EQ(device.packets.size(), c.packets) << c.what;
         device.answers.clear();
     }
@@ -141,9 +141,9 @@ TEST_F(DownloadSequenceTest, AFailedStepEndsTheSequence) {
 
 TEST_F(DownloadSequenceTest, ARuleCountBeyondTheTableIsNotSent) {
     station.config.rule_count = MAX_RULES + 1;
-    StdoutCapture out;
-    EXPECT_EQ(dwn_download("COM1", station), -3);
-    EXPECT_EQ(visible(out.text()), visible("Downloading Configuration succeeded\n"
+    StringSink out;
+    EXPECT_EQ(dwn_download("COM1", station, out), -3);
+    EXPECT_EQ(visible(out.take()), visible("Downloading Configuration succeeded\n"
                                            "\a\aError: rule count 51 exceeds the table's 50 rules\n"));
     EXPECT_EQ(device.packets.size(), 4u) << "no rules command, no finishing packet";
 }

@@ -9,8 +9,8 @@
 #include "download/command_packet.hpp"
 #include "download/crc16.hpp"
 #include "download/packet.hpp"
-#include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -33,9 +33,11 @@ TEST_F(PacketTest, CommandPacketsGoOutAsTheirKnownBytes) {
         {"rules", "0", "00 15 72 75 6C 65 73 00 00 00 00 00 00 00 30 00 00 00 00 E6 AA"},
         {"rules", "1400", "00 15 72 75 6C 65 73 00 00 00 00 00 00 00 31 34 30 30 00 6A D3"},
     };
+    StringSink out;
+    DwnAnswers answers;
     for (const Case& c : cases) {
         device.packets.clear();
-        EXPECT_EQ(dwn_send_command("COM1", c.name, c.size_text), 21) << c.name;
+        EXPECT_EQ(dwn_send_command("COM1", c.name, c.size_text, answers, out), 21) << c.name;
         ASSERT_EQ(device.packets.size(), 1u);
         EXPECT_EQ(device.packets[0], hex_bytes(c.wire)) << c.name << " " << (c.size_text ? c.size_text : "");
     }
@@ -43,9 +45,10 @@ TEST_F(PacketTest, CommandPacketsGoOutAsTheirKnownBytes) {
 
 TEST_F(PacketTest, FramesInPlaceAndReturnsTheLengthOnAck) {
     uint8_t buf[5] = {0xAA, 0xAA, 'Z', 0xAA, 0xAA};
-    StdoutCapture out;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 5), 5);
-    EXPECT_EQ(out.text(), "");
+    StringSink out;
+    DwnAnswers answers;
+    EXPECT_EQ(dwn_write_pkt("COM1", buf, 5, answers, out), 5);
+    EXPECT_EQ(out.take(), "");
     ASSERT_EQ(device.packets.size(), 1u);
     const Bytes sent = device.packets[0];
     EXPECT_EQ(sent, Bytes(buf, buf + 5));  // the caller's buffer holds the framed packet
@@ -69,9 +72,10 @@ TEST_F(PacketTest, ArgumentFaultsSendNothing) {
         {buf, 0, -2, "dwn_write_pkt: argument len < 5\n"},
     };
     for (const Case& c : cases) {
-        StdoutCapture out;
-        EXPECT_EQ(dwn_write_pkt("COM1", c.pp, c.len), c.result);
-        EXPECT_EQ(out.text(), c.message);
+        StringSink out;
+        DwnAnswers answers;
+        EXPECT_EQ(dwn_write_pkt("COM1", c.pp, c.len, answers, out), c.result);
+        EXPECT_EQ(out.take(), c.message);
     }
     EXPECT_TRUE(device.packets.empty());
 }
@@ -100,9 +104,10 @@ TEST_F(PacketTest, AnswersDecideRepeatsAndResults) {
         device.script(0, c.answers);
         DwnCommandPacket packet;
         dwn_make_command(packet, "conf", "166");
-        StdoutCapture out;
-        EXPECT_EQ(dwn_write_pkt("COM1", reinterpret_cast<uint8_t*>(&packet), 21), c.result) << c.what;
-        EXPECT_EQ(visible(out.text()), visible(c.message)) << c.what;
+        StringSink out;
+        DwnAnswers answers;
+        EXPECT_EQ(dwn_write_pkt("COM1", reinterpret_cast<uint8_t*>(&packet), 21, answers, out), c.result) << c.what;
+        EXPECT_EQ(visible(out.take()), visible(c.message)) << c.what;
         ASSERT_EQ(device.packets.size(), c.transmissions) << c.what;
         for (const Bytes& p : device.packets) EXPECT_EQ(p, device.packets[0]) << c.what;
         device.answers.clear();
@@ -113,8 +118,9 @@ TEST_F(PacketTest, SilenceCostsTheAnswerTimeOutOnly) {
     device.script(0, {SILENT});
     uint8_t buf[8] = {};
     const int64_t start = link->now_ms();
-    StdoutCapture out;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8), -4);
+    StringSink out;
+    DwnAnswers answers;
+    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8, answers, out), -4);
     const int64_t waited = link->now_ms() - start;
     EXPECT_GE(waited, 5000);
     EXPECT_LE(waited, 5020);
@@ -123,9 +129,10 @@ TEST_F(PacketTest, SilenceCostsTheAnswerTimeOutOnly) {
 TEST_F(PacketTest, FailedWriteEndsAtOnce) {
     link->fail_write = true;
     uint8_t buf[8] = {};
-    StdoutCapture out;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8), -3);
-    const std::string text = out.text();
+    StringSink out;
+    DwnAnswers answers;
+    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8, answers, out), -3);
+    const std::string text = out.take();
     EXPECT_NE(text.find("\a\aError: writing pkt\n"), std::string::npos) << visible(text);
     EXPECT_TRUE(device.packets.empty());
 }
@@ -145,9 +152,10 @@ TEST_F(PacketTest, FilesAreCutIntoPacketsOfSixtyBytes) {
         Bytes source(static_cast<std::size_t>(c.len));
         std::iota(source.begin(), source.end(), uint8_t{7});
         const Bytes before = source;
-        StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", source.data(), c.len), c.len);
-        EXPECT_EQ(out.text(), "");
+        StringSink out;
+        DwnAnswers answers;
+        EXPECT_EQ(dwn_write_file("COM1", source.data(), c.len, answers, out), c.len);
+        EXPECT_EQ(out.take(), "");
         EXPECT_EQ(source, before) << "the source is only read";
         ASSERT_EQ(device.packets.size(), c.packet_lengths.size()) << c.len;
         Bytes payloads;
@@ -167,8 +175,9 @@ TEST_F(PacketTest, EachDataPacketStartsWithFreshAttempts) {
     // for the file as a whole, but each packet is counted on its own.
     device.script(0, {DWN_NAK, DWN_NAK, DWN_NAK, DWN_NAK, DWN_ACK, DWN_NAK, DWN_NAK, DWN_NAK, DWN_NAK, DWN_ACK});
     Bytes source(100, 0x5A);
-    StdoutCapture out;
-    EXPECT_EQ(dwn_write_file("COM1", source.data(), 100), 100);
+    StringSink out;
+    DwnAnswers answers;
+    EXPECT_EQ(dwn_write_file("COM1", source.data(), 100, answers, out), 100);
     EXPECT_EQ(device.packets.size(), 10u);
 }
 
@@ -191,9 +200,10 @@ TEST_F(PacketTest, FileFailuresReportThePacketResult) {
         device.packets.clear();
         device.script(c.acks_first, c.then);
         Bytes source(166, 1);
-        StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", source.data(), 166), -3) << c.what;
-        EXPECT_EQ(visible(out.text()), visible(c.message)) << c.what;
+        StringSink out;
+        DwnAnswers answers;
+        EXPECT_EQ(dwn_write_file("COM1", source.data(), 166, answers, out), -3) << c.what;
+        EXPECT_EQ(visible(out.take()), visible(c.message)) << c.what;
         EXPECT_EQ(device.packets.size(), c.packets) << c.what << ": nothing after the failed packet";
         device.answers.clear();
     }
@@ -202,14 +212,16 @@ TEST_F(PacketTest, FileFailuresReportThePacketResult) {
 TEST_F(PacketTest, FileArgumentFaultsSendNothing) {
     uint8_t one = 1;
     {
-        StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", nullptr, 10), -1);
-        EXPECT_EQ(out.text(), "dwn_write_file: argument ptr bp is null\n");
+        StringSink out;
+        DwnAnswers answers;
+        EXPECT_EQ(dwn_write_file("COM1", nullptr, 10, answers, out), -1);
+        EXPECT_EQ(out.take(), "dwn_write_file: argument ptr bp is null\n");
     }
     for (int len : {0, -5}) {
-        StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", &one, len), -2);
-        EXPECT_EQ(out.text(), "dwn_write_file: argument len < 1\n");
+        StringSink out;
+        DwnAnswers answers;
+        EXPECT_EQ(dwn_write_file("COM1", &one, len, answers, out), -2);
+        EXPECT_EQ(out.take(), "dwn_write_file: argument len < 1\n");
     }
     EXPECT_TRUE(device.packets.empty());
 }

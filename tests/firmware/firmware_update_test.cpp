@@ -36,10 +36,13 @@ struct UpdateRun {
     std::string out;
 };
 
-UpdateRun run_update(const std::string& path, int port = 3) {
+// The port layer still prints on standard output, between the update's own
+// messages: both are captured there.
+UpdateRun run_update(const LoaderBench& bench, const std::string& path, int port = 3) {
     ConsoleInput enter("\n");
     StdoutCapture capture;
-    int result = firmware(port, path.c_str(), shell.port_name, sizeof shell.port_name, console_wait_for_enter);
+    int result = firmware(port, path.c_str(), shell.port_name, sizeof shell.port_name, console_wait_for_enter,
+                          bench.clock, standard_output());
     return {result, capture.text()};
 }
 
@@ -50,7 +53,7 @@ TEST(FirmwareUpdate, SendsEveryRecordLineAndEndsDisconnected) {
     ASSERT_EQ(record128.size(), 267u);
     TempFile file("# sample\r\n:020000040000FA\r\n" + record128 + "\r\n:00000001FF\r\n");
     LoaderBench bench;
-    UpdateRun run = run_update(file.path());
+    UpdateRun run = run_update(bench, file.path());
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(std::string(shell.port_name), "COM3");
     EXPECT_EQ(bench.link->opened_name, "COM3");
@@ -96,17 +99,18 @@ TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
     };
     for (const Case& c : cases) {
         LoaderBench bench;
-        StdoutCapture capture;
-        int result = firmware(3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter);
+        StringSink out;
+        int result =
+            firmware(3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter, bench.clock, out);
         EXPECT_EQ(result, c.result) << c.name;
-        EXPECT_EQ(visible(capture.text()), visible(c.out)) << c.name;
+        EXPECT_EQ(visible(out.take()), visible(c.out)) << c.name;
         EXPECT_EQ(bench.link->open_count, 0) << c.name;
     }
 
     TempFile good(hex_file_of(2));
     LoaderBench bench;
     bench.link->fail_open = true;
-    UpdateRun run = run_update(good.path(), 12);
+    UpdateRun run = run_update(bench, good.path(), 12);
     EXPECT_EQ(run.result, -5);
     EXPECT_EQ(visible(run.out), visible("\a\aError: cannot open COM port COM12: memory link error 0\n"
                                         "\a\aError: could not open COM port COM12\n"));
@@ -135,7 +139,7 @@ TEST(FirmwareUpdate, CatchesThePromptAmongTheFirstFourBytes) {
         LoaderBench bench;
         bench.device.prompt = c.prompt;
         bench.device.prompt_delay_ms = c.delay_ms;
-        UpdateRun run = run_update(file.path());
+        UpdateRun run = run_update(bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name;
         ASSERT_EQ(run.out.rfind(BEFORE_PROMPT, 0), 0u) << c.name;
         std::string after = run.out.substr(BEFORE_PROMPT.size());
@@ -174,7 +178,7 @@ TEST(FirmwareUpdate, SyncAndIdentificationFailures) {
     for (const Case& c : cases) {
         LoaderBench bench;
         c.arrange(bench);
-        UpdateRun run = run_update(file.path());
+        UpdateRun run = run_update(bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name;
         EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + c.after + "Disconnected\n")) << c.name;
         EXPECT_EQ(bench.link->close_count, 1) << c.name;
@@ -186,7 +190,7 @@ TEST(FirmwareUpdate, AnswerTableResendsTheSameLine) {
     TempFile file(data_record(0, 4) + "\n; comment\n" + data_record(4, 4) + "\n:00000001FF\n");
     LoaderBench bench;
     bench.device.answers[2] = {0x00, 0x11, 0x12, 0x15, 0x85};
-    UpdateRun run = run_update(file.path());
+    UpdateRun run = run_update(bench, file.path());
     EXPECT_EQ(run.result, 0);
     ASSERT_EQ(bench.device.lines.size(), 8u);
     for (int i = 1; i <= 6; ++i) EXPECT_EQ(bench.device.lines[i], data_record(4, 4) + "\r");
@@ -242,7 +246,7 @@ TEST(FirmwareUpdate, EveryAnswerBelongsToItsOwnTransmission) {
         bench.device.answers = c.answers;
         bench.device.late = c.late;
         bench.device.doubled = c.doubled;
-        UpdateRun run = run_update(file.path());
+        UpdateRun run = run_update(bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name << visible(run.out);
         std::vector<std::string> sent;
         for (int n : c.sent) sent.push_back(records[n - 1] + "\r");
@@ -279,7 +283,7 @@ TEST(FirmwareUpdate, AFileChangedAfterItsCheckEndsTheUpdate) {
             std::fwrite(c.changed_to.data(), 1, c.changed_to.size(), f);
             std::fclose(f);
         };
-        UpdateRun run = run_update(file.path());
+        UpdateRun run = run_update(bench, file.path());
         EXPECT_EQ(run.result, -16) << c.name;
         EXPECT_EQ(bench.device.lines.size(), c.lines_sent) << c.name;
         const std::string end = "\n\a\aError: Firmware file " + file.path() + " has " + c.message + "Disconnected\n";
@@ -307,7 +311,7 @@ TEST(FirmwareUpdate, AbortsOnBufferFullFatalAndTheTenthError) {
     for (const Case& c : cases) {
         LoaderBench bench;
         bench.device.answers = c.answers;
-        UpdateRun run = run_update(file.path());
+        UpdateRun run = run_update(bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name;
         EXPECT_EQ(bench.device.lines.size(), c.transmissions) << c.name;
         std::string end = c.message + "Disconnected\n";
@@ -322,7 +326,7 @@ TEST(FirmwareUpdate, NineErrorsAreSurvived) {
     LoaderBench bench;
     bench.device.answers[1] = {0x12, 0x12, 0x12, 0x12, 0x12};
     bench.device.answers[4] = {0x00, 0x00, 0x00, 0x00};
-    UpdateRun run = run_update(file.path());
+    UpdateRun run = run_update(bench, file.path());
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(bench.device.acknowledged, 4);
 }
@@ -350,8 +354,8 @@ TEST(FirmwareProgress, DrawnFromTheInjectedClockAfterEachAcceptedLine) {
     TempFile file(hex_file_of(200));
     LoaderBench bench;
     // The clock moves one second for every five accepted lines.
-    set_firmware_clock([&] { return static_cast<int64_t>(bench.device.acknowledged / 5); });
-    UpdateRun run = run_update(file.path());
+    bench.clock = [&] { return static_cast<int64_t>(bench.device.acknowledged / 5); };
+    UpdateRun run = run_update(bench, file.path());
     EXPECT_EQ(run.result, 0);
     std::string at50 = "\r 10s TTC  30s 25.0% " + std::string(14, '=') + "\r";
     EXPECT_NE(run.out.find(at50), std::string::npos);

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "firmware/hex_verify.hpp"
 #include "firmware/hex_files.hpp"
-#include "support/capture.hpp"
+#include "firmware/hex_verify.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -18,9 +18,9 @@ struct Verified {
 Verified verify_text(const std::string& text) {
     TempFile file(text);
     std::FILE* fp = std::fopen(file.path().c_str(), "r");
-    StdoutCapture capture;
-    int result = inhexverify(fp);
-    Verified v{result, capture.text()};
+    StringSink out;
+    int result = inhexverify(fp, nullptr, out);
+    Verified v{result, out.take()};
     std::fclose(fp);
     return v;
 }
@@ -108,15 +108,15 @@ TEST(Inhexverify, ResultsAndMessages) {
 }
 
 TEST(Inhexverify, NullFileAndRereading) {
-    StdoutCapture capture;
-    EXPECT_EQ(inhexverify(nullptr), -1);
-    EXPECT_EQ(capture.text(), "inhexverify: Error: param fp is invalid\n");
+    StringSink out;
+    EXPECT_EQ(inhexverify(nullptr, nullptr, out), -1);
+    EXPECT_EQ(out.take(), "inhexverify: Error: param fp is invalid\n");
 
     // The file is set back to its start, so a second verification agrees.
     TempFile file(hex_file_of(5));
     std::FILE* fp = std::fopen(file.path().c_str(), "r");
-    EXPECT_EQ(inhexverify(fp), 5);
-    EXPECT_EQ(inhexverify(fp), 5);
+    EXPECT_EQ(inhexverify(fp, nullptr, out), 5);
+    EXPECT_EQ(inhexverify(fp, nullptr, out), 5);
     std::fclose(fp);
 }
 

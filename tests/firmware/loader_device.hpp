@@ -88,20 +88,20 @@ private:
     std::string last_acknowledged_;
 };
 
-// Puts a MemoryLink with the device in place of the serial driver, and a
-// clock in whole seconds of the link's virtual time.
+// Puts a MemoryLink with the device in place of the serial driver; `clock`
+// counts whole seconds of the link's virtual time, for the update to be given.
 struct LoaderBench {
     LoaderDevice device;
     MemoryLink* link;
+    FirmwareClock clock;
 
     LoaderBench() {
         link = use_memory_link(&device);
-        set_firmware_clock([this] { return link->now_ms() / 1000; });
+        clock = [this] { return link->now_ms() / 1000; };
     }
-    ~LoaderBench() {
-        set_firmware_clock({});
-        set_serial_driver(make_platform_driver());
-    }
+    ~LoaderBench() { set_serial_driver(make_platform_driver()); }
+    LoaderBench(const LoaderBench&) = delete;
+    LoaderBench& operator=(const LoaderBench&) = delete;
 };
 
 // A loader whose every answer to a record line follows a script, one entry

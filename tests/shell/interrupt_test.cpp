@@ -35,9 +35,9 @@ TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
     device.powers_on = false;
     MemoryLink* link = use_memory_link(&device);
     link->presses_ms = {5000};
-    StdoutCapture out;
-    const bool connected = connect_device("COM3", 57600, false);
-    const std::string text = out.text();
+    StringSink out;
+    const bool connected = connect_device("COM3", 57600, false, out);
+    const std::string text = out.take();
     EXPECT_FALSE(connected);
     EXPECT_FALSE(link->is_open);
     EXPECT_EQ(link->now_ms(), 5000);  // not the 20 s of the wait
@@ -115,11 +115,14 @@ TEST(Interrupt, FirmwareUpdate) {
         bench.device.prompt_delay_ms = c.prompt_ms;
         for (int line = 1; line <= 41; ++line) bench.device.late[line] = {110};
         for (int64_t at : c.presses) bench.link->presses_ms.push_back(at);
-        StdoutCapture out;
-        const int result = firmware_update("COM3", file.path().c_str(), [&c] {
-            if (c.cancel_at_enter) request_cancel();
-        });
-        const std::string text = out.text();
+        StringSink out;
+        const int result = firmware_update(
+            "COM3", file.path().c_str(),
+            [&c] {
+                if (c.cancel_at_enter) request_cancel();
+            },
+            bench.clock, out);
+        const std::string text = out.take();
         EXPECT_EQ(result, c.result) << c.what;
         EXPECT_EQ(static_cast<int>(bench.device.lines.size()), c.lines_received) << c.what;
         int warnings = 0;
