@@ -1,10 +1,7 @@
 #include "soak_inputs.hpp"
 
-#include <algorithm>
 #include <cstdio>
 
-#include "config/config_record.hpp"
-#include "download/command_packet.hpp"
 #include "download/packet.hpp"
 
 namespace {
@@ -228,13 +225,8 @@ std::string random_hex_file(Rng& rng, std::vector<HexLine>& records) {
 }
 
 std::vector<int> download_packet_lengths(std::size_t rule_bytes) {
-    std::vector<int> lengths{DWN_COMMAND_PACKET_LEN};
-    for (std::size_t left = sizeof(ConfigRecord); left > 0; left -= std::min<std::size_t>(left, DWN_MAX_DATA))
-        lengths.push_back(static_cast<int>(std::min<std::size_t>(left, DWN_MAX_DATA)) + DWN_FRAME_BYTES);
-    lengths.push_back(DWN_COMMAND_PACKET_LEN);
-    for (std::size_t left = rule_bytes; left > 0; left -= std::min<std::size_t>(left, DWN_MAX_DATA))
-        lengths.push_back(static_cast<int>(std::min<std::size_t>(left, DWN_MAX_DATA)) + DWN_FRAME_BYTES);
-    lengths.push_back(DWN_COMMAND_PACKET_LEN);
+    std::vector<int> lengths;
+    for (const DownloadPacket& p : download_packets(rule_bytes)) lengths.push_back(p.length);
     return lengths;
 }
 

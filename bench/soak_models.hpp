@@ -85,6 +85,15 @@ inline constexpr long DOWNLOAD_LATE_MAX_MS = 10000;
 inline constexpr double SLACK_FIXED_MS = 1500;
 inline constexpr double SLACK_PER_EXCHANGE_MS = 10;
 
+// The packets of a download in order: each one's length and the step it
+// belongs to (the step's number is the one "Download failed: -%d" shows).
+enum class DownloadStep { conf_command = 1, conf_data, rules_command, rules_data, finish };
+struct DownloadPacket {
+    int length;
+    DownloadStep step;
+};
+std::vector<DownloadPacket> download_packets(std::size_t rule_bytes);
+
 // The connect step at `rate` against the fault-free console.
 double connect_bound_ms(long rate, bool pace);
 

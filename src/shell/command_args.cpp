@@ -19,7 +19,7 @@ int parse_com_port(const char* token) {
 
 int com_port_argument(const char* token) {
     const int port = parse_com_port(token);
-    if (port == 0) std::printf("\a\aError: invalid COM port number (1..20): %s\n", token);
+    if (port == 0) shell.out->printf("\a\aError: invalid COM port number (1..20): %s\n", token);
     return port;
 }
 
@@ -27,8 +27,8 @@ bool port_argument(const char* token, char* name, std::size_t size) {
 #ifndef _WIN32
     if (token[0] == '/') {
         if (std::strlen(token) >= size) {
-            std::printf("\a\aError: device path too long (max %d characters): %s\n", static_cast<int>(size - 1),
-                        token);
+            shell.out->printf("\a\aError: device path too long (max %d characters): %s\n", static_cast<int>(size - 1),
+                              token);
             return false;
         }
         std::snprintf(name, size, "%s", token);
@@ -43,7 +43,7 @@ bool port_argument(const char* token, char* name, std::size_t size) {
 
 bool device_rate_argument(int32_t rate) {
     if (is_device_baud_rate(rate)) return true;
-    std::printf("\a\aError: invalid baud rate: %d\n", static_cast<int>(rate));
+    shell.out->printf("\a\aError: invalid baud rate: %d\n", static_cast<int>(rate));
     return false;
 }
 
@@ -51,11 +51,11 @@ CommandOutcome file_command(char* args, int (*process)(const char* file_name), c
     char* cursor = args;
     const char* file_name = next_token(cursor, FILE_NAME_SEPARATORS);
     if (file_name == nullptr) {
-        std::printf("\a\aError: missing argument: file_name\n");
+        shell.out->printf("\a\aError: missing argument: file_name\n");
         return CommandOutcome::failed;
     }
     if (process(file_name) != 0) {
-        std::fputs(failed, stdout);
+        shell.out->put(failed);
         offer_file_name_hint(file_name);
         return CommandOutcome::failed;
     }

@@ -9,6 +9,7 @@
 #include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
 #include "shell/prompt_loop.hpp"
+#include "shell/shell_state.hpp"
 #include "shell/version.hpp"
 
 namespace {
@@ -78,8 +79,8 @@ int list_ports() {
         return 1;
     }
     for (const PortEntry& p : ports) {
-        if (p.detail.empty()) std::printf("%s\n", p.name.c_str());
-        else std::printf("%s  %s\n", p.name.c_str(), p.detail.c_str());
+        if (p.detail.empty()) shell.out->printf("%s\n", p.name.c_str());
+        else shell.out->printf("%s  %s\n", p.name.c_str(), p.detail.c_str());
     }
     return 0;
 #else
@@ -154,12 +155,12 @@ int run_command_line(const CommandLine& options) {
         return USAGE_ERROR;
     }
     if (options.help) {
-        std::fputs(USAGE, stdout);
+        shell.out->put(USAGE);
         return 0;
     }
     if (options.version) {
-        std::printf("Korrimatic PC Host Utility %s\nkorrimatic build %s for %s, %s\n", PRODUCT_VERSION,
-                    KORRI_BUILD_VERSION, platform_text(), editing_text());
+        shell.out->printf("Korrimatic PC Host Utility %s\nkorrimatic build %s for %s, %s\n", PRODUCT_VERSION,
+                          KORRI_BUILD_VERSION, platform_text(), editing_text());
         return 0;
     }
     if (options.list_ports) return list_ports();

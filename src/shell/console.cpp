@@ -6,6 +6,7 @@
 
 #include "process/interrupt.hpp"
 #include "shell/line_editor.hpp"
+#include "shell/shell_state.hpp"
 
 std::FILE* console_in = stdin;
 
@@ -25,7 +26,7 @@ bool editing() { return line_editor_running() && console_in == stdin; }
 bool plain_line(std::string& line) {
     if (!console_read_line(line)) return false;
     ++g_lines_read;
-    if (g_echo) std::printf("%s\n", line.c_str());
+    if (g_echo) shell.out->printf("%s\n", line.c_str());
     return true;
 }
 
@@ -34,13 +35,13 @@ bool plain_line(std::string& line) {
 ConsoleRead read_answer(const char* question, std::string& answer) {
     if (!editing()) {
         const InterruptModeScope line_mode(InterruptMode::line);
-        std::fputs(question, stdout);
-        std::fflush(stdout);
+        shell.out->put(question);
+        shell.out->flush();
         return plain_line(answer) ? ConsoleRead::line : ConsoleRead::end;
     }
     const char* last = std::strrchr(question, '\n');
     const char* prompt = last != nullptr ? last + 1 : question;
-    std::fwrite(question, 1, static_cast<std::size_t>(prompt - question), stdout);
+    shell.out->write(question, static_cast<std::size_t>(prompt - question));
     const InterruptModeScope line_mode(InterruptMode::line);
     switch (line_editor_read(prompt, answer, false)) {
     case EditedLine::line: return ConsoleRead::line;
@@ -89,7 +90,7 @@ unsigned long console_lines_read() { return g_lines_read; }
 ConsoleRead console_read_command(const char* prompt, std::string& line) {
     if (!editing()) {
         const InterruptModeScope line_mode(InterruptMode::line);
-        std::fputs(prompt, stdout);
+        shell.out->put(prompt);
         return plain_line(line) ? ConsoleRead::line : ConsoleRead::end;
     }
     const InterruptModeScope line_mode(InterruptMode::line);

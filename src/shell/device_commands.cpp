@@ -11,12 +11,12 @@
 
 CommandOutcome cmd_connect(char* args) {
     if (shell.connected == 1) {
-        std::printf("\a\aError: already Connected!\n");
+        shell.out->printf("\a\aError: already Connected!\n");
         return CommandOutcome::failed;
     }
     char* port_token = next_token(args, WORD_SEPARATORS);
     if (port_token == nullptr) {
-        std::printf("\a\aError: missing argument: com_port\n");
+        shell.out->printf("\a\aError: missing argument: com_port\n");
         return CommandOutcome::failed;
     }
     char port_name[sizeof shell.port_name];
@@ -32,7 +32,7 @@ CommandOutcome cmd_connect(char* args) {
 
 CommandOutcome cmd_disconnect(char*) {
     if (shell.connected != 1) {
-        std::printf("\a\aError: not Connected!\n");
+        shell.out->printf("\a\aError: not Connected!\n");
         return CommandOutcome::failed;
     }
     shell.connected = 0;
@@ -42,12 +42,12 @@ CommandOutcome cmd_disconnect(char*) {
 
 CommandOutcome cmd_baud(char* args) {
     if (shell.connected != 1) {
-        std::printf("\a\aError: must be Connected before changing the Baud!\n");
+        shell.out->printf("\a\aError: must be Connected before changing the Baud!\n");
         return CommandOutcome::failed;
     }
     char* rate_token = next_token(args, WORD_SEPARATORS);
     if (rate_token == nullptr) {
-        std::printf("\a\aError: missing argument: baud\n");
+        shell.out->printf("\a\aError: missing argument: baud\n");
         return CommandOutcome::failed;
     }
     const int32_t rate = parse_decimal(rate_token);

@@ -22,10 +22,10 @@ bool confirmed(const char* question) {
     case Answer::yes:
         return true;
     case Answer::end_of_input:
-        std::printf("\n");
+        shell.out->printf("\n");
         [[fallthrough]];
     case Answer::no:
-        std::printf("\a\aDownload Aborted!\n");
+        shell.out->printf("\a\aDownload Aborted!\n");
         return false;
     }
     return false;
@@ -35,7 +35,7 @@ bool confirmed(const char* question) {
 
 CommandOutcome cmd_download(char*) {
     if (shell.connected != 1) {
-        std::printf("\a\aError: not Connected!\n");
+        shell.out->printf("\a\aError: not Connected!\n");
         return CommandOutcome::failed;
     }
     // Without a Configuration file in force (none read, or the last one
@@ -53,14 +53,14 @@ CommandOutcome cmd_download(char*) {
         return CommandOutcome::failed;
     }
     if (write_port(shell.port_name, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
-        std::printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
+        shell.out->printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
     const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(station.config),
                                                     station.rule_table, *shell.out)
                                : dwn_download(shell.port_name, station, *shell.out);
-    if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
-    std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
+    if (r != 0) shell.out->printf("\a\aError: Download failed: %d\n", r);
+    shell.out->printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     shell.connected = 0;
     disconnect_device(*shell.out);
     return r == 0 ? CommandOutcome::done : CommandOutcome::failed;

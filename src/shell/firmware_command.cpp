@@ -13,20 +13,20 @@
 
 CommandOutcome cmd_firmware(char* args) {
     if (shell.connected == 1) {
-        std::printf("\a\aError: already Connected, Disconnect first!\n");
+        shell.out->printf("\a\aError: already Connected, Disconnect first!\n");
         return CommandOutcome::failed;
     }
     char* cursor = args;
     const char* port_token = next_token(cursor, WORD_SEPARATORS);
     if (port_token == nullptr) {
-        std::printf("\a\aError: missing arguments: com_port file_name\n");
+        shell.out->printf("\a\aError: missing arguments: com_port file_name\n");
         return CommandOutcome::failed;
     }
     char port_name[sizeof shell.port_name];
     if (!port_argument(port_token, port_name, sizeof port_name)) return CommandOutcome::failed;
     const char* file_token = next_token(cursor, FILE_NAME_SEPARATORS);
     if (file_token == nullptr) {
-        std::printf("\a\aError: missing argument: file_name\n");
+        shell.out->printf("\a\aError: missing argument: file_name\n");
         return CommandOutcome::failed;
     }
     std::snprintf(shell.firmware_file, sizeof shell.firmware_file, "%s", file_token);
@@ -34,8 +34,8 @@ CommandOutcome cmd_firmware(char* args) {
     Answer answer = ask_confirmation(
         "\a\aWARNING! This will alter the Korrimatic firmware!\nDo you want to continue (n or y)? [n]: ");
     if (answer != Answer::yes) {
-        if (answer == Answer::end_of_input) std::printf("\n");
-        std::printf("Korrimatic Firmware will NOT be updated!\n");
+        if (answer == Answer::end_of_input) shell.out->printf("\n");
+        shell.out->printf("Korrimatic Firmware will NOT be updated!\n");
         return CommandOutcome::failed;
     }
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
@@ -43,12 +43,12 @@ CommandOutcome cmd_firmware(char* args) {
     const int result =
         firmware_update(shell.port_name, shell.firmware_file, console_wait_for_enter, FirmwareClock{}, *shell.out);
     if (result != 0) {
-        std::printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
+        shell.out->printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
         offer_file_name_hint(shell.firmware_file);
         return CommandOutcome::failed;
     }
-    std::printf("\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
-                "Don't forget to Configure Operating Parameters, Process Rules\n"
-                "and Download these to the Korrimatic!\n");
+    shell.out->printf("\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
+                      "Don't forget to Configure Operating Parameters, Process Rules\n"
+                      "and Download these to the Korrimatic!\n");
     return CommandOutcome::done;
 }

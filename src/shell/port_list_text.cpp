@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "shell/shell_state.hpp"
+
 std::string port_list_text(const std::vector<PortEntry>& ports, const std::vector<ComMapping>& mappings) {
     std::string text;
     for (const PortEntry& p : ports) {
@@ -20,5 +22,5 @@ std::string port_list_text(const std::vector<PortEntry>& ports, const std::vecto
 }
 
 void print_port_list(const std::vector<PortEntry>& ports, const std::vector<ComMapping>& mappings) {
-    std::fputs(port_list_text(ports, mappings).c_str(), stdout);
+    shell.out->put(port_list_text(ports, mappings).c_str());
 }

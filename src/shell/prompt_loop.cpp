@@ -33,7 +33,7 @@ CommandOutcome cmd_exit(char*) { return CommandOutcome::exit; }
 CommandOutcome handle_line(const char* typed) {
     if (typed[0] == '\0') return CommandOutcome::done;  // an empty line: previous_line untouched
     if (std::strlen(typed) > MAX_LINE) {
-        std::printf("\a\aError: command line too long (max %d characters)\n", static_cast<int>(MAX_LINE));
+        shell.out->printf("\a\aError: command line too long (max %d characters)\n", static_cast<int>(MAX_LINE));
         return CommandOutcome::failed;
     }
     if (typed[0] == '.') {
@@ -48,15 +48,15 @@ CommandOutcome handle_line(const char* typed) {
     const PrefixMatch m = match_command(word);
     switch (m.result) {
     case Match::unknown:
-        std::printf("\a\aError: unknown command: %s\n", word);
+        shell.out->printf("\a\aError: unknown command: %s\n", word);
         offer_hint(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
-    case Match::ambiguous: std::printf("\a\aError: ambiguous command: %s\n", word); return CommandOutcome::failed;
+    case Match::ambiguous: shell.out->printf("\a\aError: ambiguous command: %s\n", word); return CommandOutcome::failed;
     case Match::found: break;
     }
     const CommandEntry& row = command_table[m.index];
     if (row.run == nullptr) {
-        std::printf("\a\aInternal Error: command %d is invalid!\n", row.id);
+        shell.out->printf("\a\aInternal Error: command %d is invalid!\n", row.id);
         return CommandOutcome::failed;
     }
     return row.run(cursor);
@@ -65,11 +65,11 @@ CommandOutcome handle_line(const char* typed) {
 void start_shell() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stderr, nullptr, _IONBF, 0);
-    std::printf("Korrimatic PC Host Utility %s - the Korrimatic host utility team\n", PRODUCT_VERSION);
-    std::printf("Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n");
+    shell.out->printf("Korrimatic PC Host Utility %s - the Korrimatic host utility team\n", PRODUCT_VERSION);
+    shell.out->printf("Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n");
     load_config_defaults(shell.station.config);
     show_summary();
-    std::printf("\n");
+    shell.out->printf("\n");
 }
 
 namespace {
@@ -115,24 +115,24 @@ int run_shell(const ShellRun& run) {
         clear_interrupts();
         const ConsoleRead read = console_read_command("Command> ", line);
         if (read == ConsoleRead::end) {
-            std::printf("\n");
+            shell.out->printf("\n");
             return finished(1);
         }
         if (read == ConsoleRead::interrupted) {
             // Ctrl-C drops the line; twice at an empty prompt, it ends the
             // program as the end of input does.
-            std::printf("^C\n");
+            shell.out->printf("^C\n");
             if (!line.empty()) {
                 idle_interrupt_ms = -1;
                 continue;
             }
             const int64_t now = monotonic_ms();
             if (idle_interrupt_ms >= 0 && now - idle_interrupt_ms <= IDLE_EXIT_WINDOW_MS) {
-                std::printf("\n");
+                shell.out->printf("\n");
                 return finished(1);
             }
             idle_interrupt_ms = now;
-            std::printf("(Ctrl-C again within 2 seconds, Ctrl-D or exit ends the program)\n");
+            shell.out->printf("(Ctrl-C again within 2 seconds, Ctrl-D or exit ends the program)\n");
             continue;
         }
         idle_interrupt_ms = -1;

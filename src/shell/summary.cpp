@@ -10,16 +10,16 @@
 
 void show_summary() {
     const long d = default_connect_baud(shell.station);
-    std::printf("\n\t\tCommand Summary:\n%-10s %-20s %s\n", "Command", "Arguments", "Comments");
+    shell.out->printf("\n\t\tCommand Summary:\n%-10s %-20s %s\n", "Command", "Arguments", "Comments");
     for (const CommandEntry& row : command_table) {
         if (!row.listed) continue;
-        std::printf("%-10s %-20s %s\n", row.word, row.arguments, row.comment);
+        shell.out->printf("%-10s %-20s %s\n", row.word, row.arguments, row.comment);
         if (row.id == CMD_BAUD) {
-            std::printf("%-10s Valid Baud Rates:\t", "");
+            shell.out->printf("%-10s Valid Baud Rates:\t", "");
             for (long rate : device_baud_rates) {
-                std::printf(rate == d ? "[%ld] " : "%ld ", rate);
+                shell.out->printf(rate == d ? "[%ld] " : "%ld ", rate);
             }
-            std::printf("\n\n");
+            shell.out->printf("\n\n");
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "check/implicit_line.hpp"
 #include "check/rule_checks.hpp"
 #include "shell/console.hpp"
+#include "shell/shell_state.hpp"
 #include "station/station.hpp"
 #include "text/input_file.hpp"
 
@@ -28,8 +29,8 @@ void terminal_config_warnings(const Station& station, const char* config_file) {
     if (!file) return;
     g_config_file = config_file;
     for (const CheckWarning& w : check_config(file.get(), station.config, g_config_facts)) {
-        if (w.line > 0) std::printf("Warning: line %d: %s\n", w.line, w.message.c_str());
-        else std::printf("Warning: %s\n", w.message.c_str());
+        if (w.line > 0) shell.out->printf("Warning: line %d: %s\n", w.line, w.message.c_str());
+        else shell.out->printf("Warning: %s\n", w.message.c_str());
     }
 }
 
@@ -40,7 +41,7 @@ void terminal_rules_warnings(const Station& station, const char* rules_file) {
                             station_known ? g_config_facts.position_line : 0};
     for (const CheckWarning& w : check_rules(base, rules_in_memory(station, last_implicit_line(rules_file)))) {
         const char* file = w.file == CheckedFile::config ? g_config_file.c_str() : rules_file;
-        std::printf("Warning: %s[%d]: %s\n", file, w.line, w.message.c_str());
+        shell.out->printf("Warning: %s[%d]: %s\n", file, w.line, w.message.c_str());
     }
 }
 
@@ -48,9 +49,10 @@ void terminal_download_summary(const ConfigRecord& image) {
     if (!console_at_terminal()) return;
     const char* end = std::find(std::begin(image.call_sign), std::end(image.call_sign), '\0');
     const std::string call(image.call_sign, end);
-    std::printf("To send: call sign %s SSID %d, position %.6f %.5f, %d rules, implicit %s\n", call.c_str(),
-                static_cast<int>(image.ssid), static_cast<double>(image.base_lat), static_cast<double>(image.base_lon),
-                static_cast<int>(image.rule_count), image.implicit_action == IMPLICIT_DROP ? "Drop" : "Pass");
+    shell.out->printf("To send: call sign %s SSID %d, position %.6f %.5f, %d rules, implicit %s\n", call.c_str(),
+                      static_cast<int>(image.ssid), static_cast<double>(image.base_lat),
+                      static_cast<double>(image.base_lon), static_cast<int>(image.rule_count),
+                      image.implicit_action == IMPLICIT_DROP ? "Drop" : "Pass");
     if (call == "NOTSET")
-        std::printf("Warning: the call sign is NOTSET: no Configuration file in force has set one\n");
+        shell.out->printf("Warning: the call sign is NOTSET: no Configuration file in force has set one\n");
 }

@@ -14,6 +14,7 @@
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "support/shell_output.hpp"
 
 namespace {
 
@@ -33,10 +34,13 @@ protected:
         shell.station = Station{};  // later tests start from the defaults
     }
 
+    // Capture: ShellOutput where only the shell prints, StdoutCapture where
+    // the device link prints too.
+    template <typename Capture = StdoutCapture>
     std::string run(CommandHandler handler, const char* args) {
         char line[256];
         std::snprintf(line, sizeof line, "%s", args);
-        StdoutCapture out;
+        Capture out;
         outcome = handler(line);
         return out.text();
     }
@@ -123,7 +127,7 @@ TEST_F(ConnectedTest, DisconnectClosesAndSendsNothing) {
     EXPECT_EQ(shell.connected, 0);
     EXPECT_FALSE(link->is_open);
     EXPECT_TRUE(link->host_writes.empty());
-    EXPECT_EQ(run(cmd_disconnect, ""), "\a\aError: not Connected!\n");
+    EXPECT_EQ(run<ShellOutput>(cmd_disconnect, ""), "\a\aError: not Connected!\n");
 }
 
 TEST_F(ConnectedTest, CommandArgumentChecks) {
@@ -150,7 +154,7 @@ TEST_F(ConnectedTest, CommandArgumentChecks) {
         SCOPED_TRACE(c.args);
         SetUp();
         shell.connected = c.connected;
-        EXPECT_EQ(run(c.handler, c.args), c.out);
+        EXPECT_EQ(run<ShellOutput>(c.handler, c.args), c.out);
         EXPECT_EQ(outcome, CommandOutcome::failed);
         EXPECT_EQ(shell.connected, c.connected);
         EXPECT_TRUE(link->host_writes.empty());
@@ -172,7 +176,7 @@ TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
     shell.connected = 0;
     shell.station.config.host_baud = 115200;
     shell.station.config_processed = 1;
-    EXPECT_EQ(run(cmd_connect, "com3"), "\a\aError: invalid baud rate: 115200\n");
+    EXPECT_EQ(run<ShellOutput>(cmd_connect, "com3"), "\a\aError: invalid baud rate: 115200\n");
     // The rates of a file that failed are not in force: the default is used.
     shell.station.config_processed = 0;
     out = run(cmd_connect, "com3");

@@ -11,6 +11,7 @@
 #include "shell/commands.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "support/shell_output.hpp"
 
 namespace {
 
@@ -23,9 +24,12 @@ protected:
         shell.station = Station{};
     }
 
+    // Capture: ShellOutput where only the shell prints, StdoutCapture where
+    // the download prints too.
+    template <typename Capture = StdoutCapture>
     std::string run(const std::string& console) {
         ConsoleInput input(console);
-        StdoutCapture out;
+        Capture out;
         char args[] = "";
         cmd_download(args);
         return out.text();
@@ -34,7 +38,7 @@ protected:
 
 TEST_F(DownloadCommandTest, RefusedWhenNotConnected) {
     shell.connected = 0;
-    EXPECT_EQ(visible(run("")), visible("\a\aError: not Connected!\n"));
+    EXPECT_EQ(visible(run<ShellOutput>("")), visible("\a\aError: not Connected!\n"));
     EXPECT_TRUE(link->host_writes.empty());
 }
 

@@ -11,6 +11,7 @@
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "support/shell_output.hpp"
 
 namespace {
 
@@ -28,11 +29,14 @@ struct CommandRun {
     std::string rest_of_input;  // what the console still holds afterwards
 };
 
+// Capture: ShellOutput where only the shell prints, StdoutCapture where the
+// update itself prints too.
+template <typename Capture = StdoutCapture>
 CommandRun run_command(const std::string& args, const std::string& input) {
     ConsoleInput console(input);
     char line[256];
     std::snprintf(line, sizeof line, "%s", args.c_str());
-    StdoutCapture capture;
+    Capture capture;
     cmd_firmware(line);
     CommandRun run{capture.text(), ""};
     std::string next;
@@ -64,7 +68,7 @@ TEST_F(FirmwareCommand, RefusalsAndArgumentMessages) {
     for (const Case& c : cases) {
         shell.connected = c.connected;
         LoaderBench bench;
-        CommandRun run = run_command(c.args, "y\n");
+        CommandRun run = run_command<ShellOutput>(c.args, "y\n");
         EXPECT_EQ(visible(run.out), visible(c.out)) << c.name;
         EXPECT_EQ(run.rest_of_input, "y\n") << c.name << ": no question was asked";
         EXPECT_EQ(bench.link->open_count, 0) << c.name;
@@ -89,7 +93,7 @@ TEST_F(FirmwareCommand, OnlyAnAnswerBeginningWithYProceeds) {
     };
     for (const Case& c : cases) {
         LoaderBench bench;
-        CommandRun run = run_command("COM3 " + file.path(), c.input);
+        CommandRun run = run_command<ShellOutput>("COM3 " + file.path(), c.input);
         EXPECT_EQ(visible(run.out), visible(c.out)) << c.name;
         EXPECT_EQ(run.rest_of_input, c.rest) << c.name;
         EXPECT_EQ(bench.link->open_count, 0) << c.name;
