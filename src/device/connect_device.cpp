@@ -28,7 +28,7 @@ constexpr uint8_t ATTENTION = 0x03;  // ctrl-C
 // Device replies, terminated after the bytes read so they search as text.
 char reply_buffer[1024 + 1];
 
-void dump_reply(int count) { hexdump(stdout, 1, "Got", reply_buffer, count, 10); }
+void dump_reply(int count) { hexdump(1, "Got", reply_buffer, count, 10, standard_output()); }
 
 // A wait that the operator cancelled with Ctrl-C ends the handshake as its
 // failures do: the port is closed.

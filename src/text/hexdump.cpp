@@ -1,5 +1,6 @@
 #include "text/hexdump.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -11,47 +12,46 @@ constexpr int BYTES_PER_LINE = 16;
 constexpr int FIRST_HEX_COLUMN = 11;
 constexpr int CHARS_COLUMN = 63;
 
-void print_title(std::FILE* out, int style, const char* name, const void* bytes, int count) {
+void print_title(Sink& out, int style, const char* name, const void* bytes, int count) {
     const char* sep = (name != nullptr && name[0] != '\0') ? ": " : "";
     if (style == 0) {
         if (name == nullptr) {
-            std::fprintf(out, "hexdump: buffer addr 0x%p, length %d (0x%x):\n", bytes, count,
+            out.printf("hexdump: buffer addr 0x%p, length %d (0x%x):\n", bytes, count,
                          static_cast<unsigned>(count));
         } else {
-            std::fprintf(out, "hexdump: %s%sbuffer addr 0x%p, length %d (0x%x):\n", name, sep, bytes, count,
+            out.printf("hexdump: %s%sbuffer addr 0x%p, length %d (0x%x):\n", name, sep, bytes, count,
                          static_cast<unsigned>(count));
         }
     } else if (style & 1) {
         if (name == nullptr) {
-            std::fprintf(out, "hexdump: length %d (0x%x):\n", count, static_cast<unsigned>(count));
+            out.printf("hexdump: length %d (0x%x):\n", count, static_cast<unsigned>(count));
         } else {
-            std::fprintf(out, "%s%slength %d (0x%x):\n", name, sep, count, static_cast<unsigned>(count));
+            out.printf("%s%slength %d (0x%x):\n", name, sep, count, static_cast<unsigned>(count));
         }
     } else if (style & 2) {
-        std::fprintf(out, "length %d (0x%x):\n", count, static_cast<unsigned>(count));
+        out.printf("length %d (0x%x):\n", count, static_cast<unsigned>(count));
     }
 }
 
 }  // namespace
 
-void hexdump(std::FILE* stream, int title_style, const char* name, const void* bytes, int count, int header_every) {
-    if (stream == nullptr) return;
+void hexdump(int title_style, const char* name, const void* bytes, int count, int header_every, Sink& out) {
     if (bytes == nullptr) {
-        std::fprintf(stream, "hexdump: invalid param buf ptr\n");
+        out.printf("hexdump: invalid param buf ptr\n");
         return;
     }
     if (count < 0) {
-        std::fprintf(stream, "hexdump: invalid param len %d\n", count);
+        out.printf("hexdump: invalid param len %d\n", count);
         return;
     }
-    print_title(stream, title_style, name, bytes, count);
+    print_title(out, title_style, name, bytes, count);
 
     const auto* data = static_cast<const unsigned char*>(bytes);
     char line[96];
     int lines_printed = 0;
     for (int offset = 0; offset < count; offset += BYTES_PER_LINE) {
         if (header_every != 0 && lines_printed % header_every == 0) {
-            std::fputs(lines_printed == 0 ? COLUMN_HEADER + 1 : COLUMN_HEADER, stream);
+            out.put(lines_printed == 0 ? COLUMN_HEADER + 1 : COLUMN_HEADER);
         }
         // Offsets of five digits or more widen the first field; the rest of
         // the line moves along with it.
@@ -69,7 +69,7 @@ void hexdump(std::FILE* stream, int title_style, const char* name, const void* b
         }
         line[CHARS_COLUMN + shift - 2] = '|';
         line[CHARS_COLUMN + shift + n] = '\n';
-        std::fwrite(line, 1, static_cast<std::size_t>(CHARS_COLUMN) + shift + n + 1, stream);
+        out.write(line, static_cast<std::size_t>(CHARS_COLUMN) + shift + n + 1);
         ++lines_printed;
     }
 }
