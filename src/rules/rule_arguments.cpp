@@ -59,7 +59,7 @@ int take_angle(RuleLine& line, const AngleForm& form, double& value) {
     int rc = 0;
     const char* token = rule_argument(line, form.argument, rc);
     if (token == nullptr) return rc;
-    value = dmctodeg(token);
+    value = dmctodeg(token, *line.out);
     if (!(value >= form.low && value <= form.high))
         return line_error(line, form.out_of_range_code, form.out_of_range, value);
     return 0;

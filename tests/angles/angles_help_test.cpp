@@ -7,13 +7,14 @@
 #include "shell/commands.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
 std::string help_text() {
-    StdoutCapture out;
-    show_angles_help();
-    return out.text();
+    StringSink out;
+    show_angles_help(out);
+    return out.take();
 }
 
 TEST(AnglesHelp, HoldsTheQuotedParts) {
@@ -66,8 +67,8 @@ TEST(AnglesHelp, ExamplesAreAccepted) {
     for (const char* example : {"45:22:33", "-103:00:00", "-38:33:29.222", "45:18:", "45.22.64", "-103.00.",
                                 "-38.33.379", "N 39d 23.7m 33.9c", "39d23.7m33.9C", "39.404415D",
                                 "n39.395d 33.9c", "-42.5d", "39.404415D"}) {
-        StdoutCapture out;
-        EXPECT_NE(dmctodeg(example), ANGLE_ERROR) << example;
+        StringSink out;
+        EXPECT_NE(dmctodeg(example, out), ANGLE_ERROR) << example;
         EXPECT_EQ(out.text(), "") << example;
     }
 }
