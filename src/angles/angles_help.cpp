@@ -4,7 +4,7 @@
 
 namespace {
 
-// "imbedded" is kept as operators know the text.
+// "imbedded" (twice) is kept as operators know the text.
 const char ANGLES_HELP[] =
     "Colon, Dotted and DMC formats for Angles, Latitudes and Longitudes\n"
     "\n"

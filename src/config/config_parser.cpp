@@ -354,7 +354,7 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink
 int conf_load(Station& station, const char* path, bool& opened, Sink& out) {
     opened = false;
     if (path == nullptr) {
-        out.printf("conf_process: Error: param rfp is invalid\n");
+        out.printf("conf_process: Error: param rfp is invalid\n");  // "rfp": kept as operators' scripts expect
         return CONF_NO_FILE_NAME;
     }
     InputFile file(path);

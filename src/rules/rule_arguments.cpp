@@ -113,6 +113,7 @@ int read_point(RuleLine& line, const AngleForm& lat_form, const AngleForm& lon_f
 }
 
 int read_circle(RuleLine& line, RuleRecord& record) {
+    // "missing Range" for a radius in the comment: kept as operators' scripts expect.
     static const ArgumentForm radius_form{NUMBER_SEPARATORS, "missing Radius", RULES_CIRCLE_NO_RADIUS,
                                           "missing Range", RULES_CIRCLE_RADIUS_IN_COMMENT};
     static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", RULES_CIRCLE_NO_LATITUDE,

@@ -56,7 +56,7 @@ int rules_read(Station& station, std::FILE* file, const char* file_name, Sink& o
 int rules_load(Station& station, const char* file_name, bool& opened, Sink& out) {
     opened = false;
     if (file_name == nullptr) {
-        out.printf("rules_process: Error: param rfp is invalid\n");
+        out.printf("rules_process: Error: param rfp is invalid\n");  // "rfp": kept as operators' scripts expect
         return RULES_NO_FILE_NAME;
     }
     InputFile file(file_name);
