@@ -5,7 +5,7 @@
 
 #include "angles/angles.hpp"
 #include "shell/commands.hpp"
-#include "support/capture.hpp"
+#include "shell/shell_state.hpp"
 #include "support/run_program.hpp"
 #include "text/sink.hpp"
 
@@ -76,9 +76,12 @@ TEST(AnglesHelp, ExamplesAreAccepted) {
 TEST(AnglesHelp, TheAnglesCommandPrintsIt) {
     const std::string help = help_text();
     {
-        StdoutCapture out;
+        StringSink out;
+        Sink* const before = shell.out;
+        shell.out = &out;
         char args[] = "ignored";
         cmd_angles(args);
+        shell.out = before;
         EXPECT_EQ(out.text(), help);
     }
     const ProgramResult r = run_korrimatic("a\nANGLES extra\nexit\n");
