@@ -98,8 +98,8 @@ bool utility_images(const ScratchDir& scratch, const Plan& p, std::string& confi
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
     dup2(quiet, STDOUT_FILENO);
     Station station;
-    bool ok = (p.config_text.empty() || conf_process(station, cfg.c_str()) == 0) &&
-              (p.rules_text.empty() || rules_process(station, rul.c_str()) == 0);
+    bool ok = (p.config_text.empty() || conf_process(station, cfg.c_str(), standard_output()) == 0) &&
+              (p.rules_text.empty() || rules_process(station, rul.c_str(), standard_output()) == 0);
     std::fflush(stdout);
     dup2(saved, STDOUT_FILENO);
     close(saved);

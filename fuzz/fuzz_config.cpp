@@ -11,6 +11,7 @@
 #include "station/station.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/image_checks.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -26,10 +27,9 @@ bool known_failure(int rc) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Station station;
     std::FILE* file = input_stream(data, size);
-    CapturedOutput& capture = captured_output();
-    capture.begin();
-    const int rc = conf_process_lines(station, file, "fuzz.cfg");
-    const std::string_view out = capture.end();
+    StringSink printed;
+    const int rc = conf_process_lines(station, file, "fuzz.cfg", printed);
+    const std::string_view out = printed.text();
     std::fclose(file);
 
     if (rc == 0) {

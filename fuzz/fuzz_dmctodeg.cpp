@@ -6,13 +6,13 @@
 
 #include "angles/angles.hpp"
 #include "support/fuzz_check.hpp"
+#include "text/sink.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    CapturedOutput& capture = captured_output();
-    capture.begin();
-    const double value = dmctodeg(text.c_str());
-    const std::string_view out = capture.end();
+    StringSink printed;
+    const double value = dmctodeg(text.c_str(), printed);
+    const std::string_view out = printed.text();
 
     if (value == ANGLE_ERROR) {
         // Each message names its fault once; the characters it quotes from

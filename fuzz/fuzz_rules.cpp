@@ -11,6 +11,7 @@
 #include "station/station.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/image_checks.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -25,10 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Station station;
     const ConfigRecord& config = station.config;
     std::FILE* file = input_stream(data, size);
-    CapturedOutput& capture = captured_output();
-    capture.begin();
-    const int rc = rules_read(station, file, FILE_NAME);
-    const std::string_view out = capture.end();
+    StringSink printed;
+    const int rc = rules_read(station, file, FILE_NAME, printed);
+    const std::string_view out = printed.text();
     std::fclose(file);
 
     FUZZ_CHECK(config.rule_count <= MAX_RULES, out);

@@ -1,11 +1,10 @@
 // The help text of the angles command: the three notations in which the
 // Configuration and Rules files write angles, latitudes and longitudes.
-#include <cstdio>
-
 #include "angles/angles.hpp"
 
 namespace {
 
+// "imbedded" (twice) is kept as operators know the text.
 const char ANGLES_HELP[] =
     "Colon, Dotted and DMC formats for Angles, Latitudes and Longitudes\n"
     "\n"
@@ -83,4 +82,4 @@ const char ANGLES_HELP[] =
 
 }  // namespace
 
-void show_angles_help() { std::printf("%s\n", ANGLES_HELP); }
+void show_angles_help(Sink& out) { out.printf("%s\n", ANGLES_HELP); }

@@ -1,7 +1,6 @@
 // dmctodeg: an angle, latitude or longitude text in Colon, Dotted or DMC
 // notation to signed decimal degrees.
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -9,6 +8,7 @@
 #include "angles/angles.hpp"
 #include "angles/number_reading.hpp"
 #include "text/numbers.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -46,22 +46,23 @@ Census take_census(std::string_view text) {
 }
 
 // Step 1: the notation of the text, or false after its message.
-bool classify(const Census& c, Notation& notation) {
+bool classify(const Census& c, Notation& notation, Sink& out) {
     if (c.minus > 1) {
-        std::printf("\a\aError: too man minus signs: %d: only one is allowed\n", c.minus);
+        // "too man" is kept as operators' scripts expect.
+        out.printf("\a\aError: too man minus signs: %d: only one is allowed\n", c.minus);
         return false;
     }
     if (c.colons > 0) {
         if (c.colons != 2) {
-            std::printf("\a\aError: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n");
+            out.printf("\a\aError: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n");
             return false;
         }
         if (c.periods > 1) {
-            std::printf("\a\aError: Colon format: too many periods: [s][D]DD:MM:SS[.F*]\n");
+            out.printf("\a\aError: Colon format: too many periods: [s][D]DD:MM:SS[.F*]\n");
             return false;
         }
         if (c.letters > 0) {
-            std::printf("\a\aError: Colon format: has alpha characters: [s][D]DD:MM:SS[.F*]\n");
+            out.printf("\a\aError: Colon format: has alpha characters: [s][D]DD:MM:SS[.F*]\n");
             return false;
         }
         notation = Notation::colon;
@@ -69,30 +70,30 @@ bool classify(const Census& c, Notation& notation) {
     }
     if (c.letters > 0) {
         if (!c.identifier) {
-            std::printf("\a\aError: DMC format must have at least one of [DdMmCc] identifiers\n"
-                        "\tor Dotted format: found illegal character: [s][D]DD.MM.[F*]\n");
+            out.printf("\a\aError: DMC format must have at least one of [DdMmCc] identifiers\n"
+                       "\tor Dotted format: found illegal character: [s][D]DD.MM.[F*]\n");
             return false;
         }
         if (c.minus > 0 && (c.north_east != 0 || c.south_west != 0)) {
-            std::printf("\a\aError: DMC format: both minus (-) and direction char %c cannot be specified\n",
-                        c.north_east != 0 ? c.north_east : c.south_west);
+            out.printf("\a\aError: DMC format: both minus (-) and direction char %c cannot be specified\n",
+                       c.north_east != 0 ? c.north_east : c.south_west);
             return false;
         }
         if (c.north_east != 0 && c.south_west != 0) {
-            std::printf("\a\aError: DMC format: both direction chars %c and %c cannot be specified\n",
-                        c.north_east, c.south_west);
+            out.printf("\a\aError: DMC format: both direction chars %c and %c cannot be specified\n",
+                       c.north_east, c.south_west);
             return false;
         }
         notation = Notation::dmc;
         return true;
     }
     if (c.periods == 0) {
-        std::printf("\a\aError: Unrecognized format: must be one of Dotted, Colon or DMC\n");
+        out.printf("\a\aError: Unrecognized format: must be one of Dotted, Colon or DMC\n");
         return false;
     }
     if (c.periods != 2) {
-        std::printf("\a\aError: Dotted format: must have 2 periods: [s][D]DD.MM.[F*]\n"
-                    "\tor DMC format must have at least one of [DdMmCc] identifiers\n");
+        out.printf("\a\aError: Dotted format: must have 2 periods: [s][D]DD.MM.[F*]\n"
+                   "\tor DMC format must have at least one of [DdMmCc] identifiers\n");
         return false;
     }
     notation = Notation::dotted;
@@ -128,9 +129,9 @@ Parts read_dotted(std::string_view text) {
 
 // One D, M or C identifier: its number is the text from the field start up
 // to the identifier, converted whole whatever its length.
-bool take_dmc_part(std::string_view field, const char* name, bool& given, float& value) {
+bool take_dmc_part(std::string_view field, const char* name, bool& given, float& value, Sink& out) {
     if (given) {
-        std::printf("\a\aError: DMC format: already have %s (%f)\n", name, static_cast<double>(value));
+        out.printf("\a\aError: DMC format: already have %s (%f)\n", name, static_cast<double>(value));
         return false;
     }
     value = to_single(real_reading(field));
@@ -140,7 +141,7 @@ bool take_dmc_part(std::string_view field, const char* name, bool& given, float&
 
 // Parts in any order, each number followed by its identifier; direction
 // letters may stand before or after any part.
-bool read_dmc(std::string_view text, Parts& p) {
+bool read_dmc(std::string_view text, Parts& p, Sink& out) {
     bool have_degrees = false;
     bool have_minutes = false;
     bool have_seconds = false;
@@ -154,21 +155,21 @@ bool read_dmc(std::string_view text, Parts& p) {
         } else if (is_north_east(ch) || is_south_west(ch)) {
             // a direction only restarts the field
         } else if (ch == 'D' || ch == 'd') {
-            ok = take_dmc_part(number, "degrees", have_degrees, p.degrees);
+            ok = take_dmc_part(number, "degrees", have_degrees, p.degrees, out);
         } else if (ch == 'M' || ch == 'm') {
-            ok = take_dmc_part(number, "minutes", have_minutes, p.minutes);
+            ok = take_dmc_part(number, "minutes", have_minutes, p.minutes, out);
         } else if (ch == 'C' || ch == 'c') {
-            ok = take_dmc_part(number, "seconds", have_seconds, p.seconds);
+            ok = take_dmc_part(number, "seconds", have_seconds, p.seconds, out);
         } else {
-            std::printf("\a\aError: DMC format: invalid char: %c (0x%02x)\n", ch,
-                        static_cast<unsigned>(static_cast<unsigned char>(ch)));
+            out.printf("\a\aError: DMC format: invalid char: %c (0x%02x)\n", ch,
+                       static_cast<unsigned>(static_cast<unsigned char>(ch)));
             return false;
         }
         if (!ok) return false;
         field = i + 1;
     }
     if (field != text.size()) {
-        std::printf("\a\aInternal Error: pointer mismatch\n");
+        out.printf("\a\aInternal Error: pointer mismatch\n");
         return false;
     }
     return true;
@@ -176,9 +177,9 @@ bool read_dmc(std::string_view text, Parts& p) {
 
 }  // namespace
 
-double dmctodeg(const char* text) {
+double dmctodeg(const char* text, Sink& out) {
     if (text == nullptr || text[0] == '\0') {
-        std::printf("dmctodeg: Error: invalid param inp\n");
+        out.printf("dmctodeg: Error: invalid param inp\n");
         return ANGLE_ERROR;
     }
     std::string_view angle(text);
@@ -186,7 +187,7 @@ double dmctodeg(const char* text) {
 
     const Census census = take_census(angle);
     Notation notation{};
-    if (!classify(census, notation)) {
+    if (!classify(census, notation, out)) {
         offer_angle_hint(angle);
         return ANGLE_ERROR;
     }
@@ -196,7 +197,7 @@ double dmctodeg(const char* text) {
     case Notation::colon: p = read_colon(angle); break;
     case Notation::dotted: p = read_dotted(angle); break;
     case Notation::dmc:
-        if (!read_dmc(angle, p)) {
+        if (!read_dmc(angle, p, out)) {
             offer_angle_hint(angle);
             return ANGLE_ERROR;
         }
@@ -204,11 +205,11 @@ double dmctodeg(const char* text) {
     }
 
     if (!(p.seconds > -60.0f && p.seconds < 60.0f)) {
-        std::printf("\a\aError: sec %f is out of range [0..59.99]\n", static_cast<double>(p.seconds));
+        out.printf("\a\aError: sec %f is out of range [0..59.99]\n", static_cast<double>(p.seconds));
         return ANGLE_ERROR;
     }
     if (!(p.minutes > -60.0f && p.minutes < 60.0f)) {
-        std::printf("\a\aError: min %f is out of range [0..59.99]\n", static_cast<double>(p.minutes));
+        out.printf("\a\aError: min %f is out of range [0..59.99]\n", static_cast<double>(p.minutes));
         return ANGLE_ERROR;
     }
 
@@ -226,7 +227,7 @@ double dmctodeg(const char* text) {
     if (result == 0.0) result = 0.0;  // no negative zero
 
     if (!(result >= -360.0 && result <= 360.0)) {
-        std::printf("\a\aError: degrees %f are out of range [-360..360]\n", result);
+        out.printf("\a\aError: degrees %f are out of range [-360..360]\n", result);
         return ANGLE_ERROR;
     }
     return result;

@@ -1,7 +1,6 @@
 #include "check/check_files.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -17,17 +16,18 @@
 #include "rules/rules_process.hpp"
 #include "station/station.hpp"
 #include "text/input_file.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
-void print_warning(const char* file, const CheckWarning& w) {
-    if (w.line > 0) std::printf("%s:%d: warning: %s\n", file, w.line, w.message.c_str());
-    else std::printf("%s: warning: %s\n", file, w.message.c_str());
+void print_warning(const char* file, const CheckWarning& w, Sink& out) {
+    if (w.line > 0) out.printf("%s:%d: warning: %s\n", file, w.line, w.message.c_str());
+    else out.printf("%s: warning: %s\n", file, w.message.c_str());
 }
 
 }  // namespace
 
-int check_files(const char* config_file, const char* rules_file) {
+int check_files(const char* config_file, const char* rules_file, Sink& out) {
     const bool have_config = std::strcmp(config_file, "-") != 0;
     const bool have_rules = std::strcmp(rules_file, "-") != 0;
     Station station;  // the check's own: the session's images stay as they are
@@ -36,25 +36,19 @@ int check_files(const char* config_file, const char* rules_file) {
     // depend on the configuration, so the errors of both are shown.
     std::vector<std::string> errors;
     if (have_config) {
-        int rc = 0;
-        const std::string printed = printed_by([&] {
-            bool opened = false;
-            rc = conf_load(station, config_file, opened);
-        });
-        if (rc != 0) errors = config_error_lines(printed, config_file);
+        StringSink printed;
+        bool opened = false;
+        if (conf_load(station, config_file, opened, printed) != 0) errors = config_error_lines(printed.text(), config_file);
     }
     if (have_rules) {
-        int rc = 0;
-        const std::string printed = printed_by([&] {
-            bool opened = false;
-            rc = rules_load(station, rules_file, opened);
-        });
-        if (rc != 0) {
-            const std::vector<std::string> more = rules_error_lines(printed, rules_file);
+        StringSink printed;
+        bool opened = false;
+        if (rules_load(station, rules_file, opened, printed) != 0) {
+            const std::vector<std::string> more = rules_error_lines(printed.text(), rules_file);
             errors.insert(errors.end(), more.begin(), more.end());
         }
     }
-    for (const std::string& e : errors) std::printf("%s\n", e.c_str());
+    for (const std::string& e : errors) out.printf("%s\n", e.c_str());
     if (!errors.empty()) return CHECK_ERRORS;
 
     std::vector<CheckWarning> warnings;
@@ -74,6 +68,6 @@ int check_files(const char* config_file, const char* rules_file) {
     const auto order = [](const CheckWarning& w) { return std::tuple(w.file, w.line == 0, w.line); };
     std::stable_sort(warnings.begin(), warnings.end(),
                      [&](const CheckWarning& a, const CheckWarning& b) { return order(a) < order(b); });
-    for (const CheckWarning& w : warnings) print_warning(w.file == CheckedFile::config ? config_file : rules_file, w);
+    for (const CheckWarning& w : warnings) print_warning(w.file == CheckedFile::config ? config_file : rules_file, w, out);
     return warnings.empty() ? CHECK_CLEAN : CHECK_WARNINGS;
 }

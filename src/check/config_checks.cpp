@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "config/config_keywords.hpp"
+#include "config/config_parser.hpp"
 #include "device/device_rates.hpp"
 #include "text/formatted.hpp"
 #include "text/line_reader.hpp"
@@ -13,8 +14,6 @@
 
 namespace {
 
-// As the parser reads the file: 255 characters a line at most.
-constexpr std::size_t LINE_SIZE = 256;
 constexpr const char* KEYWORD_SEPARATORS = " \t,";
 constexpr const char* WORD_ARGUMENT_SEPARATORS = "#/; \t,";
 constexpr const char* TEXT_ARGUMENT_SEPARATORS = "#/;\t";
@@ -139,9 +138,9 @@ struct Scan {
 
 std::vector<CheckWarning> check_config(std::FILE* file, const ConfigRecord& record, ConfigFacts& facts) {
     Scan scan;
-    LineReader reader(file, LINE_SIZE - 1, EndAfterFullPiece::separate);
-    char buf[LINE_SIZE];
-    char copy[LINE_SIZE];
+    LineReader reader = config_line_reader(file);  // as the parser reads the file
+    char buf[LINE_BUFFER_SIZE];
+    char copy[LINE_BUFFER_SIZE];
     for (int number = 1; reader.read(buf) == LineRead::line; ++number) {
         std::snprintf(copy, sizeof copy, "%s", buf);
         scan.line(number, buf, copy);

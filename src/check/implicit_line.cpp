@@ -4,6 +4,7 @@
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "text/input_file.hpp"
+#include "text/sink.hpp"
 
 int last_implicit_line(const char* rules_file) {
     InputFile input(rules_file);
@@ -14,7 +15,9 @@ int last_implicit_line(const char* rules_file) {
     RulesRun run;
     RuleLine line{};
     line.file_name = rules_file;
-    char buffer[RULE_LINE_SIZE];
+    StringSink quiet;  // a file changed since its first reading is not reported here
+    line.out = &quiet;
+    char buffer[LINE_BUFFER_SIZE];
     int found = 0;
     LineReader reader = rules_line_reader(input.get());
     while (reader.read(buffer) == LineRead::line) {

@@ -1,33 +1,8 @@
 #include "check/parser_messages.hpp"
 
-#include <cstdio>
 #include <cstring>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace {
-
-#ifdef _WIN32
-constexpr unsigned PIPE_BYTES = 65536;
-int make_pipe(int fds[2]) { return _pipe(fds, PIPE_BYTES, _O_BINARY); }
-int dup_fd(int fd) { return _dup(fd); }
-int dup2_fd(int from, int to) { return _dup2(from, to); }
-int close_fd(int fd) { return _close(fd); }
-int read_fd(int fd, char* buf, unsigned n) { return _read(fd, buf, n); }
-int stdout_fd() { return _fileno(stdout); }
-#else
-int make_pipe(int fds[2]) { return pipe(fds); }
-int dup_fd(int fd) { return dup(fd); }
-int dup2_fd(int from, int to) { return dup2(from, to); }
-int close_fd(int fd) { return close(fd); }
-int read_fd(int fd, char* buf, unsigned n) { return static_cast<int>(read(fd, buf, n)); }
-int stdout_fd() { return fileno(stdout); }
-#endif
 
 // The printed lines without bells and carriage returns.
 std::vector<std::string> plain_lines(const std::string& printed) {
@@ -78,35 +53,6 @@ bool continued(const std::string& line, std::vector<std::string>& messages) {
 }
 
 }  // namespace
-
-std::string printed_by(const std::function<void()>& read) {
-    std::fflush(stdout);
-    const int out_fd = stdout_fd();
-    int fds[2];
-    const bool piped = make_pipe(fds) == 0;
-    const int saved = piped ? dup_fd(out_fd) : -1;
-    if (saved < 0) {  // no pipe: the messages are shown as they are
-        if (piped) {
-            close_fd(fds[0]);
-            close_fd(fds[1]);
-        }
-        read();
-        return {};
-    }
-    dup2_fd(fds[1], out_fd);
-    close_fd(fds[1]);
-    // The pipe holds what one file's parse prints (a few lines, well below
-    // its 64 KiB) until it is read below.
-    read();
-    std::fflush(stdout);
-    dup2_fd(saved, out_fd);  // the last write end goes: the reads below end
-    close_fd(saved);
-    std::string printed;
-    char buffer[4096];
-    for (int n; (n = read_fd(fds[0], buffer, sizeof buffer)) > 0;) printed.append(buffer, static_cast<std::size_t>(n));
-    close_fd(fds[0]);
-    return printed;
-}
 
 std::vector<std::string> config_error_lines(const std::string& printed, const std::string& file) {
     std::vector<std::string> messages;

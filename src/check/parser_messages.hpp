@@ -1,14 +1,9 @@
-// The parsers' own messages, taken from standard output while a file is
-// read, and written again as FILE:LINE: error: lines.
+// The parsers' own messages, as they printed them into a StringSink while a
+// file was read, written again as FILE:LINE: error: lines.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
-
-// Runs `read` with standard output going into a buffer, and returns what it
-// printed. What a parser prints for one file is a few lines at most.
-std::string printed_by(const std::function<void()>& read);
 
 // The messages of a failed Configuration file ("Error: line N: ...", and the
 // lines that come before it, such as the angle parser's) as

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-bool is_pass(const RuleRecord& r) { return (r.action_mods & ACTION_MASK) == ACTION_PASS; }
+#include "station/action_names.hpp"
 
-const char* action_name(const RuleRecord& r) { return is_pass(r) ? "pass" : "drop"; }
+bool is_pass(const RuleRecord& r) { return (r.action_mods & ACTION_MASK) == pass_action.rule_action; }
+
+const char* action_name(const RuleRecord& r) { return is_pass(r) ? pass_action.word : drop_action.word; }
 
 const char* kind_name(const RuleRecord& r) {
     switch (r.kind) {

@@ -1,25 +1,21 @@
 #include "config/config_display.hpp"
 
-#include <cstdio>
 #include <cstring>
 
 #include "config/config_record.hpp"
+#include "station/action_names.hpp"
 #include "station/station.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
 const char* yes_no(uint16_t flag) { return flag != 0 ? "Yes" : "No"; }
 const char* en_dis(uint16_t flag) { return flag != 0 ? "En" : "Dis"; }
 
-const char* action_name(uint16_t action) {
-    if (action == IMPLICIT_DROP) return "Drop";
-    if (action == IMPLICIT_PASS) return "Pass";
-    return "?";
-}
 
 }  // namespace
 
-void show_config(const Station& station) {
+void show_config(const Station& station, Sink& out) {
     const ConfigRecord& config = station.config;
     const int32_t digi_path_count = station.digi_path_count;
     // The text fields are copied with a terminator, so that a record filled
@@ -29,27 +25,27 @@ void show_config(const Station& station) {
     char comment[sizeof config.beacon_comment + 1] = {};
     std::memcpy(comment, config.beacon_comment, sizeof config.beacon_comment);
 
-    std::printf("Configuration:\nStation Call\t%*s\tSSID 0x%02x\nBase Lat %10.6f\tLon %11.5f\nHost baud\t%lu\n"
-                "GPS  baud\t%lu\nTNC  baud\t%lu\nWIDE Max %u\tWIDE Total %u\nDupe Window %u sec.\tBeacon %u sec.\n"
-                "NSR: %sabled\tRelay Drop: %sabled\n",
-                6, call, static_cast<unsigned>(config.ssid), static_cast<double>(config.base_lat),
-                static_cast<double>(config.base_lon), static_cast<unsigned long>(config.host_baud),
-                static_cast<unsigned long>(config.gps_baud), static_cast<unsigned long>(config.tnc_baud),
-                static_cast<unsigned>(config.wide_max), static_cast<unsigned>(config.wide_total),
-                static_cast<unsigned>(config.dupe_window), static_cast<unsigned>(config.beacon_interval),
-                en_dis(config.nsr), en_dis(config.relay_drop));
+    out.printf("Configuration:\nStation Call\t%*s\tSSID 0x%02x\nBase Lat %10.6f\tLon %11.5f\nHost baud\t%lu\n"
+               "GPS  baud\t%lu\nTNC  baud\t%lu\nWIDE Max %u\tWIDE Total %u\nDupe Window %u sec.\tBeacon %u sec.\n"
+               "NSR: %sabled\tRelay Drop: %sabled\n",
+               6, call, static_cast<unsigned>(config.ssid), static_cast<double>(config.base_lat),
+               static_cast<double>(config.base_lon), static_cast<unsigned long>(config.host_baud),
+               static_cast<unsigned long>(config.gps_baud), static_cast<unsigned long>(config.tnc_baud),
+               static_cast<unsigned>(config.wide_max), static_cast<unsigned>(config.wide_total),
+               static_cast<unsigned>(config.dupe_window), static_cast<unsigned>(config.beacon_interval),
+               en_dis(config.nsr), en_dis(config.relay_drop));
 
-    std::printf("Digi Path[%d]: ", static_cast<int>(digi_path_count));
+    out.printf("Digi Path[%d]: ", static_cast<int>(digi_path_count));
     const int count = digi_path_count < 8 ? digi_path_count : 8;  // never beyond the 8 slots
     for (int i = 0; i < count; ++i) {
-        std::printf("%.*s%s", 8, config.digi_path[i], i + 1 < count ? "," : "");
+        out.printf("%.*s%s", 8, config.digi_path[i], i + 1 < count ? "," : "");
     }
 
-    std::printf("\nBeacon Comment: %s\n", comment);
+    out.printf("\nBeacon Comment: %s\n", comment);
 
-    std::printf("Log Port: %s\tHave GPS: %s\nFix Valid: %s\tPass packets without valid position: %s\n"
-                "Halt On Error: %s\tDrop Mangled Packet: %s\nRule count %u\tImplicit Rule Action: %s\n",
-                yes_no(config.log_port), yes_no(config.have_gps), yes_no(config.fix_valid),
-                yes_no(config.pass_nonaprs), yes_no(config.halt_on_error), yes_no(config.drop_mangled),
-                static_cast<unsigned>(config.rule_count), action_name(config.implicit_action));
+    out.printf("Log Port: %s\tHave GPS: %s\nFix Valid: %s\tPass packets without valid position: %s\n"
+               "Halt On Error: %s\tDrop Mangled Packet: %s\nRule count %u\tImplicit Rule Action: %s\n",
+               yes_no(config.log_port), yes_no(config.have_gps), yes_no(config.fix_valid),
+               yes_no(config.pass_nonaprs), yes_no(config.halt_on_error), yes_no(config.drop_mangled),
+               static_cast<unsigned>(config.rule_count), implicit_action_display(config.implicit_action));
 }

@@ -13,12 +13,12 @@
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 #include "text/numbers.hpp"
+#include "text/sink.hpp"
 #include "text/suggest.hpp"
 #include "text/tokens.hpp"
 
 namespace {
 
-constexpr std::size_t LINE_SIZE = 256;  // a read takes at most 255 characters
 constexpr const char* KEYWORD_SEPARATORS = " \t,";
 constexpr const char* WORD_ARGUMENT_SEPARATORS = "#/; \t,";
 constexpr const char* LATITUDE_SEPARATORS = " \t,";
@@ -38,8 +38,9 @@ constexpr std::size_t COMMENT_MAX = 43;
 struct Line {
     ConfigRecord& config;        // the record the file fills
     int32_t& digi_path_count;    // and the station's path count
+    Sink& out;                   // where the messages go
     int number = 0;  // a file may have more lines than 16 bits can count
-    char copy[LINE_SIZE] = {};
+    char copy[LINE_BUFFER_SIZE] = {};
     ArgumentCursor args{};
 };
 
@@ -93,12 +94,12 @@ int do_call_sign(Line& line) {
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
-        std::printf("\a\aError: line %d: missing Call Sign argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing Call Sign argument: %s\n", line.number, line.copy);
         return code;
     }
     const std::size_t n = std::strlen(arg);
     if (n > CALL_SIGN_MAX) {
-        std::printf("\a\aError: line %d: invalid Call Sign argument: too long: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: invalid Call Sign argument: too long: %s\n", line.number, line.copy);
         return CONF_BAD_ARGUMENT;
     }
     // Upper-cased with one NUL; the bytes after it keep what stood there.
@@ -112,13 +113,13 @@ int do_ssid(Line& line) {
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
-        std::printf("\a\aError: line %d: missing SSID argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing SSID argument: %s\n", line.number, line.copy);
         return code;
     }
     const int32_t v = parse_prefixed(arg);
     if (v < 0 || v > SSID_MAX) {
-        std::printf("\a\aError: line %d: invalid SSID argument range [0..15]: %d: %s\n", line.number,
-                    static_cast<int>(v), line.copy);
+        line.out.printf("\a\aError: line %d: invalid SSID argument range [0..15]: %d: %s\n", line.number,
+                        static_cast<int>(v), line.copy);
         return CONF_BAD_ARGUMENT;
     }
     config.ssid = static_cast<uint16_t>(v);
@@ -130,35 +131,35 @@ int do_position(Line& line) {
     int code = 0;
     const char* lat = argument(line, LATITUDE_SEPARATORS, false, code);
     if (lat == nullptr) {
-        std::printf("\a\aError: line %d: missing Station Latitude argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing Station Latitude argument: %s\n", line.number, line.copy);
         return code;
     }
-    const double lat_deg = dmctodeg(lat);
+    const double lat_deg = dmctodeg(lat, line.out);
     if (lat_deg == ANGLE_ERROR) {
-        std::printf("\a\aError: line %d: invalid Station Latitude argument: %s: %s\n", line.number, lat,
-                    line.copy);
+        line.out.printf("\a\aError: line %d: invalid Station Latitude argument: %s: %s\n", line.number, lat,
+                        line.copy);
         return CONF_BAD_ARGUMENT;
     }
     if (lat_deg < -90 || lat_deg > 90) {
-        std::printf("\a\aError: line %d: invalid Station Latitude range [-90..90]: %f: %s\n", line.number, lat_deg,
-                    line.copy);
+        line.out.printf("\a\aError: line %d: invalid Station Latitude range [-90..90]: %f: %s\n", line.number, lat_deg,
+                        line.copy);
         return CONF_BAD_LATITUDE;
     }
     config.base_lat = static_cast<float>(lat_deg);  // stored at once
     const char* lon = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (lon == nullptr) {
-        std::printf("\a\aError: line %d: missing Station Longitude argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing Station Longitude argument: %s\n", line.number, line.copy);
         return code;
     }
-    const double lon_deg = dmctodeg(lon);
+    const double lon_deg = dmctodeg(lon, line.out);
     if (lon_deg == ANGLE_ERROR) {
-        std::printf("\a\aError: line %d: invalid Station Longitude argument: %s: %s\n", line.number, lon,
-                    line.copy);
+        line.out.printf("\a\aError: line %d: invalid Station Longitude argument: %s: %s\n", line.number, lon,
+                        line.copy);
         return CONF_BAD_ARGUMENT;
     }
     if (lon_deg < -180 || lon_deg > 180) {
-        std::printf("\a\aError: line %d: invalid Station Longitude range [-180..180]: %f: %s\n", line.number,
-                    lon_deg, line.copy);
+        line.out.printf("\a\aError: line %d: invalid Station Longitude range [-180..180]: %f: %s\n", line.number,
+                        lon_deg, line.copy);
         return CONF_BAD_LONGITUDE;
     }
     config.base_lon = static_cast<float>(lon_deg);
@@ -169,7 +170,7 @@ int do_flag(Line& line, ConfigKind kind) {
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
-        std::printf("\a\aError: line %d: missing y | n argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing y | n argument: %s\n", line.number, line.copy);
         return code;
     }
     *flag_field(line.config, kind) = switch_value(arg, kind == ConfigKind::pass_nonaprs);
@@ -180,13 +181,13 @@ int do_baud(Line& line, ConfigKind kind) {
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
-        std::printf("\a\aError: line %d: missing Baud argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing Baud argument: %s\n", line.number, line.copy);
         return code;
     }
     const int32_t rate = parse_decimal(arg);
-    if (get_baud(rate) == nullptr) {
-        std::printf("\a\aError: line %d: invalid Baud argument: %d: %s\n", line.number, static_cast<int>(rate),
-                    line.copy);
+    if (get_baud(rate, line.out) == nullptr) {
+        line.out.printf("\a\aError: line %d: invalid Baud argument: %d: %s\n", line.number, static_cast<int>(rate),
+                        line.copy);
         return CONF_BAD_ARGUMENT;
     }
     *baud_field(line.config, kind) = static_cast<uint32_t>(rate);
@@ -197,13 +198,13 @@ int do_wide(Line& line, uint16_t& field) {
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
-        std::printf("\a\aError: line %d: missing n argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing n argument: %s\n", line.number, line.copy);
         return code;
     }
     const int32_t n = parse_decimal(arg);
     if (n < 1 || n > WIDE_MAX) {
-        std::printf("\a\aError: line %d: invalid n argument range [1..%d]: %d: %s\n", line.number, WIDE_MAX,
-                    static_cast<int>(n), line.copy);
+        line.out.printf("\a\aError: line %d: invalid n argument range [1..%d]: %d: %s\n", line.number, WIDE_MAX,
+                        static_cast<int>(n), line.copy);
         return CONF_BAD_ARGUMENT;
     }
     field = static_cast<uint16_t>(n);
@@ -215,13 +216,13 @@ int do_dupe_window(Line& line) {
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
-        std::printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
         return code;
     }
     const int32_t s = parse_decimal(arg);
     if (s < 5 || s > 500) {
-        std::printf("\a\aError: line %d: invalid seconds argument range [5..500]: %d: %s\n", line.number,
-                    static_cast<int>(s), line.copy);
+        line.out.printf("\a\aError: line %d: invalid seconds argument range [5..500]: %d: %s\n", line.number,
+                        static_cast<int>(s), line.copy);
         return CONF_BAD_ARGUMENT;
     }
     config.dupe_window = static_cast<uint16_t>(s);
@@ -233,13 +234,13 @@ int do_beacon_interval(Line& line) {
     int code = 0;
     const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
     if (arg == nullptr) {
-        std::printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
         return code;
     }
     const int32_t s = parse_prefixed(arg);
     if (s != 0 && (s < BEACON_MIN || s > BEACON_MAX)) {
-        std::printf("\a\aError: line %d: invalid seconds argument range [0, %d..%d]: %d: %s\n", line.number,
-                    BEACON_MIN, BEACON_MAX, static_cast<int>(s), line.copy);
+        line.out.printf("\a\aError: line %d: invalid seconds argument range [0, %d..%d]: %d: %s\n", line.number,
+                        BEACON_MIN, BEACON_MAX, static_cast<int>(s), line.copy);
         return CONF_BAD_ARGUMENT;
     }
     config.beacon_interval = static_cast<uint16_t>(s);
@@ -251,7 +252,7 @@ int do_digi_path(Line& line) {
     int code = 0;
     char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
     if (text == nullptr) {
-        std::printf("\a\aError: line %d: missing Digi Path argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing Digi Path argument: %s\n", line.number, line.copy);
         return code;
     }
     std::memset(config.digi_path, 0, sizeof config.digi_path);
@@ -263,8 +264,8 @@ int do_digi_path(Line& line) {
         const std::size_t n = std::strlen(element);
         if (n > PATH_ELEMENT_MAX) {
             // the elements before this one stay stored; the count is kept
-            std::printf("\a\aError: line %d: Digi Path[%d]: %s exceeds length %d: %s\n", line.number,
-                        static_cast<int>(stored + 1), element, static_cast<int>(PATH_ELEMENT_MAX), line.copy);
+            line.out.printf("\a\aError: line %d: Digi Path[%d]: %s exceeds length %d: %s\n", line.number,
+                            static_cast<int>(stored + 1), element, static_cast<int>(PATH_ELEMENT_MAX), line.copy);
             return CONF_BAD_ARGUMENT;
         }
         // An element of 8 characters fills its slot with no terminator.
@@ -280,7 +281,7 @@ int do_beacon_comment(Line& line) {
     int code = 0;
     const char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
     if (text == nullptr) {
-        std::printf("\a\aError: line %d: missing Beacon Comment argument: %s\n", line.number, line.copy);
+        line.out.printf("\a\aError: line %d: missing Beacon Comment argument: %s\n", line.number, line.copy);
         return code;
     }
     std::memset(config.beacon_comment, 0, sizeof config.beacon_comment);
@@ -309,16 +310,20 @@ int handle_argument(Line& line, ConfigKind kind) {
 
 }  // namespace
 
-int conf_process_lines(Station& station, std::FILE* file, const char* path) {
-    LineReader reader(file, LINE_SIZE - 1, EndAfterFullPiece::separate);
-    char buf[LINE_SIZE];
-    Line line{station.config, station.digi_path_count};
+LineReader config_line_reader(std::FILE* file) {
+    return LineReader(file, LINE_LENGTH_MAX, EndAfterFullPiece::separate);
+}
+
+int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink& out) {
+    LineReader reader = config_line_reader(file);
+    char buf[LINE_BUFFER_SIZE];
+    Line line{station.config, station.digi_path_count, out};
     int items = 0;
     for (;;) {
         const LineRead got = reader.read(buf);
         if (got == LineRead::end) break;
         if (got == LineRead::error) {
-            std::printf("\a\aError: cannot read %s\n", path);
+            out.printf("\a\aError: cannot read %s\n", path);
             return CONF_CANNOT_OPEN;
         }
         ++line.number;
@@ -330,10 +335,10 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path) {
         const PrefixMatch m = match_config_keyword(word);
         switch (m.result) {
         case Match::ambiguous:
-            std::printf("\a\aError: line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
+            out.printf("\a\aError: line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
             return CONF_BAD_KEYWORD;
         case Match::unknown:
-            std::printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);
+            out.printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);
             offer_hint(did_you_mean(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
             return CONF_BAD_KEYWORD;
         case Match::found: break;
@@ -342,19 +347,19 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path) {
         const int code = handle_argument(line, config_keywords[m.index].kind);
         if (code != 0) return code;
     }
-    std::printf("Configuration items processed %d\n", items);
+    out.printf("Configuration items processed %d\n", items);
     return 0;
 }
 
-int conf_load(Station& station, const char* path, bool& opened) {
+int conf_load(Station& station, const char* path, bool& opened, Sink& out) {
     opened = false;
     if (path == nullptr) {
-        std::printf("conf_process: Error: param rfp is invalid\n");
+        out.printf("conf_process: Error: param rfp is invalid\n");  // "rfp": kept as operators' scripts expect
         return CONF_NO_FILE_NAME;
     }
     InputFile file(path);
     if (!file) {
-        std::printf("\a\aError: cannot open %s\n", path);
+        out.printf("\a\aError: cannot open %s\n", path);
         return CONF_CANNOT_OPEN;
     }
     opened = true;
@@ -362,12 +367,12 @@ int conf_load(Station& station, const char* path, bool& opened) {
     // parser owns are kept, and the path count goes with the emptied path.
     station.config = defaults_keeping_rule_fields(station.config);
     station.digi_path_count = 0;
-    return conf_process_lines(station, file.get(), path);
+    return conf_process_lines(station, file.get(), path, out);
 }
 
-int conf_process(Station& station, const char* path) {
+int conf_process(Station& station, const char* path, Sink& out) {
     bool opened = false;
-    const int result = conf_load(station, path, opened);
+    const int result = conf_load(station, path, opened, out);
     // Only a file read to its end without error is in force.
     if (opened) station.config_processed = result == 0 ? 1 : 0;
     return result;

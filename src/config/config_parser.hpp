@@ -4,6 +4,10 @@
 
 #include <cstdio>
 
+#include "text/line_reader.hpp"
+
+class Sink;
+
 struct Station;
 
 // Result codes of conf_process.
@@ -21,13 +25,17 @@ inline constexpr int CONF_BAD_LONGITUDE = -13;
 // the whole file was processed; then the station's configuration-processed
 // flag is set and the item count printed. A file that fails clears the flag:
 // what it set stays in the record (and shows), but it is not in force. A file
-// that cannot be opened changes nothing.
-int conf_process(Station& station, const char* path);
+// that cannot be opened changes nothing. Every message goes to `out`.
+int conf_process(Station& station, const char* path, Sink& out);
 
 // conf_process without the flag: `opened` tells whether the file was opened
 // (and the record reloaded from the defaults).
-int conf_load(Station& station, const char* path, bool& opened);
+int conf_load(Station& station, const char* path, bool& opened, Sink& out);
 
 // The line loop over an open file, after the defaults have been loaded;
 // `path` names the file in messages.
-int conf_process_lines(Station& station, std::FILE* file, const char* path);
+int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink& out);
+
+// The reading of a Configuration file's lines: at most LINE_LENGTH_MAX
+// characters a line, and a line end right after a full piece is an empty line.
+LineReader config_line_reader(std::FILE* file);

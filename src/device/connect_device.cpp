@@ -29,7 +29,7 @@ struct Reply {
     char text[CAPACITY + 1];
 };
 
-void dump_reply(const Reply& reply, int count, Sink& out) { hexdump(&out, 1, "Got", reply.text, count, 10); }
+void dump_reply(const Reply& reply, int count, Sink& out) { hexdump(1, "Got", reply.text, count, 10, out); }
 
 // A wait that the operator cancelled with Ctrl-C ends the handshake as its
 // failures do: the port is closed.

@@ -59,7 +59,7 @@ int take_angle(RuleLine& line, const AngleForm& form, double& value) {
     int rc = 0;
     const char* token = rule_argument(line, form.argument, rc);
     if (token == nullptr) return rc;
-    value = dmctodeg(token);
+    value = dmctodeg(token, *line.out);
     if (!(value >= form.low && value <= form.high))
         return line_error(line, form.out_of_range_code, form.out_of_range, value);
     return 0;
@@ -113,6 +113,7 @@ int read_point(RuleLine& line, const AngleForm& lat_form, const AngleForm& lon_f
 }
 
 int read_circle(RuleLine& line, RuleRecord& record) {
+    // "missing Range" for a radius in the comment: kept as operators' scripts expect.
     static const ArgumentForm radius_form{NUMBER_SEPARATORS, "missing Radius", RULES_CIRCLE_NO_RADIUS,
                                           "missing Range", RULES_CIRCLE_RADIUS_IN_COMMENT};
     static const AngleForm lat_form{{ANGLE_SEPARATORS, "missing Latitude", RULES_CIRCLE_NO_LATITUDE,

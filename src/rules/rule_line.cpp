@@ -37,12 +37,13 @@ void start_rule_line(RuleLine& line, const char* text) {
 }
 
 int line_error(const RuleLine& line, int code, const char* format, ...) {
-    std::printf("\a\aError: %s[%d]: ", line.file_name, line.number);
+    Sink& out = *line.out;
+    out.printf("\a\aError: %s[%d]: ", line.file_name, line.number);
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    out.vprintf(format, args);
     va_end(args);
-    std::printf(":\n%s\n", line.text);
+    out.printf(":\n%s\n", line.text);
     return code;
 }
 

@@ -5,18 +5,20 @@
 
 #include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
+#include "text/line_reader.hpp"
 #include "text/prefix_match.hpp"
+#include "text/sink.hpp"
 #include "text/tokens.hpp"
 
-inline constexpr int RULE_LINE_SIZE = 256;  // at most 255 characters and the NUL
 // The highest line number a rule record can hold (its line field has 16 bits).
 inline constexpr int RULE_LINE_NUMBER_MAX = UINT16_MAX;
 
 struct RuleLine {
     const char* file_name;       // as given to rules_process, for messages
+    Sink* out;                   // where the messages go
     int number;                  // from 1; blank and comment lines count
-    char text[RULE_LINE_SIZE];   // the line without its newline, for messages
-    char tokens[RULE_LINE_SIZE]; // the same, cut into tokens as they are taken
+    char text[LINE_BUFFER_SIZE];   // the line without its newline, for messages
+    char tokens[LINE_BUFFER_SIZE]; // the same, cut into tokens as they are taken
     ArgumentCursor args;         // the cutting of tokens, and where the comment begins
 };
 

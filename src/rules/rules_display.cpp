@@ -1,24 +1,15 @@
 #include "rules/rules_display.hpp"
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 
 #include "config/config_record.hpp"
+#include "station/action_names.hpp"
 #include "station/station.hpp"
 #include "rules/rule_record.hpp"
 #include "text/formatted.hpp"
+#include "text/sink.hpp"
 
 namespace {
-
-
-const char* action_text(uint8_t action_mods) {
-    switch (action_mods & ACTION_MASK) {
-    case ACTION_PASS: return "Pass";
-    case ACTION_DROP: return "Drop";
-    default: return "?";
-    }
-}
 
 // The pattern of a destination or source record, by its modifier bits.
 std::string callsign_form(const RuleRecord& r) {
@@ -33,7 +24,7 @@ const char* direction_name(uint8_t code) {
     return code < COMPASS_DIRECTION_COUNT ? compass_direction_names[code] : compass_direction_names[0];
 }
 
-void print_record(const RuleRecord& r) {
+void print_record(const RuleRecord& r, Sink& out) {
     std::string a, b, c, d;
     switch (r.kind) {
     case KIND_DESTINATION:
@@ -62,9 +53,9 @@ void print_record(const RuleRecord& r) {
         break;
     default: break;
     }
-    std::printf("%-6s %-9s %02x   %s %s %s %s\n", action_text(r.action_mods), rule_command_name(r.kind),
-                static_cast<unsigned>(r.action_mods & MOD_MASK), a.c_str(), b.c_str(), c.c_str(),
-                d.c_str());
+    out.printf("%-6s %-9s %02x   %s %s %s %s\n", rule_action_display(r.action_mods), rule_command_name(r.kind),
+               static_cast<unsigned>(r.action_mods & MOD_MASK), a.c_str(), b.c_str(), c.c_str(),
+               d.c_str());
 }
 
 }  // namespace
@@ -75,18 +66,21 @@ const char* rule_command_name(int kind) {
     return "?";
 }
 
-void rules_display(const Station& station) {
+void rules_display(const Station& station, Sink& out) {
     const ConfigRecord& config = station.config;
     const uint16_t implicit = config.implicit_action;
     if (config.rule_count == 0) {
-        const char* action = implicit == IMPLICIT_DROP ? "Drop" : implicit == IMPLICIT_PASS ? "Pass" : "?";
-        std::printf("No Rules are configured!  Implicit Rule Action is %s\n", action);
+        out.printf("No Rules are configured!  Implicit Rule Action is %s\n", implicit_action_display(implicit));
         return;
     }
-    std::printf("Rule count %d plus Implicit\n", config.rule_count);
-    std::printf("\n%-6s %-9s %-s Arguments\n", "Action", "Command", "Mods");
-    std::printf("%-6s %-9s\n", implicit == IMPLICIT_DROP ? "Drop" : "Pass", "Implicit");
+    out.printf("Rule count %d plus Implicit\n", config.rule_count);
+    out.printf("\n%-6s %-9s %-s Arguments\n", "Action", "Command", "Mods");
+    // Deliberately unlike the no-rules line and the configuration display,
+    // which show "?" for a value that is neither action, the implicit row
+    // shows "Pass" for every value but drop: kept as operators' scripts expect.
+    const char* implicit_row = implicit == drop_action.implicit_action ? drop_action.display : pass_action.display;
+    out.printf("%-6s %-9s\n", implicit_row, "Implicit");
     // rule_count never exceeds the table; a larger value is not read beyond it.
     const int count = config.rule_count < MAX_RULES ? config.rule_count : MAX_RULES;
-    for (int i = 0; i < count; ++i) print_record(station.rule_table.slot[i]);
+    for (int i = 0; i < count; ++i) print_record(station.rule_table.slot[i], out);
 }

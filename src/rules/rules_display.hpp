@@ -6,7 +6,8 @@
 // code ("destin" for 39, never "dst"); "?" when no row has it.
 const char* rule_command_name(int kind);
 
+class Sink;
 struct Station;
 
 // Prints the station's implicit rule action and one row per record in use.
-void rules_display(const Station& station);
+void rules_display(const Station& station, Sink& out);

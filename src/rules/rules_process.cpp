@@ -10,6 +10,7 @@
 #include "station/station.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -23,21 +24,22 @@ void reset_rules(Station& station) {
 }  // namespace
 
 LineReader rules_line_reader(std::FILE* file) {
-    return LineReader(file, RULE_LINE_SIZE - 1, EndAfterFullPiece::belongs);
+    return LineReader(file, LINE_LENGTH_MAX, EndAfterFullPiece::belongs);
 }
 
-int rules_read(Station& station, std::FILE* file, const char* file_name) {
+int rules_read(Station& station, std::FILE* file, const char* file_name, Sink& out) {
     reset_rules(station);
     RulesRun run;
     RuleLine line{};
     line.file_name = file_name;
+    line.out = &out;
     LineReader reader = rules_line_reader(file);
-    char buffer[RULE_LINE_SIZE];
+    char buffer[LINE_BUFFER_SIZE];
     for (;;) {
         const LineRead got = reader.read(buffer);
         if (got == LineRead::end) break;
         if (got == LineRead::error) {
-            std::printf("\a\aError: cannot read %s\n", file_name);
+            out.printf("\a\aError: cannot read %s\n", file_name);
             return RULES_CANNOT_OPEN;
         }
         ++line.number;
@@ -47,28 +49,28 @@ int rules_read(Station& station, std::FILE* file, const char* file_name) {
     }
     station.config.rule_count = static_cast<uint16_t>(run.accepted - run.implicit);
     station.config.implicit_action = run.implicit_action;
-    std::printf("Rules processed %d, implicit %d\n", station.config.rule_count, run.implicit);
+    out.printf("Rules processed %d, implicit %d\n", station.config.rule_count, run.implicit);
     return 0;
 }
 
-int rules_load(Station& station, const char* file_name, bool& opened) {
+int rules_load(Station& station, const char* file_name, bool& opened, Sink& out) {
     opened = false;
     if (file_name == nullptr) {
-        std::printf("rules_process: Error: param rfp is invalid\n");
+        out.printf("rules_process: Error: param rfp is invalid\n");  // "rfp": kept as operators' scripts expect
         return RULES_NO_FILE_NAME;
     }
     InputFile file(file_name);
     if (!file) {
-        std::printf("\a\aError: cannot open %s\n", file_name);
+        out.printf("\a\aError: cannot open %s\n", file_name);
         return RULES_CANNOT_OPEN;
     }
     opened = true;
-    return rules_read(station, file.get(), file_name);
+    return rules_read(station, file.get(), file_name, out);
 }
 
-int rules_process(Station& station, const char* file_name) {
+int rules_process(Station& station, const char* file_name, Sink& out) {
     bool opened = false;
-    const int result = rules_load(station, file_name, opened);
+    const int result = rules_load(station, file_name, opened, out);
     if (opened) station.rules_processed = result == 0 ? 1 : 0;
     return result;
 }

@@ -164,7 +164,7 @@ int run_command_line(const CommandLine& options) {
         return 0;
     }
     if (options.list_ports) return list_ports();
-    if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str());
+    if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str(), *shell.out);
     if (options.script) return run_script(options);
     return run_shell();
 }

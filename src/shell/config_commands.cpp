@@ -13,7 +13,7 @@ namespace {
 // conf_process, and at a terminal the likely mistakes of a file read
 // without error.
 int configure_file(const char* path) {
-    const int result = conf_process(shell.station, path);
+    const int result = conf_process(shell.station, path, *shell.out);
     if (result == 0) terminal_config_warnings(shell.station, path);
     return result;
 }
@@ -25,6 +25,6 @@ CommandOutcome cmd_configure(char* args) {
 }
 
 CommandOutcome cmd_dconfigure(char*) {
-    show_config(shell.station);
+    show_config(shell.station, *shell.out);
     return CommandOutcome::done;
 }

@@ -19,12 +19,13 @@
 #include "shell/summary.hpp"
 #include "shell/version.hpp"
 #include "text/hints.hpp"
+#include "text/line_reader.hpp"
 #include "text/suggest.hpp"
 #include "text/tokens.hpp"
 
 namespace {
 
-constexpr std::size_t MAX_LINE = 255;
+constexpr std::size_t MAX_LINE = LINE_LENGTH_MAX;
 
 }  // namespace
 

@@ -13,7 +13,7 @@ namespace {
 // rules_process, and at a terminal the likely mistakes of a file read
 // without error.
 int rules_file(const char* file_name) {
-    const int result = rules_process(shell.station, file_name);
+    const int result = rules_process(shell.station, file_name, *shell.out);
     if (result == 0) terminal_rules_warnings(shell.station, file_name);
     return result;
 }
@@ -25,6 +25,6 @@ CommandOutcome cmd_rules(char* args) {
 }
 
 CommandOutcome cmd_drules(char*) {
-    rules_display(shell.station);
+    rules_display(shell.station, *shell.out);
     return CommandOutcome::done;
 }

@@ -1,5 +1,6 @@
 #include "text/hexdump.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -34,24 +35,23 @@ void print_title(Sink& out, int style, const char* name, const void* bytes, int 
 
 }  // namespace
 
-void hexdump(Sink* stream, int title_style, const char* name, const void* bytes, int count, int header_every) {
-    if (stream == nullptr) return;
+void hexdump(int title_style, const char* name, const void* bytes, int count, int header_every, Sink& out) {
     if (bytes == nullptr) {
-        stream->printf("hexdump: invalid param buf ptr\n");
+        out.printf("hexdump: invalid param buf ptr\n");
         return;
     }
     if (count < 0) {
-        stream->printf("hexdump: invalid param len %d\n", count);
+        out.printf("hexdump: invalid param len %d\n", count);
         return;
     }
-    print_title(*stream, title_style, name, bytes, count);
+    print_title(out, title_style, name, bytes, count);
 
     const auto* data = static_cast<const unsigned char*>(bytes);
     char line[96];
     int lines_printed = 0;
     for (int offset = 0; offset < count; offset += BYTES_PER_LINE) {
         if (header_every != 0 && lines_printed % header_every == 0) {
-            stream->put(lines_printed == 0 ? COLUMN_HEADER + 1 : COLUMN_HEADER);
+            out.put(lines_printed == 0 ? COLUMN_HEADER + 1 : COLUMN_HEADER);
         }
         // Offsets of five digits or more widen the first field; the rest of
         // the line moves along with it.
@@ -69,7 +69,7 @@ void hexdump(Sink* stream, int title_style, const char* name, const void* bytes,
         }
         line[CHARS_COLUMN + shift - 2] = '|';
         line[CHARS_COLUMN + shift + n] = '\n';
-        stream->write(line, static_cast<std::size_t>(CHARS_COLUMN) + shift + n + 1);
+        out.write(line, static_cast<std::size_t>(CHARS_COLUMN) + shift + n + 1);
         ++lines_printed;
     }
 }

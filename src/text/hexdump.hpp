@@ -7,6 +7,5 @@
 // title_style 0: "hexdump: ..." with the buffer's address; bit 0 set: the name
 // (or "hexdump: " when there is none) and the length; bit 1 set without bit 0:
 // the length alone; any other non-zero value: no title. The column header is
-// printed before every header_every'th line (never when it is 0). Without a
-// sink nothing is printed.
-void hexdump(Sink* stream, int title_style, const char* name, const void* bytes, int count, int header_every);
+// printed before every header_every'th line (never when it is 0).
+void hexdump(int title_style, const char* name, const void* bytes, int count, int header_every, Sink& out);

@@ -2,29 +2,31 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-
-namespace {
-
-std::optional<bool> g_forced;
-std::string g_hint;
-
-}  // namespace
-
-bool operator_at_terminal() {
-    if (g_forced) return *g_forced;
+bool Hints::operator_at_terminal() const {
+    if (forced_) return *forced_;
     return isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0;
 }
 
-void set_operator_at_terminal(std::optional<bool> forced) { g_forced = forced; }
-
-void offer_hint(const std::string& text) {
-    if (g_hint.empty()) g_hint = text;
+void Hints::offer(const std::string& text) {
+    if (hint_.empty()) hint_ = text;
 }
 
-const std::string& offered_hint() { return g_hint; }
-
-void show_hint() {
-    if (!g_hint.empty() && operator_at_terminal()) std::printf("Hint: %s\n", g_hint.c_str());
-    g_hint.clear();
+void Hints::show(Sink& out) {
+    if (!hint_.empty() && operator_at_terminal()) out.printf("Hint: %s\n", hint_.c_str());
+    hint_.clear();
 }
+
+Hints& console_hints() {
+    static Hints hints;
+    return hints;
+}
+
+bool operator_at_terminal() { return console_hints().operator_at_terminal(); }
+
+void set_operator_at_terminal(std::optional<bool> forced) { console_hints().set_operator_at_terminal(forced); }
+
+void offer_hint(const std::string& text) { console_hints().offer(text); }
+
+const std::string& offered_hint() { return console_hints().offered(); }
+
+void show_hint() { console_hints().show(standard_output()); }

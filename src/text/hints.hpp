@@ -7,15 +7,37 @@
 #include <optional>
 #include <string>
 
-// True when standard input and standard output are both terminals.
-bool operator_at_terminal();
-// Tests decide the answer; nullopt gives back the real one.
-void set_operator_at_terminal(std::optional<bool> forced);
+#include "text/sink.hpp"
 
-// Offers a hint for the command under way; the first one offered is kept.
+// The hint of the command under way, and whether the operator is at a
+// terminal to see it.
+class Hints {
+public:
+    // True when standard input and standard output are both terminals.
+    bool operator_at_terminal() const;
+    // Tests decide the answer; nullopt gives back the real one.
+    void set_operator_at_terminal(std::optional<bool> forced) { forced_ = forced; }
+
+    // Offers a hint; the first one offered is kept.
+    void offer(const std::string& text);
+    // The hint offered so far, or empty.
+    const std::string& offered() const { return hint_; }
+    // Prints the offered hint as "Hint: ...\n" when the operator is at a
+    // terminal, and forgets it either way.
+    void show(Sink& out);
+
+private:
+    std::optional<bool> forced_;
+    std::string hint_;
+};
+
+// The console's hints, like standard_output() the console's sink: the ones
+// the commands offer and the shell shows. The functions below work on them.
+Hints& console_hints();
+
+bool operator_at_terminal();
+void set_operator_at_terminal(std::optional<bool> forced);
 void offer_hint(const std::string& text);
-// The hint offered so far, or empty.
 const std::string& offered_hint();
-// Prints the offered hint as "Hint: ...\n" when the operator is at a
-// terminal, and forgets it either way.
+// Shows the console's hint on standard output.
 void show_hint();

@@ -9,6 +9,11 @@
 #include <cstddef>
 #include <cstdio>
 
+// The longest line of the operator's files and of the command line, in
+// characters; a buffer for one holds them and a NUL.
+inline constexpr std::size_t LINE_LENGTH_MAX = 255;
+inline constexpr std::size_t LINE_BUFFER_SIZE = LINE_LENGTH_MAX + 1;
+
 enum class LineRead { line, end, error };
 
 // What becomes of a line end that directly follows a full piece.

@@ -1,6 +1,5 @@
 #include "text/numbers.hpp"
 
-#include <cctype>
 #include <cfloat>
 #include <cstdlib>
 #include <limits>
@@ -15,6 +14,8 @@ int32_t clamped(long long v) {
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// White space as the C locale has it, whatever locale the console set.
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 }  // namespace
 
@@ -22,30 +23,39 @@ int32_t parse_decimal(const char* text) { return clamped(std::strtoll(text, null
 
 int32_t parse_prefixed(const char* text) { return clamped(std::strtoll(text, nullptr, 0)); }
 
-double parse_real(const char* text) {
-    const char* p = text;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    const char* start = p;
-    if (*p == '+' || *p == '-') ++p;
-    int digits = 0;
-    while (is_digit(*p)) ++p, ++digits;
-    if (*p == '.') {
-        ++p;
-        while (is_digit(*p)) ++p, ++digits;
+DecimalScan scan_decimal(std::string_view text, bool fraction, bool exponent) {
+    std::size_t i = 0;
+    while (i < text.size() && is_blank(text[i])) ++i;
+    const std::size_t start = i;
+    DecimalScan scan;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) scan.negative = text[i++] == '-';
+    const auto digits = [&] {
+        for (; i < text.size() && is_digit(text[i]); ++i) scan.digits = true;
+    };
+    digits();
+    if (fraction && i < text.size() && text[i] == '.') {
+        ++i;
+        digits();
     }
-    if (digits == 0) return 0;
-    if (*p == 'e' || *p == 'E') {
-        const char* q = p + 1;
-        if (*q == '+' || *q == '-') ++q;
-        if (is_digit(*q)) {
-            while (is_digit(*q)) ++q;
-            p = q;
+    if (exponent && scan.digits && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && is_digit(text[j])) {
+            for (i = j; i < text.size() && is_digit(text[i]); ++i) {}
         }
     }
-    // Only the decimal text found is converted, so strtod cannot read more
-    // (no hexadecimal, no infinity).
-    const std::string number(start, p);
+    scan.number = text.substr(start, i - start);
+    return scan;
+}
+
+double decimal_value(const DecimalScan& scan) {
+    const std::string number(scan.number);
     return std::strtod(number.c_str(), nullptr);
+}
+
+double parse_real(const char* text) {
+    const DecimalScan scan = scan_decimal(text, true, true);
+    return scan.digits ? decimal_value(scan) : 0;
 }
 
 float to_single(double value) {

@@ -5,15 +5,16 @@
 
 #include "angles/angles.hpp"
 #include "shell/commands.hpp"
-#include "support/capture.hpp"
+#include "shell/shell_state.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
 std::string help_text() {
-    StdoutCapture out;
-    show_angles_help();
-    return out.text();
+    StringSink out;
+    show_angles_help(out);
+    return out.take();
 }
 
 TEST(AnglesHelp, HoldsTheQuotedParts) {
@@ -66,8 +67,8 @@ TEST(AnglesHelp, ExamplesAreAccepted) {
     for (const char* example : {"45:22:33", "-103:00:00", "-38:33:29.222", "45:18:", "45.22.64", "-103.00.",
                                 "-38.33.379", "N 39d 23.7m 33.9c", "39d23.7m33.9C", "39.404415D",
                                 "n39.395d 33.9c", "-42.5d", "39.404415D"}) {
-        StdoutCapture out;
-        EXPECT_NE(dmctodeg(example), ANGLE_ERROR) << example;
+        StringSink out;
+        EXPECT_NE(dmctodeg(example, out), ANGLE_ERROR) << example;
         EXPECT_EQ(out.text(), "") << example;
     }
 }
@@ -75,9 +76,12 @@ TEST(AnglesHelp, ExamplesAreAccepted) {
 TEST(AnglesHelp, TheAnglesCommandPrintsIt) {
     const std::string help = help_text();
     {
-        StdoutCapture out;
+        StringSink out;
+        Sink* const before = shell.out;
+        shell.out = &out;
         char args[] = "ignored";
         cmd_angles(args);
+        shell.out = before;
         EXPECT_EQ(out.text(), help);
     }
     const ProgramResult r = run_korrimatic("a\nANGLES extra\nexit\n");

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "angles/angles.hpp"
-#include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -21,8 +21,8 @@ struct Accepted {
 
 // An accepted text gives its value and prints nothing; `label` names the case.
 void expect_accepted(const Accepted& c, const std::string& label) {
-    StdoutCapture out;
-    const double got = dmctodeg(c.text.c_str());
+    StringSink out;
+    const double got = dmctodeg(c.text.c_str(), out);
     EXPECT_EQ(out.text(), "") << label;
     EXPECT_NEAR(got, c.degrees, c.tolerance) << label;
 }
@@ -93,8 +93,9 @@ TEST(Dmctodeg, MinusSignsAndSouthWestAlwaysGiveNegativeValues) {
 }
 
 TEST(Dmctodeg, ZeroIsNeverNegative) {
-    EXPECT_FALSE(std::signbit(dmctodeg("-0:00:00")));
-    EXPECT_FALSE(std::signbit(dmctodeg("S0d")));
+    StringSink out;
+    EXPECT_FALSE(std::signbit(dmctodeg("-0:00:00", out)));
+    EXPECT_FALSE(std::signbit(dmctodeg("S0d", out)));
 }
 
 // The parts are single-precision working values; the combination is done in
@@ -102,12 +103,13 @@ TEST(Dmctodeg, ZeroIsNeverNegative) {
 TEST(Dmctodeg, WorksWithSinglePrecisionParts) {
     const double sec = 0.0002777777777777778;
     const double min = 0.016666666666666666;
-    EXPECT_EQ(dmctodeg("39.404415D"), static_cast<double>(39.404415f));
-    EXPECT_EQ(dmctodeg("-38:33:29.222"), -38.0 - (static_cast<double>(29.222f) * sec + 33.0 * min));
-    EXPECT_EQ(dmctodeg("45.22.64"), 45.0 + static_cast<double>(22.64f) * min);
-    EXPECT_EQ(dmctodeg("N 39d 23.7m 33.9c"),
+    StringSink out;
+    EXPECT_EQ(dmctodeg("39.404415D", out), static_cast<double>(39.404415f));
+    EXPECT_EQ(dmctodeg("-38:33:29.222", out), -38.0 - (static_cast<double>(29.222f) * sec + 33.0 * min));
+    EXPECT_EQ(dmctodeg("45.22.64", out), 45.0 + static_cast<double>(22.64f) * min);
+    EXPECT_EQ(dmctodeg("N 39d 23.7m 33.9c", out),
               39.0 + (static_cast<double>(33.9f) * sec + static_cast<double>(23.7f) * min));
-    EXPECT_EQ(dmctodeg("10d 30m -36c"), -(10.0 + (36.0 * sec + 30.0 * min)));
+    EXPECT_EQ(dmctodeg("10d 30m -36c", out), -(10.0 + (36.0 * sec + 30.0 * min)));
 }
 
 // A DMC part's text of any length is converted whole.
@@ -190,16 +192,16 @@ TEST(Dmctodeg, RefusesWithOneMessage) {
         {"90c 90m", "\a\aError: sec 90.000000 is out of range [0..59.99]\n"},
     };
     for (const auto& c : cases) {
-        StdoutCapture out;
-        const double got = dmctodeg(c.text.c_str());
+        StringSink out;
+        const double got = dmctodeg(c.text.c_str(), out);
         EXPECT_EQ(visible(out.text()), visible(c.message)) << c.text;
         EXPECT_EQ(got, ANGLE_ERROR) << c.text;
     }
 }
 
 TEST(Dmctodeg, RefusesAMissingText) {
-    StdoutCapture out;
-    EXPECT_EQ(dmctodeg(nullptr), ANGLE_ERROR);
+    StringSink out;
+    EXPECT_EQ(dmctodeg(nullptr, out), ANGLE_ERROR);
     EXPECT_EQ(out.text(), "dmctodeg: Error: invalid param inp\n");
 }
 
@@ -217,8 +219,8 @@ TEST(Dmctodeg, RefusesMoreThan360Degrees) {
         {std::string(30, '9') + ":00:00", "1000000015047466219876688855040.000000"},  // 1e30f
     };
     for (const auto& c : cases) {
-        StdoutCapture out;
-        EXPECT_EQ(dmctodeg(c.text.c_str()), ANGLE_ERROR) << c.text;
+        StringSink out;
+        EXPECT_EQ(dmctodeg(c.text.c_str(), out), ANGLE_ERROR) << c.text;
         const std::string text = out.text();
         EXPECT_EQ(text.rfind("\a\aError: ", 0), 0u) << visible(text);
         EXPECT_EQ(text.find('\n'), text.size() - 1) << visible(text);

@@ -6,8 +6,8 @@
 #include "config/config_parser.hpp"
 #include "config/config_record.hpp"
 #include "station/station.hpp"
-#include "support/capture.hpp"
 #include "support/temp_file.hpp"
+#include "text/sink.hpp"
 
 struct ConfRun {
     int code;
@@ -16,7 +16,7 @@ struct ConfRun {
 
 inline ConfRun conf_run(Station& station, const std::string& contents) {
     TempFile file(contents);
-    StdoutCapture capture;
-    const int code = conf_process(station, file.path().c_str());
-    return {code, capture.text()};
+    StringSink out;
+    const int code = conf_process(station, file.path().c_str(), out);
+    return {code, out.take()};
 }

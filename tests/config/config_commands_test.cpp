@@ -8,6 +8,7 @@
 #include <string>
 
 #include "conf_run.hpp"
+#include "support/capture.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 #include "support/run_program.hpp"

@@ -7,13 +7,14 @@
 #include "conf_run.hpp"
 #include "config/config_display.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
 std::string display(const Station& station) {
-    StdoutCapture out;
-    show_config(station);
-    return out.text();
+    StringSink out;
+    show_config(station, out);
+    return out.take();
 }
 
 const std::string DEFAULTS_TAIL =

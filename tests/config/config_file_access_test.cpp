@@ -11,6 +11,7 @@
 
 #include "conf_run.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -32,8 +33,8 @@ void expect_record_marked(Station& station) {
 TEST(ConfFileAccess, NoFileNameIsRefused) {
     Station station;
     mark_record(station);
-    StdoutCapture out;
-    EXPECT_EQ(conf_process(station, nullptr), -1);
+    StringSink out;
+    EXPECT_EQ(conf_process(station, nullptr, out), -1);
     EXPECT_EQ(out.text(), "conf_process: Error: param rfp is invalid\n");
     expect_record_marked(station);
 }
@@ -47,8 +48,8 @@ TEST(ConfFileAccess, NamesThatAreNoReadableFileChangeNothing) {
     for (const std::string& name : {missing, std::string(dir), std::string("/dev/null"), fifo}) {
         Station station;
         mark_record(station);
-        StdoutCapture out;
-        EXPECT_EQ(conf_process(station, name.c_str()), -2) << name;
+        StringSink out;
+        EXPECT_EQ(conf_process(station, name.c_str(), out), -2) << name;
         EXPECT_EQ(out.text(), "\a\aError: cannot open " + name + "\n");
         expect_record_marked(station);
     }
@@ -80,8 +81,8 @@ TEST(ConfFileAccess, AReadErrorFailsTheRun) {
     cookie_io_functions_t io{failing_read, nullptr, nullptr, nullptr};
     std::FILE* f = fopencookie(&src, "r", io);
     ASSERT_NE(f, nullptr);
-    StdoutCapture out;
-    EXPECT_EQ(conf_process_lines(station, f, "station.cfg"), -2);
+    StringSink out;
+    EXPECT_EQ(conf_process_lines(station, f, "station.cfg", out), -2);
     EXPECT_EQ(out.text(), "\a\aError: cannot read station.cfg\n");
     std::fclose(f);
     EXPECT_STREQ(station.config.call_sign, "N0CALL");  // the lines read before the error stay
@@ -95,9 +96,9 @@ TEST(ConfFileAccess, TheFileIsClosedAfterEachRun) {
     TempFile bad("call\n");
     Station station;
     for (int i = 0; i < 2000; ++i) {
-        StdoutCapture out;
-        ASSERT_EQ(conf_process(station, good.path().c_str()), 0);
-        ASSERT_EQ(conf_process(station, bad.path().c_str()), -11);
+        StringSink out;
+        ASSERT_EQ(conf_process(station, good.path().c_str(), out), 0);
+        ASSERT_EQ(conf_process(station, bad.path().c_str(), out), -11);
     }
 }
 

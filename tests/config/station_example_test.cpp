@@ -11,6 +11,7 @@
 #include "conf_run.hpp"
 #include "config/config_keywords.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -25,8 +26,8 @@ std::vector<std::string> example_lines() {
 
 TEST(StationExample, LoadsWithoutError) {
     Station station;
-    StdoutCapture out;
-    EXPECT_EQ(conf_process(station, EXAMPLE.c_str()), 0);
+    StringSink out;
+    EXPECT_EQ(conf_process(station, EXAMPLE.c_str(), out), 0);
     EXPECT_EQ(out.text(), "Configuration items processed 22\n");
     EXPECT_STREQ(station.config.call_sign, "N0CALL");
     EXPECT_EQ(station.config.have_gps, 1);
@@ -52,7 +53,8 @@ TEST(StationExample, WritesThePositionInEachNotation) {
         std::string keyword, lat, lon;
         words >> keyword >> lat >> lon;
         if (keyword != "position" && keyword != "base") continue;
-        places.emplace_back(dmctodeg(lat.c_str()), dmctodeg(lon.c_str()));
+        StringSink out;
+        places.emplace_back(dmctodeg(lat.c_str(), out), dmctodeg(lon.c_str(), out));
     }
     ASSERT_EQ(places.size(), 3u);
     for (const auto& [lat, lon] : places) {

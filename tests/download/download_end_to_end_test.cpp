@@ -51,8 +51,8 @@ Images images_after(const std::string& config_file, const std::string& rules_fil
     Station station;
     {
         StdoutCapture quiet;
-        if (!config_file.empty()) { EXPECT_EQ(conf_process(station, config_file.c_str()), 0); }
-        if (!rules_file.empty()) { EXPECT_EQ(rules_process(station, rules_file.c_str()), 0); }
+        if (!config_file.empty()) { EXPECT_EQ(conf_process(station, config_file.c_str(), standard_output()), 0); }
+        if (!rules_file.empty()) { EXPECT_EQ(rules_process(station, rules_file.c_str(), standard_output()), 0); }
     }
     const auto* c = reinterpret_cast<const uint8_t*>(&station.config);
     const auto* r = reinterpret_cast<const uint8_t*>(station.rule_table.slot);

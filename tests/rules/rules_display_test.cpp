@@ -10,17 +10,17 @@
 #include "rules/rule_record.hpp"
 #include "rules/rules_display.hpp"
 #include "rules/rules_files.hpp"
-#include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
 const std::string HEAD = "\nAction Command   Mods Arguments\n";
 
 std::string display(const Station& station) {
-    StdoutCapture capture;
-    rules_display(station);
-    return capture.text();
+    StringSink out;
+    rules_display(station, out);
+    return out.take();
 }
 
 // One record in slot 0, shown with the implicit rule Pass.

@@ -8,8 +8,8 @@
 #include "rules/rules_files.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/shell_state.hpp"
-#include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -200,21 +200,21 @@ TEST(RulesErrors, LineNumbersCountBlankAndCommentLines) {
 TEST(RulesErrors, FileNameAndCommandMessages) {
     Station station;
     {
-        StdoutCapture capture;
-        EXPECT_EQ(rules_process(station, nullptr), -1);
+        StringSink capture;
+        EXPECT_EQ(rules_process(station, nullptr, capture), -1);
         EXPECT_EQ(capture.text(), "rules_process: Error: param rfp is invalid\n");
     }
     TempRulesFile folder("");
     const std::string missing = folder.folder() + "/none.rul";
     {
-        StdoutCapture capture;
-        EXPECT_EQ(rules_process(station, missing.c_str()), -2);
+        StringSink capture;
+        EXPECT_EQ(rules_process(station, missing.c_str(), capture), -2);
         EXPECT_EQ(visible(capture.text()), visible("\a\aError: cannot open " + missing + "\n"));
     }
     {
         // A folder opens on some systems but is no Rules file.
-        StdoutCapture capture;
-        EXPECT_EQ(rules_process(station, folder.folder().c_str()), -2);
+        StringSink capture;
+        EXPECT_EQ(rules_process(station, folder.folder().c_str(), capture), -2);
         EXPECT_EQ(visible(capture.text()), visible("\a\aError: cannot open " + folder.folder() + "\n"));
     }
 }

@@ -11,7 +11,7 @@
 #include "config/config_record.hpp"
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
-#include "support/capture.hpp"
+#include "text/sink.hpp"
 
 TempRulesFile::TempRulesFile(const std::string& text, const std::string& name) {
     const char* base = std::getenv("TMPDIR");
@@ -29,9 +29,9 @@ TempRulesFile::~TempRulesFile() {
 
 ParseOutcome parse_rules(Station& station, const std::string& text) {
     TempRulesFile file(text);
-    StdoutCapture capture;
-    int rc = rules_process(station, file.path().c_str());
-    return {rc, capture.text(), file.path()};
+    StringSink out;
+    int rc = rules_process(station, file.path().c_str(), out);
+    return {rc, out.take(), file.path()};
 }
 
 std::string line_message(const std::string& path, int line, const std::string& message, const std::string& text) {

@@ -12,8 +12,8 @@
 #include "rules/rules_files.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/shell_state.hpp"
-#include "support/capture.hpp"
 #include "support/run_program.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -115,9 +115,8 @@ TEST(RulesState, AFileThatCannotBeOpenedChangesNothing) {
     TempRulesFile folder("");
     const std::string missing = folder.folder() + "/missing.rul";
     for (const char* name : {missing.c_str(), folder.folder().c_str(), static_cast<const char*>(nullptr)}) {
-        StdoutCapture capture;
-        EXPECT_NE(rules_process(station, name), 0);
-        capture.text();
+        StringSink capture;
+        EXPECT_NE(rules_process(station, name, capture), 0);
         EXPECT_EQ(table_bytes(station), before);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&station.config), sizeof station.config), config_before);
         EXPECT_EQ(station.rules_processed, 1);
@@ -145,8 +144,8 @@ TEST(RulesState, AReadErrorFailsTheRun) {
     io.read = failing_read;
     std::FILE* file = fopencookie(&calls, "r", io);
     ASSERT_NE(file, nullptr);
-    StdoutCapture capture;
-    EXPECT_EQ(rules_read(station, file, "broken.rul"), -2);
+    StringSink capture;
+    EXPECT_EQ(rules_read(station, file, "broken.rul", capture), -2);
     EXPECT_EQ(visible(capture.text()), visible("\a\aError: cannot read broken.rul\n"));
     std::fclose(file);
     EXPECT_EQ(station.config.rule_count, 0);

@@ -87,15 +87,15 @@ TEST(Hints, PowerOnReplies) {
 
 TEST(Hints, ShownOnlyAtATerminal) {
     for (const bool terminal : {false, true}) {
-        set_operator_at_terminal(terminal);
-        offer_hint("first");
-        offer_hint("second");
-        StdoutCapture capture;
-        show_hint();
-        EXPECT_EQ(capture.text(), terminal ? "Hint: first\n" : "");
-        EXPECT_EQ(offered_hint(), "");
+        Hints hints;
+        hints.set_operator_at_terminal(terminal);
+        hints.offer("first");
+        hints.offer("second");
+        StringSink out;
+        hints.show(out);
+        EXPECT_EQ(out.text(), terminal ? "Hint: first\n" : "");
+        EXPECT_EQ(hints.offered(), "");
     }
-    set_operator_at_terminal(std::nullopt);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "korrimap/station_files.hpp"
 #include "korrimap/station_map.hpp"
 #include "korrimap/svg_map.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -66,18 +67,16 @@ int main(int argc, char** argv) {
     if (files.size() != 2 || (check && !base.empty())) return usage(stderr, EXIT_FAILED);
 
     // The utility's own check, as korrimatic --check prints it.
-    if (check) return check_files(files[0].c_str(), files[1].c_str());
+    Sink& out = standard_output();
+    if (check) return check_files(files[0].c_str(), files[1].c_str(), out);
 
     Station station;
-    std::string messages;
-    const bool loaded = load_station_files(station, files[0], files[1], messages);
-    std::fwrite(messages.data(), 1, messages.size(), stdout);
-    if (!loaded) return EXIT_FAILED;
+    if (!load_station_files(station, files[0], files[1], out)) return EXIT_FAILED;
     const StationMap map = station_map(station, files[0], files[1], last_implicit_line(files[1].c_str()));
     if (base.empty()) base = std::filesystem::path(files[1]).stem().string();
     const nlohmann::ordered_json geojson = geojson_map(map);
     if (!write_file(base + ".geojson", geojson_text(geojson)) || !write_file(base + ".svg", svg_map(map)))
         return EXIT_FAILED;
-    std::printf("Wrote %s.geojson (%zu features) and %s.svg\n", base.c_str(), geojson["features"].size(), base.c_str());
+    out.printf("Wrote %s.geojson (%zu features) and %s.svg\n", base.c_str(), geojson["features"].size(), base.c_str());
     return 0;
 }
