@@ -32,15 +32,15 @@ void dump_reply(int count) { hexdump(stdout, 1, "Got", reply_buffer, count, 10);
 
 // A wait that the operator cancelled with Ctrl-C ends the handshake as its
 // failures do: the port is closed.
-bool cancelled_here() {
+bool cancelled_here(SerialPort& port) {
     if (!cancel_requested()) return false;
     std::printf("\n\a\aError: connect cancelled by Ctrl-C!\n");
-    close_port();
+    close_port(port);
     return true;
 }
 
 // Reads the reply into reply_buffer and terminates it.
-int read_reply(const char* port, int size, int timeout_ms, const ReadUntil& until) {
+int read_reply(SerialPort& port, int size, int timeout_ms, const ReadUntil& until) {
     int n = read_port_until(port, reply_buffer, size, timeout_ms, until);
     reply_buffer[n] = '\0';
     return n;
@@ -48,42 +48,42 @@ int read_reply(const char* port, int size, int timeout_ms, const ReadUntil& unti
 
 // What the console still says after the reply that was waited for is read
 // and dropped, so that no later exchange takes it for its own answer.
-void drain_reply_tail(const char* port) { drain_stale_input(port, STALE_READ, CONSOLE_QUIET_MS); }
+void drain_reply_tail(SerialPort& port) { drain_stale_input(port, STALE_READ, CONSOLE_QUIET_MS); }
 
-bool reprompt(const char* port, int32_t rate) {
+bool reprompt(SerialPort& port, int32_t rate) {
     const uint8_t cr = '\r';
     if (write_port(port, &cr, 1) <= 0) {
-        std::printf("\a\aError: wrote CR character, got error on port %s\n", port);
-        close_port();
+        std::printf("\a\aError: wrote CR character, got error on port %s\n", port.name());
+        close_port(port);
         return false;
     }
-    read_reply(port, sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
-    if (cancelled_here()) return false;
+    read_reply(port, sizeof reply_buffer - 1, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate(port)));
+    if (cancelled_here(port)) return false;
     if (std::strstr(reply_buffer, DEVICE_PROMPT) != nullptr) {
         drain_reply_tail(port);
         std::printf("\aConnected at %ld\n", static_cast<long>(rate));
         return true;
     }
     std::printf("\a\aError: did not receive the Korrimatic prompt!\n");
-    close_port();
+    close_port(port);
     return false;
 }
 
-bool connect_initial(const char* port, int32_t rate) {
-    if (open_port(port, rate) != 0) {
-        std::printf("\a\aError: could not open COM port %s\n", port);
+bool connect_initial(SerialPort& port, const char* port_name, int32_t rate) {
+    if (open_port(port, port_name, rate) != 0) {
+        std::printf("\a\aError: could not open COM port %s\n", port_name);
         return false;
     }
     drain_stale_input(port, STALE_READ, STALE_TIMEOUT_MS);
-    purge_port();
+    purge_port(port);
     std::printf("\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                 "You have %ld seconds to do this...",
                 static_cast<long>(POWER_ON_WAIT_S));
 
-    const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate())};
+    const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate(port))};
     int n = read_port_counting_down(port, reply_buffer, POWER_ON_READ, POWER_ON_TIMEOUT_MS, &power_on);
     reply_buffer[n] = '\0';
-    if (cancelled_here()) return false;
+    if (cancelled_here(port)) return false;
     for (int i = 0; i < n; ++i) {
         auto b = static_cast<unsigned char>(reply_buffer[i]);
         if (b == 0 || b > 0x7F) reply_buffer[i] = '#';
@@ -92,14 +92,14 @@ bool connect_initial(const char* port, int32_t rate) {
     if (ident == nullptr) {
         std::printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
         dump_reply(n);
-        offer_power_on_hint(port, reply_buffer, n, rate);
-        close_port();
+        offer_power_on_hint(port.name(), reply_buffer, n, rate);
+        close_port(port);
         return false;
     }
     const char* label = std::strstr(ident, VERSION_LABEL);
     if (label == nullptr) {
         std::printf("\n\a\aError: did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
-        close_port();
+        close_port(port);
         return false;
     }
     const char* number = label + std::strlen(VERSION_LABEL);
@@ -117,30 +117,30 @@ bool connect_initial(const char* port, int32_t rate) {
     if (major < MIN_MAJOR || (major == MIN_MAJOR && minor < MIN_MINOR)) {
         std::printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", major, minor, MIN_MAJOR,
                     MIN_MINOR);
-        offer_old_firmware_hint(port);
-        close_port();
+        offer_old_firmware_hint(port.name());
+        close_port(port);
         return false;
     }
     // Only what arrives after ctrl-C can answer it: the rest of the power-on
     // text is dropped.
     (void)discard_waiting(port);
     if (write_port(port, &ATTENTION, 1) <= 0) {
-        std::printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port);
-        close_port();
+        std::printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port.name());
+        close_port(port);
         return false;
     }
     char expected[40];
     std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
-    int m = read_reply(port, sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate()));
-    if (cancelled_here()) return false;
+    int m = read_reply(port, sizeof reply_buffer - 1, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate(port)));
+    if (cancelled_here(port)) return false;
     if (!connected_reply(reinterpret_cast<const uint8_t*>(reply_buffer), static_cast<std::size_t>(m), rate, true)) {
         std::printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
         dump_reply(m);
-        close_port();
+        close_port(port);
         return false;
     }
     drain_reply_tail(port);
-    if (cancelled_here()) return false;
+    if (cancelled_here(port)) return false;
     std::printf("\n");
     std::printf("\aConnected at %ld\n", static_cast<long>(rate));
     show_firmware_version(major, minor);
@@ -149,7 +149,7 @@ bool connect_initial(const char* port, int32_t rate) {
 
 }  // namespace
 
-bool connect_device(const char* port, int32_t rate, bool reprompt_mode) {
+bool connect_device(SerialPort& port, const char* port_name, int32_t rate, bool reprompt_mode) {
     std::printf("Connecting at %ld...\n", static_cast<long>(rate));
-    return reprompt_mode ? reprompt(port, rate) : connect_initial(port, rate);
+    return reprompt_mode ? reprompt(port, rate) : connect_initial(port, port_name, rate);
 }

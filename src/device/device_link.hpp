@@ -5,16 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 
+class SerialPort;
+
 // Initial mode: opens the port at the rate, has the operator power the
 // device, checks its power-on text and version, sends ctrl-C and waits for
 // "Connected <rate>". Re-prompt mode: sends CR on the open port and waits for
 // the prompt. Returns true when the device is connected; on every failure
 // after the port was opened, the port is closed.
-bool connect_device(const char* port, int32_t rate, bool reprompt);
+bool connect_device(SerialPort& port, const char* port_name, int32_t rate, bool reprompt);
 
 // Closes the port; nothing is sent to the device.
-void disconnect_device();
+void disconnect_device(SerialPort& port);
 
 // Sends "host <rate>\r", then checks with the re-prompt that the device still
 // answers. Returns true when it does; otherwise the port is closed.
-bool change_host_baud(const char* port, int32_t rate);
+bool change_host_baud(SerialPort& port, int32_t rate);

@@ -4,7 +4,7 @@
 #include "device/device_link.hpp"
 #include "serial/serial_port.hpp"
 
-void disconnect_device() {
-    close_port();
+void disconnect_device(SerialPort& port) {
+    close_port(port);
     std::printf("Disconnected\n");
 }

@@ -11,15 +11,15 @@ namespace {
 constexpr int SETTLE_CHUNK = 16;
 bool g_answer_taken = false;
 
-void report_stray(const char* port, long bytes) {
+void report_stray(SerialPort& port, long bytes) {
     std::printf("\a\aError: unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
                 "an earlier answer may belong to another packet\n",
-                port, bytes);
+                port.name(), bytes);
 }
 
 }  // namespace
 
-bool dwn_begin_answers(const char* port) {
+bool dwn_begin_answers(SerialPort& port) {
     g_answer_taken = false;
     // A NUL byte is a byte like any other here: dropped by the driver, an
     // answer damaged into NUL behind an added ACK would go unseen.
@@ -28,13 +28,13 @@ bool dwn_begin_answers(const char* port) {
     return true;
 }
 
-int dwn_before_transmission(const char* port) {
+int dwn_before_transmission(SerialPort& port) {
     const long bytes = discard_waiting(port);
     if (bytes == 0) return 0;
     if (!g_answer_taken) {
         std::printf("\a\aWarning: unexpected bytes on the line of COM port %s (%ld discarded) before the first "
                     "packet, going on\n",
-                    port, bytes);
+                    port.name(), bytes);
         return 0;
     }
     report_stray(port, bytes);
@@ -43,7 +43,7 @@ int dwn_before_transmission(const char* port) {
 
 void dwn_answer_taken() { g_answer_taken = true; }
 
-int dwn_after_nak(const char* port) {
+int dwn_after_nak(SerialPort& port) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
     if (drained.bytes == 0) return 0;
     // A line still sending when the drain gives up fails here as well.
@@ -51,7 +51,7 @@ int dwn_after_nak(const char* port) {
     return DWN_STRAY_BYTES;
 }
 
-bool dwn_quiet_after_answers(const char* port) {
+bool dwn_quiet_after_answers(SerialPort& port) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
     if (cancel_requested()) {  // the quiet was not waited for
         std::printf("\a\aError: download cancelled by Ctrl-C\n");

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class SerialPort;
+
 #pragma pack(push, 1)
 struct DwnCommandPacket {
     uint8_t length[2];   // 0x00 0x15, written by dwn_write_pkt
@@ -30,4 +32,4 @@ inline constexpr const char* DWN_FINISH_NAME = "-cestfini-";
 void dwn_make_command(DwnCommandPacket& packet, const char* name, const char* size_text);
 
 // Builds the command packet and sends it; the dwn_write_pkt result.
-int dwn_send_command(const char* port, const char* name, const char* size_text);
+int dwn_send_command(SerialPort& port, const char* name, const char* size_text);

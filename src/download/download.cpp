@@ -10,11 +10,11 @@
 #include "serial/serial_port.hpp"
 #include "station/station.hpp"
 
-int dwn_download(const char* port, const Station& station) {
+int dwn_download(SerialPort& port, const Station& station) {
     return dwn_download_image(port, station.config, station.rule_table);
 }
 
-int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules) {
+int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules) {
     // Whatever the device said before the first packet is of no interest.
     if (!dwn_begin_answers(port)) return DWN_CONF_COMMAND_FAILED;
 

@@ -49,21 +49,21 @@ struct TransferStats {
 
 // The closing line of a transfer, for an operator at a terminal: what went
 // out, how long it took and how the rate compares with the line's own.
-void print_closing_line(const TransferStats& stats) {
+void print_closing_line(const TransferStats& stats, uint32_t line_rate) {
     if (stats.bytes == 0 || !isatty(STDOUT_FILENO)) return;
     const double seconds = std::chrono::duration<double>(stats.end - stats.start).count();
-    const double limit = static_cast<double>(port_rate()) / 10.0;  // bytes a second, 10 bits a byte
+    const double limit = static_cast<double>(line_rate) / 10.0;  // bytes a second, 10 bits a byte
     const double rate = seconds > 0.0 ? static_cast<double>(stats.bytes) / seconds : 0.0;
     std::printf("Sent %ld record lines, %ld bytes, %ld lines resent, in %.1f s\n"
                 "Effective rate %.0f bytes/s: %.0f%% of the line's %.0f bytes/s (%u baud, 10 bits a byte)\n",
                 stats.lines, stats.bytes, stats.resent, seconds, rate, limit > 0.0 ? 100.0 * rate / limit : 0.0,
-                limit, static_cast<unsigned>(port_rate()));
+                limit, static_cast<unsigned>(line_rate));
 }
 
 // Empties whatever the device sent before the update begins.
-void drain_port(const char* port) {
+void drain_port(SerialPort& port) {
     drain_stale_input(port, DRAIN_SIZE, DRAIN_TIMEOUT_MS);
-    purge_port();
+    purge_port(port);
 }
 
 void warn_and_wait_for_operator(const OperatorWait& wait_for_operator) {
@@ -80,7 +80,7 @@ void warn_and_wait_for_operator(const OperatorWait& wait_for_operator) {
 }
 
 // Waits for the loader's ENQ among the first four bytes after power-on.
-int catch_prompt(const char* port) {
+int catch_prompt(SerialPort& port) {
     std::printf("\nTo begin TURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                 "\a\aYou have %ld seconds to do this...",
                 POWER_ON_SECONDS);
@@ -94,7 +94,7 @@ int catch_prompt(const char* port) {
     switch (n) {
     case 0:
         std::printf("No data was read!\n");
-        offer_silent_port_hint(port, FIRMWARE_BAUD);
+        offer_silent_port_hint(port.name(), FIRMWARE_BAUD);
         break;
     case 1: std::printf("Got 1: 0x%02x\n", rx[0]); break;
     case 2: std::printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
@@ -104,19 +104,19 @@ int catch_prompt(const char* port) {
     return FIRMWARE_NO_PROMPT;
 }
 
-uint8_t read_answer(const char* port, int timeout_ms) {
+uint8_t read_answer(SerialPort& port, int timeout_ms) {
     uint8_t answer = 0;
     read_port(port, &answer, 1, timeout_ms);
     return answer;
 }
 
 // The FIRMSYNC exchange and the identification.
-int synchronize(const char* port) {
+int synchronize(SerialPort& port) {
     // From here on every byte is accounted for, a NUL too: dropped by the
     // driver, an answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return FIRMWARE_SYNC_WRITE_FAILED;
     if (write_port(port, &FIRMSYNC, 1) <= 0) {
-        std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
+        std::printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port.name());
         return FIRMWARE_SYNC_WRITE_FAILED;
     }
     const uint8_t sync_answer = read_answer(port, SYNC_TIMEOUT_MS);
@@ -133,7 +133,7 @@ int synchronize(const char* port) {
                     dropped, FIRMWARE_IDENT_NAME);
     }
     if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
-        std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
+        std::printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port.name());
         return FIRMWARE_IDENT_WRITE_FAILED;
     }
     const uint8_t ident_answer = read_answer(port, IDENT_TIMEOUT_MS);
@@ -214,7 +214,7 @@ bool stop_requested(unsigned long line_number, long done, long total) {
 // Sends every record line of the file, each followed by CR, and acts on the
 // answers. Each line read is held against the line verified: a file that
 // changed after its check is never sent on.
-int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats) {
+int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats) {
     const InterruptModeScope guarded(InterruptMode::guarded);
     std::printf("\n\n");
     std::rewind(fp);
@@ -249,7 +249,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
             }
             if (write_port(port, line, static_cast<int>(length)) <= 0) {
                 std::printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n",
-                            port);
+                            port.name());
                 return finish(FIRMWARE_LINE_WRITE_FAILED);
             }
             stats.bytes += static_cast<long>(length);
@@ -304,7 +304,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
 }
 
 // Everything done with the port open; the caller closes it.
-int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verified,
+int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verified,
                      const OperatorWait& wait_for_operator) {
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator);
@@ -317,13 +317,13 @@ int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verifi
     if (result != 0) return result;
     TransferStats stats;
     result = send_records(port, fp, verified, stats);
-    print_closing_line(stats);
+    print_closing_line(stats, port_rate(port));
     return result;
 }
 
 }  // namespace
 
-int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator) {
+int firmware_update(SerialPort& port, const char* port_name, const char* file_name, const OperatorWait& wait_for_operator) {
     if (file_name == nullptr) {
         std::printf("firmware: Error: param filename is invalid\n");
         return FIRMWARE_NO_FILE_NAME;
@@ -343,18 +343,18 @@ int firmware_update(const char* port, const char* file_name, const OperatorWait&
         std::printf("\a\aError: Firmware file has some kind of error!\n");
         return FIRMWARE_FILE_FAULTY;
     }
-    if (open_port(port, FIRMWARE_BAUD) != 0) {
-        std::printf("\a\aError: could not open COM port %s\n", port);
+    if (open_port(port, port_name, FIRMWARE_BAUD) != 0) {
+        std::printf("\a\aError: could not open COM port %s\n", port_name);
         return FIRMWARE_PORT_FAILED;
     }
     int result = update_over_port(port, file.get(), verified, wait_for_operator);
-    close_port();
+    close_port(port);
     std::printf("Disconnected\n");
     return result;
 }
 
-int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
+int firmware(SerialPort& serial, int port, const char* file_name, char* port_name, std::size_t port_name_size,
              const OperatorWait& wait_for_operator) {
     std::snprintf(port_name, port_name_size, "COM%d", port);
-    return firmware_update(port_name, file_name, wait_for_operator);
+    return firmware_update(serial, port_name, file_name, wait_for_operator);
 }

@@ -51,16 +51,16 @@ CommandOutcome cmd_download(char*) {
                    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ")) {
         return CommandOutcome::failed;
     }
-    if (write_port(shell.port_name, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
+    if (write_port(shell.port, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
         std::printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
-    const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(station.config),
+    const int r = use_defaults ? dwn_download_image(shell.port, defaults_keeping_rule_fields(station.config),
                                                     station.rule_table)
-                               : dwn_download(shell.port_name, station);
+                               : dwn_download(shell.port, station);
     if (r != 0) std::printf("\a\aError: Download failed: %d\n", r);
     std::printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
-    close_port();
+    close_port(shell.port);
     shell.connected = 0;
     std::printf("Disconnected\n");
     return r == 0 ? CommandOutcome::done : CommandOutcome::failed;

@@ -39,7 +39,7 @@ CommandOutcome cmd_firmware(char* args) {
         return CommandOutcome::failed;
     }
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
-    if (firmware_update(shell.port_name, shell.firmware_file, console_wait_for_enter) != 0) {
+    if (firmware_update(shell.port, shell.port_name, shell.firmware_file, console_wait_for_enter) != 0) {
         std::printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
         offer_file_name_hint(shell.firmware_file);
         return CommandOutcome::failed;

@@ -8,11 +8,11 @@
 
 #include "config/config_record.hpp"
 #include "process/interrupt.hpp"
-#include "serial/port_lost.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/command_table.hpp"
 #include "shell/console.hpp"
 #include "shell/line_editor.hpp"
+#include "shell/port_failure.hpp"
 #include "shell/script_summary.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/summary.hpp"
@@ -80,7 +80,7 @@ CommandOutcome handle_line_keeping_program(const char* typed) {
     try {
         return handle_line(typed);
     } catch (const PortLost&) {
-        close_port();
+        close_port(shell.port);
         shell.connected = 0;
         std::printf("Disconnected\n");
         offer_hint("the port went away (an adapter unplugged?): plug it in again, then run the command again");
@@ -100,7 +100,7 @@ int run_shell(const ShellRun& run) {
     start_shell();
     if (!run.script) console_start_editing();
     console_set_echo(run.script);
-    set_port_loss_survivable(!run.script && operator_at_terminal());
+    shell.port.set_read_failure(read_failure_handler({!run.script && operator_at_terminal(), {}}));
     std::string line;
     bool any_failed = false;
     FailedLines failed_lines;

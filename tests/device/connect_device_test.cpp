@@ -23,15 +23,15 @@ class ConnectTest : public testing::Test {
 protected:
     void SetUp() override {
         device = ScriptedDevice{};
-        link = use_memory_link(&device);
         shell = ShellState{};
+        link = use_memory_link(shell.port, &device);
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
     }
-    void TearDown() override { set_serial_driver(nullptr); }
+    void TearDown() override { shell.port.set_driver(nullptr); }
 
     std::string connect(int32_t rate) {
         StdoutCapture out;
-        connected = connect_device("COM3", rate, false);
+        connected = connect_device(shell.port, "COM3", rate, false);
         return out.text();
     }
 
@@ -151,7 +151,7 @@ TEST_F(ConnectTest, NothingOfTheConsoleIsLeftForTheNextExchange) {
             }
         } chatty;
         chatty.after = after_ms;
-        link = use_memory_link(&chatty);
+        link = use_memory_link(shell.port, &chatty);
         EXPECT_EQ(connect(57600), "Connecting at 57600...\n" + TURN_ON + "\n\aConnected at 57600\n");
         EXPECT_TRUE(connected);
         EXPECT_EQ(link->pending(), 0u);
@@ -183,7 +183,7 @@ TEST_F(ConnectTest, AnIncompleteVersionWaitsForTheRest) {
         }
     } late;
     late.power_on = "Korrimatic Version 2.";
-    link = use_memory_link(&late);
+    link = use_memory_link(shell.port, &late);
     std::string out = connect(57600);
     EXPECT_TRUE(connected) << visible(out);
 }

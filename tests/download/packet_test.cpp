@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "answering_device.hpp"
+#include "shell/shell_state.hpp"
 #include "download/command_packet.hpp"
 #include "download/crc16.hpp"
 #include "download/packet.hpp"
@@ -35,7 +36,7 @@ TEST_F(PacketTest, CommandPacketsGoOutAsTheirKnownBytes) {
     };
     for (const Case& c : cases) {
         device.packets.clear();
-        EXPECT_EQ(dwn_send_command("COM1", c.name, c.size_text), 21) << c.name;
+        EXPECT_EQ(dwn_send_command(shell.port, c.name, c.size_text), 21) << c.name;
         ASSERT_EQ(device.packets.size(), 1u);
         EXPECT_EQ(device.packets[0], hex_bytes(c.wire)) << c.name << " " << (c.size_text ? c.size_text : "");
     }
@@ -44,7 +45,7 @@ TEST_F(PacketTest, CommandPacketsGoOutAsTheirKnownBytes) {
 TEST_F(PacketTest, FramesInPlaceAndReturnsTheLengthOnAck) {
     uint8_t buf[5] = {0xAA, 0xAA, 'Z', 0xAA, 0xAA};
     StdoutCapture out;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 5), 5);
+    EXPECT_EQ(dwn_write_pkt(shell.port, buf, 5), 5);
     EXPECT_EQ(out.text(), "");
     ASSERT_EQ(device.packets.size(), 1u);
     const Bytes sent = device.packets[0];
@@ -70,7 +71,7 @@ TEST_F(PacketTest, ArgumentFaultsSendNothing) {
     };
     for (const Case& c : cases) {
         StdoutCapture out;
-        EXPECT_EQ(dwn_write_pkt("COM1", c.pp, c.len), c.result);
+        EXPECT_EQ(dwn_write_pkt(shell.port, c.pp, c.len), c.result);
         EXPECT_EQ(out.text(), c.message);
     }
     EXPECT_TRUE(device.packets.empty());
@@ -101,7 +102,7 @@ TEST_F(PacketTest, AnswersDecideRepeatsAndResults) {
         DwnCommandPacket packet;
         dwn_make_command(packet, "conf", "166");
         StdoutCapture out;
-        EXPECT_EQ(dwn_write_pkt("COM1", reinterpret_cast<uint8_t*>(&packet), 21), c.result) << c.what;
+        EXPECT_EQ(dwn_write_pkt(shell.port, reinterpret_cast<uint8_t*>(&packet), 21), c.result) << c.what;
         EXPECT_EQ(visible(out.text()), visible(c.message)) << c.what;
         ASSERT_EQ(device.packets.size(), c.transmissions) << c.what;
         for (const Bytes& p : device.packets) EXPECT_EQ(p, device.packets[0]) << c.what;
@@ -114,7 +115,7 @@ TEST_F(PacketTest, SilenceCostsTheAnswerTimeOutOnly) {
     uint8_t buf[8] = {};
     const int64_t start = link->now_ms();
     StdoutCapture out;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8), -4);
+    EXPECT_EQ(dwn_write_pkt(shell.port, buf, 8), -4);
     const int64_t waited = link->now_ms() - start;
     EXPECT_GE(waited, 5000);
     EXPECT_LE(waited, 5020);
@@ -124,7 +125,7 @@ TEST_F(PacketTest, FailedWriteEndsAtOnce) {
     link->fail_write = true;
     uint8_t buf[8] = {};
     StdoutCapture out;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8), -3);
+    EXPECT_EQ(dwn_write_pkt(shell.port, buf, 8), -3);
     const std::string text = out.text();
     EXPECT_NE(text.find("\a\aError: writing pkt\n"), std::string::npos) << visible(text);
     EXPECT_TRUE(device.packets.empty());
@@ -146,7 +147,7 @@ TEST_F(PacketTest, FilesAreCutIntoPacketsOfSixtyBytes) {
         std::iota(source.begin(), source.end(), uint8_t{7});
         const Bytes before = source;
         StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", source.data(), c.len), c.len);
+        EXPECT_EQ(dwn_write_file(shell.port, source.data(), c.len), c.len);
         EXPECT_EQ(out.text(), "");
         EXPECT_EQ(source, before) << "the source is only read";
         ASSERT_EQ(device.packets.size(), c.packet_lengths.size()) << c.len;
@@ -168,7 +169,7 @@ TEST_F(PacketTest, EachDataPacketStartsWithFreshAttempts) {
     device.script(0, {DWN_NAK, DWN_NAK, DWN_NAK, DWN_NAK, DWN_ACK, DWN_NAK, DWN_NAK, DWN_NAK, DWN_NAK, DWN_ACK});
     Bytes source(100, 0x5A);
     StdoutCapture out;
-    EXPECT_EQ(dwn_write_file("COM1", source.data(), 100), 100);
+    EXPECT_EQ(dwn_write_file(shell.port, source.data(), 100), 100);
     EXPECT_EQ(device.packets.size(), 10u);
 }
 
@@ -192,7 +193,7 @@ TEST_F(PacketTest, FileFailuresReportThePacketResult) {
         device.script(c.acks_first, c.then);
         Bytes source(166, 1);
         StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", source.data(), 166), -3) << c.what;
+        EXPECT_EQ(dwn_write_file(shell.port, source.data(), 166), -3) << c.what;
         EXPECT_EQ(visible(out.text()), visible(c.message)) << c.what;
         EXPECT_EQ(device.packets.size(), c.packets) << c.what << ": nothing after the failed packet";
         device.answers.clear();
@@ -203,12 +204,12 @@ TEST_F(PacketTest, FileArgumentFaultsSendNothing) {
     uint8_t one = 1;
     {
         StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", nullptr, 10), -1);
+        EXPECT_EQ(dwn_write_file(shell.port, nullptr, 10), -1);
         EXPECT_EQ(out.text(), "dwn_write_file: argument ptr bp is null\n");
     }
     for (int len : {0, -5}) {
         StdoutCapture out;
-        EXPECT_EQ(dwn_write_file("COM1", &one, len), -2);
+        EXPECT_EQ(dwn_write_file(shell.port, &one, len), -2);
         EXPECT_EQ(out.text(), "dwn_write_file: argument len < 1\n");
     }
     EXPECT_TRUE(device.packets.empty());

@@ -39,7 +39,7 @@ struct UpdateRun {
 UpdateRun run_update(const std::string& path, int port = 3) {
     ConsoleInput enter("\n");
     StdoutCapture capture;
-    int result = firmware(port, path.c_str(), shell.port_name, sizeof shell.port_name, console_wait_for_enter);
+    int result = firmware(shell.port, port, path.c_str(), shell.port_name, sizeof shell.port_name, console_wait_for_enter);
     return {result, capture.text()};
 }
 
@@ -97,7 +97,7 @@ TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
     for (const Case& c : cases) {
         LoaderBench bench;
         StdoutCapture capture;
-        int result = firmware(3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter);
+        int result = firmware(shell.port, 3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter);
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(visible(capture.text()), visible(c.out)) << c.name;
         EXPECT_EQ(bench.link->open_count, 0) << c.name;

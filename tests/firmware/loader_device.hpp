@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "firmware/firmware_update.hpp"
+#include "shell/shell_state.hpp"
 #include "serial/serial_port.hpp"
 #include "support/memory_link.hpp"
 
@@ -95,12 +96,12 @@ struct LoaderBench {
     MemoryLink* link;
 
     LoaderBench() {
-        link = use_memory_link(&device);
+        link = use_memory_link(shell.port, &device);
         set_firmware_clock([this] { return link->now_ms() / 1000; });
     }
     ~LoaderBench() {
         set_firmware_clock({});
-        set_serial_driver(make_platform_driver());
+        shell.port.set_driver(nullptr);
     }
 };
 
