@@ -72,7 +72,9 @@ private:
 int open_port(SerialPort& port, const char* port_name, int32_t rate);
 // Sets the line of the port named at the last open_port to the rate, 8N1: the
 // port is opened afresh with those settings. 0 once the line is set, else a
-// COMM_PROP_* code after its message (the port is closed).
+// COMM_PROP_* code after its message (the port is closed); a port that cannot
+// be opened again, or given its time-outs, returns OPEN_PORT_CANNOT_OPEN or
+// OPEN_PORT_TIMEOUTS_FAILED.
 int set_comm_prop(SerialPort& port, int32_t rate);
 // Bytes read, 0..size; a read that cannot be performed goes to the port's
 // read-failure handler.
