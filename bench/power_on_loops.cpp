@@ -12,6 +12,7 @@
 #include <string>
 
 #include "serial/serial_port.hpp"
+#include "shell/shell_state.hpp"
 #include "support/sim_session.hpp"
 
 namespace {
@@ -51,13 +52,13 @@ void firmware_starts(int n) {
     int started = 0;
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < n; ++i) {
-        if (open_port("COM2", 19200) != 0) break;
+        if (open_port(shell.port, "COM2", 19200) != 0) break;
         char buf[1024];
-        while (read_port("COM2", buf, sizeof buf, 100) > 0) {
+        while (read_port(shell.port, buf, sizeof buf, 100) > 0) {
         }
-        purge_port();
-        if (read_port("COM2", buf, 1, 20000) == 1) ++started;
-        close_port();
+        purge_port(shell.port);
+        if (read_port(shell.port, buf, 1, 20000) == 1) ++started;
+        close_port(shell.port);
     }
     std::printf("firmware starts: %d of %d saw the device's first byte, %.1f ms a round\n", started, n,
                 seconds_since(start) * 1000.0 / n);
@@ -116,9 +117,9 @@ void reply_latency(int rounds) {
 int main(int argc, char** argv) {
     const int loops = argc > 1 ? std::atoi(argv[1]) : 20;
     connects(loops);
-    set_serial_driver(make_platform_driver());
+    shell.port.set_driver(nullptr);
     firmware_starts(loops);
-    set_serial_driver(nullptr);
+    shell.port.set_driver(nullptr);
     firmware_updates(loops);
     reply_latency(5);
     return 0;

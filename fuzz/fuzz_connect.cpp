@@ -198,10 +198,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     g_device = ConsoleDevice{};
     g_device.script = &script;
     g_device.already_on = rate_change;
-    MemoryLink* link = use_memory_link(&g_device);
-    set_fatal_pause([](uint32_t) { check_failed("the fatal path was reached", ""); });
     clear_interrupts();
     shell = ShellState{};
+    MemoryLink* link = use_memory_link(shell.port, &g_device);
+    shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     CapturedOutput& capture = captured_output();
     shell.out = &capture.sink();
     capture.begin();
@@ -209,7 +209,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     int64_t start = 0;
     if (rate_change) {
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
-        FUZZ_CHECK(open_port(shell.port_name, 57600) == 0, capture.end());
+        FUZZ_CHECK(open_port(shell.port, shell.port_name, 57600) == 0, capture.end());
         shell.connected = 1;
         shell.current_baud = 57600;
         start = link->now_ms();

@@ -195,10 +195,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzScript script(data, size);
     g_device = DownloadDevice{};
     g_device.script = &script;
-    g_link = use_memory_link(&g_device);
-    set_fatal_pause([](uint32_t) { check_failed("the fatal path was reached", ""); });
     clear_interrupts();
     shell = ShellState{};
+    g_link = use_memory_link(shell.port, &g_device);
+    shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     fill_images(static_cast<int>(script.byte(2) % 4));
     const std::vector<std::vector<uint8_t>> expected = expected_packets();
 
@@ -206,7 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CapturedOutput& capture = captured_output();
     shell.out = &capture.sink();
     capture.begin();
-    FUZZ_CHECK(open_port(shell.port_name, RATE) == 0, capture.end());
+    FUZZ_CHECK(open_port(shell.port, shell.port_name, RATE) == 0, capture.end());
     shell.connected = 1;
     shell.station.config_processed = 1;
     shell.station.rules_processed = 1;

@@ -38,12 +38,11 @@ constexpr std::size_t LINE_OUTPUT_MAX = 64 * 1024;
 // of it.
 class AbsentPort final : public SerialDriver {
 public:
-    bool open(const char*) override { return false; }
-    bool has_provider_properties() const override { return unreachable("has_provider_properties"); }
-    bool get_properties(PropertiesQuery, uint16_t, CommProperties&) override { return unreachable("get_properties"); }
-    bool get_line_settings(LineSettings&) override { return unreachable("get_line_settings"); }
-    bool set_line_settings(const LineSettings&) override { return unreachable("set_line_settings"); }
-    bool set_timeouts(const CommTimeouts&) override { return unreachable("set_timeouts"); }
+    bool open(const char*, const LineSettings&, const CommTimeouts&, OpenFailure& failure) override {
+        failure.step = OpenStep::open;
+        return false;
+    }
+    bool set_timeouts(const CommTimeouts&, bool) override { return unreachable("set_timeouts"); }
     bool read(uint8_t*, std::size_t, std::size_t&, const ReadUntil*) override { return unreachable("read"); }
     bool write(const uint8_t*, std::size_t, std::size_t&) override { return unreachable("write"); }
     void purge() override { unreachable("purge"); }
@@ -136,10 +135,10 @@ void check_state(CommandOutcome outcome, std::string_view out) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     enter_scratch_folder();
-    set_serial_driver(std::make_unique<AbsentPort>());
+    shell.port.set_driver(std::make_unique<AbsentPort>());
     // The fatal path ends the program after a pause: it needs a port that
     // opened, so reaching it is a fault here, and it never sleeps.
-    set_fatal_pause([](uint32_t) { check_failed("the fatal path was reached", ""); });
+    shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     console_set_echo(false);
     captured_output();
     return 0;

@@ -33,15 +33,15 @@ void dump_reply(const Reply& reply, int count, Sink& out) { hexdump(1, "Got", re
 
 // A wait that the operator cancelled with Ctrl-C ends the handshake as its
 // failures do: the port is closed.
-bool cancelled_here(Sink& out) {
+bool cancelled_here(SerialPort& port, Sink& out) {
     if (!cancel_requested()) return false;
     out.printf("\n\a\aError: connect cancelled by Ctrl-C!\n");
-    close_port();
+    close_port(port);
     return true;
 }
 
 // Reads the reply and terminates it.
-int read_reply(const char* port, Reply& reply, int timeout_ms, const ReadUntil& until) {
+int read_reply(SerialPort& port, Reply& reply, int timeout_ms, const ReadUntil& until) {
     int n = read_port_until(port, reply.text, Reply::CAPACITY, timeout_ms, until);
     reply.text[n] = '\0';
     return n;
@@ -49,42 +49,42 @@ int read_reply(const char* port, Reply& reply, int timeout_ms, const ReadUntil& 
 
 // What the console still says after the reply that was waited for is read
 // and dropped, so that no later exchange takes it for its own answer.
-void drain_reply_tail(const char* port) { drain_stale_input(port, STALE_READ, CONSOLE_QUIET_MS); }
+void drain_reply_tail(SerialPort& port) { drain_stale_input(port, STALE_READ, CONSOLE_QUIET_MS); }
 
-bool reprompt(const char* port, int32_t rate, Sink& out) {
+bool reprompt(SerialPort& port, int32_t rate, Sink& out) {
     Reply reply;
     const uint8_t cr = '\r';
     if (write_port(port, &cr, 1) <= 0) {
-        out.printf("\a\aError: wrote CR character, got error on port %s\n", port);
-        close_port();
+        out.printf("\a\aError: wrote CR character, got error on port %s\n", port.name());
+        close_port(port);
         return false;
     }
-    read_reply(port, reply, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate()));
-    if (cancelled_here(out)) return false;
+    read_reply(port, reply, PROMPT_TIMEOUT_MS, until_text(DEVICE_PROMPT, port_rate(port)));
+    if (cancelled_here(port, out)) return false;
     if (std::strstr(reply.text, DEVICE_PROMPT) != nullptr) {
         drain_reply_tail(port);
         out.printf("\aConnected at %ld\n", static_cast<long>(rate));
         return true;
     }
     out.printf("\a\aError: did not receive the Korrimatic prompt!\n");
-    close_port();
+    close_port(port);
     return false;
 }
 
 // Has the operator power the device on the open port and reads its power-on
 // text, NUL and non-ASCII bytes shown as '#'. The byte count, or -1 when the
 // wait was cancelled (the port is closed).
-int read_power_on(const char* port, Reply& reply, Sink& out) {
+int read_power_on(SerialPort& port, Reply& reply, Sink& out) {
     drain_stale_input(port, STALE_READ, STALE_TIMEOUT_MS);
-    purge_port();
+    purge_port(port);
     out.printf("\a\aTURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                "You have %ld seconds to do this...",
                static_cast<long>(POWER_ON_WAIT_S));
 
-    const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate())};
+    const ReadUntil power_on{power_on_complete, settle_ms_for(port_rate(port))};
     int n = read_port_counting_down(port, reply.text, POWER_ON_READ, POWER_ON_WAIT_MS, &power_on);
     reply.text[n] = '\0';
-    if (cancelled_here(out)) return -1;
+    if (cancelled_here(port, out)) return -1;
     for (int i = 0; i < n; ++i) {
         auto b = static_cast<unsigned char>(reply.text[i]);
         if (b == 0 || b > 0x7F) reply.text[i] = '#';
@@ -94,27 +94,27 @@ int read_power_on(const char* port, Reply& reply, Sink& out) {
 
 // Checks the power-on text for the identification word and a version at
 // least the minimum. False after the message (the port is closed).
-bool check_power_on_text(const char* port, int32_t rate, Reply& reply, int n, DeviceVersion& version, Sink& out) {
+bool check_power_on_text(SerialPort& port, int32_t rate, Reply& reply, int n, DeviceVersion& version, Sink& out) {
     const char* ident = std::strstr(reply.text, DEVICE_IDENT);
     if (ident == nullptr) {
         out.printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
         dump_reply(reply, n, out);
-        offer_power_on_hint(port, reply.text, n, rate);
-        close_port();
+        offer_power_on_hint(port.name(), reply.text, n, rate);
+        close_port(port);
         return false;
     }
     const char* label = std::strstr(ident, VERSION_LABEL);
     if (label == nullptr) {
         out.printf("\n\a\aError: did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
-        close_port();
+        close_port(port);
         return false;
     }
     version = parse_device_version(label + std::strlen(VERSION_LABEL));
     if (version.major < MIN_MAJOR || (version.major == MIN_MAJOR && version.minor < MIN_MINOR)) {
         out.printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", version.major,
                    version.minor, MIN_MAJOR, MIN_MINOR);
-        offer_old_firmware_hint(port);
-        close_port();
+        offer_old_firmware_hint(port.name());
+        close_port(port);
         return false;
     }
     return true;
@@ -122,32 +122,32 @@ bool check_power_on_text(const char* port, int32_t rate, Reply& reply, int n, De
 
 // Sends ctrl-C and waits for "Connected <rate>". False after the message
 // (the port is closed).
-bool attention(const char* port, int32_t rate, Reply& reply, Sink& out) {
+bool attention(SerialPort& port, int32_t rate, Reply& reply, Sink& out) {
     // Only what arrives after ctrl-C can answer it: the rest of the power-on
     // text is dropped.
     (void)discard_waiting(port);
     if (write_port(port, &ATTENTION, 1) <= 0) {
-        out.printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port);
-        close_port();
+        out.printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port.name());
+        close_port(port);
         return false;
     }
     char expected[40];
     std::snprintf(expected, sizeof expected, "Connected %ld", static_cast<long>(rate));
-    int m = read_reply(port, reply, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate()));
-    if (cancelled_here(out)) return false;
+    int m = read_reply(port, reply, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate(port)));
+    if (cancelled_here(port, out)) return false;
     if (!connected_reply(reinterpret_cast<const uint8_t*>(reply.text), static_cast<std::size_t>(m), rate, true)) {
         out.printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
         dump_reply(reply, m, out);
-        close_port();
+        close_port(port);
         return false;
     }
     drain_reply_tail(port);
-    return !cancelled_here(out);
+    return !cancelled_here(port, out);
 }
 
-bool connect_initial(const char* port, int32_t rate, Sink& out) {
-    if (open_port(port, rate) != 0) {
-        out.printf("\a\aError: could not open COM port %s\n", port);
+bool connect_initial(SerialPort& port, const char* port_name, int32_t rate, Sink& out) {
+    if (open_port(port, port_name, rate) != 0) {
+        out.printf("\a\aError: could not open COM port %s\n", port_name);
         return false;
     }
     Reply reply;
@@ -164,7 +164,7 @@ bool connect_initial(const char* port, int32_t rate, Sink& out) {
 
 }  // namespace
 
-bool connect_device(const char* port, int32_t rate, bool reprompt_mode, Sink& out) {
+bool connect_device(SerialPort& port, const char* port_name, int32_t rate, bool reprompt_mode, Sink& out) {
     out.printf("Connecting at %ld...\n", static_cast<long>(rate));
-    return reprompt_mode ? reprompt(port, rate, out) : connect_initial(port, rate, out);
+    return reprompt_mode ? reprompt(port, rate, out) : connect_initial(port, port_name, rate, out);
 }

@@ -2,7 +2,7 @@
 #include "device/device_link.hpp"
 #include "serial/serial_port.hpp"
 
-void disconnect_device(Sink& out) {
-    close_port();
+void disconnect_device(SerialPort& port, Sink& out) {
+    close_port(port);
     out.printf("Disconnected\n");
 }

@@ -8,15 +8,15 @@ namespace {
 
 constexpr int SETTLE_CHUNK = 16;
 
-void report_stray(const char* port, long bytes, Sink& out) {
+void report_stray(SerialPort& port, long bytes, Sink& out) {
     out.printf("\a\aError: unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
                 "an earlier answer may belong to another packet\n",
-                port, bytes);
+                port.name(), bytes);
 }
 
 }  // namespace
 
-bool dwn_begin_answers(const char* port, DwnAnswers& answers) {
+bool dwn_begin_answers(SerialPort& port, DwnAnswers& answers) {
     answers.taken = false;
     // A NUL byte is a byte like any other here: dropped by the driver, an
     // answer damaged into NUL behind an added ACK would go unseen.
@@ -25,13 +25,13 @@ bool dwn_begin_answers(const char* port, DwnAnswers& answers) {
     return true;
 }
 
-int dwn_before_transmission(const char* port, const DwnAnswers& answers, Sink& out) {
+int dwn_before_transmission(SerialPort& port, const DwnAnswers& answers, Sink& out) {
     const long bytes = discard_waiting(port);
     if (bytes == 0) return 0;
     if (!answers.taken) {
         out.printf("\a\aWarning: unexpected bytes on the line of COM port %s (%ld discarded) before the first "
                     "packet, going on\n",
-                    port, bytes);
+                    port.name(), bytes);
         return 0;
     }
     report_stray(port, bytes, out);
@@ -40,7 +40,7 @@ int dwn_before_transmission(const char* port, const DwnAnswers& answers, Sink& o
 
 void dwn_answer_taken(DwnAnswers& answers) { answers.taken = true; }
 
-int dwn_after_nak(const char* port, Sink& out) {
+int dwn_after_nak(SerialPort& port, Sink& out) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
     if (drained.bytes == 0) return 0;
     // A line still sending when the drain gives up fails here as well.
@@ -48,7 +48,7 @@ int dwn_after_nak(const char* port, Sink& out) {
     return DWN_STRAY_BYTES;
 }
 
-bool dwn_quiet_after_answers(const char* port, Sink& out) {
+bool dwn_quiet_after_answers(SerialPort& port, Sink& out) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
     if (cancel_requested()) {  // the quiet was not waited for
         out.printf("\a\aError: download cancelled by Ctrl-C\n");

@@ -12,6 +12,8 @@
 #include "download/download_codes.hpp"
 #include "text/sink.hpp"
 
+class SerialPort;
+
 // The quiet that ends the drain after a NAK and the checks before a success
 // text: the device answers once, so on a clean line nothing comes.
 inline constexpr int DWN_QUIET_MS = 50;
@@ -29,21 +31,21 @@ struct DwnAnswers {
 // drains the line until it has been quiet for DWN_SETTLE_MS (bounded; a
 // warning when the bound is reached) and forgets earlier answers. False,
 // after its message, when the port cannot be set.
-bool dwn_begin_answers(const char* port, DwnAnswers& answers);
+bool dwn_begin_answers(SerialPort& port, DwnAnswers& answers);
 
 // Before each transmission: drops what is waiting without waiting for more.
 // 0, or DWN_STRAY_BYTES after its message when an answer has been taken
 // before (with none taken yet, a warning only).
-int dwn_before_transmission(const char* port, const DwnAnswers& answers, Sink& out);
+int dwn_before_transmission(SerialPort& port, const DwnAnswers& answers, Sink& out);
 
 // An answer byte was read.
 void dwn_answer_taken(DwnAnswers& answers);
 
 // After a NAK, before the resend: drains until quiet (bounded). 0, or
 // DWN_STRAY_BYTES after its message when anything came.
-int dwn_after_nak(const char* port, Sink& out);
+int dwn_after_nak(SerialPort& port, Sink& out);
 
 // After the last answer of a step, before its success text: true when the
 // line stays quiet for DWN_QUIET_MS; otherwise the bytes prove that an
 // answer was taken for the wrong packet, and false after the message.
-bool dwn_quiet_after_answers(const char* port, Sink& out);
+bool dwn_quiet_after_answers(SerialPort& port, Sink& out);

@@ -11,7 +11,7 @@ void dwn_make_command(DwnCommandPacket& packet, const char* name, const char* si
     if (size_text != nullptr) std::memcpy(packet.size, size_text, std::min(std::strlen(size_text), sizeof packet.size));
 }
 
-int dwn_send_command(const char* port, const char* name, const char* size_text, DwnAnswers& answers, Sink& out) {
+int dwn_send_command(SerialPort& port, const char* name, const char* size_text, DwnAnswers& answers, Sink& out) {
     DwnCommandPacket packet;
     dwn_make_command(packet, name, size_text);
     return dwn_write_pkt(port, reinterpret_cast<uint8_t*>(&packet), DWN_COMMAND_PACKET_LEN, answers, out);

@@ -7,6 +7,7 @@
 
 #include "download/answer_matching.hpp"
 #include "text/sink.hpp"
+class SerialPort;
 
 #pragma pack(push, 1)
 struct DwnCommandPacket {
@@ -33,4 +34,4 @@ inline constexpr const char* DWN_FINISH_NAME = "-cestfini-";
 void dwn_make_command(DwnCommandPacket& packet, const char* name, const char* size_text);
 
 // Builds the command packet and sends it; the dwn_write_pkt result.
-int dwn_send_command(const char* port, const char* name, const char* size_text, DwnAnswers& answers, Sink& out);
+int dwn_send_command(SerialPort& port, const char* name, const char* size_text, DwnAnswers& answers, Sink& out);

@@ -10,11 +10,11 @@
 #include "serial/serial_port.hpp"
 #include "station/station.hpp"
 
-int dwn_download(const char* port, const Station& station, Sink& out) {
+int dwn_download(SerialPort& port, const Station& station, Sink& out) {
     return dwn_download_image(port, station.config, station.rule_table, out);
 }
 
-int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules, Sink& out) {
+int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& out) {
     // Whatever the device said before the first packet is of no interest.
     DwnAnswers answers;
     if (!dwn_begin_answers(port, answers)) return DWN_CONF_COMMAND_FAILED;

@@ -7,6 +7,8 @@
 #include "rules/rule_record.hpp"
 #include "text/sink.hpp"
 
+class SerialPort;
+
 struct Station;
 
 // Sends the "conf" command, the configuration image, the "rules" command, the
@@ -16,8 +18,8 @@ struct Station;
 // packet, or the device's answers out of step with the packets. Nothing is
 // sent after a failed step. Works on the named port, which the connection holds
 // open. Sends the station's two images.
-int dwn_download(const char* port, const Station& station, Sink& out);
+int dwn_download(SerialPort& port, const Station& station, Sink& out);
 
 // The same with the two images given apart (the rule count is read from the
 // configuration image).
-int dwn_download_image(const char* port, const ConfigRecord& image, const RuleTable& rules, Sink& out);
+int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& out);

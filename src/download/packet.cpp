@@ -8,7 +8,7 @@
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 
-int dwn_write_pkt(const char* port, uint8_t* pp, int len, DwnAnswers& answers, Sink& out) {
+int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, Sink& out) {
     if (pp == nullptr) {
         out.printf("dwn_write_pkt: argument ptr pp is null\n");
         return DWN_PKT_NO_BUFFER;
@@ -57,7 +57,7 @@ int dwn_write_pkt(const char* port, uint8_t* pp, int len, DwnAnswers& answers, S
     }
 }
 
-int dwn_write_file(const char* port, const uint8_t* bp, int len, DwnAnswers& answers, Sink& out) {
+int dwn_write_file(SerialPort& port, const uint8_t* bp, int len, DwnAnswers& answers, Sink& out) {
     if (bp == nullptr) {
         out.printf("dwn_write_file: argument ptr bp is null\n");
         return DWN_FILE_NO_BUFFER;

@@ -10,6 +10,8 @@
 #include "download/download_codes.hpp"
 #include "text/sink.hpp"
 
+class SerialPort;
+
 inline constexpr uint8_t DWN_ACK = 0x06;
 inline constexpr uint8_t DWN_NAK = 0x15;
 
@@ -37,8 +39,8 @@ static_assert(offsetof(DwnPacket, payload) == 2);
 // (payload at offsets 2 to len - 3), sends it on the named port and waits
 // for the answer. Returns len once acknowledged, or a DWN_PKT_* code, or
 // DWN_STRAY_BYTES when bytes no packet asked for were found.
-int dwn_write_pkt(const char* port, uint8_t* pp, int len, DwnAnswers& answers, Sink& out);
+int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, Sink& out);
 
 // Sends `len` bytes of `bp` as data packets of at most 60 payload bytes, in
 // order. Returns len, or a DWN_FILE_* code.
-int dwn_write_file(const char* port, const uint8_t* bp, int len, DwnAnswers& answers, Sink& out);
+int dwn_write_file(SerialPort& port, const uint8_t* bp, int len, DwnAnswers& answers, Sink& out);

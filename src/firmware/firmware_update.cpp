@@ -49,21 +49,21 @@ struct TransferStats {
 
 // The closing line of a transfer, for an operator at a terminal: what went
 // out, how long it took and how the rate compares with the line's own.
-void print_closing_line(const TransferStats& stats, Sink& out) {
+void print_closing_line(const TransferStats& stats, uint32_t line_rate, Sink& out) {
     if (stats.bytes == 0 || !isatty(STDOUT_FILENO)) return;
     const double seconds = std::chrono::duration<double>(stats.end - stats.start).count();
-    const double limit = static_cast<double>(port_rate()) / 10.0;  // bytes a second, 10 bits a byte
+    const double limit = static_cast<double>(line_rate) / 10.0;  // bytes a second, 10 bits a byte
     const double rate = seconds > 0.0 ? static_cast<double>(stats.bytes) / seconds : 0.0;
     out.printf("Sent %ld record lines, %ld bytes, %ld lines resent, in %.1f s\n"
                 "Effective rate %.0f bytes/s: %.0f%% of the line's %.0f bytes/s (%u baud, 10 bits a byte)\n",
                 stats.lines, stats.bytes, stats.resent, seconds, rate, limit > 0.0 ? 100.0 * rate / limit : 0.0,
-                limit, static_cast<unsigned>(port_rate()));
+                limit, static_cast<unsigned>(line_rate));
 }
 
 // Empties whatever the device sent before the update begins.
-void drain_port(const char* port) {
+void drain_port(SerialPort& port) {
     drain_stale_input(port, DRAIN_SIZE, DRAIN_TIMEOUT_MS);
-    purge_port();
+    purge_port(port);
 }
 
 void warn_and_wait_for_operator(const OperatorWait& wait_for_operator, Sink& out) {
@@ -80,7 +80,7 @@ void warn_and_wait_for_operator(const OperatorWait& wait_for_operator, Sink& out
 }
 
 // Waits for the loader's ENQ among the first four bytes after power-on.
-int catch_prompt(const char* port, Sink& out) {
+int catch_prompt(SerialPort& port, Sink& out) {
     out.printf("\nTo begin TURN ON the Korrimatic or CYCLE THE POWER if it is already on.\n"
                 "\a\aYou have %ld seconds to do this...",
                static_cast<long>(POWER_ON_WAIT_S));
@@ -94,7 +94,7 @@ int catch_prompt(const char* port, Sink& out) {
     switch (n) {
     case 0:
         out.printf("No data was read!\n");
-        offer_silent_port_hint(port, FIRMWARE_BAUD);
+        offer_silent_port_hint(port.name(), FIRMWARE_BAUD);
         break;
     case 1: out.printf("Got 1: 0x%02x\n", rx[0]); break;
     case 2: out.printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
@@ -104,19 +104,19 @@ int catch_prompt(const char* port, Sink& out) {
     return FIRMWARE_NO_PROMPT;
 }
 
-uint8_t read_answer(const char* port, int timeout_ms) {
+uint8_t read_answer(SerialPort& port, int timeout_ms) {
     uint8_t answer = 0;
     read_port(port, &answer, 1, timeout_ms);
     return answer;
 }
 
 // The FIRMSYNC exchange and the identification.
-int synchronize(const char* port, Sink& out) {
+int synchronize(SerialPort& port, Sink& out) {
     // From here on every byte is accounted for, a NUL too: dropped by the
     // driver, an answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return FIRMWARE_SYNC_WRITE_FAILED;
     if (write_port(port, &FIRMSYNC, 1) <= 0) {
-        out.printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port);
+        out.printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port.name());
         return FIRMWARE_SYNC_WRITE_FAILED;
     }
     const uint8_t sync_answer = read_answer(port, SYNC_TIMEOUT_MS);
@@ -133,7 +133,7 @@ int synchronize(const char* port, Sink& out) {
                     dropped, FIRMWARE_IDENT_NAME);
     }
     if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
-        out.printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port);
+        out.printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port.name());
         return FIRMWARE_IDENT_WRITE_FAILED;
     }
     const uint8_t ident_answer = read_answer(port, IDENT_TIMEOUT_MS);
@@ -225,14 +225,14 @@ struct Transfer {
 // Sends one record line (its CR included) until the loader accepts it, and
 // acts on every other answer. 0 once the line is acknowledged, else the
 // FIRMWARE_* code that ends the transfer, after its message.
-int send_line(const char* port, const char* line, std::size_t length, unsigned long line_number, Transfer& transfer,
+int send_line(SerialPort& port, const char* line, std::size_t length, unsigned long line_number, Transfer& transfer,
               Sink& out) {
     for (bool first = true;; first = false) {
         if (stop_requested(line_number, transfer.done, transfer.total, out)) return FIRMWARE_CANCELLED;
         // Only a byte that arrives after a transmission can answer it.
         if (const long surplus = drop_waiting(port); surplus > 0) return out_of_step(surplus, line_number, out);
         if (write_port(port, line, static_cast<int>(length)) <= 0) {
-            out.printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n", port);
+            out.printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n", port.name());
             return FIRMWARE_LINE_WRITE_FAILED;
         }
         transfer.stats.bytes += static_cast<long>(length);
@@ -267,7 +267,7 @@ int send_line(const char* port, const char* line, std::size_t length, unsigned l
 // After the last line's answer: an answer taken for the wrong line leaves
 // the last line's own answer still to come, within the loader's limit of
 // that line. 0 when nothing came, else the FIRMWARE_* code after its message.
-int check_after_last_answer(const char* port, unsigned long line_number, const Transfer& transfer, Sink& out) {
+int check_after_last_answer(SerialPort& port, unsigned long line_number, const Transfer& transfer, Sink& out) {
     if (const long after = bytes_until_quiet(port, LOADER_ANSWER_LIMIT_MS); after > 0) {
         out.printf("\n\a\aError: Firmware updating error: %ld bytes came after the last answer, "
                    "an answer was taken for the wrong line!\n",
@@ -283,7 +283,7 @@ int check_after_last_answer(const char* port, unsigned long line_number, const T
 // Sends every record line of the file, each followed by CR. Each line read
 // is held against the line verified: a file that changed after its check is
 // never sent on.
-int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats,
+int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats,
                  const FirmwareClock& clock, Sink& out) {
     const InterruptModeScope guarded(InterruptMode::guarded);
     out.printf("\n\n");
@@ -323,7 +323,7 @@ int send_records(const char* port, std::FILE* fp, const VerifiedFile& verified, 
 }
 
 // Everything done with the port open; the caller closes it.
-int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verified,
+int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verified,
                      const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out) {
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator, out);
@@ -336,14 +336,14 @@ int update_over_port(const char* port, std::FILE* fp, const VerifiedFile& verifi
     if (result != 0) return result;
     TransferStats stats;
     result = send_records(port, fp, verified, stats, clock, out);
-    print_closing_line(stats, out);
+    print_closing_line(stats, port_rate(port), out);
     return result;
 }
 
 }  // namespace
 
-int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator,
-                    const FirmwareClock& clock, Sink& out) {
+int firmware_update(SerialPort& port, const char* port_name, const char* file_name,
+                    const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out) {
     if (file_name == nullptr) {
         out.printf("firmware: Error: param filename is invalid\n");
         return FIRMWARE_NO_FILE_NAME;
@@ -363,17 +363,17 @@ int firmware_update(const char* port, const char* file_name, const OperatorWait&
         out.printf("\a\aError: Firmware file has some kind of error!\n");
         return FIRMWARE_FILE_FAULTY;
     }
-    if (open_port(port, FIRMWARE_BAUD) != 0) {
-        out.printf("\a\aError: could not open COM port %s\n", port);
+    if (open_port(port, port_name, FIRMWARE_BAUD) != 0) {
+        out.printf("\a\aError: could not open COM port %s\n", port_name);
         return FIRMWARE_PORT_FAILED;
     }
     int result = update_over_port(port, file.get(), verified, wait_for_operator, clock, out);
-    disconnect_device(out);
+    disconnect_device(port, out);
     return result;
 }
 
-int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
+int firmware(SerialPort& serial, int port, const char* file_name, char* port_name, std::size_t port_name_size,
              const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out) {
     std::snprintf(port_name, port_name_size, "COM%d", port);
-    return firmware_update(port_name, file_name, wait_for_operator, clock, out);
+    return firmware_update(serial, port_name, file_name, wait_for_operator, clock, out);
 }

@@ -13,6 +13,8 @@
 #include "firmware/firmware_codes.hpp"
 #include "text/sink.hpp"
 
+class SerialPort;
+
 inline constexpr int32_t FIRMWARE_BAUD = 19200;
 inline constexpr uint8_t FIRM_ENQ = 0x05;        // the loader's prompt
 inline constexpr uint8_t FIRM_ACK = 0x06;
@@ -54,11 +56,11 @@ using OperatorWait = std::function<void()>;
 // within GUARD_WINDOW_MS, after a warning. At a terminal a closing line tells
 // what the transfer sent and how fast. The progress line is timed by `clock`;
 // every message goes to `out`.
-int firmware_update(const char* port, const char* file_name, const OperatorWait& wait_for_operator,
-                    const FirmwareClock& clock, Sink& out);
+int firmware_update(SerialPort& port, const char* port_name, const char* file_name,
+                    const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out);
 
-// The update of the device on COM<port>: the port name is formed with
+// The update of the device on COM<port>, through `serial`: the port name is formed with
 // "COM%d" into `port_name` (of `port_name_size` bytes), which the caller
 // keeps; `wait_for_operator` reads the operator's Enter.
-int firmware(int port, const char* file_name, char* port_name, std::size_t port_name_size,
+int firmware(SerialPort& serial, int port, const char* file_name, char* port_name, std::size_t port_name_size,
              const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out);

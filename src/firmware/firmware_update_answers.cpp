@@ -9,18 +9,18 @@ constexpr int CHUNK = 64;
 
 }  // namespace
 
-long drop_waiting(const char* port) {
+long drop_waiting(SerialPort& port) {
     uint8_t scratch[CHUNK];
     long dropped = 0;
     for (int n; dropped < DRAIN_MAX_BYTES && (n = read_waiting(port, scratch, CHUNK)) > 0;) dropped += n;
     return dropped;
 }
 
-std::optional<uint8_t> await_answer(const char* port, std::size_t length) {
-    const int wait_ms = LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(port_rate(), length));
+std::optional<uint8_t> await_answer(SerialPort& port, std::size_t length) {
+    const int wait_ms = LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(port_rate(port), length));
     uint8_t answer = 0;
     if (read_port(port, &answer, 1, wait_ms) != 1) return std::nullopt;
     return answer;
 }
 
-long bytes_until_quiet(const char* port, int quiet_ms) { return drain_input(port, CHUNK, quiet_ms).bytes; }
+long bytes_until_quiet(SerialPort& port, int quiet_ms) { return drain_input(port, CHUNK, quiet_ms).bytes; }

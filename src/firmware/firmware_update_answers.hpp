@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <optional>
 
+class SerialPort;
+
 // The loader's usual pace: the window for its answer after the line has
 // reached it, and the quiet that shows no second byte follows an answer.
 inline constexpr int ANSWER_TIMEOUT_MS = 100;
@@ -29,12 +31,12 @@ inline constexpr int LOADER_ANSWER_LIMIT_MS = 2000;
 // cost a clean update a few per cent); the number of bytes dropped (bounded:
 // a line that keeps sending is not emptied). A byte that comes just after is
 // caught by the next line's drop or by the quiet after the last answer.
-long drop_waiting(const char* port);
+long drop_waiting(SerialPort& port);
 
 // The answer to the record line of `length` bytes just written: the first
 // byte that arrives within LOADER_ANSWER_LIMIT_MS of the line's end on the
 // wire, or none.
-std::optional<uint8_t> await_answer(const char* port, std::size_t length);
+std::optional<uint8_t> await_answer(SerialPort& port, std::size_t length);
 
 // Bytes that arrive until the line has been quiet for `quiet_ms` (bounded).
-long bytes_until_quiet(const char* port, int quiet_ms);
+long bytes_until_quiet(SerialPort& port, int quiet_ms);

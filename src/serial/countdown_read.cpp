@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
@@ -13,7 +12,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int plain_read(const char* port, void* buf, int size, int timeout_ms, const ReadUntil* until) {
+int plain_read(SerialPort& port, void* buf, int size, int timeout_ms, const ReadUntil* until) {
     return until != nullptr ? read_port_until(port, buf, size, timeout_ms, *until) : read_port(port, buf, size, timeout_ms);
 }
 
@@ -21,8 +20,8 @@ long whole_seconds_left(int64_t left_ms) { return static_cast<long>((left_ms + 9
 
 }  // namespace
 
-int read_port_counting_down(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil* until) {
-    if (!operator_at_terminal() || timeout_ms < 2000) return plain_read(port_name, buf, size, timeout_ms, until);
+int read_port_counting_down(SerialPort& port, void* buf, int size, int timeout_ms, const ReadUntil* until) {
+    if (!operator_at_terminal() || timeout_ms < 2000) return plain_read(port, buf, size, timeout_ms, until);
     auto* bytes = static_cast<uint8_t*>(buf);
     int got = 0;
     // The driver sees one slice at a time; the reply is judged whole.
@@ -41,15 +40,15 @@ int read_port_counting_down(const char* port_name, void* buf, int size, int time
         const long seconds = whole_seconds_left(left);
         if (seconds != shown) {
             shown = seconds;
-            std::printf("\rYou have %2ld seconds to do this...", seconds);
-            std::fflush(stdout);
+            port.out().printf("\rYou have %2ld seconds to do this...", seconds);
+            port.out().flush();
         }
         // Up to the next whole second left.
         const int slice = static_cast<int>(std::max<int64_t>(1, left - (seconds - 1) * 1000));
-        got += plain_read(port_name, bytes + got, size - got, slice, until != nullptr ? &sliced : nullptr);
+        got += plain_read(port, bytes + got, size - got, slice, until != nullptr ? &sliced : nullptr);
         if (until != nullptr && got > 0 && until->complete(bytes, static_cast<std::size_t>(got))) {
             // Whole: what still comes within the settle time belongs to it.
-            if (got < size) got += read_port(port_name, bytes + got, size - got, static_cast<int>(until->settle_ms));
+            if (got < size) got += read_port(port, bytes + got, size - got, static_cast<int>(until->settle_ms));
             break;
         }
     }

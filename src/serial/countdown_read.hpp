@@ -5,5 +5,7 @@
 
 #include "serial/serial_driver.hpp"
 
+class SerialPort;
+
 // read_port, or read_port_until when `until` is given, counting down.
-int read_port_counting_down(const char* port_name, void* buf, int size, int timeout_ms, const ReadUntil* until);
+int read_port_counting_down(SerialPort& port, void* buf, int size, int timeout_ms, const ReadUntil* until);

@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
+
+#include "serial/port_list.hpp"
 
 namespace {
 
@@ -15,27 +18,27 @@ namespace {
 // the USB adapters /dev/ttyUSB* and /dev/ttyACM*.
 std::vector<std::string> present_serial_devices() {
     std::vector<std::string> found;
-    auto scan = [&found](const char* dir, const char* prefix) {
-        DIR* d = opendir(dir);
-        if (d == nullptr) return;
-        std::vector<std::string> names;
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            if (prefix != nullptr && name.rfind(prefix, 0) != 0) continue;
-            names.push_back(std::string(dir) + "/" + name);
-        }
-        closedir(d);
-        std::sort(names.begin(), names.end());
-        found.insert(found.end(), names.begin(), names.end());
-    };
-    scan("/dev/serial/by-id", nullptr);
-    scan("/dev", "ttyUSB");
-    scan("/dev", "ttyACM");
+    for (const auto& [folder, prefix] : {std::pair{"/dev/serial/by-id", ""}, {"/dev", "ttyUSB"}, {"/dev", "ttyACM"}}) {
+        for (const std::string& name : device_names_in(folder, prefix)) found.push_back(std::string(folder) + "/" + name);
+    }
     return found;
 }
 
 }  // namespace
+
+std::vector<std::string> device_names_in(const std::string& folder, const std::string& prefix) {
+    std::vector<std::string> names;
+    DIR* d = opendir(folder.c_str());
+    if (d == nullptr) return names;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == ".." || name.rfind(prefix, 0) != 0) continue;
+        names.push_back(name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end(), natural_less);
+    return names;
+}
 
 std::string posix_device_path(const char* port_name) {
     if (port_name != nullptr && port_name[0] == '/') return port_name;

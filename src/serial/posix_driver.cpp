@@ -18,6 +18,7 @@
 
 #include "process/interrupt.hpp"
 #include "serial/posix_device_path.hpp"
+#include "serial/posix_line.hpp"
 #include "serial/posix_modem_lines.hpp"
 #include "serial/posix_rate.hpp"
 #include "serial/posix_speed.hpp"
@@ -62,71 +63,32 @@ class PosixDriver final : public SerialDriver {
 public:
     ~PosixDriver() override { close(); }
 
-    bool open(const char* port_name) override {
+    bool open(const char* port_name, const LineSettings& line, const CommTimeouts& timeouts,
+              OpenFailure& failure) override {
         close();
         name_ = port_name;
         path_ = posix_device_path(port_name);
-        opening_ = true;
         detail_.clear();
-        if (path_.empty()) return fail(ENOENT);
-        int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return fail(errno);
-        int error = 0;
-        if (!isatty(fd)) error = ENOTTY;
-        // flock keeps out every other program, root included; TIOCEXCL also
-        // refuses opens that do not take the lock.
-        else if (flock(fd, LOCK_EX | LOCK_NB) != 0) error = errno == EWOULDBLOCK ? EBUSY : errno;
-        else if (ioctl(fd, TIOCEXCL) != 0) error = errno;
-        if (error != 0) {
-            ::close(fd);
-            return fail(error);
+        opening_ = true;
+        if (!open_exclusive()) {
+            failure = {OpenStep::open, 0};
+            return false;
         }
-        // What the port was set to before, given back when it is closed.
-        have_saved_ = tcgetattr(fd, &saved_) == 0;
-        fd_ = fd;
         opening_ = false;
-        return true;
-    }
-
-    bool has_provider_properties() const override { return false; }
-
-    bool get_properties(PropertiesQuery, uint16_t, CommProperties&) override { return fail(ENOTSUP); }
-
-    bool get_line_settings(LineSettings& s) override {
-        termios t{};
-        if (fd_ < 0) return fail(EBADF);
-        if (tcgetattr(fd_, &t) != 0) return fail(errno);
-        s = {};
-        uint32_t rate = 0;
-        if (!posix_get_any_rate(fd_, rate)) rate = rate_of_speed(cfgetospeed(&t));
-        s.baud_rate = rate;
-        switch (t.c_cflag & CSIZE) {
-        case CS5: s.byte_size = 5; break;
-        case CS6: s.byte_size = 6; break;
-        case CS7: s.byte_size = 7; break;
-        default: s.byte_size = 8; break;
+        const OpenStep step = set_line(line);
+        if (step != OpenStep::none) {
+            failure = {step, 0};
+            close();
+            return false;
         }
-        s.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? Parity::odd : Parity::even) : Parity::none;
-        s.stop_bits = (t.c_cflag & CSTOPB) ? StopBits::two : StopBits::one;
-        s.parity_check = (t.c_iflag & INPCK) != 0;
-        s.outx_cts_flow = (t.c_cflag & CRTSCTS) != 0;
-        s.outx_dsr_flow = false;
-        s.dtr_control = LineControl::enable;
-        s.outx = (t.c_iflag & IXON) != 0;
-        s.inx = (t.c_iflag & IXOFF) != 0;
-        s.rts_control = LineControl::enable;
-        s.discard_null = discard_null_;
-        s.abort_on_error = false;  // a POSIX read reports no line errors
-        s.dsr_sensitivity = false;
-        s.error_char = false;
+        timeouts_ = timeouts;
         return true;
     }
 
-    bool set_line_settings(const LineSettings& s) override;
-
-    bool set_timeouts(const CommTimeouts& t) override {
+    bool set_timeouts(const CommTimeouts& t, bool discard_null) override {
         if (fd_ < 0) return fail(EBADF);
         timeouts_ = t;
+        discard_null_ = discard_null;
         return true;
     }
 
@@ -161,10 +123,21 @@ private:
         error_ = error;
         return false;
     }
+    OpenStep fail_step(OpenStep step, int error) {
+        error_ = error;
+        return step;
+    }
     Clock::time_point deadline_for(std::size_t count, uint32_t multiplier, uint32_t constant) const {
         auto total = static_cast<uint64_t>(multiplier) * count + constant;
         return Clock::now() + milliseconds(total);
     }
+
+    bool open_exclusive();
+    OpenStep set_line(const LineSettings& s);
+    bool set_rate(termios& t, uint32_t rate);
+    bool drop_modem_lines(const LineSettings& s);
+    bool line_kept(const termios& asked, uint32_t rate);
+    void wait_until_sent(std::size_t count) const;
 
     int fd_ = -1;
     int error_ = 0;
@@ -176,77 +149,80 @@ private:
     uint32_t rate_ = 0;        // the line rate last set
     termios saved_{};          // the settings found at the open
     bool have_saved_ = false;
-
-    void wait_until_sent(std::size_t count) const;
 };
 
-bool PosixDriver::set_line_settings(const LineSettings& s) {
-    detail_.clear();
-    if (fd_ < 0) return fail(EBADF);
+// Opens the device for this program alone. flock is advisory: it keeps out
+// only the programs that take the same lock. TIOCEXCL has the kernel refuse
+// every further open of the terminal, whether or not it locks, to all but a
+// privileged process.
+bool PosixDriver::open_exclusive() {
+    if (path_.empty()) return fail(ENOENT);
+    int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+    int error = 0;
+    if (!isatty(fd)) error = ENOTTY;
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0) error = errno == EWOULDBLOCK ? EBUSY : errno;
+    else if (ioctl(fd, TIOCEXCL) != 0) error = errno;
+    if (error != 0) {
+        ::close(fd);
+        return fail(error);
+    }
+    // What the port was set to before, given back when it is closed.
+    have_saved_ = tcgetattr(fd, &saved_) == 0;
+    fd_ = fd;
+    return true;
+}
+
+// The line settings: the terminal's flags, the rate, the modem lines, and a
+// read-back of what the device kept.
+OpenStep PosixDriver::set_line(const LineSettings& s) {
     termios t{};
-    if (tcgetattr(fd_, &t) != 0) return fail(errno);
-    cfmakeraw(&t);  // no echo, no line editing, no CR/LF translation, no signals
-    t.c_cflag |= CLOCAL | CREAD;
-    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-    switch (s.byte_size) {
-    case 5: t.c_cflag |= CS5; break;
-    case 6: t.c_cflag |= CS6; break;
-    case 7: t.c_cflag |= CS7; break;
-    case 8: t.c_cflag |= CS8; break;
-    default: detail_ = "unsupported data bits"; return fail(EINVAL);
-    }
-    switch (s.parity) {
-    case Parity::none: break;
-    case Parity::odd: t.c_cflag |= PARENB | PARODD; break;
-    case Parity::even: t.c_cflag |= PARENB; break;
-    default: detail_ = "unsupported parity"; return fail(EINVAL);
-    }
-    switch (s.stop_bits) {
-    case StopBits::one: break;
-    case StopBits::two: t.c_cflag |= CSTOPB; break;
-    default: detail_ = "unsupported stop bits"; return fail(EINVAL);
-    }
-    if (s.outx_cts_flow) t.c_cflag |= CRTSCTS;
-    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
-    if (s.outx) t.c_iflag |= IXON;
-    if (s.inx) t.c_iflag |= IXOFF;
-    if (s.parity_check) t.c_iflag |= INPCK;
-    t.c_cc[VMIN] = 1;  // VMIN above 1 hides queued bytes from poll; 0 makes silence look like a hang-up
-    t.c_cc[VTIME] = 0;
+    if (tcgetattr(fd_, &t) != 0) return fail_step(OpenStep::get_state, errno);
+    if (!make_termios(s, t, detail_)) return fail_step(OpenStep::set_state, EINVAL);
+    if (!set_rate(t, s.baud_rate) || !drop_modem_lines(s)) return OpenStep::set_state;
+    discard_null_ = s.discard_null;
+    rate_ = s.baud_rate;
+    if (!line_kept(t, s.baud_rate)) return OpenStep::set_state;
+    return OpenStep::none;
+}
+
+// Applies the flags with the rate: a standard rate through its speed
+// constant, any other by its number.
+bool PosixDriver::set_rate(termios& t, uint32_t rate) {
     speed_t speed{};
-    bool standard = speed_of_rate(s.baud_rate, speed);
+    const bool standard = speed_of_rate(rate, speed);
     if (standard) {
         cfsetispeed(&t, speed);
         cfsetospeed(&t, speed);
     }
     if (tcsetattr(fd_, TCSANOW, &t) != 0) return fail(errno);
-    if (!standard && !posix_set_any_rate(fd_, s.baud_rate)) {
+    if (!standard && !posix_set_any_rate(fd_, rate)) {
         int error = errno;
-        detail_ = "this system cannot set " + std::to_string(s.baud_rate) + " baud";
+        detail_ = "this system cannot set " + std::to_string(rate) + " baud";
         return fail(error);
     }
-    // Drop DTR and RTS when asked; a pseudo-terminal has no modem lines.
+    return true;
+}
+
+// Drops DTR and RTS when asked; a pseudo-terminal has no modem lines.
+bool PosixDriver::drop_modem_lines(const LineSettings& s) {
     int lines = modem_lines_to_drop(s);
     if (lines != 0 && ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return fail(errno);
-    discard_null_ = s.discard_null;
-    rate_ = s.baud_rate;
+    return true;
+}
 
-    // tcsetattr succeeds when anything at all was applied: compare.
+// tcsetattr succeeds when anything at all was applied: compare.
+bool PosixDriver::line_kept(const termios& asked, uint32_t rate) {
     termios back{};
     if (tcgetattr(fd_, &back) != 0) return fail(errno);
-    const tcflag_t cflags = CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CLOCAL | CREAD;
-    const tcflag_t iflags = IXON | IXOFF | IXANY | INPCK | ICRNL | INLCR | IGNCR | ISTRIP;
-    const tcflag_t lflags = ICANON | ECHO | ISIG | IEXTEN;
-    uint32_t rate = 0;
-    if (!posix_get_any_rate(fd_, rate)) rate = rate_of_speed(cfgetospeed(&back));
-    if ((back.c_cflag & cflags) != (t.c_cflag & cflags) || (back.c_iflag & iflags) != (t.c_iflag & iflags) ||
-        (back.c_lflag & lflags) != (t.c_lflag & lflags) || (back.c_oflag & OPOST) != 0 || back.c_cc[VMIN] != 1 ||
-        back.c_cc[VTIME] != 0) {
+    uint32_t actual = 0;
+    if (!posix_get_any_rate(fd_, actual)) actual = rate_of_speed(cfgetospeed(&back));
+    if (!termios_kept(asked, back)) {
         detail_ = "the device did not keep the line settings";
         return fail(EINVAL);
     }
-    if (rate != s.baud_rate) {
-        detail_ = "the device runs at " + std::to_string(rate) + " baud, not " + std::to_string(s.baud_rate);
+    if (actual != rate) {
+        detail_ = "the device runs at " + std::to_string(actual) + " baud, not " + std::to_string(rate);
         return fail(EINVAL);
     }
     return true;

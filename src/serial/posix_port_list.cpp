@@ -1,5 +1,4 @@
 // The serial ports of a Linux machine.
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -11,23 +10,9 @@
 #include <fstream>
 
 #include "serial/port_list.hpp"
+#include "serial/posix_device_path.hpp"
 
 namespace {
-
-// The names in `folder` that begin with `prefix`, in natural order.
-std::vector<std::string> names_in(const std::string& folder, const std::string& prefix) {
-    std::vector<std::string> names;
-    DIR* d = opendir(folder.c_str());
-    if (d == nullptr) return names;
-    while (dirent* e = readdir(d)) {
-        const std::string name = e->d_name;
-        if (name == "." || name == ".." || name.rfind(prefix, 0) != 0) continue;
-        names.push_back(name);
-    }
-    closedir(d);
-    std::sort(names.begin(), names.end(), natural_less);
-    return names;
-}
 
 const char* uart_name(int type) {
     switch (type) {
@@ -61,16 +46,16 @@ int uart_type(const std::string& name) {
 std::vector<PortEntry> list_serial_ports() {
     std::vector<PortEntry> ports;
     const std::string by_id = "/dev/serial/by-id";
-    for (const std::string& name : names_in(by_id, "")) {
+    for (const std::string& name : device_names_in(by_id, "")) {
         std::string path = by_id;
         path.append("/").append(name);
         char target[PATH_MAX];
         ports.push_back({path, realpath(path.c_str(), target) != nullptr ? std::string("-> ") + target : ""});
     }
     for (const char* prefix : {"ttyUSB", "ttyACM"}) {
-        for (const std::string& name : names_in("/dev", prefix)) ports.push_back({"/dev/" + name, ""});
+        for (const std::string& name : device_names_in("/dev", prefix)) ports.push_back({"/dev/" + name, ""});
     }
-    for (const std::string& name : names_in("/dev", "ttyS")) {
+    for (const std::string& name : device_names_in("/dev", "ttyS")) {
         const int type = uart_type(name);
         if (type == PORT_UNKNOWN) continue;
         const char* uart = uart_name(type);

@@ -1,7 +1,7 @@
 // The narrow interface between the serial port operations and a platform's
-// serial API. The records mirror what the port operations need to know and
-// set; each driver maps them onto its platform (termios, kernel32, or the
-// in-memory device of the tests).
+// serial API: open a port with its line settings and time-outs, read, write,
+// purge, close, and say what went wrong. Each driver maps the records onto
+// its platform (termios, kernel32, or the in-memory device of the tests).
 #pragma once
 
 #include <cstddef>
@@ -10,26 +10,12 @@
 #include <memory>
 #include <string>
 
-// What the port's provider says it can do (the settable masks use the
-// Windows bit values: SP_*, DATABITS_*, STOPBITS_* | PARITY_*, PCF_*).
-struct CommProperties {
-    uint16_t packet_length;        // length of the provider's full record
-    uint32_t settable_params;      // SP_PARITY 0x01, SP_BAUD 0x02, SP_DATABITS 0x04, SP_STOPBITS 0x08
-    uint16_t settable_data;        // DATABITS_8 0x0008
-    uint16_t settable_stop_parity; // STOPBITS_10 0x0001, PARITY_NONE 0x0100
-    uint32_t provider_capabilities;// PCF_TOTALTIMEOUTS 0x40, PCF_INTTIMEOUTS 0x80
-};
-
-// The two properties queries: the first learns the length of the provider's
-// record, the second asks for the whole record of that length.
-enum class PropertiesQuery { provider_length, full_record };
-
 enum class Parity : uint8_t { none, odd, even, mark, space };
 enum class StopBits : uint8_t { one, one_and_a_half, two };
 // How the driver handles a modem control line (DTR, RTS).
 enum class LineControl : uint8_t { disable, enable, handshake, toggle };
 
-// The line settings of an open port.
+// The line settings an open port is given.
 struct LineSettings {
     uint32_t baud_rate;
     uint8_t byte_size;
@@ -69,20 +55,43 @@ struct ReadUntil {
     uint32_t settle_ms;
 };
 
+// The steps of an open, in the order a driver takes them. A driver whose
+// platform has no provider record (a POSIX terminal) skips the four
+// capability steps.
+enum class OpenStep : uint8_t {
+    none,               // every step succeeded
+    open,               // the system refused the port
+    record_length,      // the provider's record length cannot be queried
+    properties,         // the provider's whole record cannot be queried
+    params_fixed,       // parity, rate, data bits or stop bits not settable
+    data_bits_fixed,    // 8 data bits not settable
+    stop_parity_fixed,  // 1 stop bit, no parity not settable
+    timeouts_fixed,     // total and interval time-outs not settable
+    get_state,          // the port's line settings cannot be read
+    set_state,          // the line settings cannot be set
+    timeouts,           // the time-outs cannot be set
+};
+
+// Which step of an open failed, and for a capability step the value the
+// provider reported.
+struct OpenFailure {
+    OpenStep step = OpenStep::none;
+    uint32_t reported = 0;
+};
+
 class SerialDriver {
 public:
     virtual ~SerialDriver() = default;
 
-    // Opens the port named "COMn" for exclusive use.
-    virtual bool open(const char* port_name) = 0;
-    // Whether the platform has a provider record to query: a POSIX terminal
-    // has none, and termios can set every line setting the program uses.
-    virtual bool has_provider_properties() const = 0;
-    // Queries the provider's properties with a record of the given length.
-    virtual bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) = 0;
-    virtual bool get_line_settings(LineSettings& settings) = 0;
-    virtual bool set_line_settings(const LineSettings& settings) = 0;
-    virtual bool set_timeouts(const CommTimeouts& timeouts) = 0;
+    // Opens the port named "COMn" (or a device path) for exclusive use and
+    // gives it the line settings and the time-outs. On failure the port is
+    // closed again and `failure` says which step failed.
+    virtual bool open(const char* port_name, const LineSettings& line, const CommTimeouts& timeouts,
+                      OpenFailure& failure) = 0;
+    // Changes the time-outs, and whether NUL bytes are dropped, on the open
+    // port: each read has its own time-out, and an exchange that accounts
+    // for every byte on the line keeps the NUL bytes.
+    virtual bool set_timeouts(const CommTimeouts& timeouts, bool discard_null) = 0;
     // Reads up to `size` bytes under the time-outs in force; false when the
     // read cannot be performed (the device has gone).
     virtual bool read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) = 0;

@@ -5,6 +5,7 @@
 #include "process/interrupt.hpp"
 #include "serial/com_port_advice.hpp"
 #include "serial/port_list.hpp"
+#include "serial/provider_check.hpp"
 #include "serial/serial_driver.hpp"
 
 #include <algorithm>
@@ -28,16 +29,6 @@ BYTE dcb_parity(Parity p) {
     return NOPARITY;
 }
 
-Parity parity_of(BYTE p) {
-    switch (p) {
-    case ODDPARITY: return Parity::odd;
-    case EVENPARITY: return Parity::even;
-    case MARKPARITY: return Parity::mark;
-    case SPACEPARITY: return Parity::space;
-    default: return Parity::none;
-    }
-}
-
 BYTE dcb_stop_bits(StopBits b) {
     switch (b) {
     case StopBits::one: return ONESTOPBIT;
@@ -45,14 +36,6 @@ BYTE dcb_stop_bits(StopBits b) {
     case StopBits::two: return TWOSTOPBITS;
     }
     return ONESTOPBIT;
-}
-
-StopBits stop_bits_of(BYTE b) {
-    switch (b) {
-    case ONE5STOPBITS: return StopBits::one_and_a_half;
-    case TWOSTOPBITS: return StopBits::two;
-    default: return StopBits::one;
-    }
 }
 
 DWORD dcb_dtr_control(LineControl c) {
@@ -75,98 +58,51 @@ DWORD dcb_rts_control(LineControl c) {
     return RTS_CONTROL_DISABLE;
 }
 
-// DTR_CONTROL_* and RTS_CONTROL_* share their values 0 to 2.
-LineControl line_control_of(DWORD c) {
-    switch (c) {
-    case 1: return LineControl::enable;
-    case 2: return LineControl::handshake;
-    case 3: return LineControl::toggle;
-    default: return LineControl::disable;
-    }
-}
-
 class WinDriver final : public SerialDriver {
 public:
     ~WinDriver() override { close(); }
 
-    bool open(const char* port_name) override {
+    bool open(const char* port_name, const LineSettings& line, const CommTimeouts& timeouts,
+              OpenFailure& failure) override {
         close();
         // "\\.\COMn" also reaches ports numbered above 9.
         char path[20];
         std::snprintf(path, sizeof path, "\\\\.\\%s", port_name);
         handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE) return fail();
+        open_failed_ = handle_ == INVALID_HANDLE_VALUE;
+        if (open_failed_) {
+            fail();
+            failure.step = OpenStep::open;
+            return false;
+        }
         // No line error of an earlier program may linger.
         DWORD errors = 0;
         ClearCommError(handle_, &errors, nullptr);
+        const PropertiesReader query = [this](PropertiesQuery q, uint16_t length, CommProperties& props) {
+            return get_properties(q, length, props);
+        };
+        if (!check_provider(query, failure)) return refuse(failure, failure.step);
+        DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        if (!GetCommState(handle_, &dcb)) return fail_step(failure, OpenStep::get_state);
+        set_dcb(dcb, line);
+        if (!SetCommState(handle_, &dcb)) return fail_step(failure, OpenStep::set_state);
+        discard_null_ = line.discard_null;
+        timeouts_ = timeouts;
+        if (!apply(timeouts)) return refuse(failure, OpenStep::timeouts);
         return true;
     }
 
-    bool has_provider_properties() const override { return true; }
-
-    bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) override {
-        // Providers write a whole COMMPROP whatever the length field says, and
-        // some report a length smaller than the record: never hand them a
-        // buffer shorter than COMMPROP.
-        std::vector<unsigned char> buffer(std::max<std::size_t>(packet_length, sizeof(COMMPROP)), 0);
-        auto* cp = reinterpret_cast<COMMPROP*>(buffer.data());
-        cp->wPacketLength = packet_length;
-        // The first query learns the provider's length; the second asks for
-        // the whole record.
-        if (query == PropertiesQuery::full_record) cp->dwProvSpec1 = COMMPROP_INITIALIZED;
-        if (!GetCommProperties(handle_, cp)) return fail();
-        props.packet_length = cp->wPacketLength;
-        props.settable_params = cp->dwSettableParams;
-        props.settable_data = cp->wSettableData;
-        props.settable_stop_parity = cp->wSettableStopParity;
-        props.provider_capabilities = cp->dwProvCapabilities;
-        return true;
-    }
-
-    bool get_line_settings(LineSettings& s) override {
-        std::memset(&dcb_, 0, sizeof dcb_);
-        dcb_.DCBlength = sizeof dcb_;
-        if (!GetCommState(handle_, &dcb_)) return fail();
-        s.baud_rate = dcb_.BaudRate;
-        s.byte_size = dcb_.ByteSize;
-        s.parity = parity_of(dcb_.Parity);
-        s.stop_bits = stop_bits_of(dcb_.StopBits);
-        s.parity_check = dcb_.fParity != 0;
-        s.outx_cts_flow = dcb_.fOutxCtsFlow != 0;
-        s.outx_dsr_flow = dcb_.fOutxDsrFlow != 0;
-        s.dtr_control = line_control_of(dcb_.fDtrControl);
-        s.outx = dcb_.fOutX != 0;
-        s.inx = dcb_.fInX != 0;
-        s.rts_control = line_control_of(dcb_.fRtsControl);
-        s.discard_null = dcb_.fNull != 0;
-        s.abort_on_error = dcb_.fAbortOnError != 0;
-        s.dsr_sensitivity = dcb_.fDsrSensitivity != 0;
-        s.error_char = dcb_.fErrorChar != 0;
-        return true;
-    }
-
-    bool set_line_settings(const LineSettings& s) override {
-        // Every field not named here keeps what the port reported.
-        dcb_.BaudRate = s.baud_rate;
-        dcb_.ByteSize = s.byte_size;
-        dcb_.Parity = dcb_parity(s.parity);
-        dcb_.StopBits = dcb_stop_bits(s.stop_bits);
-        dcb_.fParity = s.parity_check;
-        dcb_.fOutxCtsFlow = s.outx_cts_flow;
-        dcb_.fOutxDsrFlow = s.outx_dsr_flow;
-        dcb_.fDtrControl = dcb_dtr_control(s.dtr_control);
-        dcb_.fOutX = s.outx;
-        dcb_.fInX = s.inx;
-        dcb_.fRtsControl = dcb_rts_control(s.rts_control);
-        dcb_.fNull = s.discard_null;
-        dcb_.fAbortOnError = s.abort_on_error;
-        dcb_.fDsrSensitivity = s.dsr_sensitivity;
-        dcb_.fErrorChar = s.error_char;
-        if (!SetCommState(handle_, &dcb_)) return fail();
-        return true;
-    }
-
-    bool set_timeouts(const CommTimeouts& t) override {
+    bool set_timeouts(const CommTimeouts& t, bool discard_null) override {
+        if (discard_null != discard_null_) {
+            // Every field but fNull keeps what the port holds now.
+            DCB dcb{};
+            dcb.DCBlength = sizeof dcb;
+            if (!GetCommState(handle_, &dcb)) return fail();
+            dcb.fNull = discard_null;
+            if (!SetCommState(handle_, &dcb)) return fail();
+            discard_null_ = discard_null;
+        }
         timeouts_ = t;
         return apply(t);
     }
@@ -198,9 +134,9 @@ public:
         // The system's text ends in CR LF; the messages add their own line end.
         while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r')) --n;
         std::string message(text, n);
-        // No handle: the open itself failed, and the operator can mend some
+        // The open itself failed, and the operator can mend some
         // of its causes.
-        if (handle_ == INVALID_HANDLE_VALUE) {
+        if (open_failed_) {
             std::vector<std::string> present;
             if (code == WINDOWS_ERROR_FILE_NOT_FOUND) {
                 for (const PortEntry& port : list_serial_ports()) present.push_back(port.name);
@@ -215,6 +151,54 @@ private:
         error_ = GetLastError();
         return false;
     }
+    // Closes the port after a failed step of the open (its error kept).
+    bool refuse(OpenFailure& failure, OpenStep step) {
+        failure.step = step;
+        close();
+        return false;
+    }
+    bool fail_step(OpenFailure& failure, OpenStep step) {
+        fail();
+        return refuse(failure, step);
+    }
+    // Queries the provider's properties with a record of the given length.
+    bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) {
+        // Providers write a whole COMMPROP whatever the length field says, and
+        // some report a length smaller than the record: never hand them a
+        // buffer shorter than COMMPROP.
+        std::vector<unsigned char> buffer(std::max<std::size_t>(packet_length, sizeof(COMMPROP)), 0);
+        auto* cp = reinterpret_cast<COMMPROP*>(buffer.data());
+        cp->wPacketLength = packet_length;
+        // The first query learns the provider's length; the second asks for
+        // the whole record.
+        if (query == PropertiesQuery::full_record) cp->dwProvSpec1 = COMMPROP_INITIALIZED;
+        if (!GetCommProperties(handle_, cp)) return fail();
+        props.packet_length = cp->wPacketLength;
+        props.settable_params = cp->dwSettableParams;
+        props.settable_data = cp->wSettableData;
+        props.settable_stop_parity = cp->wSettableStopParity;
+        props.provider_capabilities = cp->dwProvCapabilities;
+        return true;
+    }
+    // Changes the fields the line settings name; every other field keeps
+    // what the port reported.
+    static void set_dcb(DCB& dcb, const LineSettings& s) {
+        dcb.BaudRate = s.baud_rate;
+        dcb.ByteSize = s.byte_size;
+        dcb.Parity = dcb_parity(s.parity);
+        dcb.StopBits = dcb_stop_bits(s.stop_bits);
+        dcb.fParity = s.parity_check;
+        dcb.fOutxCtsFlow = s.outx_cts_flow;
+        dcb.fOutxDsrFlow = s.outx_dsr_flow;
+        dcb.fDtrControl = dcb_dtr_control(s.dtr_control);
+        dcb.fOutX = s.outx;
+        dcb.fInX = s.inx;
+        dcb.fRtsControl = dcb_rts_control(s.rts_control);
+        dcb.fNull = s.discard_null;
+        dcb.fAbortOnError = s.abort_on_error;
+        dcb.fDsrSensitivity = s.dsr_sensitivity;
+        dcb.fErrorChar = s.error_char;
+    }
     bool apply(const CommTimeouts& t) {
         COMMTIMEOUTS ct{};
         ct.ReadIntervalTimeout = t.read_interval;
@@ -227,7 +211,8 @@ private:
     }
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    DCB dcb_{};
+    bool open_failed_ = false;  // the last open failed at CreateFileA itself
+    bool discard_null_ = true;  // the fNull the port was last given
     DWORD error_ = 0;
     CommTimeouts timeouts_{};
 };

@@ -26,7 +26,7 @@ CommandOutcome cmd_connect(char* args) {
     if (!device_rate_argument(rate)) return CommandOutcome::failed;
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     shell.current_baud = rate;
-    shell.connected = connect_device(shell.port_name, rate, false, *shell.out) ? 1 : 0;
+    shell.connected = connect_device(shell.port, shell.port_name, rate, false, *shell.out) ? 1 : 0;
     return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;
 }
 
@@ -36,7 +36,7 @@ CommandOutcome cmd_disconnect(char*) {
         return CommandOutcome::failed;
     }
     shell.connected = 0;
-    disconnect_device(*shell.out);
+    disconnect_device(shell.port, *shell.out);
     return CommandOutcome::done;
 }
 
@@ -53,6 +53,6 @@ CommandOutcome cmd_baud(char* args) {
     const int32_t rate = parse_decimal(rate_token);
     if (!device_rate_argument(rate)) return CommandOutcome::failed;
     shell.current_baud = rate;
-    shell.connected = change_host_baud(shell.port_name, rate, *shell.out) ? 1 : 0;
+    shell.connected = change_host_baud(shell.port, rate, *shell.out) ? 1 : 0;
     return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;
 }

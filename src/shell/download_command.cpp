@@ -52,16 +52,16 @@ CommandOutcome cmd_download(char*) {
                    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ")) {
         return CommandOutcome::failed;
     }
-    if (write_port(shell.port_name, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
+    if (write_port(shell.port, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
         shell.out->printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
-    const int r = use_defaults ? dwn_download_image(shell.port_name, defaults_keeping_rule_fields(station.config),
+    const int r = use_defaults ? dwn_download_image(shell.port, defaults_keeping_rule_fields(station.config),
                                                     station.rule_table, *shell.out)
-                               : dwn_download(shell.port_name, station, *shell.out);
+                               : dwn_download(shell.port, station, *shell.out);
     if (r != 0) shell.out->printf("\a\aError: Download failed: %d\n", r);
     shell.out->printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     shell.connected = 0;
-    disconnect_device(*shell.out);
+    disconnect_device(shell.port, *shell.out);
     return r == 0 ? CommandOutcome::done : CommandOutcome::failed;
 }

@@ -40,8 +40,8 @@ CommandOutcome cmd_firmware(char* args) {
     }
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     // The progress line runs on the wall clock.
-    const int result =
-        firmware_update(shell.port_name, shell.firmware_file, console_wait_for_enter, FirmwareClock{}, *shell.out);
+    const int result = firmware_update(shell.port, shell.port_name, shell.firmware_file, console_wait_for_enter,
+                                       FirmwareClock{}, *shell.out);
     if (result != 0) {
         shell.out->printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
         offer_file_name_hint(shell.firmware_file);

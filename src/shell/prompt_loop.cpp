@@ -9,11 +9,11 @@
 #include "config/config_record.hpp"
 #include "device/device_link.hpp"
 #include "process/interrupt.hpp"
-#include "serial/port_lost.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/command_table.hpp"
 #include "shell/console.hpp"
 #include "shell/line_editor.hpp"
+#include "shell/port_failure.hpp"
 #include "shell/script_summary.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/summary.hpp"
@@ -83,7 +83,7 @@ CommandOutcome handle_line_keeping_program(const char* typed) {
         return handle_line(typed);
     } catch (const PortLost&) {
         shell.connected = 0;
-        disconnect_device(*shell.out);
+        disconnect_device(shell.port, *shell.out);
         offer_hint("the port went away (an adapter unplugged?): plug it in again, then run the command again");
         return CommandOutcome::failed;
     }
@@ -101,7 +101,7 @@ int run_shell(const ShellRun& run) {
     start_shell();
     if (!run.script) console_start_editing();
     console_set_echo(run.script);
-    set_port_loss_survivable(!run.script && operator_at_terminal());
+    shell.port.set_read_failure(read_failure_handler({!run.script && operator_at_terminal(), {}}));
     std::string line;
     bool any_failed = false;
     FailedLines failed_lines;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "serial/serial_port.hpp"
 #include "station/station.hpp"
 #include "text/sink.hpp"
 
@@ -15,6 +16,7 @@ struct ShellState {
     char previous_line[256];   // the last line that was neither empty nor a repeat
     char firmware_file[256];   // file name given to the last firmware command
     Sink* out = &standard_output();  // where the commands and what they call print
+    SerialPort port;           // the one port the commands work with, handed down to the protocols
 };
 
 extern ShellState shell;

@@ -22,15 +22,15 @@ class ConnectedTest : public testing::Test {
 protected:
     void SetUp() override {
         device = ScriptedDevice{};
-        link = use_memory_link(&device);
         shell = ShellState{};
+        link = use_memory_link(shell.port, &device);
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
-        ASSERT_EQ(open_port("COM3", 57600), 0);
+        ASSERT_EQ(open_port(shell.port, "COM3", 57600), 0);
         shell.connected = 1;
         shell.current_baud = 57600;
     }
     void TearDown() override {
-        set_serial_driver(nullptr);
+        shell.port.set_driver(nullptr);
         shell.station = Station{};  // later tests start from the defaults
     }
 
@@ -113,8 +113,8 @@ TEST_F(ConnectedTest, RepromptCrCannotBeWritten) {
     struct FailSecond : MemoryDevice {
         void on_host_write(MemoryLink& l, const uint8_t*, std::size_t) override { l.fail_write = true; }
     } dev;
-    link = use_memory_link(&dev);
-    ASSERT_EQ(open_port("COM3", 57600), 0);
+    link = use_memory_link(shell.port, &dev);
+    ASSERT_EQ(open_port(shell.port, "COM3", 57600), 0);
     EXPECT_EQ(run(cmd_baud, "4800"), "Connecting at 4800...\n"
                                      "\a\aError: wrote 0 of 1, got error on port COM3: memory link error 0\n"
                                      "\a\aError: wrote CR character, got error on port COM3\n");
@@ -163,7 +163,7 @@ TEST_F(ConnectedTest, CommandArgumentChecks) {
 }
 
 TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
-    close_port();
+    close_port(shell.port);
     shell.connected = 0;
     std::string out = run(cmd_connect, "Com7x");
     EXPECT_EQ(std::string(shell.port_name), "COM7");
@@ -172,7 +172,7 @@ TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
     EXPECT_EQ(shell.connected, 1) << visible(out);
 
     SetUp();
-    close_port();
+    close_port(shell.port);
     shell.connected = 0;
     shell.station.config.host_baud = 115200;
     shell.station.config_processed = 1;
@@ -182,7 +182,7 @@ TEST_F(ConnectedTest, ConnectNamesThePortAndUsesTheDefaultRate) {
     out = run(cmd_connect, "com3");
     EXPECT_EQ(shell.current_baud, 57600);
     EXPECT_EQ(shell.connected, 1) << visible(out);
-    close_port();
+    close_port(shell.port);
     shell.connected = 0;
     shell.station.config_processed = 1;
     shell.station.config.have_gps = 1;

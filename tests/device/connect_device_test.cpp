@@ -24,17 +24,17 @@ class ConnectTest : public testing::Test {
 protected:
     void SetUp() override {
         device = ScriptedDevice{};
-        link = use_memory_link(&device);
         shell = ShellState{};
+        link = use_memory_link(shell.port, &device);
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
     }
-    void TearDown() override { set_serial_driver(nullptr); }
+    void TearDown() override { shell.port.set_driver(nullptr); }
 
     // The port layer still prints its own faults on standard output, between
     // the handshake's messages: both are captured there.
     std::string connect(int32_t rate) {
         StdoutCapture out;
-        connected = connect_device("COM3", rate, false, standard_output());
+        connected = connect_device(shell.port, "COM3", rate, false, standard_output());
         return out.text();
     }
 
@@ -154,7 +154,7 @@ TEST_F(ConnectTest, NothingOfTheConsoleIsLeftForTheNextExchange) {
             }
         } chatty;
         chatty.after = after_ms;
-        link = use_memory_link(&chatty);
+        link = use_memory_link(shell.port, &chatty);
         EXPECT_EQ(connect(57600), "Connecting at 57600...\n" + TURN_ON + "\n\aConnected at 57600\n");
         EXPECT_TRUE(connected);
         EXPECT_EQ(link->pending(), 0u);
@@ -186,7 +186,7 @@ TEST_F(ConnectTest, AnIncompleteVersionWaitsForTheRest) {
         }
     } late;
     late.power_on = "Korrimatic Version 2.";
-    link = use_memory_link(&late);
+    link = use_memory_link(shell.port, &late);
     std::string out = connect(57600);
     EXPECT_TRUE(connected) << visible(out);
 }

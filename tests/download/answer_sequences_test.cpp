@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "download/answer_matching.hpp"
+#include "shell/shell_state.hpp"
 #include "download/packet.hpp"
 #include "serial/serial_port.hpp"
 #include "support/capture.hpp"
@@ -119,18 +120,18 @@ struct Outcome {
 Outcome run_transfer(const std::vector<Behaviour>& script, const Bytes& source) {
     ScriptedReceiver device;
     device.script = script;
-    MemoryLink* link = use_memory_link(&device);
-    EXPECT_EQ(open_port("COM1", 57600), 0);
+    MemoryLink* link = use_memory_link(shell.port, &device);
+    EXPECT_EQ(open_port(shell.port, "COM1", 57600), 0);
     StringSink messages;  // those of the failures
     DwnAnswers answers;
-    EXPECT_TRUE(dwn_begin_answers("COM1", answers));
+    EXPECT_TRUE(dwn_begin_answers(shell.port, answers));
     const int len = static_cast<int>(source.size());
-    const bool sent = dwn_write_file("COM1", source.data(), len, answers, messages) == len;
-    const bool success = sent && dwn_quiet_after_answers("COM1", messages);
+    const bool sent = dwn_write_file(shell.port, source.data(), len, answers, messages) == len;
+    const bool success = sent && dwn_quiet_after_answers(shell.port, messages);
     Bytes held;
     for (const Bytes& p : device.taken) held.insert(held.end(), p.begin() + 2, p.end() - 2);
     (void)link;
-    set_serial_driver(nullptr);
+    shell.port.set_driver(nullptr);
     return {success, device.taken.size() == 3 && held == source};
 }
 

@@ -47,27 +47,23 @@ public:
     }
 };
 
-// Puts an answering device on an open in-memory port named COM1 and restores
-// the shell state afterwards.
+// Puts an answering device on an open in-memory port named COM1 and leaves a
+// fresh shell state afterwards.
 class DownloadLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = shell;
-        link = use_memory_link(&device);
+        link = use_memory_link(shell.port, &device);
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
-        ASSERT_EQ(open_port(shell.port_name, 57600), 0);
+        ASSERT_EQ(open_port(shell.port, shell.port_name, 57600), 0);
         shell.connected = 1;
     }
     void TearDown() override {
-        set_serial_driver(nullptr);
-        shell = saved_;
+        shell.port.set_driver(nullptr);
+        shell = ShellState{};
     }
 
     AnsweringDevice device;
     MemoryLink* link = nullptr;
-
-private:
-    ShellState saved_{};
 };
 
 inline std::vector<uint8_t> hex_bytes(const char* text) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "answering_device.hpp"
+#include "shell/shell_state.hpp"
 #include "download_texts.hpp"
 #include "config/config_record.hpp"
 #include "shell/commands.hpp"
@@ -75,7 +76,7 @@ TEST_F(DownloadCommandTest, ConfirmationsDecideWhetherTheDownloadRuns) {
         shell.station.config_processed = c.config_processed;
         shell.station.rules_processed = c.rules_processed;
         if (!link->is_open) {
-            ASSERT_EQ(open_port(shell.port_name, 57600), 0);
+            ASSERT_EQ(open_port(shell.port, shell.port_name, 57600), 0);
         }
         const std::string text = run(c.console);
         if (c.runs) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "answering_device.hpp"
+#include "shell/shell_state.hpp"
 #include "config/config_record.hpp"
 #include "download/command_packet.hpp"
 #include "download/download.hpp"
@@ -57,7 +58,7 @@ TEST_F(DownloadSequenceTest, WithoutRulesSendsConfigurationThenEmptyRulesThenFin
     // Whatever the device said before is drained, not taken for an answer.
     link->device_send("download\r\nKorrimatic> ");
     StringSink out;
-    EXPECT_EQ(dwn_download("COM1", station, out), 0);
+    EXPECT_EQ(dwn_download(shell.port, station, out), 0);
     EXPECT_EQ(out.take(), SUCCESS_TEXT);
     ASSERT_EQ(device.packets.size(), 6u);
     EXPECT_EQ(device.packets[0], hex_bytes(CONF_CMD));
@@ -80,7 +81,7 @@ TEST_F(DownloadSequenceTest, RuleRecordsInUseFollowTheRulesCommand) {
         device.packets.clear();
         const Bytes rules = fill_rules(c.rules);
         StringSink out;
-        EXPECT_EQ(dwn_download("COM1", station, out), 0) << c.rules;
+        EXPECT_EQ(dwn_download(shell.port, station, out), 0) << c.rules;
         EXPECT_EQ(out.take(), SUCCESS_TEXT);
         ASSERT_EQ(device.packets.size(), 1 + 3 + 1 + c.rule_packets + 1) << c.rules;
         EXPECT_EQ(payloads(1, 4), config_bytes()) << "the configuration carries the count";
@@ -132,7 +133,7 @@ TEST_F(DownloadSequenceTest, AFailedStepEndsTheSequence) {
         fill_rules(2);
         device.script(c.acks_first, c.then);
         StringSink out;
-        EXPECT_EQ(dwn_download("COM1", station, out), c.result) << c.what;
+        EXPECT_EQ(dwn_download(shell.port, station, out), c.result) << c.what;
         EXPECT_EQ(visible(out.take()), visible(c.text)) << c.what;
         EXPECT_EQ(device.packets.size(), c.packets) << c.what;
         device.answers.clear();
@@ -142,7 +143,7 @@ TEST_F(DownloadSequenceTest, AFailedStepEndsTheSequence) {
 TEST_F(DownloadSequenceTest, ARuleCountBeyondTheTableIsNotSent) {
     station.config.rule_count = MAX_RULES + 1;
     StringSink out;
-    EXPECT_EQ(dwn_download("COM1", station, out), -3);
+    EXPECT_EQ(dwn_download(shell.port, station, out), -3);
     EXPECT_EQ(visible(out.take()), visible("Downloading Configuration succeeded\n"
                                            "\a\aError: rule count 51 exceeds the table's 50 rules\n"));
     EXPECT_EQ(device.packets.size(), 4u) << "no rules command, no finishing packet";

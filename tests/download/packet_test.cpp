@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "answering_device.hpp"
+#include "shell/shell_state.hpp"
 #include "download/command_packet.hpp"
 #include "download/crc16.hpp"
 #include "download/packet.hpp"
@@ -37,7 +38,7 @@ TEST_F(PacketTest, CommandPacketsGoOutAsTheirKnownBytes) {
     DwnAnswers answers;
     for (const Case& c : cases) {
         device.packets.clear();
-        EXPECT_EQ(dwn_send_command("COM1", c.name, c.size_text, answers, out), 21) << c.name;
+        EXPECT_EQ(dwn_send_command(shell.port, c.name, c.size_text, answers, out), 21) << c.name;
         ASSERT_EQ(device.packets.size(), 1u);
         EXPECT_EQ(device.packets[0], hex_bytes(c.wire)) << c.name << " " << (c.size_text ? c.size_text : "");
     }
@@ -47,7 +48,7 @@ TEST_F(PacketTest, FramesInPlaceAndReturnsTheLengthOnAck) {
     uint8_t buf[5] = {0xAA, 0xAA, 'Z', 0xAA, 0xAA};
     StringSink out;
     DwnAnswers answers;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 5, answers, out), 5);
+    EXPECT_EQ(dwn_write_pkt(shell.port, buf, 5, answers, out), 5);
     EXPECT_EQ(out.take(), "");
     ASSERT_EQ(device.packets.size(), 1u);
     const Bytes sent = device.packets[0];
@@ -74,7 +75,7 @@ TEST_F(PacketTest, ArgumentFaultsSendNothing) {
     for (const Case& c : cases) {
         StringSink out;
         DwnAnswers answers;
-        EXPECT_EQ(dwn_write_pkt("COM1", c.pp, c.len, answers, out), c.result);
+        EXPECT_EQ(dwn_write_pkt(shell.port, c.pp, c.len, answers, out), c.result);
         EXPECT_EQ(out.take(), c.message);
     }
     EXPECT_TRUE(device.packets.empty());
@@ -106,7 +107,7 @@ TEST_F(PacketTest, AnswersDecideRepeatsAndResults) {
         dwn_make_command(packet, "conf", "166");
         StringSink out;
         DwnAnswers answers;
-        EXPECT_EQ(dwn_write_pkt("COM1", reinterpret_cast<uint8_t*>(&packet), 21, answers, out), c.result) << c.what;
+        EXPECT_EQ(dwn_write_pkt(shell.port, reinterpret_cast<uint8_t*>(&packet), 21, answers, out), c.result) << c.what;
         EXPECT_EQ(visible(out.take()), visible(c.message)) << c.what;
         ASSERT_EQ(device.packets.size(), c.transmissions) << c.what;
         for (const Bytes& p : device.packets) EXPECT_EQ(p, device.packets[0]) << c.what;
@@ -120,7 +121,7 @@ TEST_F(PacketTest, SilenceCostsTheAnswerTimeOutOnly) {
     const int64_t start = link->now_ms();
     StringSink out;
     DwnAnswers answers;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8, answers, out), -4);
+    EXPECT_EQ(dwn_write_pkt(shell.port, buf, 8, answers, out), -4);
     const int64_t waited = link->now_ms() - start;
     EXPECT_GE(waited, 5000);
     EXPECT_LE(waited, 5020);
@@ -131,7 +132,7 @@ TEST_F(PacketTest, FailedWriteEndsAtOnce) {
     uint8_t buf[8] = {};
     StringSink out;
     DwnAnswers answers;
-    EXPECT_EQ(dwn_write_pkt("COM1", buf, 8, answers, out), -3);
+    EXPECT_EQ(dwn_write_pkt(shell.port, buf, 8, answers, out), -3);
     const std::string text = out.take();
     EXPECT_NE(text.find("\a\aError: writing pkt\n"), std::string::npos) << visible(text);
     EXPECT_TRUE(device.packets.empty());
@@ -154,7 +155,7 @@ TEST_F(PacketTest, FilesAreCutIntoPacketsOfSixtyBytes) {
         const Bytes before = source;
         StringSink out;
         DwnAnswers answers;
-        EXPECT_EQ(dwn_write_file("COM1", source.data(), c.len, answers, out), c.len);
+        EXPECT_EQ(dwn_write_file(shell.port, source.data(), c.len, answers, out), c.len);
         EXPECT_EQ(out.take(), "");
         EXPECT_EQ(source, before) << "the source is only read";
         ASSERT_EQ(device.packets.size(), c.packet_lengths.size()) << c.len;
@@ -177,7 +178,7 @@ TEST_F(PacketTest, EachDataPacketStartsWithFreshAttempts) {
     Bytes source(100, 0x5A);
     StringSink out;
     DwnAnswers answers;
-    EXPECT_EQ(dwn_write_file("COM1", source.data(), 100, answers, out), 100);
+    EXPECT_EQ(dwn_write_file(shell.port, source.data(), 100, answers, out), 100);
     EXPECT_EQ(device.packets.size(), 10u);
 }
 
@@ -202,7 +203,7 @@ TEST_F(PacketTest, FileFailuresReportThePacketResult) {
         Bytes source(166, 1);
         StringSink out;
         DwnAnswers answers;
-        EXPECT_EQ(dwn_write_file("COM1", source.data(), 166, answers, out), -3) << c.what;
+        EXPECT_EQ(dwn_write_file(shell.port, source.data(), 166, answers, out), -3) << c.what;
         EXPECT_EQ(visible(out.take()), visible(c.message)) << c.what;
         EXPECT_EQ(device.packets.size(), c.packets) << c.what << ": nothing after the failed packet";
         device.answers.clear();
@@ -214,13 +215,13 @@ TEST_F(PacketTest, FileArgumentFaultsSendNothing) {
     {
         StringSink out;
         DwnAnswers answers;
-        EXPECT_EQ(dwn_write_file("COM1", nullptr, 10, answers, out), -1);
+        EXPECT_EQ(dwn_write_file(shell.port, nullptr, 10, answers, out), -1);
         EXPECT_EQ(out.take(), "dwn_write_file: argument ptr bp is null\n");
     }
     for (int len : {0, -5}) {
         StringSink out;
         DwnAnswers answers;
-        EXPECT_EQ(dwn_write_file("COM1", &one, len, answers, out), -2);
+        EXPECT_EQ(dwn_write_file(shell.port, &one, len, answers, out), -2);
         EXPECT_EQ(out.take(), "dwn_write_file: argument len < 1\n");
     }
     EXPECT_TRUE(device.packets.empty());

@@ -59,7 +59,6 @@ Bytes file_bytes(const fs::path& path) {
 class ReceiverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = shell;
         {
             std::lock_guard<std::mutex> lock(g_log_mutex);
             g_log.clear();
@@ -71,18 +70,18 @@ protected:
         fs::create_directories(dir_);
         shell.station = Station{};
         line_ = std::make_unique<LockstepLine>();
-        link_ = use_memory_link(line_.get());
+        link_ = use_memory_link(shell.port, line_.get());
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
-        ASSERT_EQ(open_port(shell.port_name, 57600), 0);
+        ASSERT_EQ(open_port(shell.port, shell.port_name, 57600), 0);
         shell.connected = 1;
         shell.station.config_processed = 1;
         shell.station.rules_processed = 1;
     }
     void TearDown() override {
         if (line_) line_->finish();
-        set_serial_driver(nullptr);
+        shell.port.set_driver(nullptr);
         line_.reset();
-        shell = saved_;
+        shell = ShellState{};
         fs::remove_all(dir_);
     }
 
@@ -141,9 +140,6 @@ protected:
     MemoryLink* link_ = nullptr;
     fs::path dir_;
     int receiver_result = -1;
-
-private:
-    ShellState saved_{};
 };
 
 TEST_F(ReceiverTest, StoresTheDefaultConfigurationAndNoRules) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "firmware/firmware_update.hpp"
+#include "shell/shell_state.hpp"
 #include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_files.hpp"
 #include "firmware/loader_device.hpp"
@@ -77,9 +78,9 @@ TEST(FirmwareAnswers, EverySequenceOfLoaderBehavioursOverThreeRecordLines) {
             for (std::size_t d : digits) script.push_back(alphabet[d]);
             SequenceLoader loader;
             loader.script = script;
-            use_memory_link(&loader);
+            use_memory_link(shell.port, &loader);
             StringSink messages;  // not looked at: the outcome is judged by what the loader holds
-            const int result = firmware_update("COM1", file.path().c_str(), {}, FirmwareClock{}, messages);
+            const int result = firmware_update(shell.port, "COM1", file.path().c_str(), {}, FirmwareClock{}, messages);
             const std::size_t used = std::min(loader.consulted, depth);
             script.resize(std::max<std::size_t>(used, 1));
             bool late = false, early = false;
@@ -123,7 +124,7 @@ TEST(FirmwareAnswers, EverySequenceOfLoaderBehavioursOverThreeRecordLines) {
             }
         }
     }
-    set_serial_driver(make_platform_driver());
+    shell.port.set_driver(nullptr);
     for (const std::string& f : faults) ADD_FAILURE() << f;
     EXPECT_EQ(wrong_within, 0);
     std::printf("[ loader  ] %ld sequences of up to %zu transmissions: %ld within the assumption (wrong results: %ld), "

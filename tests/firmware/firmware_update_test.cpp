@@ -41,8 +41,8 @@ struct UpdateRun {
 UpdateRun run_update(const LoaderBench& bench, const std::string& path, int port = 3) {
     ConsoleInput enter("\n");
     StdoutCapture capture;
-    int result = firmware(port, path.c_str(), shell.port_name, sizeof shell.port_name, console_wait_for_enter,
-                          bench.clock, standard_output());
+    int result = firmware(shell.port, port, path.c_str(), shell.port_name, sizeof shell.port_name,
+                          console_wait_for_enter, bench.clock, standard_output());
     return {result, capture.text()};
 }
 
@@ -100,8 +100,8 @@ TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
     for (const Case& c : cases) {
         LoaderBench bench;
         StringSink out;
-        int result =
-            firmware(3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter, bench.clock, out);
+        int result = firmware(shell.port, 3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter,
+                              bench.clock, out);
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(visible(out.take()), visible(c.out)) << c.name;
         EXPECT_EQ(bench.link->open_count, 0) << c.name;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "firmware/firmware_update.hpp"
+#include "shell/shell_state.hpp"
 #include "serial/serial_port.hpp"
 #include "support/memory_link.hpp"
 
@@ -96,10 +97,10 @@ struct LoaderBench {
     FirmwareClock clock;
 
     LoaderBench() {
-        link = use_memory_link(&device);
+        link = use_memory_link(shell.port, &device);
         clock = [this] { return link->now_ms() / 1000; };
     }
-    ~LoaderBench() { set_serial_driver(make_platform_driver()); }
+    ~LoaderBench() { shell.port.set_driver(nullptr); }
     LoaderBench(const LoaderBench&) = delete;
     LoaderBench& operator=(const LoaderBench&) = delete;
 };

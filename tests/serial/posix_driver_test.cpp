@@ -14,6 +14,7 @@
 #include <string>
 
 #include "serial/posix_device_path.hpp"
+#include "serial/posix_line.hpp"
 #include "serial/posix_modem_lines.hpp"
 #include "serial/posix_rate.hpp"
 #include "serial/serial_port.hpp"
@@ -36,10 +37,10 @@ protected:
         ASSERT_EQ(unlockpt(master), 0);
         slave = ptsname(master);
         setenv("KORRIMATIC_COM7", slave.c_str(), 1);
-        set_serial_driver(make_platform_driver());
+        port = SerialPort{};
     }
     void TearDown() override {
-        set_serial_driver(nullptr);
+        port = SerialPort{};
         if (master >= 0) close(master);
         unsetenv("KORRIMATIC_COM7");
     }
@@ -65,8 +66,16 @@ protected:
         return t;
     }
 
+    // Opens a driver of its own on COM7 with the line settings.
+    static bool open_driver(SerialDriver& driver, const LineSettings& line,
+                            const CommTimeouts& timeouts = base_timeouts_for(9600)) {
+        OpenFailure failure;
+        return driver.open("COM7", line, timeouts, failure);
+    }
+
     int master = -1;
     std::string slave;
+    SerialPort port;
 };
 
 TEST(PosixDevicePath, MapsComPortsToDevices) {
@@ -93,7 +102,7 @@ TEST_F(PosixDriverTest, OpensRaw8N1WithoutFlowControlAtTheRate) {
     for (int32_t rate : {4800, 9600, 19200, 38400, 57600, 14400, 56000, 110, 115200}) {
         SCOPED_TRACE(rate);
         StdoutCapture out;
-        ASSERT_EQ(open_port("COM7", rate), 0);
+        ASSERT_EQ(open_port(port, "COM7", rate), 0);
         EXPECT_EQ(out.text(), "");
         termios t = slave_settings();
         EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -107,7 +116,7 @@ TEST_F(PosixDriverTest, OpensRaw8N1WithoutFlowControlAtTheRate) {
         uint32_t actual = 0;
         EXPECT_TRUE(posix_get_any_rate(master, actual));
         EXPECT_EQ(actual, static_cast<uint32_t>(rate));
-        close_port();
+        close_port(port);
     }
 }
 
@@ -125,29 +134,27 @@ TEST_F(PosixDriverTest, SettingsReadBackAsSet) {
         {8, Parity::none, StopBits::one, false, true, true},
     };
     auto driver = make_platform_driver();
-    ASSERT_TRUE(driver->open("COM7"));
     for (const Row& r : rows) {
         SCOPED_TRACE(static_cast<int>(r.byte_size));
-        LineSettings s{};
-        ASSERT_TRUE(driver->get_line_settings(s));
-        s.baud_rate = 9600;
+        LineSettings s = line_settings_for(9600);
         s.byte_size = r.byte_size;
         s.parity = r.parity;
         s.stop_bits = r.stop_bits;
         s.parity_check = r.parity_check;
         s.outx = r.outx;
         s.inx = r.inx;
-        ASSERT_TRUE(driver->set_line_settings(s));
+        ASSERT_TRUE(open_driver(*driver, s));
         EXPECT_EQ((slave_settings().c_iflag & INPCK) != 0, r.parity_check);
-        LineSettings back{};
-        ASSERT_TRUE(driver->get_line_settings(back));
+        const TermiosLine back = termios_line(slave_settings());
+        uint32_t back_rate = 0;
+        ASSERT_TRUE(posix_get_any_rate(master, back_rate));
         EXPECT_EQ(back.byte_size, r.byte_size);
         EXPECT_EQ(back.parity, r.parity);
         EXPECT_EQ(back.stop_bits, r.stop_bits);
         EXPECT_EQ(back.parity_check, r.parity_check);
         EXPECT_EQ(back.outx, r.outx);
         EXPECT_EQ(back.inx, r.inx);
-        EXPECT_EQ(back.baud_rate, 9600u);
+        EXPECT_EQ(back_rate, 9600u);
     }
     driver->close();
 }
@@ -172,9 +179,9 @@ TEST(PosixModemLines, DisabledLinesAreDropped) {
 
 TEST_F(PosixDriverTest, CloseGivesThePortItsEarlierSettingsBack) {
     const termios before = slave_settings();
-    ASSERT_EQ(open_port("COM7", 9600), 0);
+    ASSERT_EQ(open_port(port, "COM7", 9600), 0);
     EXPECT_NE(slave_settings().c_lflag & ICANON, before.c_lflag & ICANON);
-    close_port();
+    close_port(port);
     const termios after = slave_settings();
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(after.c_iflag, before.c_iflag);
@@ -183,21 +190,21 @@ TEST_F(PosixDriverTest, CloseGivesThePortItsEarlierSettingsBack) {
 }
 
 TEST_F(PosixDriverTest, TheOpenIsExclusive) {
-    ASSERT_EQ(open_port("COM7", 9600), 0);
+    ASSERT_EQ(open_port(port, "COM7", 9600), 0);
     auto other = make_platform_driver();
-    EXPECT_FALSE(other->open("COM7"));
+    EXPECT_FALSE(open_driver(*other, line_settings_for(9600)));
     EXPECT_EQ(other->last_error(), static_cast<uint32_t>(EBUSY));
     EXPECT_EQ(other->error_text(other->last_error()),
               slave + ": Device or resource busy (another program is using the port; close it and try again)");
-    close_port();
-    EXPECT_TRUE(other->open("COM7"));  // free again once closed
+    close_port(port);
+    EXPECT_TRUE(open_driver(*other, line_settings_for(9600)));  // free again once closed
     other->close();
 }
 
 TEST_F(PosixDriverTest, OpenFailuresNameTheDevice) {
     setenv("KORRIMATIC_COM7", "/dev/korrimatic-no-such-device", 1);
     StdoutCapture out;
-    EXPECT_EQ(open_port("COM7", 9600), -2);
+    EXPECT_EQ(open_port(port, "COM7", 9600), -2);
     std::string text = out.text();
     EXPECT_EQ(text.rfind("\a\aError: cannot open COM port COM7: /dev/korrimatic-no-such-device: No such file or "
                          "directory (",
@@ -206,7 +213,7 @@ TEST_F(PosixDriverTest, OpenFailuresNameTheDevice) {
         << text;
     setenv("KORRIMATIC_COM7", "/dev/null", 1);
     StdoutCapture out2;
-    EXPECT_EQ(open_port("COM7", 9600), -2);
+    EXPECT_EQ(open_port(port, "COM7", 9600), -2);
     EXPECT_NE(out2.text().find("/dev/null: Inappropriate ioctl for device (not a serial device"), std::string::npos);
 }
 
@@ -215,27 +222,27 @@ TEST_F(PosixDriverTest, ReadsWritesDropsNulsAndPurges) {
     // itself, tells when bytes the device wrote have reached the slave.
     const int watch = open(slave.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(watch, 0);
-    ASSERT_EQ(open_port("COM7", 57600), 0);
-    EXPECT_EQ(write_port("COM7", "hello\r", 6), 6);
+    ASSERT_EQ(open_port(port, "COM7", 57600), 0);
+    EXPECT_EQ(write_port(port, "hello\r", 6), 6);
     EXPECT_EQ(device_read(), "hello\r");
 
     device_write(std::string("a\0b\0\0c", 6));
     char buf[16] = {};
-    EXPECT_EQ(read_port("COM7", buf, 3, 1000), 3);
+    EXPECT_EQ(read_port(port, buf, 3, 1000), 3);
     EXPECT_EQ(std::string(buf, 3), "abc");
 
     device_write("junk");
     pollfd arrived{watch, POLLIN, 0};
     ASSERT_EQ(poll(&arrived, 1, 5000), 1);
-    purge_port();
+    purge_port(port);
     close(watch);
     auto start = Clock::now();
-    EXPECT_EQ(read_port("COM7", buf, 10, 100), 0);
+    EXPECT_EQ(read_port(port, buf, 10, 100), 0);
     EXPECT_GE(elapsed_ms(start), 110);  // the whole time-out: t + 10 ms
 }
 
 TEST_F(PosixDriverTest, AReadEndsEarlyOnlyOnceTheReplyIsCompleteAndQuiet) {
-    ASSERT_EQ(open_port("COM7", 57600), 0);
+    ASSERT_EQ(open_port(port, "COM7", 57600), 0);
     ReadUntil until{[](const uint8_t* d, std::size_t n) {
                         return n >= 8 && std::memcmp(d + n - 8, "Korrim> ", 8) == 0;
                     },
@@ -243,22 +250,21 @@ TEST_F(PosixDriverTest, AReadEndsEarlyOnlyOnceTheReplyIsCompleteAndQuiet) {
     device_write("\r\nKorrim> ");
     char buf[64];
     auto start = Clock::now();
-    EXPECT_EQ(read_port_until("COM7", buf, sizeof buf, 20000, until), 10);
+    EXPECT_EQ(read_port_until(port, buf, sizeof buf, 20000, until), 10);
     EXPECT_LT(elapsed_ms(start), 5000);
     EXPECT_GE(elapsed_ms(start), 50);
 
     // Incomplete: the read waits for its time-out.
     device_write("Korrim");
     start = Clock::now();
-    EXPECT_EQ(read_port_until("COM7", buf, sizeof buf, 300, until), 6);
+    EXPECT_EQ(read_port_until(port, buf, sizeof buf, 300, until), 6);
     EXPECT_GE(elapsed_ms(start), 310);
 }
 
 TEST_F(PosixDriverTest, AVanishedDeviceIsAFailedRead) {
     auto driver = make_platform_driver();
-    ASSERT_TRUE(driver->open("COM7"));
     CommTimeouts t{0, 0, 5000, 0, 10};
-    ASSERT_TRUE(driver->set_timeouts(t));
+    ASSERT_TRUE(open_driver(*driver, line_settings_for(57600), t));
     close(master);
     master = -1;
     uint8_t buf[4];

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/port_failure.hpp"
 #include "support/capture.hpp"
 #include "support/memory_link.hpp"
 #include "support/run_program.hpp"
@@ -19,9 +20,10 @@ namespace {
 class SerialPortTest : public testing::Test {
 protected:
     void SetUp() override {
-        link = use_memory_link();
+        port = SerialPort{};
+        link = use_memory_link(port);
     }
-    void TearDown() override { set_serial_driver(nullptr); }
+    SerialPort port;
     MemoryLink* link = nullptr;
 };
 
@@ -65,16 +67,16 @@ TEST_F(SerialPortTest, EachFailingStepHasItsCodeAndMessage) {
         SetUp();
         c.fault(*link);
         StdoutCapture out;
-        EXPECT_EQ(open_port("COM3", c.rate), c.open_code);
+        EXPECT_EQ(open_port(port, "COM3", c.rate), c.open_code);
         EXPECT_EQ(out.text(), c.message);
         EXPECT_FALSE(link->is_open);
         EXPECT_EQ(link->purge_count, 0);
         if (c.set_code == 0) continue;
         SetUp();
+        ASSERT_EQ(open_port(port, "COM3", 9600), 0);
         c.fault(*link);
-        ASSERT_TRUE(link->open("COM3"));
         StdoutCapture out2;
-        EXPECT_EQ(set_comm_prop("COM3", c.rate), c.set_code);
+        EXPECT_EQ(set_comm_prop(port, c.rate), c.set_code);
         EXPECT_EQ(out2.text(), c.message);
         EXPECT_FALSE(link->is_open);
     }
@@ -85,28 +87,28 @@ TEST_F(SerialPortTest, EachFailingStepHasItsCodeAndMessage) {
 // and the capability tests.
 TEST_F(SerialPortTest, PropertiesQueries) {
     link->properties.packet_length = 188;
-    ASSERT_EQ(open_port("COM3", 9600), 0);
+    ASSERT_EQ(open_port(port, "COM3", 9600), 0);
     EXPECT_EQ(link->properties_lengths, (std::vector<uint16_t>{62, 188}));
     SetUp();
     link->has_properties = false;
     link->properties.provider_capabilities = 0;  // would be refused if asked
     StdoutCapture out;
-    ASSERT_EQ(open_port("COM3", 9600), 0);
+    ASSERT_EQ(open_port(port, "COM3", 9600), 0);
     EXPECT_EQ(out.text(), "");
     EXPECT_TRUE(link->properties_lengths.empty());
 }
 
 TEST_F(SerialPortTest, NullNames) {
     StdoutCapture out;
-    EXPECT_EQ(open_port(nullptr, 9600), -1);
-    EXPECT_EQ(set_comm_prop(nullptr, 9600), -1);
+    EXPECT_EQ(open_port(port, nullptr, 9600), -1);
+    EXPECT_EQ(set_comm_prop(port, 9600), -1);  // no port named yet
     EXPECT_EQ(out.text(), "open_port: Error: port null argument\nset_comm_prop: Error: port null argument\n");
     EXPECT_EQ(link->open_count, 0);
 }
 
 TEST_F(SerialPortTest, OpenSetsRaw8N1WithoutFlowControlAndPurges) {
     StdoutCapture out;
-    ASSERT_EQ(open_port("COM12", 38400), 0);
+    ASSERT_EQ(open_port(port, "COM12", 38400), 0);
     EXPECT_EQ(out.text(), "");
     EXPECT_EQ(link->opened_name, "COM12");
     const LineSettings& s = link->settings;
@@ -120,7 +122,7 @@ TEST_F(SerialPortTest, OpenSetsRaw8N1WithoutFlowControlAndPurges) {
     EXPECT_EQ(s.rts_control, LineControl::disable);
     EXPECT_TRUE(s.discard_null);
     EXPECT_EQ(link->purge_count, 1);
-    EXPECT_EQ(port_rate(), 38400u);
+    EXPECT_EQ(port_rate(port), 38400u);
 }
 
 TEST_F(SerialPortTest, BaseTimeoutsPerRate) {
@@ -135,7 +137,7 @@ TEST_F(SerialPortTest, BaseTimeoutsPerRate) {
         EXPECT_EQ(t.write_total_multiplier, r.write_mult) << r.rate;
         EXPECT_EQ(t.write_total_constant, 10u) << r.rate;
         SetUp();
-        ASSERT_EQ(open_port("COM1", static_cast<int32_t>(r.rate)), 0);
+        ASSERT_EQ(open_port(port, "COM1", static_cast<int32_t>(r.rate)), 0);
         EXPECT_EQ(link->timeouts.read_total_multiplier, r.read_mult);
         EXPECT_EQ(link->timeouts.write_total_constant, 10u);
     }
@@ -160,8 +162,8 @@ TEST_F(SerialPortTest, WriteTimeoutCoversTheBytesLineTimeAtEveryRate) {
         EXPECT_EQ(write_timeout_ms(r.rate, 268), r.line_of_268) << r.rate;
         EXPECT_GT(write_timeout_ms(r.rate, 64), line_time_ms(r.rate, 64)) << r.rate;
         SetUp();
-        ASSERT_EQ(open_port("COM1", static_cast<int32_t>(r.rate)), 0);
-        ASSERT_EQ(write_port("COM1", std::string(64, 'x').data(), 64), 64);
+        ASSERT_EQ(open_port(port, "COM1", static_cast<int32_t>(r.rate)), 0);
+        ASSERT_EQ(write_port(port, std::string(64, 'x').data(), 64), 64);
         EXPECT_EQ(link->timeouts.write_total_multiplier * 64 + link->timeouts.write_total_constant, r.sixty_four);
     }
     EXPECT_EQ(line_time_ms(19200, 268), 140u);
@@ -170,16 +172,16 @@ TEST_F(SerialPortTest, WriteTimeoutCoversTheBytesLineTimeAtEveryRate) {
 // The drains before the handshake and the update end once the line is quiet,
 // or give up on a line that keeps sending, with a warning.
 TEST_F(SerialPortTest, DrainsAreBounded) {
-    ASSERT_EQ(open_port("COM1", 57600), 0);
+    ASSERT_EQ(open_port(port, "COM1", 57600), 0);
     link->device_send(std::string(500, 's'));
     StdoutCapture quiet;
-    Drained d = drain_input("COM1", 40, 100);
+    Drained d = drain_input(port, 40, 100);
     EXPECT_EQ(d.bytes, 500);
     EXPECT_FALSE(d.bounded);
     EXPECT_EQ(quiet.text(), "");
     for (int i = 0; i < 70000; ++i) link->device_send(std::string(1, 'n'), 1);  // a byte a millisecond, for ever
     StdoutCapture noisy;
-    drain_stale_input("COM1", 40, 100);
+    drain_stale_input(port, 40, 100);
     EXPECT_EQ(noisy.text(), "\a\aWarning: the line of COM port COM1 keeps sending (65560 bytes discarded), going on\n");
 }
 
@@ -198,30 +200,30 @@ TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {
     };
     for (const auto& r : rows) {
         SetUp();
-        ASSERT_EQ(open_port("COM1", r.rate), 0);
+        ASSERT_EQ(open_port(port, "COM1", r.rate), 0);
         link->device_send(std::string(static_cast<std::size_t>(r.arriving), 'x'));
         char buf[1024];
-        EXPECT_EQ(read_port("COM1", buf, r.size, r.timeout), r.expect_got);
+        EXPECT_EQ(read_port(port, buf, r.size, r.timeout), r.expect_got);
         ASSERT_FALSE(link->read_durations_ms.empty());
         EXPECT_EQ(link->read_durations_ms.back(), r.expect_ms) << r.rate << " " << r.size;
         EXPECT_EQ(link->timeouts.read_total_constant, static_cast<uint32_t>(r.timeout + 10));
         EXPECT_EQ(link->timeouts.write_total_multiplier, base_timeouts_for(static_cast<uint32_t>(r.rate)).write_total_multiplier);
         // The same time-outs again are not handed to the driver again.
         const int applied = link->set_timeouts_count;
-        read_port("COM1", buf, r.size, r.timeout);
+        read_port(port, buf, r.size, r.timeout);
         EXPECT_EQ(link->set_timeouts_count, applied) << r.rate << " " << r.size;
     }
 }
 
 TEST_F(SerialPortTest, ReadWithATimeoutOfZeroUsesTheBaseTimeouts) {
-    ASSERT_EQ(open_port("COM1", 9600), 0);
+    ASSERT_EQ(open_port(port, "COM1", 9600), 0);
     char buf[8];
-    EXPECT_EQ(read_port("COM1", buf, 8, 0), 0);
+    EXPECT_EQ(read_port(port, buf, 8, 0), 0);
     EXPECT_EQ(link->read_durations_ms.back(), 8 * 1 + 1);
 }
 
 TEST_F(SerialPortTest, WriteResults) {
-    ASSERT_EQ(open_port("COM3", 9600), 0);
+    ASSERT_EQ(open_port(port, "COM3", 9600), 0);
     struct Row {
         const char* what;
         std::function<void(MemoryLink&)> fault;
@@ -244,8 +246,9 @@ TEST_F(SerialPortTest, WriteResults) {
         SCOPED_TRACE(r.what);
         r.fault(*link);
         std::size_t writes_before = link->host_writes.size();
+        SerialPort unnamed{std::make_unique<MemoryLink>()};  // never opened: it has no name
         StdoutCapture out;
-        EXPECT_EQ(write_port(r.name, r.bytes, r.count), r.result);
+        EXPECT_EQ(write_port(r.name != nullptr ? port : unnamed, r.bytes, r.count), r.result);
         EXPECT_EQ(out.text(), r.message);
         if (r.result < 0 && r.result != -3) {
             EXPECT_EQ(link->host_writes.size(), writes_before);
@@ -254,11 +257,11 @@ TEST_F(SerialPortTest, WriteResults) {
 }
 
 TEST_F(SerialPortTest, PurgeAndClose) {
-    ASSERT_EQ(open_port("COM1", 57600), 0);
+    ASSERT_EQ(open_port(port, "COM1", 57600), 0);
     link->device_send("stale");
-    purge_port();
+    purge_port(port);
     EXPECT_EQ(link->pending(), 0u);
-    close_port();
+    close_port(port);
     EXPECT_FALSE(link->is_open);
     EXPECT_EQ(link->close_count, 1);
 }
@@ -266,28 +269,31 @@ TEST_F(SerialPortTest, PurgeAndClose) {
 TEST_F(SerialPortTest, ReportFatalWithCodeZeroReturns) {
     link->error_code = 3;
     testing::internal::CaptureStderr();
-    report_fatal(0, "note\n");
+    report_fatal(port, 0, "note\n");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "note\nReturn code 0, system error code 3\n");
 }
 
 using SerialPortDeathTest = SerialPortTest;
 
 TEST_F(SerialPortDeathTest, AFailedReadEndsTheProgram) {
-    ASSERT_EQ(open_port("COM3", 9600), 0);
+    ASSERT_EQ(open_port(port, "COM3", 9600), 0);
     char buf[4];
     link->fail_read = true;
     link->error_code = 9;
     // The pause before the end, for the operator to read the message.
-    set_fatal_pause([](uint32_t ms) { std::fprintf(stderr, "pause %u ms\n", static_cast<unsigned>(ms)); });
-    EXPECT_DEATH(read_port("COM3", buf, 4, 100),
+    const ReadFailurePolicy fatal{false, [](uint32_t ms) { std::fprintf(stderr, "pause %u ms\n", static_cast<unsigned>(ms)); }};
+    port.set_read_failure(read_failure_handler(fatal));
+    SerialPort unnamed{std::make_unique<MemoryLink>()};  // never opened: it has no name
+    unnamed.set_read_failure(read_failure_handler(fatal));
+    EXPECT_DEATH(read_port(port, buf, 4, 100),
                  "could not read on COM port COM3: memory link error 9\nReturn code 26, system error code 9\n"
                  "pause 5000 ms\n");
     link->fail_read = false;
-    EXPECT_DEATH(read_port("COM3", buf, 0, 100), "^read_port: Error: invalid param size: 0\nReturn code 25, ");
-    EXPECT_DEATH(read_port("COM3", nullptr, 4, 100), "^read_port: Error: invalid param buf ptr\nReturn code 25, ");
-    EXPECT_DEATH(read_port(nullptr, buf, 4, 100), "^read_port: Error: invalid param port\nReturn code 25, ");
+    EXPECT_DEATH(read_port(port, buf, 0, 100), "^read_port: Error: invalid param size: 0\nReturn code 25, ");
+    EXPECT_DEATH(read_port(port, nullptr, 4, 100), "^read_port: Error: invalid param buf ptr\nReturn code 25, ");
+    EXPECT_DEATH(read_port(unnamed, buf, 4, 100), "^read_port: Error: invalid param port\nReturn code 25, ");
     link->fail_set_timeouts = true;
-    EXPECT_DEATH(read_port("COM3", buf, 4, 100),
+    EXPECT_DEATH(read_port(port, buf, 4, 100),
                  "could not set the comm timeouts for port COM3: memory link error 9\nReturn code 25, ");
 }
 

@@ -3,6 +3,7 @@
 // the firmware transfer the first press only warns and a second one within
 // three seconds stops at the line reached.
 #include "process/interrupt.hpp"
+#include "shell/shell_state.hpp"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,10 @@ TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
     Presses presses;
     ScriptedDevice device;
     device.powers_on = false;
-    MemoryLink* link = use_memory_link(&device);
+    MemoryLink* link = use_memory_link(shell.port, &device);
     link->presses_ms = {5000};
     StringSink out;
-    const bool connected = connect_device("COM3", 57600, false, out);
+    const bool connected = connect_device(shell.port, "COM3", 57600, false, out);
     const std::string text = out.take();
     EXPECT_FALSE(connected);
     EXPECT_FALSE(link->is_open);
@@ -45,7 +46,7 @@ TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
               std::string::npos)
         << visible(text);
     EXPECT_EQ(text.find("did not receive"), std::string::npos) << visible(text);
-    set_serial_driver(nullptr);
+    shell.port.set_driver(nullptr);
 }
 
 class InterruptDownload : public DownloadLinkTest {};
@@ -117,7 +118,7 @@ TEST(Interrupt, FirmwareUpdate) {
         for (int64_t at : c.presses) bench.link->presses_ms.push_back(at);
         StringSink out;
         const int result = firmware_update(
-            "COM3", file.path().c_str(),
+            shell.port, "COM3", file.path().c_str(),
             [&c] {
                 if (c.cancel_at_enter) request_cancel();
             },

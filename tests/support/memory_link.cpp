@@ -6,12 +6,10 @@
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 
-MemoryLink* use_memory_link(MemoryDevice* device) {
+MemoryLink* use_memory_link(SerialPort& port, MemoryDevice* device) {
     auto owned = std::make_unique<MemoryLink>(device);
     MemoryLink* link = owned.get();
-    set_serial_driver(std::move(owned));
-    // The fatal path's pause passes on the link's virtual clock.
-    set_fatal_pause([link](uint32_t ms) { link->advance_ms(ms); });
+    port.set_driver(std::move(owned));
     return link;
 }
 
@@ -31,12 +29,29 @@ std::vector<uint8_t> MemoryLink::host_bytes() const {
     return all;
 }
 
-bool MemoryLink::open(const char* port_name) {
-    if (fail_open) return false;
+bool MemoryLink::refuse(OpenFailure& failure, OpenStep step) {
+    failure.step = step;
+    close();
+    return false;
+}
+
+bool MemoryLink::open(const char* port_name, const LineSettings& line, const CommTimeouts& t, OpenFailure& failure) {
+    if (fail_open) {
+        failure.step = OpenStep::open;
+        return false;
+    }
     opened_name = port_name;
     ++open_count;
     is_open = true;
     if (device_ != nullptr) device_->on_open(*this);
+    const PropertiesReader query = [this](PropertiesQuery q, uint16_t length, CommProperties& props) {
+        return get_properties(q, length, props);
+    };
+    if (has_properties && !check_provider(query, failure)) return refuse(failure, failure.step);
+    if (fail_get_settings) return refuse(failure, OpenStep::get_state);
+    if (fail_set_settings) return refuse(failure, OpenStep::set_state);
+    settings = line;
+    if (!set_timeouts(t, line.discard_null)) return refuse(failure, OpenStep::timeouts);
     return true;
 }
 
@@ -48,22 +63,11 @@ bool MemoryLink::get_properties(PropertiesQuery query, uint16_t packet_length, C
     return true;
 }
 
-bool MemoryLink::get_line_settings(LineSettings& s) {
-    if (fail_get_settings) return false;
-    s = settings;
-    return true;
-}
-
-bool MemoryLink::set_line_settings(const LineSettings& s) {
-    if (fail_set_settings) return false;
-    settings = s;
-    return true;
-}
-
-bool MemoryLink::set_timeouts(const CommTimeouts& t) {
+bool MemoryLink::set_timeouts(const CommTimeouts& t, bool discard_null) {
     if (fail_set_timeouts) return false;
     ++set_timeouts_count;
     timeouts = t;
+    settings.discard_null = discard_null;
     return true;
 }
 

@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "serial/provider_check.hpp"
 #include "serial/serial_driver.hpp"
+#include "serial/serial_port.hpp"
 
 class MemoryLink;
 
@@ -54,7 +56,7 @@ public:
     int set_timeouts_count = 0;              // time-outs handed to the driver
     std::vector<int64_t> read_durations_ms;  // virtual time each read took
 
-    // --- faults and capabilities ---
+    // --- faults and capabilities (the open takes a Windows port's steps) ---
     bool fail_open = false;
     bool has_properties = true;      // the platform has a provider record
     int fail_properties_query = 0;   // 1 or 2: that query fails
@@ -69,12 +71,8 @@ public:
     uint32_t error_code = 0;
 
     // SerialDriver
-    bool open(const char* port_name) override;
-    bool has_provider_properties() const override { return has_properties; }
-    bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props) override;
-    bool get_line_settings(LineSettings& s) override;
-    bool set_line_settings(const LineSettings& s) override;
-    bool set_timeouts(const CommTimeouts& t) override;
+    bool open(const char* port_name, const LineSettings& line, const CommTimeouts& t, OpenFailure& failure) override;
+    bool set_timeouts(const CommTimeouts& t, bool discard_null) override;
     bool read(uint8_t* buf, std::size_t size, std::size_t& got, const ReadUntil* until) override;
     bool write(const uint8_t* buf, std::size_t size, std::size_t& written) override;
     void purge() override;
@@ -87,6 +85,8 @@ private:
         int64_t at_ms;
         uint8_t byte;
     };
+    bool get_properties(PropertiesQuery query, uint16_t packet_length, CommProperties& props);
+    bool refuse(OpenFailure& failure, OpenStep step);
     // Hands over the presses up to `until`; true when one cancelled the read.
     bool press_until(int64_t until);
     MemoryDevice* device_;
@@ -94,6 +94,6 @@ private:
     std::deque<Arrival> incoming_;
 };
 
-// Makes a new MemoryLink over `device` the serial driver of the port
-// operations; returns it (the driver slot owns it).
-MemoryLink* use_memory_link(MemoryDevice* device = nullptr);
+// Makes a new MemoryLink over `device` the driver behind `port`; returns it
+// (the port owns it).
+MemoryLink* use_memory_link(SerialPort& port, MemoryDevice* device = nullptr);
