@@ -221,10 +221,11 @@ bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const Rea
     got = 0;
     // The time-outs in force bound the whole read. A read that may end early
     // goes in pieces: the interval time-out ends each piece once the line has
-    // been quiet for the settle time, and the reply is then looked at. NUL
-    // bytes are dropped here, whatever the port's driver does with fNull,
-    // and are never counted: a read that lost some to them reads on for the
-    // rest against what is left of the whole time-out.
+    // been quiet for the settle time, and the reply is then looked at. While
+    // NUL bytes are to be dropped they are dropped here as well, whatever the
+    // port's driver does with fNull, and are never counted: a read that lost
+    // some to them reads on for the rest against what is left of the whole
+    // time-out. While they are to be kept (the transfers), every byte counts.
     // With the operator's Ctrl-C in the program's hands, no piece waits
     // longer than CANCEL_SLICE_MS, so that a cancelled command is seen soon.
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeouts_.read_total_multiplier) * size +
@@ -255,7 +256,8 @@ bool WinDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const Rea
         DWORD n = 0;
         const BOOL read_ok = ReadFile(handle_, buf + got, wanted, &n, nullptr);
         uint8_t* const first = buf + got;
-        got += static_cast<std::size_t>(std::remove(first, first + n, uint8_t{0}) - first);
+        got += discard_null_ ? static_cast<std::size_t>(std::remove(first, first + n, uint8_t{0}) - first)
+                             : static_cast<std::size_t>(n);
         if (!read_ok) {
             ok = fail();
             break;
