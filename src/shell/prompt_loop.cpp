@@ -102,6 +102,7 @@ int run_shell(const ShellRun& run) {
     if (!run.script) console_start_editing();
     console_set_echo(run.script);
     shell.port.set_read_failure(read_failure_handler({!run.script && operator_at_terminal(), {}}));
+    shell.port.set_out(*shell.out);  // one sink for the commands and the port
     std::string line;
     bool any_failed = false;
     FailedLines failed_lines;

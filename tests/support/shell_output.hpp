@@ -1,6 +1,7 @@
 // Has the shell print into a string instead of standard output for the
 // lifetime of the object: what the shell's own code prints through
-// shell.out (prompts, questions, refusals, argument messages).
+// shell.out (prompts, questions, refusals, argument messages) and what the
+// port layer prints.
 #pragma once
 
 #include <string>
@@ -10,8 +11,14 @@
 
 class ShellOutput {
 public:
-    ShellOutput() : saved_(shell.out) { shell.out = &sink_; }
-    ~ShellOutput() { shell.out = saved_; }
+    ShellOutput() : saved_(shell.out), saved_port_(&shell.port.out()) {
+        shell.out = &sink_;
+        shell.port.set_out(sink_);
+    }
+    ~ShellOutput() {
+        shell.out = saved_;
+        shell.port.set_out(*saved_port_);
+    }
     ShellOutput(const ShellOutput&) = delete;
     ShellOutput& operator=(const ShellOutput&) = delete;
 
@@ -21,4 +28,5 @@ public:
 private:
     StringSink sink_;
     Sink* saved_;
+    Sink* saved_port_;
 };
