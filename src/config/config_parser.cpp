@@ -357,11 +357,8 @@ int conf_load(Station& station, const char* path, bool& opened, Sink& out) {
         out.printf("conf_process: Error: param rfp is invalid\n");  // "rfp": kept as operators' scripts expect
         return CONF_NO_FILE_NAME;
     }
-    InputFile file(path);
-    if (!file) {
-        out.printf("\a\aError: cannot open %s\n", path);
-        return CONF_CANNOT_OPEN;
-    }
+    InputFile file(path, out);
+    if (!file) return CONF_CANNOT_OPEN;
     opened = true;
     // Every file starts from the defaults; the two fields the Rules file
     // parser owns are kept, and the path count goes with the emptied path.

@@ -348,11 +348,8 @@ int firmware_update(SerialPort& port, const char* port_name, const char* file_na
         out.printf("firmware: Error: param filename is invalid\n");
         return FIRMWARE_NO_FILE_NAME;
     }
-    InputFile file(file_name);
-    if (!file) {
-        out.printf("\a\aError: cannot open %s\n", file_name);
-        return FIRMWARE_CANNOT_OPEN;
-    }
+    InputFile file(file_name, out);
+    if (!file) return FIRMWARE_CANNOT_OPEN;
     VerifiedFile verified{file_name, {}};
     int total = inhexverify(file.get(), &verified.records, out);
     if (std::ferror(file.get())) {

@@ -59,11 +59,8 @@ int rules_load(Station& station, const char* file_name, bool& opened, Sink& out)
         out.printf("rules_process: Error: param rfp is invalid\n");  // "rfp": kept as operators' scripts expect
         return RULES_NO_FILE_NAME;
     }
-    InputFile file(file_name);
-    if (!file) {
-        out.printf("\a\aError: cannot open %s\n", file_name);
-        return RULES_CANNOT_OPEN;
-    }
+    InputFile file(file_name, out);
+    if (!file) return RULES_CANNOT_OPEN;
     opened = true;
     return rules_read(station, file.get(), file_name, out);
 }

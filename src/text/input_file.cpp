@@ -50,6 +50,10 @@ InputFile::InputFile(const char* path) {
     if (path != nullptr) file_ = open_regular(path);
 }
 
+InputFile::InputFile(const char* path, Sink& report) : InputFile(path) {
+    if (file_ == nullptr) report.printf("\a\aError: cannot open %s\n", path != nullptr ? path : "(null)");
+}
+
 InputFile::~InputFile() {
     if (file_ != nullptr) std::fclose(file_);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "text/sink.hpp"
+
 // An input file open for reading, closed when it goes. A name that is not a
 // readable regular file (a folder, a FIFO, a device such as /dev/zero) is not
 // opened, and the open never blocks, so a FIFO is refused at once. The file is
@@ -12,6 +14,9 @@
 class InputFile {
 public:
     explicit InputFile(const char* path);
+    // The same, and when the file cannot be opened says so on `report`:
+    // "Error: cannot open <path>", the one text of all three files.
+    InputFile(const char* path, Sink& report);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
