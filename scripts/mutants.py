@@ -256,7 +256,8 @@ def run(cmd, cwd, timeout, log, output=None):
 
 
 # The tests a stage's output names as failed: gtest's and ctest's lines.
-FAILED_TEST = re.compile(r"^\[  FAILED  \] ([\w/.]+)|^\s*\d+ - ([\w/.-]+) \((?:Failed|Timeout|"
+# gtest's names hold a dot: its closing count ("1 test, listed below") is no name.
+FAILED_TEST = re.compile(r"^\[  FAILED  \] ([\w/]+\.[\w/.]+)|^\s*\d+ - ([\w/.-]+) \((?:Failed|Timeout|"
                          r"SEGFAULT|Subprocess aborted|Exception|Child aborted|\*\*\*)", re.M)
 
 
@@ -446,7 +447,7 @@ def main():
             # A test that passes alone failed by chance (the machine's load).
             tests = failed_tests(output[0])
             again = runner.rerun_cmd(tests) if tests else None
-            if again is None or run(again, tree, stage_timeout, log)[0] != 0:
+            if again is None or run(again, tree, 3600, log)[0] != 0:
                 sys.exit(f"the unchanged tree fails its tests{' (time-out)' if timed_out else ''} (see {log})")
             print(f"the unchanged tree: {', '.join(tests)} failed once and passed alone")
     if not args.stage_timeout:
@@ -455,14 +456,23 @@ def main():
           f"{stage_timeout:.0f} s")
     sys.stdout.flush()
 
+    def fail_again(tests):
+        """Those of the tests that fail again, run alone; None when they
+        cannot be run alone."""
+        again = runner.rerun_cmd(tests) if tests else None
+        if again is None:
+            return None
+        output = []
+        status, _ = run(again, tree, stage_timeout, log, output)
+        failed = set(failed_tests(output[0])) & set(tests)
+        return failed if failed or status == 0 else None
+
     def confirmed(output):
         """Whether the tests a stage names as failed fail again, run alone;
         (confirmed, tests). A failure that names no test stands."""
         tests = failed_tests(output)
-        again = runner.rerun_cmd(tests) if tests else None
-        if again is None:
-            return True, tests
-        return run(again, tree, stage_timeout, log)[0] != 0, tests
+        failed = fail_again(tests)
+        return failed is None or bool(failed), tests
 
     results = {"killed": [], "survived": [], "equivalent": [], "uncompiled": []}
     started = time.time()
@@ -516,9 +526,7 @@ def main():
     killers = sorted({t for _, _, ks in results["killed"] for t in ks})
     failing = set()
     for name in killers:
-        again = runner.rerun_cmd([name])
-        if again and run(again, tree, stage_timeout, log)[0] != 0:
-            failing.add(name)
+        failing |= fail_again([name]) or set()
     if failing:
         doubtful = [r for r in results["killed"] if failing & set(r[2])]
         results["killed"] = [r for r in results["killed"] if not failing & set(r[2])]

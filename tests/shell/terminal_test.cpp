@@ -176,6 +176,11 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
                                              "rules, implicit Pass\n\nWarning: Rules file"),
               1)
         << term.screen();
+    // Tab's list redraws the question's last line alone, as it was.
+    term.type("d");
+    term.keys({"Tab"});
+    ASSERT_TRUE(term.wait_for("  drules\n(yes|no) [no]: d")) << term.screen();
+    term.keys({"BSpace"});
     term.type("n");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("Download Aborted!")) << term.screen();
