@@ -417,6 +417,11 @@ def main():
     tree.mkdir(parents=True, exist_ok=True)
     sync_tree(root, tree, work, build)
     sources, candidates = places(tree)
+    stale = set(known) - {m.key() for m in candidates}
+    if stale:
+        print(f"{equivalents_file.name}: {len(stale)} line(s) match no place any more:")
+        for path, original, mutated in sorted(stale):
+            print(f"  {path}: `{original}` => `{mutated}`")
     if args.only:
         wanted = set(args.only.split(","))
         chosen = [m for m in candidates if f"{m.path}:{m.line}" in wanted]
@@ -509,6 +514,12 @@ def main():
         finally:
             # Put back; the next build recompiles it from the cache.
             target.write_text(original)
+        # Read again for each mutant: lines added while the run goes count
+        # (a list being edited and unreadable for a moment is left as it was).
+        try:
+            known = read_equivalents(equivalents_file)
+        except SystemExit:
+            pass
         reason = known.get(m.key())
         if outcome == "survived" and reason:
             outcome = "equivalent"
