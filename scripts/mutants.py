@@ -174,13 +174,35 @@ def mutants_of_line(path, number, line):
     return list(unique.values())
 
 
+WINDOWS_IF = re.compile(r"^#\s*(?:ifdef\s+_WIN32|if\s+defined\(?\s*_WIN32\s*\)?)\s*$")
+POSIX_IF = re.compile(r"^#\s*(?:ifndef\s+_WIN32|if\s+!\s*defined\(?\s*_WIN32\s*\)?)\s*$")
+
+
 def all_mutants(tree, sources):
     result = []
     for rel in sources:
         lines = (tree / rel).read_text().splitlines(keepends=True)
         in_block_comment = False
+        # The branches of #if/#else/#endif: True for one only Windows builds
+        # (the Linux build never compiles it, so its mutants say nothing),
+        # None for one that does not depend on _WIN32.
+        windows = []
         for i, line in enumerate(lines, start=1):
             stripped = line.strip()
+            if stripped.startswith("#"):
+                if WINDOWS_IF.match(stripped) or POSIX_IF.match(stripped):
+                    windows.append(bool(WINDOWS_IF.match(stripped)))
+                elif re.match(r"^#\s*if", stripped):
+                    windows.append(None)
+                elif re.match(r"^#\s*else", stripped) and windows and windows[-1] is not None:
+                    windows[-1] = not windows[-1]
+                elif re.match(r"^#\s*elif", stripped) and windows:
+                    windows[-1] = None
+                elif re.match(r"^#\s*endif", stripped) and windows:
+                    windows.pop()
+                continue
+            if any(windows):
+                continue
             if in_block_comment:
                 in_block_comment = "*/" not in stripped
                 continue
