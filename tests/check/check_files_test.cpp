@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "check/implicit_line.hpp"
 #include "support/run_program.hpp"
 #include "support/scratch_dir.hpp"
 #include "support/files.hpp"
+#include "support/temp_file.hpp"
 
 namespace {
 
@@ -167,6 +169,19 @@ TEST(Check, EachFilePairGivesItsLinesAndStatus) {
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.exit_status, c.status);
     }
+}
+
+// The line a drop-everything warning names: the last implicit line.
+TEST(Check, TheLastImplicitLine) {
+    const struct {
+        std::string rules;
+        int line;
+    } cases[] = {
+        {"pass implicit\n# then\ndrop implicit\n", 3},
+        {"drop sector 10:00:00, 80:00:00, 5\n", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(last_implicit_line(TempFile(c.rules).path().c_str()), c.line) << c.rules;
+    EXPECT_EQ(last_implicit_line("/nonexistent/station.rul"), 0);
 }
 
 }  // namespace

@@ -71,6 +71,21 @@ TEST_F(ConnectedTest, BaudSendsTheRateCommandThenWaitsForThePrompt) {
     EXPECT_LT(link->now_ms() - start, 5000);
 }
 
+// What the console says after the prompt (past the reply's settle time) is
+// read and dropped, not left for the next exchange.
+TEST_F(ConnectedTest, NothingOfTheConsoleIsLeftAfterTheReprompt) {
+    struct Chatty : ScriptedDevice {
+        void on_host_write(MemoryLink& l, const uint8_t* data, std::size_t count) override {
+            ScriptedDevice::on_host_write(l, data, count);
+            l.device_send("log: beacon sent\r\n", 200);
+        }
+    } chatty;
+    link = use_memory_link(&chatty);
+    ASSERT_EQ(open_port("COM3", 57600), 0);
+    EXPECT_EQ(run(cmd_baud, "38400"), "Connecting at 38400...\n\aConnected at 38400\n");
+    EXPECT_EQ(link->pending(), 0u);
+}
+
 TEST_F(ConnectedTest, RepromptFailures) {
     struct Case {
         const char* what;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "device/scripted_device.hpp"
 #include "serial/serial_port.hpp"
@@ -167,6 +168,18 @@ TEST_F(ConnectTest, AcceptedVersions) {
         device.power_on = std::string("Korrimatic\r\nVersion ") + version + "\r\n";
         std::string out = connect(57600);
         EXPECT_TRUE(connected) << version << visible(out);
+    }
+}
+
+// The power-on wait lasts 20 s from its start, 120 ms after the open (the
+// drain of stale input): a text in its last millisecond is read, one a
+// millisecond later is not.
+TEST_F(ConnectTest, ThePowerOnWaitLastsTwentySeconds) {
+    for (const auto& [power_on_ms, connects] : {std::pair{int64_t{20120}, true}, std::pair{int64_t{20121}, false}}) {
+        SetUp();
+        device.power_on_ms = power_on_ms;
+        const std::string out = connect(57600);
+        EXPECT_EQ(connected, connects) << power_on_ms << visible(out);
     }
 }
 

@@ -167,6 +167,7 @@ TEST_F(SerialPortTest, WriteTimeoutCoversTheBytesLineTimeAtEveryRate) {
         EXPECT_EQ(link->timeouts.write_total_multiplier * 64 + link->timeouts.write_total_constant, r.sixty_four);
     }
     EXPECT_EQ(line_time_ms(19200, 268), 140u);
+    EXPECT_EQ(line_time_ms(9600, 96), 100u);  // exactly 100 ms: rounded up to nothing more
 }
 
 // The drains before the handshake and the update end once the line is quiet,

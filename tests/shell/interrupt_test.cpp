@@ -6,7 +6,10 @@
 #include "shell/shell_state.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/time.h>
 
+#include <chrono>
+#include <csignal>
 #include <string>
 
 #include "device/device_link.hpp"
@@ -15,6 +18,7 @@
 #include "firmware/firmware_update.hpp"
 #include "firmware/hex_files.hpp"
 #include "firmware/loader_device.hpp"
+#include "process/pause.hpp"
 #include "shell/commands.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"
@@ -29,6 +33,22 @@ struct Presses {
         set_interrupt_mode(InterruptMode::wait);
     }
 };
+
+// A signal every 5 ms (without SA_RESTART) does not cut a pause short.
+TEST(Interrupt, APauseLastsThroughTheSignalsThatInterruptIt) {
+    struct sigaction quiet {}, previous{};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    ASSERT_EQ(sigaction(SIGALRM, &quiet, &previous), 0);
+    itimerval tick{{0, 5000}, {0, 5000}}, off{};
+    setitimer(ITIMER_REAL, &tick, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pause_ms(60);
+    const auto took = std::chrono::steady_clock::now() - start;
+    setitimer(ITIMER_REAL, &off, nullptr);
+    sigaction(SIGALRM, &previous, nullptr);
+    EXPECT_GE(took, std::chrono::milliseconds(60));
+}
 
 TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
     Presses presses;

@@ -110,6 +110,8 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     std::ofstream(scratch.path("warn.cfg")) << "havegps on\n";
     std::ofstream(scratch.path("warn.rul")) << "drop sector 10:00:00, 80:00:00, 5\n";
     std::ofstream(scratch.path("bad.rul")) << "drop implicit\npass circle 0, 39:30:00, -104:45:00\n";
+    std::filesystem::create_directories(scratch.path("home"));
+    std::ofstream(scratch.path("home/.editrc")) << "bind -s ^X drules\n";
     const std::string command = "cd '" + scratch.folder() + "' && env HOME='" + scratch.path("home") +
                                 "' XDG_STATE_HOME='" + scratch.path("state") + "' KORRIMATIC_COM1='" +
                                 sim.port_path() + "' KORRIMATIC_COM2='" + unplugged.port_path() + "' '" +
@@ -134,6 +136,9 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     term.keys({"Left", "Left", "Left", "u", "Enter"});
     ASSERT_TRUE(term.wait_for("No Rules are configured!")) << term.screen();
     EXPECT_EQ(Terminal::count(term.screen(), "Command> drules\n"), 1) << term.screen();
+    // ~/.editrc is read: its Ctrl-X types the same command.
+    term.keys({"C-x", "Enter"});
+    ASSERT_TRUE(term.wait_for("No Rules are configured!", 2)) << term.screen();
 
     // Up recalls the earlier lines; Ctrl-C drops the recalled one.
     term.keys({"Up", "Up"});
@@ -171,6 +176,11 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
                                              "rules, implicit Pass\n\nWarning: Rules file"),
               1)
         << term.screen();
+    // Tab's list redraws the question's last line alone, as it was.
+    term.type("d");
+    term.keys({"Tab"});
+    ASSERT_TRUE(term.wait_for("  drules\n(yes|no) [no]: d")) << term.screen();
+    term.keys({"BSpace"});
     term.type("n");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("Download Aborted!")) << term.screen();
@@ -269,6 +279,8 @@ TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
     term.keys({"C-c"});
     ASSERT_TRUE(term.wait_for("Press Ctrl-C again within 3 seconds to stop.")) << term.screen();
     ASSERT_TRUE(term.wait_for("Firmware update succeeded!", 1, 30000)) << term.screen();
+    // At a terminal the transfer ends with what it sent.
+    EXPECT_EQ(Terminal::count(term.screen(), "Sent 259 record lines, "), 1) << term.screen();
     term.type("exit");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();

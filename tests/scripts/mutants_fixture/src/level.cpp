@@ -6,3 +6,8 @@ int shown_level(int reading, int top) {
 
 // A bonus no check looks at.
 int bonus() { return 3; }
+
+// Built for Windows only: never mutated.
+#ifdef _WIN32
+int spare() { return 5; }
+#endif
