@@ -80,8 +80,8 @@ TEST_F(ConnectedTest, NothingOfTheConsoleIsLeftAfterTheReprompt) {
             l.device_send("log: beacon sent\r\n", 200);
         }
     } chatty;
-    link = use_memory_link(&chatty);
-    ASSERT_EQ(open_port("COM3", 57600), 0);
+    link = use_memory_link(shell.port, &chatty);
+    ASSERT_EQ(open_port(shell.port, "COM3", 57600), 0);
     EXPECT_EQ(run(cmd_baud, "38400"), "Connecting at 38400...\n\aConnected at 38400\n");
     EXPECT_EQ(link->pending(), 0u);
 }

@@ -159,7 +159,7 @@ TEST(FirmwareUpdate, ALineThatKeepsSendingIsLeftWithAWarning) {
     TempFile file(hex_file_of(2));
     LoaderBench bench;
     bench.device.when_opened = [&bench] { bench.link->device_send(std::string(70000, 'x'), 1); };
-    UpdateRun run = run_update(file.path());
+    UpdateRun run = run_update(bench, file.path());
     EXPECT_EQ(run.result, 0);
     const std::string warning = "\a\aWarning: the line of COM port COM3 keeps sending (65536 bytes discarded), going on\n";
     EXPECT_EQ(visible(run.out.substr(0, warning.size() + BEFORE_PROMPT.size())), visible(warning + BEFORE_PROMPT));

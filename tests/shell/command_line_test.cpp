@@ -163,7 +163,9 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
     // With no port at all it says so and fails with status 1.
     const bool none = ports.err.find("no serial ports found") != std::string::npos;
     EXPECT_EQ(ports.exit_status, none ? 1 : 0) << ports.err;
-    if (none) EXPECT_EQ(ports.out.find("/dev/"), std::string::npos) << ports.out;
+    if (none) {
+        EXPECT_EQ(ports.out.find("/dev/"), std::string::npos) << ports.out;
+    }
     for (std::size_t at = 0; at < ports.out.size(); at = ports.out.find('\n', at) + 1) {
         EXPECT_EQ(ports.out.compare(at, port_start.size(), port_start), 0) << ports.out;
     }
