@@ -112,6 +112,13 @@ bool stays_in_scratch(std::string_view input) {
 void reset_shell() {
     shell = ShellState{};
     shell.out = &captured_output().sink();
+    // The fresh state's port has the platform's driver: it gets the absent
+    // port again, and prints where the shell does.
+    shell.port.set_driver(std::make_unique<AbsentPort>());
+    shell.port.set_out(*shell.out);
+    // The fatal path ends the program after a pause: it needs a port that
+    // opened, so reaching it is a fault here, and it never sleeps.
+    shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
 }
 
 void check_state(CommandOutcome outcome, std::string_view out) {
@@ -135,10 +142,6 @@ void check_state(CommandOutcome outcome, std::string_view out) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     enter_scratch_folder();
-    shell.port.set_driver(std::make_unique<AbsentPort>());
-    // The fatal path ends the program after a pause: it needs a port that
-    // opened, so reaching it is a fault here, and it never sleeps.
-    shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     console_set_echo(false);
     captured_output();
     return 0;
