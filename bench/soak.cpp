@@ -11,8 +11,6 @@
 // replays it alone. Exit status 1 when any run was bad.
 //
 //   korri_soak [--downloads=N] [--firmware=N] [--seed=S] [--jobs=J] [--runs=N] [--verbose]
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -38,6 +36,7 @@
 #include "support/run_program.hpp"
 #include "support/scratch_dir.hpp"
 #include "support/sim_session.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -93,17 +92,10 @@ bool utility_images(const ScratchDir& scratch, const Plan& p, std::string& confi
     const std::string cfg = scratch.path("station.cfg"), rul = scratch.path("station.rul");
     write_file(cfg, p.config_text);
     write_file(rul, p.rules_text);
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    dup2(quiet, STDOUT_FILENO);
+    StringSink quiet;
     Station station;
-    bool ok = (p.config_text.empty() || conf_process(station, cfg.c_str(), standard_output()) == 0) &&
-              (p.rules_text.empty() || rules_process(station, rul.c_str(), standard_output()) == 0);
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    close(quiet);
+    bool ok = (p.config_text.empty() || conf_process(station, cfg.c_str(), quiet) == 0) &&
+              (p.rules_text.empty() || rules_process(station, rul.c_str(), quiet) == 0);
     const ConfigRecord& config = station.config;
     const ConfigRecord image = p.config_text.empty() ? defaults_keeping_rule_fields(config) : config;
     config_image.assign(reinterpret_cast<const char*>(&image), sizeof image);

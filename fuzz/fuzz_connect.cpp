@@ -188,7 +188,6 @@ ConsoleDevice g_device;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    captured_output();
     return 0;
 }
 
@@ -202,8 +201,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     shell = ShellState{};
     MemoryLink* link = use_memory_link(shell.port, &g_device);
     shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
-    CapturedOutput& capture = captured_output();
+    TargetOutput& capture = target_output();
     shell.out = &capture.sink();
+    shell.port.set_out(capture.sink());
     capture.begin();
     CommandOutcome outcome;
     int64_t start = 0;

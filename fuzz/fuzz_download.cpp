@@ -177,7 +177,6 @@ void fill_images(int rules) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    captured_output();
     // The packet builder above against the command packets as the device
     // knows them.
     const std::vector<uint8_t> conf = command("conf", "166");
@@ -203,8 +202,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::vector<std::vector<uint8_t>> expected = expected_packets();
 
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
-    CapturedOutput& capture = captured_output();
+    TargetOutput& capture = target_output();
     shell.out = &capture.sink();
+    shell.port.set_out(capture.sink());
     capture.begin();
     FUZZ_CHECK(open_port(shell.port, shell.port_name, RATE) == 0, capture.end());
     shell.connected = 1;

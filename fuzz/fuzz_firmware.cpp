@@ -187,7 +187,6 @@ bool programmed_in_order(const std::vector<int>& programmed) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    captured_output();
     write_hex_file();
     return 0;
 }
@@ -199,10 +198,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     MemoryLink* link = use_memory_link(shell.port, &g_loader);
     shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     clear_interrupts();
-    CapturedOutput& capture = captured_output();
+    TargetOutput& capture = target_output();
+    shell.port.set_out(capture.sink());
     capture.begin();
-    // The port layer's messages go to standard output, the update's through
-    // the capture's sink into the same stream.
+    // The port layer's messages and the update's go into the same sink, in
+    // the order they are printed.
     const int result = firmware_update(shell.port, "COM1", g_file_name.c_str(), {},
                                        [link] { return link->now_ms() / 1000; }, capture.sink());
     const std::string_view out = capture.end();

@@ -110,15 +110,13 @@ bool stays_in_scratch(std::string_view input) {
 }
 
 void reset_shell() {
-    shell = ShellState{};
-    shell.out = &captured_output().sink();
-    // The fresh state's port has the platform's driver: it gets the absent
-    // port again, and prints where the shell does.
+    shell = ShellState{};  // a fresh port too: its driver and fatal path are set again
     shell.port.set_driver(std::make_unique<AbsentPort>());
-    shell.port.set_out(*shell.out);
     // The fatal path ends the program after a pause: it needs a port that
     // opened, so reaching it is a fault here, and it never sleeps.
     shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
+    shell.out = &target_output().sink();
+    shell.port.set_out(target_output().sink());
 }
 
 void check_state(CommandOutcome outcome, std::string_view out) {
@@ -143,7 +141,6 @@ void check_state(CommandOutcome outcome, std::string_view out) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     enter_scratch_folder();
     console_set_echo(false);
-    captured_output();
     return 0;
 }
 
@@ -153,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     reset_shell();
     std::FILE* in = input_stream(data, size);
     console_in = in;
-    CapturedOutput& capture = captured_output();
+    TargetOutput& capture = target_output();
     std::string line;
     for (;;) {
         clear_interrupts();

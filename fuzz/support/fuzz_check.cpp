@@ -3,46 +3,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-ssize_t write_to_capture(void* cookie, const char* data, size_t size) {
-    static_cast<CapturedOutput*>(cookie)->append(data, size);
-    return static_cast<ssize_t>(size);
-}
-
-}  // namespace
-
-CapturedOutput::CapturedOutput() {
-    text_.reserve(1 << 16);
-    cookie_io_functions_t io{};
-    io.write = write_to_capture;
-    std::FILE* stream = fopencookie(this, "w", io);
-    if (stream == nullptr) {
-        std::perror("fopencookie");
-        std::abort();
-    }
-    std::fflush(stdout);
-    std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
-    stdout = stream;
-    sink_ = std::make_unique<FileSink>(stream);
-}
-
-void CapturedOutput::begin() {
-    std::fflush(stdout);
-    text_.clear();
-}
-
-std::string_view CapturedOutput::end() {
-    std::fflush(stdout);
+std::string_view TargetOutput::end() {
+    text_ = sink_.take();
     // KORRI_FUZZ_ECHO=1 shows what an input printed, for replaying one.
     static const bool echo = std::getenv("KORRI_FUZZ_ECHO") != nullptr;
     if (echo) std::fwrite(text_.data(), 1, text_.size(), stderr);
     return text_;
 }
 
-CapturedOutput& captured_output() {
-    static CapturedOutput capture;
-    return capture;
+TargetOutput& target_output() {
+    static TargetOutput output;
+    return output;
 }
 
 void check_failed(const char* what, std::string_view output) {

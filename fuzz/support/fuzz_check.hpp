@@ -1,37 +1,31 @@
-// What the fuzz targets share: catching what the code under test prints, and
+// What the fuzz targets share: gathering what the code under test prints, and
 // failing a check in a way libFuzzer records as a crash.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "text/sink.hpp"
 
-// Standard output is a memory stream for the whole run (glibc lets a program
-// set stdout): begin() empties it, end() returns what was printed since. No
-// system call is made, so a capture per input or per line costs little.
-// sink() is the Sink to hand the code under test: it writes into the same
-// stream, so that what is printed through it and what still goes to standard
-// output stay in the order they were printed.
-class CapturedOutput {
+// What a target's code under test prints: the target hands sink() to the
+// shell (shell.out), to the port (SerialPort::set_out) or to the function it
+// calls. begin() empties it, end() returns what was printed since.
+class TargetOutput {
 public:
-    CapturedOutput();
-    void begin();
+    void begin() { (void)sink_.take(); }
     std::string_view end();
-    void append(const char* data, std::size_t size) { text_.append(data, size); }
-    Sink& sink() { return *sink_; }
+    StringSink& sink() { return sink_; }
 
 private:
+    StringSink sink_;
     std::string text_;
-    std::unique_ptr<FileSink> sink_;
 };
 
-// The one capture of the process (standard output is redirected on first use).
-CapturedOutput& captured_output();
+// The one output of the process.
+TargetOutput& target_output();
 
 // Reports a failed check with the input's output and aborts, so that
 // libFuzzer keeps the input as a crash.

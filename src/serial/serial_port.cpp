@@ -137,7 +137,7 @@ struct PortAccess {
     // The table's entry for the rate; without one, the message, and the port
     // is closed.
     static const int32_t* table_rate(SerialPort& port, int32_t rate) {
-        const int32_t* entry = get_baud(rate);
+        const int32_t* entry = get_baud(rate, port.out());
         if (entry == nullptr) {
             port.out().printf("\a\aError: Invalid baud rate %ld\n", static_cast<long>(rate));
             close_port(port);

@@ -140,7 +140,7 @@ int run_shell(const ShellRun& run) {
         idle_interrupt_ms = -1;
         const unsigned long line_number = console_lines_read();
         const CommandOutcome outcome = handle_line_keeping_program(line.c_str());
-        show_hint();
+        console_hints().show(*shell.out);
         if (outcome == CommandOutcome::exit) return finished(0);
         if (outcome == CommandOutcome::failed && run.script) {
             any_failed = true;

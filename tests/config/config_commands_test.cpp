@@ -8,7 +8,7 @@
 #include <string>
 
 #include "conf_run.hpp"
-#include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 #include "support/run_program.hpp"
@@ -116,7 +116,7 @@ TEST(ConfigCommands, ConfigureSetsAndClearsTheProcessedFlag) {
     TempFile bad("call toolongcall\n");
     std::string args = bad.path();
     {
-        StdoutCapture out;
+        ShellOutput out;
         cmd_configure(args.data());
         EXPECT_EQ(out.text(), "\a\aError: line 1: invalid Call Sign argument: too long: call toolongcall\n"
                               "\a\aError: Configuration processing failed\n");
@@ -124,21 +124,21 @@ TEST(ConfigCommands, ConfigureSetsAndClearsTheProcessedFlag) {
     EXPECT_EQ(shell.station.config_processed, 0);
     args = good.path();
     {
-        StdoutCapture out;
+        ShellOutput out;
         cmd_configure(args.data());
         EXPECT_EQ(out.text(), "Configuration items processed 1\n");
     }
     EXPECT_EQ(shell.station.config_processed, 1);
     args = bad.path();
     {
-        StdoutCapture out;
+        ShellOutput out;
         cmd_configure(args.data());
     }
     EXPECT_EQ(shell.station.config_processed, 0);  // a failed file is not in force
     args = "/nonexistent/station.cfg";
     shell.station.config_processed = 1;
     {
-        StdoutCapture out;
+        ShellOutput out;
         cmd_configure(args.data());
     }
     EXPECT_EQ(shell.station.config_processed, 1);  // a file never opened changes nothing

@@ -12,7 +12,6 @@
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
-#include "support/capture.hpp"
 #include "support/run_program.hpp"
 #include "support/shell_output.hpp"
 
@@ -34,9 +33,9 @@ protected:
         shell.station = Station{};  // later tests start from the defaults
     }
 
-    // Capture: ShellOutput where only the shell prints, StdoutCapture where
+    // Capture: ShellOutput where only the shell prints, ShellOutput where
     // the device link prints too.
-    template <typename Capture = StdoutCapture>
+    template <typename Capture = ShellOutput>
     std::string run(CommandHandler handler, const char* args) {
         char line[256];
         std::snprintf(line, sizeof line, "%s", args);

@@ -11,7 +11,7 @@
 #include "device/scripted_device.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/shell_state.hpp"
-#include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "support/run_program.hpp"
 #include "text/sink.hpp"
 
@@ -31,11 +31,11 @@ protected:
     }
     void TearDown() override { shell.port.set_driver(nullptr); }
 
-    // The port layer still prints its own faults on standard output, between
-    // the handshake's messages: both are captured there.
+    // The port layer's own faults and the handshake's messages, in the order
+    // printed: both go to the shell's sink.
     std::string connect(int32_t rate) {
-        StdoutCapture out;
-        connected = connect_device(shell.port, "COM3", rate, false, standard_output());
+        ShellOutput out;
+        connected = connect_device(shell.port, "COM3", rate, false, *shell.out);
         return out.text();
     }
 

@@ -16,7 +16,7 @@
 #include "shell/shell_state.hpp"
 #include "download/packet.hpp"
 #include "serial/serial_port.hpp"
-#include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "support/memory_link.hpp"
 
 namespace {
@@ -143,7 +143,7 @@ TEST(AnswerSequences, WithinTheDevicesBehaviourASuccessMeansTheDeviceHoldsWhatWa
 
     long sequences = 0, within = 0, within_successes = 0, within_wrong = 0, beyond = 0, beyond_successes = 0, wrong_successes = 0;
     std::vector<std::size_t> index(LENGTH, 0);
-    StdoutCapture quiet;  // what the port layer says of the failures
+    ShellOutput quiet;  // what the port layer says of the failures
     for (;;) {
         std::vector<Behaviour> script;
         bool in = true, clean = true;

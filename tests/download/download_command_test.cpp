@@ -25,9 +25,9 @@ protected:
         shell.station = Station{};
     }
 
-    // Capture: ShellOutput where only the shell prints, StdoutCapture where
+    // Capture: ShellOutput where only the shell prints, ShellOutput where
     // the download prints too.
-    template <typename Capture = StdoutCapture>
+    template <typename Capture = ShellOutput>
     std::string run(const std::string& console) {
         ConsoleInput input(console);
         Capture out;

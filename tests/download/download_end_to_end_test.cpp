@@ -17,7 +17,7 @@
 #include "rules/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/shell_state.hpp"
-#include "support/capture.hpp"
+#include "text/sink.hpp"
 #include "support/concurrently.hpp"
 #include "support/run_program.hpp"
 
@@ -50,9 +50,9 @@ struct Images {
 Images images_after(const std::string& config_file, const std::string& rules_file) {
     Station station;
     {
-        StdoutCapture quiet;
-        if (!config_file.empty()) { EXPECT_EQ(conf_process(station, config_file.c_str(), standard_output()), 0); }
-        if (!rules_file.empty()) { EXPECT_EQ(rules_process(station, rules_file.c_str(), standard_output()), 0); }
+        StringSink quiet;
+        if (!config_file.empty()) { EXPECT_EQ(conf_process(station, config_file.c_str(), quiet), 0); }
+        if (!rules_file.empty()) { EXPECT_EQ(rules_process(station, rules_file.c_str(), quiet), 0); }
     }
     const auto* c = reinterpret_cast<const uint8_t*>(&station.config);
     const auto* r = reinterpret_cast<const uint8_t*>(station.rule_table.slot);

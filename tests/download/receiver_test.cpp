@@ -20,7 +20,7 @@
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
-#include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "support/run_program.hpp"
 
 namespace {
@@ -93,7 +93,7 @@ protected:
         o.values["rules-out"] = (dir_ / "rules.bin").string();
         for (auto& [name, value] : options) o.values[name] = value;
         line_->start(o);
-        StdoutCapture out;
+        ShellOutput out;
         char args[] = "";
         cmd_download(args);
         std::string text = out.text();

@@ -29,9 +29,9 @@ struct CommandRun {
     std::string rest_of_input;  // what the console still holds afterwards
 };
 
-// Capture: ShellOutput where only the shell prints, StdoutCapture where the
+// Capture: ShellOutput where only the shell prints, ShellOutput where the
 // update itself prints too.
-template <typename Capture = StdoutCapture>
+template <typename Capture = ShellOutput>
 CommandRun run_command(const std::string& args, const std::string& input) {
     ConsoleInput console(input);
     char line[256];

@@ -13,6 +13,7 @@
 #include "shell/console.hpp"
 #include "shell/shell_state.hpp"
 #include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "support/run_program.hpp"
 #include "support/scratch_dir.hpp"
 
@@ -36,13 +37,13 @@ struct UpdateRun {
     std::string out;
 };
 
-// The port layer still prints on standard output, between the update's own
-// messages: both are captured there.
+// The port layer's messages and the update's own, in the order printed: both
+// go to the shell's sink.
 UpdateRun run_update(const LoaderBench& bench, const std::string& path, int port = 3) {
     ConsoleInput enter("\n");
-    StdoutCapture capture;
+    ShellOutput capture;
     int result = firmware(shell.port, port, path.c_str(), shell.port_name, sizeof shell.port_name,
-                          console_wait_for_enter, bench.clock, standard_output());
+                          console_wait_for_enter, bench.clock, *shell.out);
     return {result, capture.text()};
 }
 

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "serial/baud_table.hpp"
-#include "support/capture.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -15,23 +15,23 @@ TEST(BaudTable, HoldsThirteenRatesInSearchOrderEndedByZero) {
 
 TEST(BaudTable, GetBaudFindsEveryEntryOfTheTable) {
     for (const int32_t* p = baud_table; *p != 0; ++p) {
-        StdoutCapture out;
-        EXPECT_EQ(get_baud(*p), p) << *p;  // the table's own entry
+        StringSink out;
+        EXPECT_EQ(get_baud(*p, out), p) << *p;  // the table's own entry
         EXPECT_EQ(out.text(), "");
     }
 }
 
 TEST(BaudTable, GetBaudGivesNoneSilentlyForOtherRates) {
     for (int32_t rate : {128000, 230400, 9601, 1, -9600, -1, INT32_MIN, INT32_MAX}) {
-        StdoutCapture out;
-        EXPECT_EQ(get_baud(rate), nullptr) << rate;
+        StringSink out;
+        EXPECT_EQ(get_baud(rate, out), nullptr) << rate;
         EXPECT_EQ(out.text(), "") << rate;
     }
 }
 
 TEST(BaudTable, GetBaudReportsZero) {
-    StdoutCapture out;
-    EXPECT_EQ(get_baud(0), nullptr);
+    StringSink out;
+    EXPECT_EQ(get_baud(0, out), nullptr);
     EXPECT_EQ(out.text(), "get_baud: Error: invalid baud: 0\n");
 }
 

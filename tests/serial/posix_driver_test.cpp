@@ -18,7 +18,7 @@
 #include "serial/posix_modem_lines.hpp"
 #include "serial/posix_rate.hpp"
 #include "serial/serial_port.hpp"
-#include "support/capture.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -38,6 +38,7 @@ protected:
         slave = ptsname(master);
         setenv("KORRIMATIC_COM7", slave.c_str(), 1);
         port = SerialPort{};
+        port.set_out(sink);
     }
     void TearDown() override {
         port = SerialPort{};
@@ -75,6 +76,7 @@ protected:
 
     int master = -1;
     std::string slave;
+    StringSink sink;  // what the port prints
     SerialPort port;
 };
 
@@ -101,9 +103,9 @@ TEST(PosixDevicePath, ErrorTextsNameThePathAndTheRemedy) {
 TEST_F(PosixDriverTest, OpensRaw8N1WithoutFlowControlAtTheRate) {
     for (int32_t rate : {4800, 9600, 19200, 38400, 57600, 14400, 56000, 110, 115200}) {
         SCOPED_TRACE(rate);
-        StdoutCapture out;
+        (void)sink.take();  // only what follows
         ASSERT_EQ(open_port(port, "COM7", rate), 0);
-        EXPECT_EQ(out.text(), "");
+        EXPECT_EQ(sink.take(), "");
         termios t = slave_settings();
         EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
         EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
@@ -203,18 +205,18 @@ TEST_F(PosixDriverTest, TheOpenIsExclusive) {
 
 TEST_F(PosixDriverTest, OpenFailuresNameTheDevice) {
     setenv("KORRIMATIC_COM7", "/dev/korrimatic-no-such-device", 1);
-    StdoutCapture out;
+    (void)sink.take();  // only what follows
     EXPECT_EQ(open_port(port, "COM7", 9600), -2);
-    std::string text = out.text();
+    std::string text = sink.take();
     EXPECT_EQ(text.rfind("\a\aError: cannot open COM port COM7: /dev/korrimatic-no-such-device: No such file or "
                          "directory (",
                          0),
               0u)
         << text;
     setenv("KORRIMATIC_COM7", "/dev/null", 1);
-    StdoutCapture out2;
+    (void)sink.take();  // only what follows
     EXPECT_EQ(open_port(port, "COM7", 9600), -2);
-    EXPECT_NE(out2.text().find("/dev/null: Inappropriate ioctl for device (not a serial device"), std::string::npos);
+    EXPECT_NE(sink.take().find("/dev/null: Inappropriate ioctl for device (not a serial device"), std::string::npos);
 }
 
 TEST_F(PosixDriverTest, ReadsWritesDropsNulsAndPurges) {

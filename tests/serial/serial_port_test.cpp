@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "shell/port_failure.hpp"
-#include "support/capture.hpp"
+#include "text/sink.hpp"
 #include "support/memory_link.hpp"
 #include "support/run_program.hpp"
 
@@ -21,8 +21,10 @@ class SerialPortTest : public testing::Test {
 protected:
     void SetUp() override {
         port = SerialPort{};
+        port.set_out(sink);
         link = use_memory_link(port);
     }
+    StringSink sink;  // what the port prints
     SerialPort port;
     MemoryLink* link = nullptr;
 };
@@ -66,18 +68,18 @@ TEST_F(SerialPortTest, EachFailingStepHasItsCodeAndMessage) {
         SCOPED_TRACE(c.what);
         SetUp();
         c.fault(*link);
-        StdoutCapture out;
+        (void)sink.take();  // only what follows
         EXPECT_EQ(open_port(port, "COM3", c.rate), c.open_code);
-        EXPECT_EQ(out.text(), c.message);
+        EXPECT_EQ(sink.take(), c.message);
         EXPECT_FALSE(link->is_open);
         EXPECT_EQ(link->purge_count, 0);
         if (c.set_code == 0) continue;
         SetUp();
         ASSERT_EQ(open_port(port, "COM3", 9600), 0);
         c.fault(*link);
-        StdoutCapture out2;
+        (void)sink.take();  // only what follows
         EXPECT_EQ(set_comm_prop(port, c.rate), c.set_code);
-        EXPECT_EQ(out2.text(), c.message);
+        EXPECT_EQ(sink.take(), c.message);
         EXPECT_FALSE(link->is_open);
     }
 }
@@ -92,24 +94,24 @@ TEST_F(SerialPortTest, PropertiesQueries) {
     SetUp();
     link->has_properties = false;
     link->properties.provider_capabilities = 0;  // would be refused if asked
-    StdoutCapture out;
+    (void)sink.take();  // only what follows
     ASSERT_EQ(open_port(port, "COM3", 9600), 0);
-    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(sink.take(), "");
     EXPECT_TRUE(link->properties_lengths.empty());
 }
 
 TEST_F(SerialPortTest, NullNames) {
-    StdoutCapture out;
+    (void)sink.take();  // only what follows
     EXPECT_EQ(open_port(port, nullptr, 9600), -1);
     EXPECT_EQ(set_comm_prop(port, 9600), -1);  // no port named yet
-    EXPECT_EQ(out.text(), "open_port: Error: port null argument\nset_comm_prop: Error: port null argument\n");
+    EXPECT_EQ(sink.take(), "open_port: Error: port null argument\nset_comm_prop: Error: port null argument\n");
     EXPECT_EQ(link->open_count, 0);
 }
 
 TEST_F(SerialPortTest, OpenSetsRaw8N1WithoutFlowControlAndPurges) {
-    StdoutCapture out;
+    (void)sink.take();  // only what follows
     ASSERT_EQ(open_port(port, "COM12", 38400), 0);
-    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(sink.take(), "");
     EXPECT_EQ(link->opened_name, "COM12");
     const LineSettings& s = link->settings;
     EXPECT_EQ(s.baud_rate, 38400u);
@@ -175,15 +177,15 @@ TEST_F(SerialPortTest, WriteTimeoutCoversTheBytesLineTimeAtEveryRate) {
 TEST_F(SerialPortTest, DrainsAreBounded) {
     ASSERT_EQ(open_port(port, "COM1", 57600), 0);
     link->device_send(std::string(500, 's'));
-    StdoutCapture quiet;
+    (void)sink.take();  // only what follows
     Drained d = drain_input(port, 40, 100);
     EXPECT_EQ(d.bytes, 500);
     EXPECT_FALSE(d.bounded);
-    EXPECT_EQ(quiet.text(), "");
+    EXPECT_EQ(sink.take(), "");
     for (int i = 0; i < 70000; ++i) link->device_send(std::string(1, 'n'), 1);  // a byte a millisecond, for ever
-    StdoutCapture noisy;
+    (void)sink.take();  // only what follows
     drain_stale_input(port, 40, 100);
-    EXPECT_EQ(noisy.text(), "\a\aWarning: the line of COM port COM1 keeps sending (65560 bytes discarded), going on\n");
+    EXPECT_EQ(sink.take(), "\a\aWarning: the line of COM port COM1 keeps sending (65560 bytes discarded), going on\n");
 }
 
 TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {
@@ -248,9 +250,10 @@ TEST_F(SerialPortTest, WriteResults) {
         r.fault(*link);
         std::size_t writes_before = link->host_writes.size();
         SerialPort unnamed{std::make_unique<MemoryLink>()};  // never opened: it has no name
-        StdoutCapture out;
+        unnamed.set_out(sink);
+        (void)sink.take();  // only what follows
         EXPECT_EQ(write_port(r.name != nullptr ? port : unnamed, r.bytes, r.count), r.result);
-        EXPECT_EQ(out.text(), r.message);
+        EXPECT_EQ(sink.take(), r.message);
         if (r.result < 0 && r.result != -3) {
             EXPECT_EQ(link->host_writes.size(), writes_before);
         }

@@ -21,6 +21,7 @@
 #include "process/pause.hpp"
 #include "shell/commands.hpp"
 #include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "support/run_program.hpp"
 #include "support/temp_file.hpp"
 
@@ -78,7 +79,7 @@ TEST_F(InterruptDownload, ACtrlCWhileWaitingForAnAnswerEndsTheDownloadAndTheConn
     device.script(2, {SILENT});
     link->presses_ms = {link->now_ms() + 1000};
     ConsoleInput no_answers("");
-    StdoutCapture out;
+    ShellOutput out;
     char args[] = "";
     EXPECT_EQ(cmd_download(args), CommandOutcome::failed);
     EXPECT_EQ(visible(out.text()), visible("\a\aError: download cancelled by Ctrl-C\n"

@@ -9,7 +9,7 @@
 #include "device/connect_hints.hpp"
 #include "serial/silent_port_hint.hpp"
 #include "shell/prompt_loop.hpp"
-#include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "support/temp_file.hpp"
 #include "text/hints.hpp"
 #include "text/suggest.hpp"
@@ -27,7 +27,7 @@ struct TerminalScope {
 // The hint a command line leaves, its output captured away.
 std::string hint_after(const std::string& line) {
     show_hint();  // nothing left from before
-    StdoutCapture capture;
+    ShellOutput capture;
     handle_line(line.c_str());
     return offered_hint();
 }

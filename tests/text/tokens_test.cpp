@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/capture.hpp"
+#include "support/shell_output.hpp"
 #include "shell/command_args.hpp"
 #include "text/line_reader.hpp"
 #include "text/numbers.hpp"
@@ -60,7 +60,7 @@ TEST(Tokens, ParseComPort) {
                  {"-3", 0},  {"com21", 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(parse_com_port(c.token), c.port) << c.token;
-        StdoutCapture out;
+        ShellOutput out;
         EXPECT_EQ(com_port_argument(c.token), c.port) << c.token;
         std::string expected =
             c.port == 0 ? std::string("\a\aError: invalid COM port number (1..20): ") + c.token + "\n" : "";
@@ -81,7 +81,7 @@ TEST(Tokens, PortArgument) {
                  {"com21", 8, nullptr, "\a\aError: invalid COM port number (1..20): com21\n"}};
     for (const Case& c : cases) {
         char name[16] = "unchanged";
-        StdoutCapture out;
+        ShellOutput out;
         EXPECT_EQ(port_argument(c.token, name, c.size), c.name != nullptr) << c.token << " " << c.size;
         EXPECT_STREQ(name, c.name != nullptr ? c.name : "unchanged") << c.token << " " << c.size;
         EXPECT_EQ(out.text(), c.out) << c.token << " " << c.size;
