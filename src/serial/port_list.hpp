@@ -15,5 +15,11 @@ struct PortEntry {
 // COM ports the system knows.
 std::vector<PortEntry> list_serial_ports();
 
+#ifndef _WIN32
+// The same list read from a device folder and a sysfs tty folder other than
+// /dev and /sys/class/tty.
+std::vector<PortEntry> list_serial_ports_under(const std::string& dev, const std::string& sys_tty);
+#endif
+
 // Orders names so that the numbers in them count: ttyS2 before ttyS10.
 bool natural_less(const std::string& a, const std::string& b);

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "support/scratch_dir.hpp"
+
 namespace {
 
 TEST(PortNames, NaturalOrder) {
@@ -17,5 +22,31 @@ TEST(PortNames, NaturalOrder) {
     };
     for (const Case& c : cases) EXPECT_EQ(natural_less(c.a, c.b), c.less) << c.a << " < " << c.b;
 }
+
+#ifndef _WIN32
+// The list read from a made-up device folder: the stable names with their
+// targets, the adapters in natural order, and only the ttyS devices that are
+// real UARTs (16550A here; type 0, or no type and no driver, is no port).
+TEST(PortList, ReadsTheDeviceFoldersInOrder) {
+    namespace fs = std::filesystem;
+    ScratchDir root;
+    const std::string dev = root.path("dev"), sys = root.path("sys");
+    fs::create_directories(dev + "/serial/by-id");
+    for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyS1", "ttyS2", "console", "ttyx"})
+        std::ofstream(dev + "/" + name).put('\n');
+    fs::create_symlink("../../ttyUSB2", dev + "/serial/by-id/usb-Adapter-if00");
+    for (const auto& [name, type] : {std::pair{"ttyS0", "4\n"}, {"ttyS1", "0\n"}}) {
+        fs::create_directories(sys + "/" + name);
+        std::ofstream(sys + "/" + name + "/type") << type;
+    }
+    std::string listed;
+    for (const PortEntry& p : list_serial_ports_under(dev, sys)) listed += p.name + " [" + p.detail + "]\n";
+    const std::string target = fs::canonical(dev + "/ttyUSB2").string();
+    EXPECT_EQ(listed, dev + "/serial/by-id/usb-Adapter-if00 [-> " + target + "]\n" +  //
+                          dev + "/ttyUSB2 []\n" + dev + "/ttyUSB10 []\n" + dev + "/ttyACM0 []\n" +
+                          dev + "/ttyS0 [UART 16550A]\n");
+    EXPECT_TRUE(list_serial_ports_under(root.path("none"), sys).empty());
+}
+#endif
 
 }  // namespace
