@@ -1,6 +1,7 @@
 #include "config/config_display.hpp"
 
-#include <cstring>
+#include <algorithm>
+#include <string>
 
 #include "config/config_record.hpp"
 #include "station/action_names.hpp"
@@ -12,23 +13,25 @@ namespace {
 const char* yes_no(uint16_t flag) { return flag != 0 ? "Yes" : "No"; }
 const char* en_dis(uint16_t flag) { return flag != 0 ? "En" : "Dis"; }
 
+// A text field up to its first NUL or its end: a record filled from
+// elsewhere, without a terminator, never makes the display read past a field.
+template <std::size_t N>
+std::string field_text(const char (&field)[N]) {
+    return std::string(field, std::find(field, field + N, '\0'));
+}
 
 }  // namespace
 
 void show_config(const Station& station, Sink& out) {
     const ConfigRecord& config = station.config;
     const int32_t digi_path_count = station.digi_path_count;
-    // The text fields are copied with a terminator, so that a record filled
-    // from elsewhere can never make the display read past a field.
-    char call[sizeof config.call_sign + 1] = {};
-    std::memcpy(call, config.call_sign, sizeof config.call_sign);
-    char comment[sizeof config.beacon_comment + 1] = {};
-    std::memcpy(comment, config.beacon_comment, sizeof config.beacon_comment);
+    const std::string call = field_text(config.call_sign);
+    const std::string comment = field_text(config.beacon_comment);
 
     out.printf("Configuration:\nStation Call\t%*s\tSSID 0x%02x\nBase Lat %10.6f\tLon %11.5f\nHost baud\t%lu\n"
                "GPS  baud\t%lu\nTNC  baud\t%lu\nWIDE Max %u\tWIDE Total %u\nDupe Window %u sec.\tBeacon %u sec.\n"
                "NSR: %sabled\tRelay Drop: %sabled\n",
-               6, call, static_cast<unsigned>(config.ssid), static_cast<double>(config.base_lat),
+               6, call.c_str(), static_cast<unsigned>(config.ssid), static_cast<double>(config.base_lat),
                static_cast<double>(config.base_lon), static_cast<unsigned long>(config.host_baud),
                static_cast<unsigned long>(config.gps_baud), static_cast<unsigned long>(config.tnc_baud),
                static_cast<unsigned>(config.wide_max), static_cast<unsigned>(config.wide_total),
@@ -41,7 +44,7 @@ void show_config(const Station& station, Sink& out) {
         out.printf("%.*s%s", 8, config.digi_path[i], i + 1 < count ? "," : "");
     }
 
-    out.printf("\nBeacon Comment: %s\n", comment);
+    out.printf("\nBeacon Comment: %s\n", comment.c_str());
 
     out.printf("Log Port: %s\tHave GPS: %s\nFix Valid: %s\tPass packets without valid position: %s\n"
                "Halt On Error: %s\tDrop Mangled Packet: %s\nRule count %u\tImplicit Rule Action: %s\n",

@@ -161,6 +161,54 @@ TEST_F(PosixDriverTest, SettingsReadBackAsSet) {
     driver->close();
 }
 
+// Every line setting survives the way into a termios and back, and what the
+// port cannot do is refused with its reason.
+TEST(PosixTermios, EverySettingSurvivesTheWayThereAndBack) {
+    for (uint8_t size : {5, 6, 7, 8})
+        for (Parity parity : {Parity::none, Parity::odd, Parity::even})
+            for (StopBits stop : {StopBits::one, StopBits::two})
+                for (int flags = 0; flags < 16; ++flags) {
+                    LineSettings s = line_settings_for(9600);
+                    s.byte_size = size;
+                    s.parity = parity;
+                    s.stop_bits = stop;
+                    s.parity_check = (flags & 1) != 0;
+                    s.outx = (flags & 2) != 0;
+                    s.inx = (flags & 4) != 0;
+                    s.outx_cts_flow = (flags & 8) != 0;
+                    termios t{};
+                    std::string detail;
+                    ASSERT_TRUE(make_termios(s, t, detail)) << detail;
+                    EXPECT_TRUE(termios_kept(t, t));
+                    const TermiosLine back = termios_line(t);
+                    SCOPED_TRACE(std::to_string(size) + " " + std::to_string(static_cast<int>(parity)) + " " +
+                                 std::to_string(static_cast<int>(stop)) + " " + std::to_string(flags));
+                    EXPECT_EQ(back.byte_size, size);
+                    EXPECT_EQ(back.parity, parity);
+                    EXPECT_EQ(back.stop_bits, stop);
+                    EXPECT_EQ(back.parity_check, s.parity_check);
+                    EXPECT_EQ(back.outx, s.outx);
+                    EXPECT_EQ(back.inx, s.inx);
+                    EXPECT_EQ(back.outx_cts_flow, s.outx_cts_flow);
+                }
+    struct Bad {
+        uint8_t size;
+        int parity, stop;
+        const char* detail;
+    } bad[] = {{9, 0, 0, "unsupported data bits"}, {4, 0, 0, "unsupported data bits"},
+               {8, 3, 0, "unsupported parity"},    {8, 0, 1, "unsupported stop bits"}};
+    for (const Bad& b : bad) {
+        LineSettings s = line_settings_for(9600);
+        s.byte_size = b.size;
+        s.parity = static_cast<Parity>(b.parity);
+        if (b.stop != 0) s.stop_bits = static_cast<StopBits>(1);
+        termios t{};
+        std::string detail;
+        EXPECT_FALSE(make_termios(s, t, detail)) << b.detail;
+        EXPECT_EQ(detail, b.detail);
+    }
+}
+
 // A pseudo-terminal has no modem lines: which ones a real port drops.
 TEST(PosixModemLines, DisabledLinesAreDropped) {
     struct Row {
