@@ -388,6 +388,19 @@ def read_equivalents(path):
     return known
 
 
+SURVIVOR_LINE = re.compile(r"^SURVIVED (\S+):\d+ \w+: `(.*)` => `(.*?)`(?: \(killed only by [^`]*\))?$")
+
+
+def survivors_listed(path):
+    """The keys of the mutants an earlier run's output lists as survivors."""
+    keys = set()
+    for raw in path.read_text().splitlines():
+        m = SURVIVOR_LINE.match(raw)
+        if m:
+            keys.add((m.group(1), m.group(2), m.group(3)))
+    return keys
+
+
 # --- the run ---------------------------------------------------------------
 
 def main():
@@ -409,6 +422,8 @@ def main():
     ap.add_argument("--list", action="store_true", help="only list the places, one mutant a line")
     ap.add_argument("--only", help="comma-separated FILE:LINE: run every mutant of those lines "
                     "(COUNT and SEED are then ignored)")
+    ap.add_argument("--replay", type=Path, help="an earlier run's output: run again the mutants it lists as "
+                    "survivors, found by file and text wherever their lines moved (COUNT and SEED are then ignored)")
     args = ap.parse_args()
 
     root = args.root.resolve()
@@ -444,7 +459,12 @@ def main():
         print(f"{equivalents_file.name}: {len(stale)} line(s) match no place any more:")
         for path, original, mutated in sorted(stale):
             print(f"  {path}: `{original}` => `{mutated}`")
-    if args.only:
+    gone = []
+    if args.replay:
+        listed = survivors_listed(args.replay)
+        chosen = [m for m in candidates if m.key() in listed]
+        gone = sorted(listed - {m.key() for m in chosen})
+    elif args.only:
         wanted = set(args.only.split(","))
         chosen = [m for m in candidates if f"{m.path}:{m.line}" in wanted]
     else:
@@ -457,7 +477,8 @@ def main():
         runner = CommandRunner(args.build or "true", args.test or "true")
     else:
         runner = ProjectRunner(tree, build, args.jobs, args.test_jobs, args.test_timeout)
-    print(f"mutants: {len(chosen)} of {len(candidates)} places, seed {args.seed}; tree {tree}; log {log}")
+    drawn = f"survivors of {args.replay.name}" if args.replay else "lines asked" if args.only else f"seed {args.seed}"
+    print(f"mutants: {len(chosen)} of {len(candidates)} places, {drawn}; tree {tree}; log {log}")
     sys.stdout.flush()
     if not runner.prepare(log):
         sys.exit(f"cannot configure the build (see {log})")
@@ -577,6 +598,10 @@ def main():
         print(f"SURVIVED {m.path}:{m.line} {m.kind}: {m.change()}{note}")
     for m, reason, _ in results["equivalent"]:
         print(f"equivalent {m.path}:{m.line} {m.kind}: {m.change()} -- {reason}")
+    if args.replay:
+        print(f"gone {len(gone)}: listed as survivors in {args.replay.name}, their line is no longer in the tree")
+        for path, original, mutated in gone:
+            print(f"GONE {path}: `{original}` => `{mutated}`")
     return 0
 
 

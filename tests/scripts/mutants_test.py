@@ -37,3 +37,25 @@ with tempfile.TemporaryDirectory() as tmp:
     if out.returncode != 0 or failed:
         print("missing:", *failed, sep="\n  ")
         sys.exit(1)
+
+    # A replay runs again exactly the survivors of that output, and names
+    # those whose line has changed since.
+    report = Path(tmp, "report.txt")
+    report.write_text(out.stdout)
+    level = root / "src" / "level.cpp"
+    level.write_text(level.read_text().replace("return 3;", "return 5;"))
+
+    def replay():
+        return subprocess.run(
+            [sys.executable, str(SCRIPT), "--replay", str(report), "--root", str(root), "--work",
+             str(Path(tmp, "work")), "--equivalents", str(root / "equivalent.txt"),
+             "--build", "c++ -o check check.cpp src/level.cpp", "--test", "./check"],
+            capture_output=True, text=True, timeout=300).stdout
+    again = replay()
+    print(again)
+    expect = [r"^mutants: 0 of \d+ places", r"^gone 2: ",
+              r"^GONE src/level\.cpp: `int bonus\(\) \{ return 3; \}` => `int bonus\(\) \{ return 4; \}`$"]
+    missing = [e for e in expect if not re.search(e, again, re.M)]
+    if missing:
+        print("missing after a replay:", *missing, sep="\n  ")
+        sys.exit(1)
