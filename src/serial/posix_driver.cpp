@@ -123,6 +123,11 @@ private:
         error_ = error;
         return false;
     }
+    // The line has hung up: the device was unplugged or switched off.
+    bool gone(int error = EIO) {
+        detail_ = "the device has gone";
+        return fail(error);
+    }
     OpenStep fail_step(OpenStep step, int error) {
         error_ = error;
         return step;
@@ -254,10 +259,7 @@ bool PosixDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const R
                 if (errno == EAGAIN || errno == EINTR) continue;
                 return fail(errno);
             }
-            if (n == 0) {  // end of file: the line has hung up
-                detail_ = "the device has gone";
-                return fail(EIO);
-            }
+            if (n == 0) return gone();  // end of file: the line has hung up
             last_arrival = Clock::now();
             std::size_t kept = got;
             for (std::size_t i = got; i < got + static_cast<std::size_t>(n); ++i) {
@@ -267,8 +269,7 @@ bool PosixDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const R
             got = kept;
             continue;
         }
-        detail_ = "the device has gone";
-        return fail((revents & POLLNVAL) ? EBADF : EIO);
+        return gone((revents & POLLNVAL) ? EBADF : EIO);
     }
     return true;
 }
@@ -284,10 +285,7 @@ bool PosixDriver::read_arrived(uint8_t* buf, std::size_t size, std::size_t& got)
         const ssize_t n = ::read(fd_, buf + got, size - got);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
         if (n < 0) return fail(errno);
-        if (n == 0) {
-            detail_ = "the device has gone";
-            return fail(EIO);
-        }
+        if (n == 0) return gone();
         std::size_t kept = got;
         for (std::size_t i = got; i < got + static_cast<std::size_t>(n); ++i) {
             if (discard_null_ && buf[i] == 0) continue;  // NUL bytes are dropped, never counted
@@ -312,14 +310,12 @@ bool PosixDriver::write(const uint8_t* buf, std::size_t size, std::size_t& writt
             written += static_cast<std::size_t>(n);
             continue;
         }
+        if (n < 0 && errno == EIO) return gone();  // a terminal that has hung up refuses writes
         if (n < 0 && errno != EAGAIN && errno != EINTR) return fail(errno);
         short revents = 0;
         if (!wait_for(fd_, POLLOUT, deadline, revents)) return fail(errno);
         if (revents == 0) return true;  // timed out: the caller sees the short count
-        if (!(revents & POLLOUT)) {
-            detail_ = "the device has gone";
-            return fail(EIO);
-        }
+        if (!(revents & POLLOUT)) return gone();
     }
     wait_until_sent(size);
     return true;

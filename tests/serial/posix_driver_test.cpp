@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "serial/posix_device_path.hpp"
 #include "serial/posix_line.hpp"
@@ -191,6 +193,22 @@ TEST(PosixTermios, EverySettingSurvivesTheWayThereAndBack) {
                     EXPECT_EQ(back.inx, s.inx);
                     EXPECT_EQ(back.outx_cts_flow, s.outx_cts_flow);
                 }
+    // What the terminal did not keep, one field at a time, is seen.
+    termios asked{};
+    std::string detail;
+    ASSERT_TRUE(make_termios(line_settings_for(9600), asked, detail));
+    const std::function<void(termios&)> changes[] = {
+        [](termios& t) { t.c_cflag |= CRTSCTS; }, [](termios& t) { t.c_cflag &= ~static_cast<tcflag_t>(CREAD); },
+        [](termios& t) { t.c_iflag |= IXON; },    [](termios& t) { t.c_iflag |= ICRNL; },
+        [](termios& t) { t.c_lflag |= ECHO; },    [](termios& t) { t.c_lflag |= ICANON; },
+        [](termios& t) { t.c_oflag |= OPOST; },   [](termios& t) { t.c_cc[VMIN] = 0; },
+        [](termios& t) { t.c_cc[VTIME] = 1; },
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        termios back = asked;
+        changes[i](back);
+        EXPECT_FALSE(termios_kept(asked, back)) << "change " << i;
+    }
     struct Bad {
         uint8_t size;
         int parity, stop;
@@ -324,7 +342,30 @@ TEST_F(PosixDriverTest, AVanishedDeviceIsAFailedRead) {
     EXPECT_LT(elapsed_ms(start), 1000);  // at once, not after the time-out
     EXPECT_EQ(got, 0u);
     EXPECT_EQ(driver->last_error(), static_cast<uint32_t>(EIO));
-    EXPECT_NE(driver->error_text(driver->last_error()).find(slave + ": Input/output error"), std::string::npos);
+    EXPECT_EQ(driver->error_text(driver->last_error()), slave + ": Input/output error (the device has gone)");
+    driver->close();
+}
+
+// A device that goes while a write waits for room on the line: the write
+// fails at once, and the message says the device has gone.
+TEST_F(PosixDriverTest, AVanishedDeviceIsAFailedWrite) {
+    auto driver = make_platform_driver();
+    CommTimeouts t{0, 0, 0, 0, 20000};
+    ASSERT_TRUE(open_driver(*driver, line_settings_for(57600), t));
+    std::thread hang_up([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        close(master);
+        master = -1;
+    });
+    const std::string big(1 << 20, 'x');  // far more than the line's buffers hold
+    auto start = Clock::now();
+    std::size_t written = 0;
+    EXPECT_FALSE(driver->write(reinterpret_cast<const uint8_t*>(big.data()), big.size(), written));
+    EXPECT_LT(written, big.size());
+    hang_up.join();
+    EXPECT_LT(elapsed_ms(start), 5000);  // at the hang-up, not after the time-out
+    EXPECT_EQ(driver->last_error(), static_cast<uint32_t>(EIO));
+    EXPECT_EQ(driver->error_text(driver->last_error()), slave + ": Input/output error (the device has gone)");
     driver->close();
 }
 

@@ -218,6 +218,25 @@ TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {
     }
 }
 
+// Kept NUL bytes arrive; the setting reaches the driver once, and a new open
+// drops them again.
+TEST_F(SerialPortTest, NulBytesAreKeptUntilTheNextOpen) {
+    ASSERT_EQ(open_port(port, "COM1", 9600), 0);
+    char buf[8] = {};
+    link->device_send(std::string("a\0b", 3));
+    EXPECT_EQ(read_port(port, buf, 3, 100), 2);
+    ASSERT_TRUE(keep_nul_bytes(port));
+    link->device_send(std::string("a\0b", 3));
+    EXPECT_EQ(read_port(port, buf, 3, 100), 3);
+    EXPECT_EQ(std::string(buf, 3), std::string("a\0b", 3));
+    const int applied = link->set_timeouts_count;
+    for (int i = 0; i < 3; ++i) read_port(port, buf, 3, 100);
+    EXPECT_EQ(link->set_timeouts_count, applied);
+    ASSERT_EQ(open_port(port, "COM1", 9600), 0);
+    link->device_send(std::string("a\0b", 3));
+    EXPECT_EQ(read_port(port, buf, 3, 100), 2);
+}
+
 TEST_F(SerialPortTest, ReadWithATimeoutOfZeroUsesTheBaseTimeouts) {
     ASSERT_EQ(open_port(port, "COM1", 9600), 0);
     char buf[8];
