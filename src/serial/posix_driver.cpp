@@ -257,7 +257,7 @@ bool PosixDriver::read(uint8_t* buf, std::size_t size, std::size_t& got, const R
             ssize_t n = ::read(fd_, buf + got, size - got);
             if (n < 0) {
                 if (errno == EAGAIN || errno == EINTR) continue;
-                return fail(errno);
+                return errno == EIO ? gone() : fail(errno);  // a terminal that has hung up refuses reads
             }
             if (n == 0) return gone();  // end of file: the line has hung up
             last_arrival = Clock::now();
@@ -284,7 +284,7 @@ bool PosixDriver::read_arrived(uint8_t* buf, std::size_t size, std::size_t& got)
         if (r == 0 || (p.revents & POLLIN) == 0) return true;
         const ssize_t n = ::read(fd_, buf + got, size - got);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
-        if (n < 0) return fail(errno);
+        if (n < 0) return errno == EIO ? gone() : fail(errno);
         if (n == 0) return gone();
         std::size_t kept = got;
         for (std::size_t i = got; i < got + static_cast<std::size_t>(n); ++i) {
