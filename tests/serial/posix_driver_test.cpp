@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -369,6 +370,28 @@ TEST_F(PosixDriverTest, AVanishedDeviceIsAFailedWrite) {
     EXPECT_LT(elapsed_ms(start), 5000);  // at the hang-up, not after the time-out
     EXPECT_EQ(driver->last_error(), static_cast<uint32_t>(EIO));
     EXPECT_EQ(driver->error_text(driver->last_error()), slave + ": Input/output error (the device has gone)");
+    driver->close();
+}
+
+// A write to a line nobody reads ends at its total time-out, with the short
+// count, when only the time-out's per-byte term is zero.
+TEST_F(PosixDriverTest, AWriteToAStuckLineEndsAtItsTimeout) {
+    auto driver = make_platform_driver();
+    ASSERT_TRUE(open_driver(*driver, line_settings_for(57600), CommTimeouts{0, 0, 0, 0, 300}));
+    std::atomic<bool> done{false};
+    std::thread guard([&] {  // a write that would wait without end is ended by a hang-up
+        for (int i = 0; i < 300 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!done) close(master), master = -1;
+    });
+    const std::string big(1 << 20, 'x');  // far more than the line's buffers hold
+    std::size_t written = 0;
+    auto start = Clock::now();
+    EXPECT_TRUE(driver->write(reinterpret_cast<const uint8_t*>(big.data()), big.size(), written));
+    const long took = elapsed_ms(start);
+    done = true;
+    guard.join();
+    EXPECT_LT(written, big.size());
+    EXPECT_LT(took, 2900);
     driver->close();
 }
 

@@ -320,4 +320,44 @@ TEST_F(SerialPortDeathTest, AFailedReadEndsTheProgram) {
                  "could not set the comm timeouts for port COM3: memory link error 9\nReturn code 25, ");
 }
 
+// With a handler that returns, a read that cannot be performed reads nothing
+// and hands the handler its code and message.
+TEST_F(SerialPortTest, AFailedReadReadsNothing) {
+    struct Row {
+        const char* what;
+        bool named, with_buf;
+        int size;
+        bool fail_read, fail_timeouts;
+        int code;
+        const char* message;
+    } rows[] = {
+        {"size 0", true, true, 0, false, false, 25, "read_port: Error: invalid param size: 0\n"},
+        {"no buffer", true, false, 4, false, false, 25, "read_port: Error: invalid param buf ptr\n"},
+        {"no name", false, true, 4, false, false, 25, "read_port: Error: invalid param port\n"},
+        {"the read", true, true, 4, true, false, 26, "could not read on COM port COM3: memory link error 9\n"},
+        {"the time-outs", true, true, 4, false, true, 25,
+         "could not set the comm timeouts for port COM3: memory link error 9\n"},
+    };
+    for (const Row& r : rows) {
+        SetUp();
+        if (r.named) {
+            ASSERT_EQ(open_port(port, "COM3", 9600), 0);
+        }
+        link->device_send("abcd");
+        link->fail_read = r.fail_read;
+        link->fail_set_timeouts = r.fail_timeouts;
+        link->error_code = 9;
+        int code = 0;
+        std::string message;
+        port.set_read_failure([&](SerialPort&, int c, const char* m) {
+            code = c;
+            message += m;
+        });
+        char buf[4] = {};
+        EXPECT_EQ(read_port(port, r.with_buf ? buf : nullptr, r.size, 100), 0) << r.what;
+        EXPECT_EQ(code, r.code) << r.what;
+        EXPECT_NE(message.find(r.message), std::string::npos) << r.what << ": " << message;
+    }
+}
+
 }  // namespace
