@@ -280,7 +280,7 @@ TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
     ASSERT_TRUE(term.wait_for("Press Ctrl-C again within 3 seconds to stop.")) << term.screen();
     ASSERT_TRUE(term.wait_for("Firmware update succeeded!", 1, 30000)) << term.screen();
     // At a terminal the transfer ends with what it sent.
-    EXPECT_EQ(Terminal::count(term.screen(), "Sent 259 record lines, "), 1) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "Sent 259 record lines, 13356 bytes, "), 1) << term.screen();  // each line with its CR
     term.type("exit");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();
