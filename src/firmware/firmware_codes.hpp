@@ -10,6 +10,7 @@ inline constexpr int HEX_BAD_LENGTH = -4;      // the line's length disagrees wi
 inline constexpr int HEX_TOO_MANY_BYTES = -5;  // more than HEX_MAX_DATA_BYTES data bytes
 inline constexpr int HEX_BAD_OFFSET = -6;      // a data record not on a 4-byte boundary
 inline constexpr int HEX_EMPTY = -7;           // no record line at all
+inline constexpr int HEX_READ_FAILED = -8;     // the file could not be read: the caller names it
 
 // firmware_update: 0 when every record line was acknowledged, else one of
 // these (-3 is not used).

@@ -352,7 +352,7 @@ int firmware_update(SerialPort& port, const char* port_name, const char* file_na
     if (!file) return FIRMWARE_CANNOT_OPEN;
     VerifiedFile verified{file_name, {}};
     int total = inhexverify(file.get(), &verified.records, out);
-    if (std::ferror(file.get())) {
+    if (total == HEX_READ_FAILED) {
         out.printf("\a\aError: cannot read %s\n", file_name);
         return FIRMWARE_CANNOT_OPEN;
     }

@@ -60,7 +60,8 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
     int record_count = 0;
     char line[HEX_LINE_LIMIT + 1];
     LineReader reader(fp, HEX_LINE_LIMIT, EndAfterFullPiece::separate);
-    while (reader.read(line) == LineRead::line) {
+    LineRead got = LineRead::end;
+    while ((got = reader.read(line)) == LineRead::line) {
         ++line_count;
         if (line[0] != ':') continue;
         ++record_count;
@@ -102,6 +103,7 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
         }
         if (records != nullptr) records->emplace_back(line, length);
     }
+    if (got == LineRead::error) return HEX_READ_FAILED;
     if (record_count == 0) {
         out.printf("\a\aError: Firmware file is empty!\n");
         return HEX_EMPTY;

@@ -28,7 +28,8 @@ int hex_to_int(const char* text, int n);
 uint8_t inhex_checksum(const char* text);
 
 // Checks the whole file from its start. Returns the number of record lines
-// (at least 1), or a HEX_* code after printing the fault and its line.
+// (at least 1), or a HEX_* code after printing the fault and its line;
+// HEX_READ_FAILED, with nothing printed, when the file cannot be read.
 // With `records`, every record line checked is added to it as read (line end
 // removed), so that what is sent later can be held against what was checked.
 int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out);

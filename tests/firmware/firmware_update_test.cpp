@@ -78,6 +78,20 @@ TEST(FirmwareUpdate, SendsEveryRecordLineAndEndsDisconnected) {
     EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + CONNECTED + tail));
 }
 
+// What follows the sync's ACK is dropped, however short, and said.
+TEST(FirmwareUpdate, SurplusBytesAfterTheSyncAreDroppedWithAWarning) {
+    TempFile file(hex_file_of(2));
+    for (const std::string extra : {"\x06", "\x06\x15x"}) {
+        LoaderBench bench;
+        bench.device.after_sync_ack = extra;
+        UpdateRun run = run_update(bench, file.path());
+        EXPECT_EQ(run.result, 0) << extra.size();
+        const std::string warning = "\n\a\aWarning: " + std::to_string(extra.size()) +
+                                    " unexpected bytes from the Korrimatic before the ";
+        EXPECT_EQ(run.out.find(CONNECTED + warning), BEFORE_PROMPT.size()) << visible(run.out);
+    }
+}
+
 TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
     TempFile bad(":0400120001020304E0\n");
     ScratchDir scratch;
@@ -97,6 +111,7 @@ TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
         {"a folder", "/tmp", -2, "\a\aError: cannot open /tmp\n"},
         {"an endless device", "/dev/zero", -2, "\a\aError: cannot open /dev/zero\n"},
         {"a FIFO", fifo.c_str(), -2, "\a\aError: cannot open " + fifo + "\n"},
+        {"a file that fails its read", "/proc/self/mem", -2, "\a\aError: cannot read /proc/self/mem\n"},
     };
     for (const Case& c : cases) {
         LoaderBench bench;

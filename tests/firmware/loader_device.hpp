@@ -26,6 +26,7 @@ public:
     std::string stale_text = "old console text";   // waiting when the port opens
     bool answer_sync = true;
     bool answer_ident = true;
+    std::string after_sync_ack;                     // sent right behind the sync's ACK
     bool fail_writes_after_sync = false;            // the identification cannot be written
     bool fail_writes_after_ident = false;           // no record line can be written
     int64_t answer_delay_ms = 5;
@@ -53,6 +54,7 @@ public:
         std::string bytes(reinterpret_cast<const char*>(data), count);
         if (bytes == std::string(1, static_cast<char>(FIRMSYNC))) {
             if (answer_sync) link.device_send(std::vector<uint8_t>{FIRM_ACK}, answer_delay_ms);
+            if (!after_sync_ack.empty()) link.device_send(after_sync_ack, answer_delay_ms);
             if (fail_writes_after_sync) link.fail_write = true;
             return;
         }

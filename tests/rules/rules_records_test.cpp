@@ -82,6 +82,10 @@ TEST(RuleRecords, RangesIncludeTheirEnds) {
     EXPECT_EQ(float(r.angle1), 0.0f);
     EXPECT_EQ(float(r.angle2), 360.0f);
     EXPECT_EQ(float(r.inner_range), 0.0f);
+    b = accepted_record("pass sector 360d, 0d, 0");
+    std::memcpy(&r, b.data(), sizeof r);
+    EXPECT_EQ(float(r.angle1), 360.0f);
+    EXPECT_EQ(float(r.angle2), 0.0f);
 }
 
 TEST(RuleRecords, NumbersBeyondSinglePrecisionAreStoredAsInfinity) {
