@@ -51,6 +51,23 @@ TEST(Interrupt, APauseLastsThroughTheSignalsThatInterruptIt) {
     EXPECT_GE(took, std::chrono::milliseconds(60));
 }
 
+// What a press left behind is forgotten at the next prompt, in every mode: a
+// guarded press after it only warns again.
+TEST(Interrupt, ClearingForgetsEveryPress) {
+    Presses presses;
+    for (InterruptMode mode : {InterruptMode::line, InterruptMode::wait, InterruptMode::guarded}) {
+        set_interrupt_mode(mode);
+        interrupt_pressed(1000);
+        clear_interrupts();
+        EXPECT_FALSE(take_line_interrupt()) << static_cast<int>(mode);
+        EXPECT_FALSE(cancel_requested()) << static_cast<int>(mode);
+        EXPECT_FALSE(take_interrupt_warning()) << static_cast<int>(mode);
+    }
+    interrupt_pressed(1500);
+    EXPECT_FALSE(cancel_requested());
+    EXPECT_TRUE(take_interrupt_warning());
+}
+
 TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
     Presses presses;
     ScriptedDevice device;
