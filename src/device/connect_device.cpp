@@ -1,4 +1,5 @@
 // The connect handshake with the device's console.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -85,10 +86,8 @@ int read_power_on(SerialPort& port, Reply& reply, Sink& out) {
     int n = read_port_counting_down(port, reply.text, POWER_ON_READ, POWER_ON_WAIT_MS, &power_on);
     reply.text[n] = '\0';
     if (cancelled_here(port, out)) return -1;
-    for (int i = 0; i < n; ++i) {
-        auto b = static_cast<unsigned char>(reply.text[i]);
-        if (b == 0 || b > 0x7F) reply.text[i] = '#';
-    }
+    std::replace_if(
+        reply.text, reply.text + n, [](char c) { return c == '\0' || static_cast<unsigned char>(c) > 0x7F; }, '#');
     return n;
 }
 

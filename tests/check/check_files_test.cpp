@@ -117,6 +117,11 @@ const CheckCase CASES[] = {
      "takes 0 as the range; give an outer range\n",
      1},
     {"an outer range", STATION, "drop sector 10:00:00, 80:00:00, 5, 20\n", "", 0},
+    {"warnings in line order", STATION, "drop implicit\ndrop sector 10:00:00, 80:00:00, 5\n",
+     "RUL:1: warning: the implicit action is drop and no rule passes anything: the device will drop every packet\n"
+     "RUL:2: warning: sector has no outer range (0 is stored): it reaches without limit, or nowhere if the device "
+     "takes 0 as the range; give an outer range\n",
+     1},
     {"rules alone: no station to measure from", NONE, "pass circle 25, 39:30:00, 104:45:00\n", "", 0},
     {"warnings of both files, the Configuration file's first", "position 39:23:45.6 -104:51:02.4\nlog on\n",
      "drop sector 10:00:00, 80:00:00, 5\n",

@@ -18,7 +18,8 @@ TEST(PortList, EachPortWithItsComNumberThenTheMappings) {
     std::filesystem::create_directories(adapter);
     std::filesystem::create_symlink(adapter, stable);
     const std::vector<PortEntry> ports = {{stable, "-> " + adapter}, {adapter, ""}, {"/dev/ttyS0", "UART 16550A"},
-                                          {"/dev/ttyS2", "UART"}, {"/dev/ttyS20", "UART"}};
+                                          {"/dev/ttyS2", "UART"}, {"/dev/ttyS19", "UART"},
+                                          {"/dev/ttyS20", "UART"}};
     struct Case {
         const char* what;
         std::vector<ComMapping> mappings;
@@ -26,14 +27,14 @@ TEST(PortList, EachPortWithItsComNumberThenTheMappings) {
     } cases[] = {
         {"no variables: only the UARTs have numbers", {},
          stable + "  -> " + adapter + "\n" + adapter + "\n/dev/ttyS0  COM1  UART 16550A\n/dev/ttyS2  COM3  UART\n"
-                                                      "/dev/ttyS20  UART\n"},
+                                                      "/dev/ttyS19  COM20  UART\n/dev/ttyS20  UART\n"},
         {"a variable names the adapter and takes COM3 from ttyS2", {{3, adapter}},
          stable + "  COM3  -> " + adapter + "\n" + adapter + "  COM3\n/dev/ttyS0  COM1  UART 16550A\n"
-             "/dev/ttyS2  UART\n/dev/ttyS20  UART\nCOM ports mapped by the environment:\n  COM3 is " + adapter +
+             "/dev/ttyS2  UART\n/dev/ttyS19  COM20  UART\n/dev/ttyS20  UART\nCOM ports mapped by the environment:\n  COM3 is " + adapter +
              " (KORRIMATIC_COM3)\n"},
         {"a variable names a link to ttyS0", {{7, stable}, {1, "/tmp/elsewhere"}},
          stable + "  COM7  -> " + adapter + "\n" + adapter + "  COM7\n/dev/ttyS0  UART 16550A\n"
-             "/dev/ttyS2  COM3  UART\n/dev/ttyS20  UART\nCOM ports mapped by the environment:\n  COM7 is " + stable +
+             "/dev/ttyS2  COM3  UART\n/dev/ttyS19  COM20  UART\n/dev/ttyS20  UART\nCOM ports mapped by the environment:\n  COM7 is " + stable +
              " (KORRIMATIC_COM7)\n  COM1 is /tmp/elsewhere (KORRIMATIC_COM1)\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(port_list_text(ports, c.mappings), c.text) << c.what;
