@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "support/scratch_dir.hpp"
 
@@ -39,8 +40,13 @@ TEST(PortList, ReadsTheDeviceFoldersInOrder) {
         fs::create_directories(sys + "/" + name);
         std::ofstream(sys + "/" + name + "/type") << type;
     }
+    const auto open_files = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+    };
+    const auto before = open_files();
     std::string listed;
     for (const PortEntry& p : list_serial_ports_under(dev, sys)) listed += p.name + " [" + p.detail + "]\n";
+    EXPECT_EQ(open_files(), before);  // every folder read is closed again
     const std::string target = fs::canonical(dev + "/ttyUSB2").string();
     EXPECT_EQ(listed, dev + "/serial/by-id/usb-Adapter-if00 [-> " + target + "]\n" +  //
                           dev + "/ttyUSB2 []\n" + dev + "/ttyUSB10 []\n" + dev + "/ttyACM0 []\n" +

@@ -44,6 +44,7 @@ TEST(Hints, WhatACommandLineLeaves) {
         {"decimal latitude", "pass circle 25, 39.5, -104.75\n", "rules {}", "write 39.5D for decimal degrees"},
         {"decimal longitude", "pass circle 25, 39.5D, -104.75\n", "rules {}", "write -104.75D for decimal degrees"},
         {"whole degrees", "position 39, -104.75D\n", "configure {}", "write 39D for decimal degrees"},
+        {"one digit", "position 5, -104.75D\n", "configure {}", "write 5D for decimal degrees"},
         {"DMC before a comment", "pass circle 25, N39d30m, W104d45m ; note\n", "rules {}",
          "remove the blank after \"W104d45m\": a DMC angle ends at its last letter, right before the comma, tab "
          "or comment"},
@@ -79,6 +80,19 @@ TEST(Hints, PowerOnReplies) {
               "nothing came from COM3: check that the Korrimatic has power, that its cable is plugged in at both "
               "ends, that COM3 is its port and that it runs at 9600 baud (ports here: /dev/ttyS0, /dev/ttyUSB0; "
               "korrimatic --list-ports lists them)");
+    // Six ports are named; more are shown as "...".
+    const struct {
+        std::vector<std::string> ports;
+        const char* listed;
+    } lists[] = {
+        {{}, " none found"},
+        {{"a", "b", "c", "d", "e", "f"}, " a, b, c, d, e, f"},
+        {{"a", "b", "c", "d", "e", "f", "g"}, " a, b, c, d, e, f, ..."},
+    };
+    for (const auto& l : lists) {
+        const std::string hint = silent_port_hint("COM3", 9600, l.ports);
+        EXPECT_EQ(hint.substr(hint.find("(ports here:") + 12), l.listed + std::string("; korrimatic --list-ports lists them)"));
+    }
     EXPECT_EQ(power_on_hint("COM3", enq, 2),
               "the Korrimatic is in its firmware loader: cycle its power, or update it with firmware 3 FILE.hex");
     EXPECT_EQ(power_on_hint("COM3", text, 2), "");
