@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "check/implicit_line.hpp"
+#include "check/rule_checks.hpp"
+#include "rules/rules_process.hpp"
+#include "station/station.hpp"
+#include "text/sink.hpp"
 #include "support/run_program.hpp"
 #include "support/scratch_dir.hpp"
 #include "support/files.hpp"
@@ -177,6 +181,19 @@ TEST(Check, EachFilePairGivesItsLinesAndStatus) {
 }
 
 // The line a drop-everything warning names: the last implicit line.
+// The rules' warnings in line order as the terminal shows them, the
+// implicit action's among them, though it is found after the rules'.
+TEST(Check, RuleWarningsInLineOrder) {
+    TempFile rules("drop implicit\ndrop sector 10:00:00, 80:00:00, 5\n");
+    Station station;
+    bool opened = false;
+    StringSink quiet;
+    ASSERT_EQ(rules_load(station, rules.path().c_str(), opened, quiet), 0);
+    std::vector<int> lines;
+    for (const CheckWarning& w : check_rules(CheckStation{}, rules_in_memory(station, 1))) lines.push_back(w.line);
+    EXPECT_EQ(lines, (std::vector<int>{1, 2}));
+}
+
 TEST(Check, TheLastImplicitLine) {
     const struct {
         std::string rules;
