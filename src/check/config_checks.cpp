@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "check/call_sign_check.hpp"
+#include "check/position_check.hpp"
 #include "config/config_keywords.hpp"
 #include "config/config_parser.hpp"
 #include "device/device_rates.hpp"
@@ -113,7 +114,10 @@ struct Scan {
             call_written = arg;
             break;
         case ConfigKind::ssid: ssid_line = number; break;
-        case ConfigKind::position: facts.position_line = number; break;
+        case ConfigKind::position:
+            facts.position_line = number;
+            if (const std::string w = position_blanks_warning(copy); !w.empty()) warn(number, w);
+            break;
         case ConfigKind::host_baud: host_line = number; break;
         case ConfigKind::gps_baud: gps_line = number; break;
         case ConfigKind::digi_path: path(number, arg); break;

@@ -10,5 +10,10 @@
 // The hint for the line `line_copy`, or empty when no fix fits.
 std::string position_hint(const char* line_copy);
 
+// The line written with its angles together, when more than two words
+// follow the keyword and they part into a latitude and a longitude that way;
+// empty otherwise. `read` gets the two words the parser reads.
+std::string position_written_together(const char* line_copy, std::string (&read)[2]);
+
 // Offers position_hint(line_copy) in place of any hint before it.
 void offer_position_hint(const char* line_copy);

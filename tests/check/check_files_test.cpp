@@ -186,6 +186,11 @@ const CheckCase CASES[] = {
      "CFG:1: error: invalid Station Latitude argument: N: position N 39d 23.76m W 104d 51.04m\n"
      "CFG:1: note: an angle in a Configuration file is written without blanks: position N39d23.76m W104d51.04m\n",
      2},
+    {"blanks inside angles that still read", "call n0call\nposition 39d 23.76m W 104d 51.04m\n", NONE,
+     "CFG:2: warning: the position is read as latitude 39d and longitude 23.76m, the rest ignored: an angle in a "
+     "Configuration file ends at its first blank; write position 39d23.76m W104d51.04m\n",
+     1},
+    {"blanks only in the comment", "call n0call\nposition 39:23:45.6 -104:51:02.4 # 39d 23.76m\n", NONE, "", 0},
     {"the position's angles written together", "call n0call\nposition N39d23.76m W104d51.04m\n", NONE, "", 0},
     {"an angle that cannot be read", STATION, "pass circle 25, 39:30, -104:45:00\n",
      "RUL:1: error: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n"
