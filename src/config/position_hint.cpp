@@ -1,5 +1,6 @@
 #include "config/position_hint.hpp"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
