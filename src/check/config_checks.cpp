@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "check/call_sign_check.hpp"
+#include "check/position_check.hpp"
 #include "config/config_keywords.hpp"
 #include "config/config_parser.hpp"
 #include "device/device_rates.hpp"
@@ -53,6 +55,8 @@ struct Scan {
     std::vector<CheckWarning> out;
     ConfigFacts facts;
     int call_line = 0;
+    std::string call_written;
+    int ssid_line = 0;
     int host_line = 0;
     int gps_line = 0;
 
@@ -105,8 +109,15 @@ struct Scan {
             Argument::taken)
             return;
         switch (keyword.kind) {
-        case ConfigKind::call_sign: call_line = number; break;
-        case ConfigKind::position: facts.position_line = number; break;
+        case ConfigKind::call_sign:
+            call_line = number;
+            call_written = arg;
+            break;
+        case ConfigKind::ssid: ssid_line = number; break;
+        case ConfigKind::position:
+            facts.position_line = number;
+            if (const std::string w = position_blanks_warning(copy); !w.empty()) warn(number, w);
+            break;
         case ConfigKind::host_baud: host_line = number; break;
         case ConfigKind::gps_baud: gps_line = number; break;
         case ConfigKind::digi_path: path(number, arg); break;
@@ -124,6 +135,9 @@ struct Scan {
     void whole_file(const ConfigRecord& record) {
         if (call_line == 0 && std::strcmp(record.call_sign, "NOTSET") == 0)
             warn(0, "no call line: the station goes on the air as NOTSET");
+        const std::string stored(record.call_sign, strnlen(record.call_sign, sizeof record.call_sign));
+        if (const std::string w = call_sign_warning(call_written, stored, record.ssid, ssid_line); !w.empty())
+            warn(call_line, w);
         const bool gps = record.have_gps != 0;
         const auto rate = static_cast<int32_t>(gps ? record.gps_baud : record.host_baud);
         if (!is_device_baud_rate(rate))

@@ -97,3 +97,11 @@ std::vector<std::string> rules_error_lines(const std::string& printed, const std
     }
     return with_head(messages, file, number);
 }
+
+void add_note(std::vector<std::string>& error_lines, const std::string& hint) {
+    if (hint.empty() || error_lines.empty()) return;
+    const std::string& last = error_lines.back();
+    const std::size_t at = last.find(": error: ");
+    if (at == std::string::npos) return;
+    error_lines.push_back(last.substr(0, at) + ": note: " + hint);
+}

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "angles/angles.hpp"
+#include "config/call_sign_hint.hpp"
 #include "config/config_keywords.hpp"
+#include "config/position_hint.hpp"
 #include "config/config_record.hpp"
 #include "serial/baud_table.hpp"
 #include "station/station.hpp"
@@ -100,6 +102,7 @@ int do_call_sign(Line& line) {
     const std::size_t n = std::strlen(arg);
     if (n > CALL_SIGN_MAX) {
         line.out.printf("\a\aError: line %d: invalid Call Sign argument: too long: %s\n", line.number, line.copy);
+        offer_call_sign_hint(arg);
         return CONF_BAD_ARGUMENT;
     }
     // Upper-cased with one NUL; the bytes after it keep what stood there.
@@ -138,11 +141,13 @@ int do_position(Line& line) {
     if (lat_deg == ANGLE_ERROR) {
         line.out.printf("\a\aError: line %d: invalid Station Latitude argument: %s: %s\n", line.number, lat,
                         line.copy);
+        offer_position_hint(line.copy);
         return CONF_BAD_ARGUMENT;
     }
     if (lat_deg < -90 || lat_deg > 90) {
         line.out.printf("\a\aError: line %d: invalid Station Latitude range [-90..90]: %f: %s\n", line.number, lat_deg,
                         line.copy);
+        offer_position_hint(line.copy);
         return CONF_BAD_LATITUDE;
     }
     config.base_lat = static_cast<float>(lat_deg);  // stored at once
@@ -155,6 +160,7 @@ int do_position(Line& line) {
     if (lon_deg == ANGLE_ERROR) {
         line.out.printf("\a\aError: line %d: invalid Station Longitude argument: %s: %s\n", line.number, lon,
                         line.copy);
+        offer_position_hint(line.copy);
         return CONF_BAD_ARGUMENT;
     }
     if (lon_deg < -180 || lon_deg > 180) {
@@ -336,6 +342,7 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink
         switch (m.result) {
         case Match::ambiguous:
             out.printf("\a\aError: line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
+            offer_hint(candidates_hint(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
             return CONF_BAD_KEYWORD;
         case Match::unknown:
             out.printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);

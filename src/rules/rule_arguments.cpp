@@ -11,7 +11,9 @@
 #include <string>
 
 #include "angles/angles.hpp"
+#include "rules/rule_hints.hpp"
 #include "rules/rules_codes.hpp"
+#include "text/hints.hpp"
 #include "text/numbers.hpp"
 #include "text/tokens.hpp"
 
@@ -47,7 +49,10 @@ char* rule_argument(RuleLine& line, const ArgumentForm& form, int& rc) {
     char* token = nullptr;
     switch (take_argument(line.args, form.separators, true, token)) {
     case Argument::taken: rc = 0; return token;
-    case Argument::missing: rc = line_error(line, form.missing_code, "%s", form.missing); return nullptr;
+    case Argument::missing:
+        prefer_hint(rule_line_hint(line.text));  // an argument taken into the angle before it
+        rc = line_error(line, form.missing_code, "%s", form.missing);
+        return nullptr;
     case Argument::in_comment: rc = line_error(line, form.in_comment_code, "%s", form.in_comment); return nullptr;
     }
     return nullptr;
@@ -60,8 +65,10 @@ int take_angle(RuleLine& line, const AngleForm& form, double& value) {
     const char* token = rule_argument(line, form.argument, rc);
     if (token == nullptr) return rc;
     value = dmctodeg(token, *line.out);
-    if (!(value >= form.low && value <= form.high))
+    if (!(value >= form.low && value <= form.high)) {
+        offer_rule_angle_hints(line.text, token, value);
         return line_error(line, form.out_of_range_code, form.out_of_range, value);
+    }
     return 0;
 }
 

@@ -62,7 +62,10 @@ int process_rule_line(RuleTable& table, RuleLine& line, RulesRun& run) {
     if (run.accepted >= MAX_RULES) return line_error(line, RULES_LIMIT_EXCEEDED, "rule limit (%d) exceeded", MAX_RULES);
 
     const PrefixMatch m = match_rule_command(command);
-    if (m.result == Match::ambiguous) return line_error(line, RULES_BAD_COMMAND, "Ambiguous command: %s", command);
+    if (m.result == Match::ambiguous) {
+        offer_hint(candidates_hint(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
+        return line_error(line, RULES_BAD_COMMAND, "Ambiguous command: %s", command);
+    }
     if (m.result == Match::unknown) {
         offer_hint(did_you_mean(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
         return line_error(line, RULES_BAD_COMMAND, "command %s invalid", command);

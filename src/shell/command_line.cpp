@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "check/check_files.hpp"
+#include "shell/file_name_hint.hpp"
 #include "serial/port_list.hpp"
 #include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
@@ -164,7 +165,7 @@ int run_command_line(const CommandLine& options) {
         return 0;
     }
     if (options.list_ports) return list_ports();
-    if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str(), *shell.out);
+    if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str(), *shell.out, file_name_hint);
     if (options.script) return run_script(options);
     return run_shell();
 }

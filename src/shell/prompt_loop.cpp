@@ -52,7 +52,10 @@ CommandOutcome handle_line(const char* typed) {
         shell.out->printf("\a\aError: unknown command: %s\n", word);
         offer_hint(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
-    case Match::ambiguous: shell.out->printf("\a\aError: ambiguous command: %s\n", word); return CommandOutcome::failed;
+    case Match::ambiguous:
+        shell.out->printf("\a\aError: ambiguous command: %s\n", word);
+        offer_hint(candidates_hint(word, command_table, [](const CommandEntry& row) { return row.word; }));
+        return CommandOutcome::failed;
     case Match::found: break;
     }
     const CommandEntry& row = command_table[m.index];

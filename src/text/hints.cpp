@@ -11,6 +11,16 @@ void Hints::offer(const std::string& text) {
     if (hint_.empty()) hint_ = text;
 }
 
+void Hints::prefer(const std::string& text) {
+    if (!text.empty()) hint_ = text;
+}
+
+std::string Hints::take() {
+    std::string hint;
+    hint.swap(hint_);
+    return hint;
+}
+
 void Hints::show(Sink& out) {
     if (!hint_.empty() && operator_at_terminal()) out.printf("Hint: %s\n", hint_.c_str());
     hint_.clear();
@@ -26,6 +36,8 @@ bool operator_at_terminal() { return console_hints().operator_at_terminal(); }
 void set_operator_at_terminal(std::optional<bool> forced) { console_hints().set_operator_at_terminal(forced); }
 
 void offer_hint(const std::string& text) { console_hints().offer(text); }
+
+void prefer_hint(const std::string& text) { console_hints().prefer(text); }
 
 const std::string& offered_hint() { return console_hints().offered(); }
 

@@ -20,6 +20,11 @@ public:
 
     // Offers a hint; the first one offered is kept.
     void offer(const std::string& text);
+    // Offers a hint that says more than any offered before it (a whole line
+    // written again with its fix): it takes their place. Empty does nothing.
+    void prefer(const std::string& text);
+    // The hint offered so far, which is then forgotten: --check prints it.
+    std::string take();
     // The hint offered so far, or empty.
     const std::string& offered() const { return hint_; }
     // Prints the offered hint as "Hint: ...\n" when the operator is at a
@@ -38,6 +43,24 @@ Hints& console_hints();
 bool operator_at_terminal();
 void set_operator_at_terminal(std::optional<bool> forced);
 void offer_hint(const std::string& text);
+void prefer_hint(const std::string& text);
 const std::string& offered_hint();
 // Shows the console's hint on standard output.
 void show_hint();
+
+// While it lives, hints offered go nowhere: a hint that tries readings of a
+// text (by the parsers' own functions, which offer hints of their own) keeps
+// the console's hint as it was.
+class HintsKept {
+public:
+    HintsKept() : kept_(console_hints().take()) {}
+    ~HintsKept() {
+        console_hints().take();
+        console_hints().offer(kept_);
+    }
+    HintsKept(const HintsKept&) = delete;
+    HintsKept& operator=(const HintsKept&) = delete;
+
+private:
+    std::string kept_;
+};

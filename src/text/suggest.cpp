@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -55,4 +56,16 @@ std::string nearest_word(const std::string& typed, const std::vector<const char*
 std::string did_you_mean(const std::string& typed, const std::vector<const char*>& words) {
     const std::string word = nearest_word(typed, words);
     return word.empty() ? "" : "did you mean \"" + word + "\"?";
+}
+
+std::string candidates_hint(const std::string& typed, const std::vector<const char*>& words) {
+    const std::string t = lower(typed);
+    if (t.empty()) return "";
+    std::set<std::string> fitting;
+    for (const char* word : words)
+        if (const std::string w = lower(word); w.compare(0, t.size(), t) == 0) fitting.insert(word);
+    if (fitting.size() < 2) return "";
+    std::string hint = "did you mean one of: ";
+    for (const std::string& w : fitting) hint += (&w == &*fitting.begin() ? "" : ", ") + w;
+    return hint + "?";
 }

@@ -46,6 +46,23 @@ const CheckCase CASES[] = {
     // The call sign.
     {"no call line", "position 39:23:45.6 -104:51:02.4\n", NONE,
      "CFG: warning: no call line: the station goes on the air as NOTSET\n", 1},
+    {"a call sign with its SSID", "call w1aw-5\nposition 39:23:45.6 -104:51:02.4\n", NONE,
+     "CFG:1: warning: call w1aw-5 holds an SSID, which belongs on the ssid line: write call w1aw and, on a line of "
+     "its own, ssid 5; as written the device would get the call sign W1AW-5 with SSID 0\n",
+     1},
+    {"a call sign with its SSID and an ssid line", "ssid 3\n" + STATION + "call W1AW-5\n", NONE,
+     "CFG:4: warning: call W1AW-5 holds an SSID, which belongs on the ssid line: write call W1AW, and ssid 5 on line "
+     "1; as written the device would get the call sign W1AW-5 with SSID 3\n",
+     1},
+    {"a dash but no SSID", STATION + "call W1-AW\n", NONE,
+     "CFG:3: warning: call W1-AW holds a \"-\", which no call sign has (an SSID, 0 to 15, goes on an ssid line); as "
+     "written the device would get the call sign W1-AW with SSID 0\n",
+     1},
+    {"the SSID on its own line", "call W1AW\nssid 5\nposition 39:23:45.6 -104:51:02.4\n", NONE, "", 0},
+    {"a call sign too long with its SSID", "call KD0ABC-7\n", NONE,
+     "CFG:1: error: invalid Call Sign argument: too long: call KD0ABC-7\n"
+     "CFG:1: note: the SSID goes on a line of its own: write call KD0ABC and ssid 7\n",
+     2},
     // What the parser drops from a path and a comment.
     {"nine path elements", STATION + "digipath WIDE1-1,WIDE2-2,A3,A4,A5,A6,A7,A8,WIDE9\n", NONE,
      "CFG:3: warning: digipath has 9 elements: only the first 8 are stored; WIDE9 is left out\n", 1},
@@ -137,6 +154,58 @@ const CheckCase CASES[] = {
     // Errors: the parser's own messages, without bells; no warnings.
     {"a faulty Configuration line", "call n0call\nssid 16\nlog on\n", EXAMPLE,
      "CFG:2: error: invalid SSID argument range [0..15]: 16: ssid 16\n", 2},
+    // Each error's hint as the terminal gives it, as a note after it.
+    {"a rule without its commas", STATION, "pass circle 25 39:30:00 -104:45:00\n",
+     "RUL:1: error: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n"
+     "RUL:1: error: invalid Latitude range [-90..90]: 340282346638528859811704183484516925440.000000: pass circle 25 "
+     "39:30:00 -104:45:00\n"
+     "RUL:1: note: the arguments of a rule are parted by commas (an angle may hold blanks, so only a comma or tab "
+     "ends it): pass circle 25, 39:30:00, -104:45:00\n",
+     2},
+    {"commas left out, decimal degrees read as Dotted", STATION, "# x\ndrop circle 25 39.5 -104.75\n",
+     "RUL:2: error: missing Longitude: drop circle 25 39.5 -104.75\n"
+     "RUL:2: note: the arguments of a rule are parted by commas (an angle may hold blanks, so only a comma or tab "
+     "ends it): drop circle 25, 39.5D, -104.75D\n",
+     2},
+    {"commas present, blanks inside the angles", STATION, "pass circle 25, N 39d 30m, W 104d 45m\n", "", 0},
+    {"a rule's latitude and longitude swapped", STATION, "pass circle 25, -104:45:00, 39:30:00\n",
+     "RUL:1: error: invalid Latitude range [-90..90]: -104.750000: pass circle 25, -104:45:00, 39:30:00\n"
+     "RUL:1: note: latitude and longitude are the other way round (a latitude lies within -90..90, and comes first): "
+     "pass circle 25, 39:30:00, -104:45:00\n",
+     2},
+    {"the position's latitude and longitude swapped", "position -104:51:02.4 39:23:45.6\n", NONE,
+     "CFG:1: error: invalid Station Latitude range [-90..90]: -104.850667: position -104:51:02.4 39:23:45.6\n"
+     "CFG:1: note: latitude and longitude are the other way round (the latitude lies within -90..90, and comes "
+     "first): position 39:23:45.6 -104:51:02.4\n",
+     2},
+    {"a latitude out of range, not swapped", "position 95:00:00 100:00:00\n", NONE,
+     "CFG:1: error: invalid Station Latitude range [-90..90]: 95.000000: position 95:00:00 100:00:00\n", 2},
+    {"blanks inside the position's angles", "position N 39d 23.76m W 104d 51.04m\n", NONE,
+     "CFG:1: error: DMC format must have at least one of [DdMmCc] identifiers or Dotted format: found illegal "
+     "character: [s][D]DD.MM.[F*]\n"
+     "CFG:1: error: invalid Station Latitude argument: N: position N 39d 23.76m W 104d 51.04m\n"
+     "CFG:1: note: an angle in a Configuration file is written without blanks: position N39d23.76m W104d51.04m\n",
+     2},
+    {"blanks inside angles that still read", "call n0call\nposition 39d 23.76m W 104d 51.04m\n", NONE,
+     "CFG:2: warning: the position is read as latitude 39d and longitude 23.76m, the rest ignored: an angle in a "
+     "Configuration file ends at its first blank; write position 39d23.76m W104d51.04m\n",
+     1},
+    {"blanks only in the comment", "call n0call\nposition 39:23:45.6 -104:51:02.4 # 39d 23.76m\n", NONE, "", 0},
+    {"the position's angles written together", "call n0call\nposition N39d23.76m W104d51.04m\n", NONE, "", 0},
+    {"an angle that cannot be read", STATION, "pass circle 25, 39:30, -104:45:00\n",
+     "RUL:1: error: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n"
+     "RUL:1: error: invalid Latitude range [-90..90]: 340282346638528859811704183484516925440.000000: pass circle 25, "
+     "39:30, -104:45:00\n"
+     "RUL:1: note: \"39:30\" could not be read as an angle at all (340282346638528859811704183484516925440.000000 "
+     "only stands for that): write it in Colon (39:30:00), Dotted (39.30.) or DMC (39d30m) notation; angles shows "
+     "them\n",
+     2},
+    {"ambiguous words", "call n0call\nb 600\n", "pass c 25, 39:30:00, -104:45:00\n",
+     "CFG:2: error: Ambiguous command: b: b 600\n"
+     "CFG:2: note: did you mean one of: base, bcomment, beacon?\n"
+     "RUL:1: error: Ambiguous command: c: pass c 25, 39:30:00, -104:45:00\n"
+     "RUL:1: note: did you mean one of: circle, compass?\n",
+     2},
     {"a faulty rule", STATION + "log on\n", "pass implicit\n\npass circle 0, 39:30:00, -104:45:00\n",
      "RUL:3: error: invalid Circle Radius, must be > 0: 0.000000: pass circle 0, 39:30:00, -104:45:00\n", 2},
     {"both faulty, an angle's own message first", "position 39.30 -104:45:00\n",
@@ -144,9 +213,13 @@ const CheckCase CASES[] = {
      "CFG:1: error: Dotted format: must have 2 periods: [s][D]DD.MM.[F*] or DMC format must have at least one of "
      "[DdMmCc] identifiers\n"
      "CFG:1: error: invalid Station Latitude argument: 39.30: position 39.30 -104:45:00\n"
+     "CFG:1: note: write 39.30D for decimal degrees\n"
      "RUL:1: error: DMC format: invalid char: x (0x78)\n"
      "RUL:1: error: invalid Longitude range [-180..180]: 340282346638528859811704183484516925440.000000: pass circle "
-     "5, 39:30:00, -104d 45m 00x\n",
+     "5, 39:30:00, -104d 45m 00x\n"
+     "RUL:1: note: \"-104d 45m 00x\" could not be read as an angle at all "
+     "(340282346638528859811704183484516925440.000000 only stands for that): write it in Colon (39:30:00), Dotted "
+     "(39.30.) or DMC (39d30m) notation; angles shows them\n",
      2},
 };
 

@@ -212,12 +212,18 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     ASSERT_TRUE(term.wait_for("Download Aborted!", 2)) << term.screen();
     shot("the warnings of configure and rules, and what a download sends", "Command> conf warn.cfg");
 
-    // A typo gets its hint, and a device unplugged in the handshake ends the
-    // command, not the program.
+    // A typo gets its hint, an ambiguous word its candidates, and a device
+    // unplugged in the handshake ends the command, not the program.
     ASSERT_TRUE(term.wait_for("Download Aborted!\nCommand>")) << term.screen();
     term.type("conect 2");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("Error: unknown command: conect\nHint: did you mean \"connect\"?\nCommand>"))
+        << term.screen();
+    // An ambiguous word gets its candidates.
+    term.type("d");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Error: ambiguous command: d\nHint: did you mean one of: dconfigure, disconnect, "
+                              "download, drules?\nCommand>"))
         << term.screen();
     term.type("disconnect");
     term.keys({"Enter"});

@@ -51,7 +51,36 @@ TEST(Hints, WhatACommandLineLeaves) {
         {"DMC before a comma", "pass rectangle N39d , W104d, N38d, W103d\n", "rules {}",
          "remove the blank after \"N39d\": a DMC angle ends at its last letter, right before the comma, tab or "
          "comment"},
-        {"a bad angle without a known fix", "pass circle 25, 39:30, W104d\n", "rules {}", ""},
+        {"an angle that cannot be read", "pass circle 25, 39:30, W104d\n", "rules {}",
+         "\"39:30\" could not be read as an angle at all (340282346638528859811704183484516925440.000000 only stands "
+         "for that): write it in Colon (39:30:00), Dotted (39.30.) or DMC (39d30m) notation; angles shows them"},
+        {"an angle out of range, no known fix", "pass circle 25, 95:00:00, 100:00:00\n", "rules {}", ""},
+        {"commas left out", "pass circle 25 39:30:00 -104:45:00\n", "rules {}",
+         "the arguments of a rule are parted by commas (an angle may hold blanks, so only a comma or tab ends it): "
+         "pass circle 25, 39:30:00, -104:45:00"},
+        {"one comma left out, direction letters after", "drop rectangle 40dN, 105dW 39dN, 104dW # box\n", "rules {}",
+         "the arguments of a rule are parted by commas (an angle may hold blanks, so only a comma or tab ends it): "
+         "drop rectangle 40dN, 105dW, 39dN, 104dW # box"},
+        {"a sector's ranges taken into its angle", "pass sector 10:00:00, 80:00:00 5 20\n", "rules {}",
+         "the arguments of a rule are parted by commas (an angle may hold blanks, so only a comma or tab ends it): "
+         "pass sector 10:00:00, 80:00:00, 5, 20"},
+        {"a rule's pair swapped", "pass compass NE, -104.75D, 39.5D\n", "rules {}",
+         "latitude and longitude are the other way round (a latitude lies within -90..90, and comes first): pass "
+         "compass NE, 39.5D, -104.75D"},
+        {"the position swapped", "position -104:51:02.4 39:23:45.6 # home\n", "configure {}",
+         "latitude and longitude are the other way round (the latitude lies within -90..90, and comes first): "
+         "position 39:23:45.6 -104:51:02.4 # home"},
+        {"letters set apart by blanks", "base 39 d 23.76 m N 104d 51.04 m W\n", "configure {}",
+         "an angle in a Configuration file is written without blanks: base 39d23.76mN 104d51.04mW"},
+        {"a longitude with blanks", "position 39.396D W 104d 51.04m\n", "configure {}",
+         "an angle in a Configuration file is written without blanks: position 39.396D W104d51.04m"},
+        {"a call sign with its SSID, too long", "call KD0ABC-7\n", "configure {}",
+         "the SSID goes on a line of its own: write call KD0ABC and ssid 7"},
+        {"a call sign too long", "call KD0ABCD\n", "configure {}", ""},
+        {"ambiguous keyword", "w 3\n", "configure {}", "did you mean one of: widemax, widetotal?"},
+        {"ambiguous rule word", "drop s N0CALL\n", "rules {}", "did you mean one of: sector, source, src?"},
+        {"ambiguous command", "", "d", "did you mean one of: dconfigure, disconnect, download, drules?"},
+        {"ambiguous command in capitals", "", "CO 3", "did you mean one of: configure, connect?"},
         {"rule command", "pass cirlce 25, N39d, W104d\n", "rules {}", "did you mean \"circle\"?"},
         {"rule action", "dorp src N0CALL\n", "rules {}", "did you mean \"drop\"?"},
         {"nothing near", "pass zzzzzz 25\n", "rules {}", ""},
