@@ -6,7 +6,7 @@
 
 #include "angles/angles.hpp"
 #include "config/config_keywords.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "serial/baud_table.hpp"
 #include "station/station.hpp"
 #include "text/hints.hpp"
