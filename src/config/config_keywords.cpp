@@ -4,25 +4,25 @@
 
 namespace {
 
-constexpr ConfigGrammar yes_no(uint16_t ConfigRecord::*field, bool pass_is_yes = false) {
+constexpr ConfigGrammar yes_no(uint16_t ConfigRecord::*field, bool pass_is_yes = false) noexcept {
     return {.reading = ConfigReading::yes_no, .separators = CONFIG_WORD_SEPARATORS, .comment_test = true,
             .name = "y | n", .pass_is_yes = pass_is_yes, .field = field};
 }
 
-constexpr ConfigGrammar rate(uint32_t ConfigRecord::*field) {
+constexpr ConfigGrammar rate(uint32_t ConfigRecord::*field) noexcept {
     return {.reading = ConfigReading::rate, .separators = CONFIG_WORD_SEPARATORS, .comment_test = true,
             .name = "Baud", .rate_field = field};
 }
 
 // A number within [low, high], or 0 too where zero_too.
 constexpr ConfigGrammar number(const char* name, NumberForm form, IntRange range, uint16_t ConfigRecord::*field,
-                               bool zero_too = false) {
+                               bool zero_too = false) noexcept {
     return {.reading = ConfigReading::number, .separators = CONFIG_WORD_SEPARATORS, .comment_test = true,
             .name = name, .form = form, .limits = range, .zero_too = zero_too,
             .field = field};
 }
 
-constexpr ConfigGrammar text(ConfigReading reading, const char* name, std::size_t stored) {
+constexpr ConfigGrammar text(ConfigReading reading, const char* name, std::size_t stored) noexcept {
     return {.reading = reading, .separators = CONFIG_TEXT_SEPARATORS, .comment_test = true, .name = name,
             .stored = stored};
 }
