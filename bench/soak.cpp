@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "config/config_parser.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "download/download_texts.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "station/station.hpp"
 #include "soak_inputs.hpp"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <optional>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "device/device_replies.hpp"
 #include "download/answer_matching.hpp"
 #include "download/command_packet.hpp"

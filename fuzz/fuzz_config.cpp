@@ -7,7 +7,7 @@
 #include <string>
 
 #include "config/config_parser.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/station.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/image_checks.hpp"

@@ -25,9 +25,9 @@
 #include <string_view>
 #include <vector>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "download/packet.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "station/station.hpp"
 #include "support/fuzz_check.hpp"

@@ -18,9 +18,9 @@
 #include <string>
 #include <string_view>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "process/interrupt.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/console.hpp"
 #include "shell/prompt_loop.hpp"

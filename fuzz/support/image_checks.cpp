@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/station.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "serial/baud_table.hpp"
 #include "support/fuzz_check.hpp"
 

@@ -16,13 +16,6 @@
 
 namespace {
 
-constexpr const char* KEYWORD_SEPARATORS = " \t,";
-constexpr const char* WORD_ARGUMENT_SEPARATORS = "#/; \t,";
-constexpr const char* TEXT_ARGUMENT_SEPARATORS = "#/;\t";
-constexpr const char* PATH_ELEMENT_SEPARATORS = ", ";
-constexpr int PATH_SLOTS = 8;
-constexpr std::size_t COMMENT_MAX = 43;
-
 // The words whose meaning is plain; any other is read by its first letter.
 bool plain_yes_no(const std::string& word, bool pass_words) {
     static const char* const WORDS[] = {"yes", "no", "y", "n", "true", "false", "1", "0"};
@@ -32,24 +25,10 @@ bool plain_yes_no(const std::string& word, bool pass_words) {
     return pass_words && (lower == "pass" || lower == "drop");
 }
 
-bool is_switch(ConfigKind kind) {
-    switch (kind) {
-    case ConfigKind::have_gps:
-    case ConfigKind::log_port:
-    case ConfigKind::drop_mangled:
-    case ConfigKind::halt_on_error:
-    case ConfigKind::fix_valid:
-    case ConfigKind::nsr:
-    case ConfigKind::relay_drop:
-    case ConfigKind::pass_nonaprs: return true;
-    default: return false;
-    }
-}
+bool is_switch(const ConfigKeyword& keyword) { return keyword.takes.reading == ConfigReading::yes_no; }
 
 // The parser's reading of a yes/no word: its first letter.
-bool read_as_yes(const char* word, bool pass_is_yes) {
-    return std::strchr("yYtTeE1", word[0]) != nullptr || (pass_is_yes && (word[0] == 'p' || word[0] == 'P'));
-}
+bool read_as_yes(const ConfigKeyword& keyword, const char* word) { return switch_value(keyword.takes, word) != 0; }
 
 struct Scan {
     std::vector<CheckWarning> out;
@@ -63,16 +42,16 @@ struct Scan {
     void warn(int line, std::string message) { out.push_back({CheckedFile::config, line, std::move(message)}); }
 
     void switch_word(int line, const ConfigKeyword& keyword, const char* word) {
-        const bool pass_words = keyword.kind == ConfigKind::pass_nonaprs;
+        const bool pass_words = keyword.takes.pass_is_yes;
         if (plain_yes_no(word, pass_words)) return;
         warn(line, formatted("%s %s is read as %s: only its first letter counts (%s mean yes); write yes or no",
-                             keyword.word, word, read_as_yes(word, pass_words) ? "Yes" : "No",
+                             keyword.word, word, read_as_yes(keyword, word) ? "Yes" : "No",
                              pass_words ? "y, t, e, 1 and p" : "y, t, e and 1"));
     }
 
     void path(int line, char* text) {
         std::vector<std::string> left_out;
-        int elements = 0;
+        std::size_t elements = 0;
         for (char* cursor = text; const char* element = next_token(cursor, PATH_ELEMENT_SEPARATORS);)
             if (++elements > PATH_SLOTS) left_out.emplace_back(element);
         if (left_out.empty()) return;
@@ -81,33 +60,33 @@ struct Scan {
             if (!list.empty()) list += ',';
             list += e;
         }
-        warn(line, formatted("digipath has %d elements: only the first %d are stored; %s %s left out", elements,
-                             PATH_SLOTS, list.c_str(), left_out.size() == 1 ? "is" : "are"));
+        warn(line, formatted("digipath has %d elements: only the first %d are stored; %s %s left out",
+                             static_cast<int>(elements), static_cast<int>(PATH_SLOTS), list.c_str(),
+                             left_out.size() == 1 ? "is" : "are"));
     }
 
-    // `end` is the character of the line as read that ended the text.
-    void comment_text(int line, const char* text, char end, char before_end) {
+    // `end` is the character of the line as read that ended the text; the
+    // first `kept` characters are stored.
+    void comment_text(int line, std::size_t kept, const char* text, char end, char before_end) {
         const std::size_t n = std::strlen(text);
         if (is_comment_char(end) && before_end != ' ' && before_end != '\t')
             warn(line, formatted("bcomment ends at the \"%c\", which begins a comment: only \"%.*s\" is stored", end,
-                                 static_cast<int>(std::min(n, COMMENT_MAX)), text));
-        if (n > COMMENT_MAX)
+                                 static_cast<int>(std::min(n, kept)), text));
+        if (n > kept)
             warn(line, formatted("bcomment has %d characters: only the first %d are stored; \"%s\" is left out",
-                                 static_cast<int>(n), static_cast<int>(COMMENT_MAX), text + COMMENT_MAX));
+                                 static_cast<int>(n), static_cast<int>(kept), text + kept));
     }
 
     void line(int number, char* buf, const char* copy) {
         ArgumentCursor args = argument_cursor(buf);
-        const char* word = next_token(args.cursor, KEYWORD_SEPARATORS);
+        const char* word = next_token(args.cursor, CONFIG_KEYWORD_SEPARATORS);
         if (word == nullptr || is_comment_char(word[0])) return;
         const PrefixMatch m = match_config_keyword(word);
         if (m.result != Match::found) return;
         const ConfigKeyword& keyword = config_keywords[m.index];
-        const bool text = keyword.kind == ConfigKind::digi_path || keyword.kind == ConfigKind::beacon_comment;
+        // The first argument as the parser takes it.
         char* arg = nullptr;
-        if (take_argument(args, text ? TEXT_ARGUMENT_SEPARATORS : WORD_ARGUMENT_SEPARATORS, true, arg) !=
-            Argument::taken)
-            return;
+        if (take_argument(args, keyword.takes.separators, keyword.takes.comment_test, arg) != Argument::taken) return;
         switch (keyword.kind) {
         case ConfigKind::call_sign:
             call_line = number;
@@ -123,11 +102,11 @@ struct Scan {
         case ConfigKind::digi_path: path(number, arg); break;
         case ConfigKind::beacon_comment: {
             const std::size_t end = static_cast<std::size_t>(arg - buf) + std::strlen(arg);
-            comment_text(number, arg, copy[end], end > 0 ? copy[end - 1] : '\0');
+            comment_text(number, keyword.takes.stored, arg, copy[end], end > 0 ? copy[end - 1] : '\0');
             break;
         }
         default:
-            if (is_switch(keyword.kind)) switch_word(number, keyword, arg);
+            if (is_switch(keyword)) switch_word(number, keyword, arg);
             break;
         }
     }

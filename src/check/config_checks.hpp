@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "check/check_warning.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 
 // What the checks of the rules need to know of the file.
 struct ConfigFacts {

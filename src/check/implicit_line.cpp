@@ -1,7 +1,7 @@
 #include "check/implicit_line.hpp"
 
 #include "rules/rule_line.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "text/input_file.hpp"
 #include "text/sink.hpp"

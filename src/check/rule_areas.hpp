@@ -2,7 +2,7 @@
 // and the box of a rectangle.
 #pragma once
 
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 
 // Latitude and longitude bounds of a rectangle rule, whichever corner comes
 // first.

@@ -5,7 +5,7 @@
 
 #include "check/rule_areas.hpp"
 #include "check/sphere.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/station.hpp"
 #include "text/formatted.hpp"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "check/check_warning.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 
 struct Station;
 

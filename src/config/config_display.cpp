@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/action_names.hpp"
 #include "station/station.hpp"
 #include "text/sink.hpp"

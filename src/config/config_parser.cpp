@@ -8,8 +8,9 @@
 #include "config/call_sign_hint.hpp"
 #include "config/config_keywords.hpp"
 #include "config/position_hint.hpp"
-#include "config/config_record.hpp"
 #include "serial/baud_table.hpp"
+#include "station/config_record.hpp"
+#include "station/field_ranges.hpp"
 #include "station/station.hpp"
 #include "text/hints.hpp"
 #include "text/input_file.hpp"
@@ -20,20 +21,6 @@
 #include "text/tokens.hpp"
 
 namespace {
-
-constexpr const char* KEYWORD_SEPARATORS = " \t,";
-constexpr const char* WORD_ARGUMENT_SEPARATORS = "#/; \t,";
-constexpr const char* LATITUDE_SEPARATORS = " \t,";
-constexpr const char* TEXT_ARGUMENT_SEPARATORS = "#/;\t";
-constexpr const char* PATH_ELEMENT_SEPARATORS = ", ";
-constexpr std::size_t CALL_SIGN_MAX = 6;
-constexpr int SSID_MAX = 15;
-constexpr int WIDE_MAX = 6;
-constexpr int BEACON_MIN = 10;
-constexpr int BEACON_MAX = 65535;
-constexpr std::size_t PATH_SLOTS = 8;
-constexpr std::size_t PATH_ELEMENT_MAX = 8;
-constexpr std::size_t COMMENT_MAX = 43;
 
 // The line being handled: its number, the copy quoted by every message, and
 // the cutting of its arguments.
@@ -46,221 +33,98 @@ struct Line {
     ArgumentCursor args{};
 };
 
-// The next argument, or nullptr with `code` set when it is missing (-11) or
-// stands only after a comment character (-8).
-char* argument(Line& line, const char* separators, bool comment_test, int& code) {
+// The next argument, or nullptr after the message that names it missing,
+// with `code` set: -11 when there is none, -8 when it stands only after a
+// comment character.
+char* argument(Line& line, const char* separators, bool comment_test, const char* name, int& code) {
     char* token = nullptr;
     switch (take_argument(line.args, separators, comment_test, token)) {
     case Argument::taken: return token;
-    case Argument::missing: code = CONF_BAD_ARGUMENT; return nullptr;
-    case Argument::in_comment: code = CONF_IN_COMMENT; return nullptr;
+    case Argument::missing: code = CONF_BAD_ARGUMENT; break;
+    case Argument::in_comment: code = CONF_IN_COMMENT; break;
     }
+    line.out.printf("\a\aError: line %d: missing %s argument: %s\n", line.number, name, line.copy);
     return nullptr;
-}
-
-// A yes/no switch: only the first character counts.
-uint16_t switch_value(const char* text, bool pass_is_yes) {
-    const char c = text[0];
-    if (std::strchr("yY1tTeE", c) != nullptr) return 1;
-    if (pass_is_yes && (c == 'p' || c == 'P')) return 1;
-    return 0;
 }
 
 char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-uint16_t* flag_field(ConfigRecord& config, ConfigKind kind) {
-    switch (kind) {
-    case ConfigKind::have_gps: return &config.have_gps;
-    case ConfigKind::log_port: return &config.log_port;
-    case ConfigKind::drop_mangled: return &config.drop_mangled;
-    case ConfigKind::halt_on_error: return &config.halt_on_error;
-    case ConfigKind::fix_valid: return &config.fix_valid;
-    case ConfigKind::nsr: return &config.nsr;
-    case ConfigKind::relay_drop: return &config.relay_drop;
-    case ConfigKind::pass_nonaprs: return &config.pass_nonaprs;
-    default: return nullptr;
-    }
-}
-
-uint32_t* baud_field(ConfigRecord& config, ConfigKind kind) {
-    switch (kind) {
-    case ConfigKind::host_baud: return &config.host_baud;
-    case ConfigKind::tnc_baud: return &config.tnc_baud;
-    case ConfigKind::gps_baud: return &config.gps_baud;
-    default: return nullptr;
-    }
-}
-
-int do_call_sign(Line& line) {
-    ConfigRecord& config = line.config;
-    int code = 0;
-    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (arg == nullptr) {
-        line.out.printf("\a\aError: line %d: missing Call Sign argument: %s\n", line.number, line.copy);
-        return code;
-    }
+int read_call_sign(Line& line, const ConfigGrammar& takes, const char* arg) {
     const std::size_t n = std::strlen(arg);
-    if (n > CALL_SIGN_MAX) {
-        line.out.printf("\a\aError: line %d: invalid Call Sign argument: too long: %s\n", line.number, line.copy);
+    if (n > takes.stored) {
+        line.out.printf("\a\aError: line %d: invalid %s argument: too long: %s\n", line.number, takes.name,
+                        line.copy);
         offer_call_sign_hint(arg);
         return CONF_BAD_ARGUMENT;
     }
     // Upper-cased with one NUL; the bytes after it keep what stood there.
-    for (std::size_t i = 0; i < n; ++i) config.call_sign[i] = upper(arg[i]);
-    config.call_sign[n] = '\0';
+    for (std::size_t i = 0; i < n; ++i) line.config.call_sign[i] = upper(arg[i]);
+    line.config.call_sign[n] = '\0';
     return 0;
 }
 
-int do_ssid(Line& line) {
-    ConfigRecord& config = line.config;
-    int code = 0;
-    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (arg == nullptr) {
-        line.out.printf("\a\aError: line %d: missing SSID argument: %s\n", line.number, line.copy);
-        return code;
-    }
-    const int32_t v = parse_prefixed(arg);
-    if (v < 0 || v > SSID_MAX) {
-        line.out.printf("\a\aError: line %d: invalid SSID argument range [0..15]: %d: %s\n", line.number,
-                        static_cast<int>(v), line.copy);
+int read_number(Line& line, const ConfigGrammar& takes, const char* arg) {
+    const int32_t value = takes.form == NumberForm::prefixed ? parse_prefixed(arg) : parse_decimal(arg);
+    const IntRange& limits = takes.limits;
+    if (!limits.holds(value) && !(takes.zero_too && value == 0)) {
+        if (takes.zero_too)
+            line.out.printf("\a\aError: line %d: invalid %s argument range [0, %d..%d]: %d: %s\n", line.number,
+                            takes.name, static_cast<int>(limits.low), static_cast<int>(limits.high),
+                            static_cast<int>(value), line.copy);
+        else
+            line.out.printf("\a\aError: line %d: invalid %s argument range [%d..%d]: %d: %s\n", line.number,
+                            takes.name, static_cast<int>(limits.low), static_cast<int>(limits.high),
+                            static_cast<int>(value), line.copy);
         return CONF_BAD_ARGUMENT;
     }
-    config.ssid = static_cast<uint16_t>(v);
+    line.config.*takes.field = static_cast<uint16_t>(value);
     return 0;
 }
 
-int do_position(Line& line) {
-    ConfigRecord& config = line.config;
-    int code = 0;
-    const char* lat = argument(line, LATITUDE_SEPARATORS, false, code);
-    if (lat == nullptr) {
-        line.out.printf("\a\aError: line %d: missing Station Latitude argument: %s\n", line.number, line.copy);
-        return code;
-    }
-    const double lat_deg = dmctodeg(lat, line.out);
-    if (lat_deg == ANGLE_ERROR) {
-        line.out.printf("\a\aError: line %d: invalid Station Latitude argument: %s: %s\n", line.number, lat,
-                        line.copy);
-        offer_position_hint(line.copy);
-        return CONF_BAD_ARGUMENT;
-    }
-    if (lat_deg < -90 || lat_deg > 90) {
-        line.out.printf("\a\aError: line %d: invalid Station Latitude range [-90..90]: %f: %s\n", line.number, lat_deg,
-                        line.copy);
-        offer_position_hint(line.copy);
-        return CONF_BAD_LATITUDE;
-    }
-    config.base_lat = static_cast<float>(lat_deg);  // stored at once
-    const char* lon = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (lon == nullptr) {
-        line.out.printf("\a\aError: line %d: missing Station Longitude argument: %s\n", line.number, line.copy);
-        return code;
-    }
-    const double lon_deg = dmctodeg(lon, line.out);
-    if (lon_deg == ANGLE_ERROR) {
-        line.out.printf("\a\aError: line %d: invalid Station Longitude argument: %s: %s\n", line.number, lon,
-                        line.copy);
-        offer_position_hint(line.copy);
-        return CONF_BAD_ARGUMENT;
-    }
-    if (lon_deg < -180 || lon_deg > 180) {
-        line.out.printf("\a\aError: line %d: invalid Station Longitude range [-180..180]: %f: %s\n", line.number,
-                        lon_deg, line.copy);
-        return CONF_BAD_LONGITUDE;
-    }
-    config.base_lon = static_cast<float>(lon_deg);
-    return 0;
-}
-
-int do_flag(Line& line, ConfigKind kind) {
-    int code = 0;
-    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (arg == nullptr) {
-        line.out.printf("\a\aError: line %d: missing y | n argument: %s\n", line.number, line.copy);
-        return code;
-    }
-    *flag_field(line.config, kind) = switch_value(arg, kind == ConfigKind::pass_nonaprs);
-    return 0;
-}
-
-int do_baud(Line& line, ConfigKind kind) {
-    int code = 0;
-    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (arg == nullptr) {
-        line.out.printf("\a\aError: line %d: missing Baud argument: %s\n", line.number, line.copy);
-        return code;
-    }
+int read_rate(Line& line, const ConfigGrammar& takes, const char* arg) {
     const int32_t rate = parse_decimal(arg);
     if (get_baud(rate, line.out) == nullptr) {
-        line.out.printf("\a\aError: line %d: invalid Baud argument: %d: %s\n", line.number, static_cast<int>(rate),
-                        line.copy);
+        line.out.printf("\a\aError: line %d: invalid %s argument: %d: %s\n", line.number, takes.name,
+                        static_cast<int>(rate), line.copy);
         return CONF_BAD_ARGUMENT;
     }
-    *baud_field(line.config, kind) = static_cast<uint32_t>(rate);
+    line.config.*takes.rate_field = static_cast<uint32_t>(rate);
     return 0;
 }
 
-int do_wide(Line& line, uint16_t& field) {
-    int code = 0;
-    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (arg == nullptr) {
-        line.out.printf("\a\aError: line %d: missing n argument: %s\n", line.number, line.copy);
-        return code;
-    }
-    const int32_t n = parse_decimal(arg);
-    if (n < 1 || n > WIDE_MAX) {
-        line.out.printf("\a\aError: line %d: invalid n argument range [1..%d]: %d: %s\n", line.number, WIDE_MAX,
-                        static_cast<int>(n), line.copy);
+// One angle of a position: stored when dmctodeg reads it and it lies on the
+// Earth.
+int read_angle(Line& line, const char* arg, const char* name, IntRange range, int off_earth,
+               float ConfigRecord::*field) {
+    const double degrees = dmctodeg(arg, line.out);
+    if (degrees == ANGLE_ERROR) {
+        line.out.printf("\a\aError: line %d: invalid %s argument: %s: %s\n", line.number, name, arg, line.copy);
+        offer_position_hint(line.copy);
         return CONF_BAD_ARGUMENT;
     }
-    field = static_cast<uint16_t>(n);
+    if (!range.holds(degrees)) {
+        line.out.printf("\a\aError: line %d: invalid %s range [%d..%d]: %f: %s\n", line.number, name,
+                        static_cast<int>(range.low), static_cast<int>(range.high), degrees, line.copy);
+        if (off_earth == CONF_BAD_LATITUDE) offer_position_hint(line.copy);  // swapped with the longitude?
+        return off_earth;
+    }
+    line.config.*field = static_cast<float>(degrees);
     return 0;
 }
 
-int do_dupe_window(Line& line) {
+// The latitude is stored at once, before the longitude is taken; the
+// longitude is a word.
+int read_position(Line& line, const ConfigGrammar& takes, const char* latitude) {
+    constexpr const char* LONGITUDE_NAME = "Station Longitude";
+    int code = read_angle(line, latitude, takes.name, LATITUDE_RANGE, CONF_BAD_LATITUDE, &ConfigRecord::base_lat);
+    if (code != 0) return code;
+    const char* longitude = argument(line, CONFIG_WORD_SEPARATORS, true, LONGITUDE_NAME, code);
+    if (longitude == nullptr) return code;
+    return read_angle(line, longitude, LONGITUDE_NAME, LONGITUDE_RANGE, CONF_BAD_LONGITUDE, &ConfigRecord::base_lon);
+}
+
+int read_path(Line& line, const ConfigGrammar& takes, char* text) {
     ConfigRecord& config = line.config;
-    int code = 0;
-    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (arg == nullptr) {
-        line.out.printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
-        return code;
-    }
-    const int32_t s = parse_decimal(arg);
-    if (s < 5 || s > 500) {
-        line.out.printf("\a\aError: line %d: invalid seconds argument range [5..500]: %d: %s\n", line.number,
-                        static_cast<int>(s), line.copy);
-        return CONF_BAD_ARGUMENT;
-    }
-    config.dupe_window = static_cast<uint16_t>(s);
-    return 0;
-}
-
-int do_beacon_interval(Line& line) {
-    ConfigRecord& config = line.config;
-    int code = 0;
-    const char* arg = argument(line, WORD_ARGUMENT_SEPARATORS, true, code);
-    if (arg == nullptr) {
-        line.out.printf("\a\aError: line %d: missing seconds argument: %s\n", line.number, line.copy);
-        return code;
-    }
-    const int32_t s = parse_prefixed(arg);
-    if (s != 0 && (s < BEACON_MIN || s > BEACON_MAX)) {
-        line.out.printf("\a\aError: line %d: invalid seconds argument range [0, %d..%d]: %d: %s\n", line.number,
-                        BEACON_MIN, BEACON_MAX, static_cast<int>(s), line.copy);
-        return CONF_BAD_ARGUMENT;
-    }
-    config.beacon_interval = static_cast<uint16_t>(s);
-    return 0;
-}
-
-int do_digi_path(Line& line) {
-    ConfigRecord& config = line.config;
-    int code = 0;
-    char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
-    if (text == nullptr) {
-        line.out.printf("\a\aError: line %d: missing Digi Path argument: %s\n", line.number, line.copy);
-        return code;
-    }
     std::memset(config.digi_path, 0, sizeof config.digi_path);
     char* cursor = text;
     std::size_t stored = 0;
@@ -268,13 +132,13 @@ int do_digi_path(Line& line) {
         const char* element = next_token(cursor, PATH_ELEMENT_SEPARATORS);
         if (element == nullptr) break;
         const std::size_t n = std::strlen(element);
-        if (n > PATH_ELEMENT_MAX) {
+        if (n > takes.stored) {
             // the elements before this one stay stored; the count is kept
-            line.out.printf("\a\aError: line %d: Digi Path[%d]: %s exceeds length %d: %s\n", line.number,
-                            static_cast<int>(stored + 1), element, static_cast<int>(PATH_ELEMENT_MAX), line.copy);
+            line.out.printf("\a\aError: line %d: %s[%d]: %s exceeds length %d: %s\n", line.number, takes.name,
+                            static_cast<int>(stored + 1), element, static_cast<int>(takes.stored), line.copy);
             return CONF_BAD_ARGUMENT;
         }
-        // An element of 8 characters fills its slot with no terminator.
+        // An element as long as its slot fills it with no terminator.
         for (std::size_t i = 0; i < n; ++i) config.digi_path[stored][i] = upper(element[i]);
         ++stored;
     }
@@ -282,36 +146,28 @@ int do_digi_path(Line& line) {
     return 0;
 }
 
-int do_beacon_comment(Line& line) {
+int read_text(Line& line, const ConfigGrammar& takes, const char* text) {
     ConfigRecord& config = line.config;
-    int code = 0;
-    const char* text = argument(line, TEXT_ARGUMENT_SEPARATORS, true, code);
-    if (text == nullptr) {
-        line.out.printf("\a\aError: line %d: missing Beacon Comment argument: %s\n", line.number, line.copy);
-        return code;
-    }
     std::memset(config.beacon_comment, 0, sizeof config.beacon_comment);
-    std::strncpy(config.beacon_comment, text, COMMENT_MAX);
+    std::strncpy(config.beacon_comment, text, takes.stored);
     return 0;
 }
 
-int handle_argument(Line& line, ConfigKind kind) {
-    ConfigRecord& config = line.config;
-    switch (kind) {
-    case ConfigKind::call_sign: return do_call_sign(line);
-    case ConfigKind::ssid: return do_ssid(line);
-    case ConfigKind::position: return do_position(line);
-    case ConfigKind::host_baud:
-    case ConfigKind::tnc_baud:
-    case ConfigKind::gps_baud: return do_baud(line, kind);
-    case ConfigKind::wide_max: return do_wide(line, config.wide_max);
-    case ConfigKind::wide_total: return do_wide(line, config.wide_total);
-    case ConfigKind::dupe_window: return do_dupe_window(line);
-    case ConfigKind::digi_path: return do_digi_path(line);
-    case ConfigKind::beacon_interval: return do_beacon_interval(line);
-    case ConfigKind::beacon_comment: return do_beacon_comment(line);
-    default: return do_flag(line, kind);
+// Reads the argument of a keyword as its row of the grammar says.
+int read_argument(Line& line, const ConfigGrammar& takes) {
+    int code = 0;
+    char* arg = argument(line, takes.separators, takes.comment_test, takes.name, code);
+    if (arg == nullptr) return code;
+    switch (takes.reading) {
+    case ConfigReading::call_sign: return read_call_sign(line, takes, arg);
+    case ConfigReading::number: return read_number(line, takes, arg);
+    case ConfigReading::rate: return read_rate(line, takes, arg);
+    case ConfigReading::yes_no: line.config.*takes.field = switch_value(takes, arg); return 0;
+    case ConfigReading::position: return read_position(line, takes, arg);
+    case ConfigReading::path: return read_path(line, takes, arg);
+    case ConfigReading::text: return read_text(line, takes, arg);
     }
+    return 0;
 }
 
 }  // namespace
@@ -335,7 +191,7 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink
         ++line.number;
         std::snprintf(line.copy, sizeof line.copy, "%s", buf);
         line.args = argument_cursor(buf);
-        const char* word = next_token(line.args.cursor, KEYWORD_SEPARATORS);
+        const char* word = next_token(line.args.cursor, CONFIG_KEYWORD_SEPARATORS);
         if (word == nullptr || is_comment_char(word[0])) continue;
 
         const PrefixMatch m = match_config_keyword(word);
@@ -351,7 +207,7 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink
         case Match::found: break;
         }
         ++items;
-        const int code = handle_argument(line, config_keywords[m.index].kind);
+        const int code = read_argument(line, config_keywords[m.index].takes);
         if (code != 0) return code;
     }
     out.printf("Configuration items processed %d\n", items);

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "download/answer_matching.hpp"
 #include "download/command_packet.hpp"
 #include "download/packet.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "serial/serial_port.hpp"
 #include "station/station.hpp"
 

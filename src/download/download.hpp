@@ -2,9 +2,9 @@
 // expect it.
 #pragma once
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "download/download_codes.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "text/sink.hpp"
 
 class SerialPort;

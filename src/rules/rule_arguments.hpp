@@ -2,7 +2,7 @@
 #pragma once
 
 #include "rules/rule_line.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 
 // Reads the arguments of a record whose kind and action are set. Returns 0, or
 // the RULES_* code of the first failing check after printing its message.

@@ -13,7 +13,7 @@
 #include "angles/angle_hints.hpp"
 #include "angles/angles.hpp"
 #include "rules/rule_line.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "text/hints.hpp"
 
 namespace {

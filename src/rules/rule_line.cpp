@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "rules/rule_arguments.hpp"
 #include "rules/rules_codes.hpp"
 #include "text/hints.hpp"

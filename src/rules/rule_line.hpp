@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 #include "text/line_reader.hpp"
 #include "text/prefix_match.hpp"
 #include "text/sink.hpp"

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/action_names.hpp"
 #include "station/station.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "text/formatted.hpp"
 #include "text/sink.hpp"
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "rules/rule_line.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_codes.hpp"
 #include "station/station.hpp"
 #include "text/input_file.hpp"

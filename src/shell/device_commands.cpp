@@ -1,7 +1,7 @@
 // The connect, disconnect and baud commands.
 #include <cstdio>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "device/device_link.hpp"
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "shell/terminal_warnings.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "device/device_link.hpp"
 #include "download/download.hpp"
 #include "serial/serial_port.hpp"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "device/device_link.hpp"
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "device/device_rates.hpp"
 #include "shell/command_table.hpp"
 #include "shell/commands.hpp"

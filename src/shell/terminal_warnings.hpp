@@ -3,7 +3,7 @@
 // is a terminal: in a script or from a pipe the output stays as it was.
 #pragma once
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 
 struct Station;
 

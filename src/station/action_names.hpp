@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 
 struct ActionName {
     uint8_t rule_action;       // the low nibble of a record's action_mods

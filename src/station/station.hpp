@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 
 struct Station {
     ConfigRecord config = default_config;  // the configuration image

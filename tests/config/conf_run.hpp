@@ -4,7 +4,7 @@
 #include <string>
 
 #include "config/config_parser.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/station.hpp"
 #include "support/temp_file.hpp"
 #include "text/sink.hpp"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "device/scripted_device.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"

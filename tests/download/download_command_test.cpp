@@ -8,7 +8,7 @@
 #include "answering_device.hpp"
 #include "shell/shell_state.hpp"
 #include "download_texts.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "shell/commands.hpp"
 #include "support/capture.hpp"
 #include "support/run_program.hpp"

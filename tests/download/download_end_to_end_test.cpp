@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "config/config_parser.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "download_texts.hpp"
 #include "korrisim_process.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/shell_state.hpp"
 #include "text/sink.hpp"

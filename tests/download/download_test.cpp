@@ -7,10 +7,10 @@
 
 #include "answering_device.hpp"
 #include "shell/shell_state.hpp"
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "download/command_packet.hpp"
 #include "download/download.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "support/run_program.hpp"
 #include "text/sink.hpp"
 

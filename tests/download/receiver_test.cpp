@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "korrisim/download_session.hpp"
 #include "lockstep_line.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"

@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_display.hpp"
 #include "rules/rules_files.hpp"
 #include "support/run_program.hpp"

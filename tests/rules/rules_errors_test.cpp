@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "rules/rules_files.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/shell_state.hpp"

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "text/sink.hpp"
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 #include "rules/rules_files.hpp"
 #include "rules/rules_process.hpp"
 #include "shell/shell_state.hpp"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "config/config_keywords.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "shell/command_table.hpp"
 #include "support/run_program.hpp"
 #include "support/words.hpp"

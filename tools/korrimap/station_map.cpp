@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/station.hpp"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "check/rule_areas.hpp"
 #include "korrimap/geo_shapes.hpp"
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 #include "station/station.hpp"
 
 struct MapRule {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/config_record.hpp"
-#include "rules/rule_record.hpp"
+#include "station/config_record.hpp"
+#include "station/rule_record.hpp"
 #include "text/formatted.hpp"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "rules/rule_record.hpp"
+#include "station/rule_record.hpp"
 
 const RuleCommand rule_command_table[RULE_COMMAND_COUNT] = {
     {"implicit", KIND_IMPLICIT}, {"destin", KIND_DESTINATION}, {"dst", KIND_DESTINATION},

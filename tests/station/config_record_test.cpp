@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/station.hpp"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "config/config_record.hpp"
+#include "station/config_record.hpp"
 #include "station/station.hpp"
 
 // The default base position is the summit of Pikes Peak, Colorado
