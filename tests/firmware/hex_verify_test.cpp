@@ -56,6 +56,7 @@ TEST(InhexChecksum, SumsBytePairsModulo256) {
 
 TEST(Inhexverify, ResultsAndMessages) {
     const std::string ok = ":0400100001020304E2\n";
+    const std::string eof = ":00000001FF\n";
     const std::string ll80 = hex_record(0x80, 0x0100, 0, std::vector<uint8_t>(128, 0xA5));
     const std::string ll81 = hex_record(0x81, 0x0100, 0, std::vector<uint8_t>(129, 0xA5));
     struct Case {
@@ -64,34 +65,37 @@ TEST(Inhexverify, ResultsAndMessages) {
         int result;
         std::string out;
     } cases[] = {
-        {"a valid data record", ok, 1, ""},
-        {"lower-case digits", ":0400100001020304e2\n", 1, ""},
+        {"a valid data record", ok + eof, 2, ""},
+        {"one data record and no end-of-file record", ok, -11,
+         "\a\aError: no end-of-file record: the file may be cut short after line 1 in Firmware file!\n"},
+        {"lower-case digits", ":0400100001020304e2\n" + eof, 2, ""},
         {"CR LF line ends", ":0400100001020304E2\r\n:00000001FF\r\n", 2, ""},
         {"no line end at the end", ":00000001FF", 1, ""},
         {"the end-of-file record alone", ":00000001FF\n", 1, ""},
         {"offset boundary", ":0400120001020304E0\n", -6,
          "\a\aError: data record offset boundary error for line 1 in Firmware file!\n"},
-        {"offsets ending in c and C", hex_record(4, 0x001C, 0, {1, 2, 3, 4}) + "\n:04001c0001020304D6\n", 2, ""},
+        {"offsets ending in c and C", hex_record(4, 0x002C, 0, {1, 2, 3, 4}) + "\n:04001c0001020304D6\n" + eof, 3, ""},
         {"checksum shows ff", ":0400100001020304E1\n", -2, checksum_message("ff", 1)},
         {"type 06", ":00000006FA\n", -3, "\a\aError: invalid type (06) for line 1 in Firmware file!\n"},
         {"type 10", hex_record(0, 0, 0x10, {}) + "\n", -3,
          "\a\aError: invalid type (10) for line 1 in Firmware file!\n"},
-        {"every standard type", ":020000021000EC\n:0400000300003800C1\n:020000040800F2\n:0400000508000000EF\n", 4,
-         ""},
+        {"every standard type", ":020000021000EC\n:0400000300003800C1\n:020000040800F2\n:0400000508000000EF\n" + eof,
+         5, ""},
         {"LL 4 with 5 data bytes", hex_record(4, 0x0010, 0, {1, 2, 3, 4, 5}) + "\n", -4,
          "\a\aError: invalid record length (4) for line 1 in Firmware file!\n"},
-        {"LL 0x80 is accepted", ll80 + "\n", 1, ""},
+        {"LL 0x80 is accepted", ll80 + "\n" + eof, 2, ""},
         {"LL 0x81", ll81 + "\n", -5, "\a\aError: record length > 128 (129) for line 1 in Firmware file!\n"},
-        {"a trailing blank", ":0400100001020304E2 \n", -4,
-         "\a\aError: invalid record length (4) for line 1 in Firmware file!\n"},
+        {"a trailing blank", ":0400100001020304E2 \n", -15,
+         "\a\aError: not a hex digit (0x20) in column 20 for line 1 in Firmware file!\n"},
         {"a trailing digit", ":0400100001020304E21\n", -2, checksum_message("01", 1)},
         {"a colon alone has no type", ":\n", -3, "\a\aError: invalid type (  ) for line 1 in Firmware file!\n"},
         {"an empty file", "", -7, "\a\aError: Firmware file is empty!\n"},
         {"blank and comment lines only", "\n# firmware\n; nothing\n\r\n", -7, "\a\aError: Firmware file is empty!\n"},
         {"comment lines count for line numbers", "# build 7\n\n" + ok + "; tail\n:0400120001020304E0\n", -6,
          "\a\aError: data record offset boundary error for line 5 in Firmware file!\n"},
-        {"records after the end-of-file record are checked", ":00000001FF\n:0400100001020304E1\n", -2,
-         checksum_message("ff", 2)},
+        {"a record after the end-of-file record", "# a\n" + eof + "\n" + ok + eof, -12,
+         "\a\aError: record after the end-of-file record (line 2) for line 4 in Firmware file!\n"},
+        {"comments after the end-of-file record", ok + eof + "\n; end\n", 2, ""},
         {"the first fault stops verification", ":0400100001020304E1\n:00000006FA\n", -2, checksum_message("ff", 1)},
         {"a line of 600 characters reads as two lines", std::string(600, 'x') + "\n:0400100001020304E1\n", -2,
          checksum_message("ff", 3)},
