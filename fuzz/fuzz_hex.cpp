@@ -1,7 +1,8 @@
 // Intel HEX verification over the input as a file. A positive result counts
 // the records kept, and the sender, reading the same file again, would send
 // exactly those lines in that order, each holding every byte of its line and
-// each a well-formed record. A negative result printed exactly one fault.
+// each a well-formed record, the end-of-file record last and only there. A
+// negative result printed exactly one fault.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -57,9 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             FUZZ_CHECK(r[7] == '0' && r[8] >= '0' && r[8] <= '5', out);
             FUZZ_CHECK(inhex_checksum(r.c_str() + 1) == 0, out);
             FUZZ_CHECK(r.find('\0') == std::string::npos, out);
+            // Only a whole file passes: its one end-of-file record comes last.
+            FUZZ_CHECK((r[8] == '1') == (&r == &records.back()), out);
         }
     } else {
-        FUZZ_CHECK(result >= HEX_EMPTY && result <= HEX_BAD_CHECKSUM, out);
+        FUZZ_CHECK(result >= HEX_NOT_A_DIGIT && result <= HEX_BAD_CHECKSUM && result != HEX_READ_FAILED, out);
         FUZZ_CHECK(count_of(out, "Error") == 1, out);
         FUZZ_CHECK(count_of(out, "\n") == 1 && out.back() == '\n', out);
     }

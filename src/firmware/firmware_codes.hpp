@@ -11,6 +11,13 @@ inline constexpr int HEX_TOO_MANY_BYTES = -5;  // more than HEX_MAX_DATA_BYTES d
 inline constexpr int HEX_BAD_OFFSET = -6;      // a data record not on a 4-byte boundary
 inline constexpr int HEX_EMPTY = -7;           // no record line at all
 inline constexpr int HEX_READ_FAILED = -8;     // the file could not be read: the caller names it
+inline constexpr int HEX_LINE_TOO_LONG = -9;    // a record line longer than HEX_LINE_LIMIT
+inline constexpr int HEX_NOT_TEXT = -10;        // no record line, and bytes that are no text
+inline constexpr int HEX_NO_END_RECORD = -11;   // the last record is not an end-of-file record
+inline constexpr int HEX_AFTER_END = -12;       // a record after the end-of-file record
+inline constexpr int HEX_ADDRESS_TWICE = -13;   // data records that write the same address
+inline constexpr int HEX_INDENTED = -14;        // a record line with blanks or tabs before its colon
+inline constexpr int HEX_NOT_A_DIGIT = -15;     // a character after the colon that is no hex digit
 
 // firmware_update: 0 when every record line was acknowledged, else one of
 // these (-3 is not used).

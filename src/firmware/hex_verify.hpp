@@ -1,7 +1,9 @@
 // Verification of an Intel HEX firmware file before anything is sent to the
-// device: every record line must be well formed, carry a correct checksum, be
-// of a standard type, hold at most 128 data bytes and, for data records, start
-// on a 4-byte boundary.
+// device: every record line must be well formed (its colon first, hex digits
+// after it), carry a correct checksum, be of a standard type, hold at most 128
+// data bytes and, for data records, start on a 4-byte boundary; the file must
+// be whole: it ends with its end-of-file record, nothing follows that record,
+// and no two data records write the same address.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +31,7 @@ uint8_t inhex_checksum(const char* text);
 
 // Checks the whole file from its start. Returns the number of record lines
 // (at least 1), or a HEX_* code after printing the fault and its line;
+// a record line longer than HEX_LINE_LIMIT is refused with its length;
 // HEX_READ_FAILED, with nothing printed, when the file cannot be read.
 // With `records`, every record line checked is added to it as read (line end
 // removed), so that what is sent later can be held against what was checked.

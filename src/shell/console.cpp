@@ -18,6 +18,7 @@ constexpr std::size_t KEEP_MAX = std::size_t{64} * 1024;
 
 bool g_echo = false;
 bool g_terminal = false;  // console_start_editing found a terminal
+std::optional<bool> g_terminal_forced;
 unsigned long g_lines_read = 0;
 
 bool editing() { return line_editor_running() && console_in == stdin; }
@@ -81,7 +82,12 @@ bool console_start_editing() {
     return true;
 }
 
-bool console_at_terminal() { return g_terminal && console_in == stdin; }
+bool console_at_terminal() {
+    if (g_terminal_forced) return *g_terminal_forced;
+    return g_terminal && console_in == stdin;
+}
+
+void console_set_at_terminal(std::optional<bool> forced) { g_terminal_forced = forced; }
 
 void console_set_echo(bool echo) { g_echo = echo; }
 

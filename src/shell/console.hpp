@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 // The console input; standard input unless a test or a script sets another
@@ -21,6 +22,8 @@ bool console_start_editing();
 // True when the operator's console is a terminal (standard input and output
 // both, as console_start_editing found them), not a script or a pipe.
 bool console_at_terminal();
+// Tests decide console_at_terminal's answer; nullopt gives back the real one.
+void console_set_at_terminal(std::optional<bool> forced);
 
 // Lines read (commands and answers) are printed after their prompt, as a
 // script run shows them.

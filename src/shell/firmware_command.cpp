@@ -1,8 +1,10 @@
 // The firmware command: refused while connected; asks before it touches the
-// device and reports how the update ended.
+// device and reports how the update ended. At a terminal the file is checked
+// before the question, and a failure that left the device as it was says so.
 #include <cstdio>
 #include <string>
 
+#include "firmware/firmware_file_check.hpp"
 #include "firmware/firmware_update.hpp"
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"
@@ -10,6 +12,19 @@
 #include "shell/file_name_hint.hpp"
 #include "shell/shell_state.hpp"
 #include "text/tokens.hpp"
+
+namespace {
+
+CommandOutcome report_failure(int result, bool at_terminal) {
+    shell.out->printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
+    if (at_terminal && firmware_untouched(result)) {
+        shell.out->printf("\tNothing reached the Korrimatic: its firmware was not touched.\n");
+    }
+    offer_file_name_hint(shell.firmware_file);
+    return CommandOutcome::failed;
+}
+
+}  // namespace
 
 CommandOutcome cmd_firmware(char* args) {
     if (shell.connected == 1) {
@@ -30,6 +45,13 @@ CommandOutcome cmd_firmware(char* args) {
         return CommandOutcome::failed;
     }
     std::snprintf(shell.firmware_file, sizeof shell.firmware_file, "%s", file_token);
+    // From a pipe the question comes first, as it always has.
+    const bool at_terminal = console_at_terminal();
+    if (at_terminal) {
+        if (const int result = check_firmware_file(shell.firmware_file, *shell.out); result != 0) {
+            return report_failure(result, at_terminal);
+        }
+    }
 
     Answer answer = ask_confirmation(
         "\a\aWARNING! This will alter the Korrimatic firmware!\nDo you want to continue (n or y)? [n]: ");
@@ -42,11 +64,7 @@ CommandOutcome cmd_firmware(char* args) {
     // The progress line runs on the wall clock.
     const int result = firmware_update(shell.port, shell.port_name, shell.firmware_file, console_wait_for_enter,
                                        FirmwareClock{}, *shell.out);
-    if (result != 0) {
-        shell.out->printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
-        offer_file_name_hint(shell.firmware_file);
-        return CommandOutcome::failed;
-    }
+    if (result != 0) return report_failure(result, at_terminal);
     shell.out->printf("\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
                       "Don't forget to Configure Operating Parameters, Process Rules\n"
                       "and Download these to the Korrimatic!\n");

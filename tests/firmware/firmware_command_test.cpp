@@ -23,6 +23,7 @@ const std::string SUCCEEDED =
     "Don't forget to Configure Operating Parameters, Process Rules\n"
     "and Download these to the Korrimatic!\n";
 const std::string FAILED = "Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n";
+const std::string UNTOUCHED = "\tNothing reached the Korrimatic: its firmware was not touched.\n";
 
 struct CommandRun {
     std::string out;
@@ -47,7 +48,10 @@ CommandRun run_command(const std::string& args, const std::string& input) {
 class FirmwareCommand : public testing::Test {
 protected:
     void SetUp() override { shell = ShellState{}; }
-    void TearDown() override { shell = ShellState{}; }
+    void TearDown() override {
+        shell = ShellState{};
+        console_set_at_terminal(std::nullopt);
+    }
 };
 
 TEST_F(FirmwareCommand, RefusalsAndArgumentMessages) {
@@ -125,6 +129,48 @@ TEST_F(FirmwareCommand, ReportsSuccessAndFailure) {
     run = run_command("3 " + bad.path(), "Y\n\n");
     EXPECT_EQ(visible(run.out), visible(QUESTION + "\a\aError: invalid type (06) for line 1 in Firmware file!\n" +
                                         "\a\aError: Firmware file has some kind of error!\n" + FAILED));
+}
+
+// At a terminal the file is checked before the question, and a failure that
+// sent nothing says that the device was not touched.
+TEST_F(FirmwareCommand, AtATerminalTheFileIsCheckedFirst) {
+    TempFile good(hex_file_of(3), "fw.hex");
+    TempFile cut(data_record(0, 16) + "\n", "cut.hex");
+    const std::string missing = good.path() + ".missing";
+    enum Fault { none, port, silent, fatal };
+    struct Case {
+        const char* name;
+        std::string file;
+        Fault fault;
+        std::string begin;  // the output begins with it
+        std::string end;    // and ends with it
+        std::string rest;   // of the input
+    } cases[] = {
+        {"a missing file", missing, none, "", "\a\aError: cannot open " + missing + "\n" + FAILED + UNTOUCHED, "y\n\n"},
+        {"a file cut short", cut.path(), none, "",
+         "\a\aError: no end-of-file record: the file may be cut short after line 1 in Firmware file!\n"
+         "\a\aError: Firmware file has some kind of error!\n" + FAILED + UNTOUCHED,
+         "y\n\n"},
+        {"a port that cannot be opened", good.path(), port, QUESTION, FAILED + UNTOUCHED, "\n"},
+        {"no prompt", good.path(), silent, QUESTION, "Disconnected\n" + FAILED + UNTOUCHED, ""},
+        {"lines sent, then fatal", good.path(), fatal, QUESTION, "Disconnected\n" + FAILED, ""},
+        {"a good file", good.path(), none, QUESTION, "Disconnected\n" + SUCCEEDED, ""},
+    };
+    for (const Case& c : cases) {
+        console_set_at_terminal(true);
+        LoaderBench bench;
+        bench.link->fail_open = c.fault == port;
+        if (c.fault == silent) bench.device.prompt.clear();
+        if (c.fault == fatal) bench.device.answers[2] = {0x18};
+        CommandRun run = run_command("3 " + c.file, "y\n\n");
+        EXPECT_EQ(run.out.rfind(c.begin, 0), 0u) << c.name << visible(run.out);
+        ASSERT_GE(run.out.size(), c.end.size()) << c.name;
+        EXPECT_EQ(visible(run.out.substr(run.out.size() - c.end.size())), visible(c.end)) << c.name;
+        EXPECT_EQ(run.rest_of_input, c.rest) << c.name;
+        if (c.begin.empty()) {
+            EXPECT_EQ(bench.link->open_count, 0) << c.name;
+        }
+    }
 }
 
 }  // namespace

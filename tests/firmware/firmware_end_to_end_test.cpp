@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,7 +47,8 @@ int count_of(const std::string& text, const std::string& part) {
 
 struct Update {
     ProgramResult run;
-    std::string image;
+    std::string image;       // what the loader received, when it is below 1 MiB
+    std::string image_path;  // kept after the session, for the larger ones
     std::string log;
 };
 
@@ -59,9 +64,22 @@ Update update(const std::string& hex_file, const std::vector<std::string>& loade
     }
     Update u;
     u.run = session.finish(60000);
-    u.image = read_file(session.path("image.bin"));
+    // The image outlives the session in a folder of its own.
+    static ScratchDir kept;
+    static std::atomic<int> serial{0};
+    u.image_path = kept.path("image-" + std::to_string(serial++) + ".bin");
+    std::error_code error;
+    std::filesystem::rename(session.path("image.bin"), u.image_path, error);
+    if (!error && std::filesystem::file_size(u.image_path, error) < (std::size_t{1} << 20)) u.image = read_file(u.image_path);
     u.log = session.sim_log();
     return u;
+}
+
+// The bytes of a file from `offset` on.
+std::string read_file_from(const std::string& path, std::size_t offset) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    return in ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()) : std::string();
 }
 
 TEST(FirmwareEndToEnd, ReceivedImageEqualsTheSrecCatBinary) {
@@ -75,19 +93,39 @@ TEST(FirmwareEndToEnd, ReceivedImageEqualsTheSrecCatBinary) {
     ASSERT_TRUE(srec_cat({SAMPLE, "-intel", "-o", long_records, "-intel", "-output_block_size=128"}));
     ASSERT_NE(read_file(long_records).find(std::string(":80")), std::string::npos);
 
-    const std::string files[] = {SAMPLE, crlf, long_records};
-    const std::vector<Update> updates = run_concurrently(files, [](const std::string& file) { return update(file, {}); });
+    // Files as toolchains write them; those placed at 0x08000000 are compared
+    // from there (the image below it is a hole of 128 MiB).
+    const std::string made = std::string(KORRI_SOURCE_DIR) + "/tests/data/toolchains/";
+    const struct Row {
+        std::string file;
+        std::size_t base;
+    } rows[] = {
+        {SAMPLE, 0},
+        {crlf, 0},
+        {long_records, 0},
+        {made + "avr-blink.hex", 0},
+        {made + "objcopy-0x08000000.hex", 0x08000000},
+        {made + "intelhex-16-start03.hex", 0},
+        {made + "intelhex-32-start05.hex", 0},
+        {made + "intelhex-128-start05.hex", 0},
+        {made + "srec-i8hex.hex", 0},
+        {made + "srec-i16hex.hex", 0},
+        {made + "srec-i32hex.hex", 0x08000000},
+    };
+    const std::vector<Update> updates = run_concurrently(rows, [](const Row& r) { return update(r.file, {}); });
     for (std::size_t i = 0; i < updates.size(); ++i) {
-        const std::string& file = files[i];
+        const Row& row = rows[i];
         const Update& u = updates[i];
-        const std::string reference = scratch.path("reference.bin");
-        ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
-        EXPECT_EQ(u.run.exit_status, 0) << file;
-        EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << file << visible(u.run.out.substr(0, 2000));
-        std::string expected = read_file(reference);
-        ASSERT_GT(expected.size(), 0x10000u);
-        EXPECT_TRUE(u.image == expected) << file << ": image of " << u.image.size() << " bytes, reference of "
-                                         << expected.size();
+        const std::string reference = scratch.path("reference-" + std::to_string(i) + ".bin");
+        ASSERT_TRUE(srec_cat({row.file, "-intel", "-offset", "-" + std::to_string(row.base), "-o", reference,
+                              "-binary"}));
+        EXPECT_EQ(u.run.exit_status, 0) << row.file;
+        EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << row.file << visible(u.run.out.substr(0, 2000));
+        const std::string expected = read_file(reference);
+        ASSERT_FALSE(expected.empty()) << row.file;
+        const std::string image = read_file_from(u.image_path, row.base);
+        EXPECT_TRUE(image == expected) << row.file << ": image of " << image.size() << " bytes from " << row.base
+                                       << ", reference of " << expected.size();
     }
 }
 
@@ -217,7 +255,7 @@ TEST(FirmwareEndToEnd, PromptAmongOtherBytes) {
 
 TEST(FirmwareEndToEnd, ABadFileNeverOpensThePort) {
     ScratchDir scratch;
-    const std::string bad = scratch.path("bad.hex");
+    const std::string bad = scratch.path("bad.hex"), joined = scratch.path("joined.hex");
     std::string text = read_file(SAMPLE);
     // Line 100 gets a wrong checksum digit.
     std::size_t pos = 0;
@@ -225,15 +263,28 @@ TEST(FirmwareEndToEnd, ABadFileNeverOpensThePort) {
     std::size_t end = text.find('\n', pos);
     text[end - 1] = text[end - 1] == '0' ? '1' : '0';
     write_file(bad, text);
-    Update u = update(bad, {});
-    EXPECT_EQ(u.run.exit_status, 0);
-    EXPECT_NE(u.run.out.find("for line 100 in Firmware file!\n\a\aError: Firmware file has some kind of error!\n"
-                             "Error: Firmware update failed!\n"),
-              std::string::npos)
-        << visible(u.run.out);
-    EXPECT_EQ(u.run.out.find("Disconnected"), std::string::npos);
-    EXPECT_EQ(u.log.find("host opened the port"), std::string::npos) << u.log;
-    EXPECT_TRUE(u.image.empty());
+    // Two whole files run together: `cat a.hex b.hex`.
+    const std::string made = std::string(KORRI_SOURCE_DIR) + "/tests/data/toolchains/";
+    write_file(joined, read_file(made + "avr-blink.hex") + read_file(made + "objcopy-0x08000000.hex"));
+    const struct Case {
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {bad, "for line 100 in Firmware file!\n"},
+        {joined, "record after the end-of-file record (line 20) for line 21 in Firmware file!\n"},
+    };
+    const std::vector<Update> updates = run_concurrently(cases, [](const Case& c) { return update(c.file, {}); });
+    for (std::size_t i = 0; i < updates.size(); ++i) {
+        const Update& u = updates[i];
+        EXPECT_EQ(u.run.exit_status, 0);
+        EXPECT_NE(u.run.out.find(cases[i].message + "\a\aError: Firmware file has some kind of error!\n"
+                                 "Error: Firmware update failed!\n"),
+                  std::string::npos)
+            << visible(u.run.out);
+        EXPECT_EQ(u.run.out.find("Disconnected"), std::string::npos);
+        EXPECT_EQ(u.log.find("host opened the port"), std::string::npos) << u.log;
+        EXPECT_TRUE(u.image.empty());
+    }
 }
 
 }  // namespace

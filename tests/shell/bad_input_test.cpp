@@ -151,7 +151,8 @@ std::vector<Case> all_cases(const Files& f, const Shown& s) {
     each_command("a line of 100000 characters", f.long_line,
                  "\a\aError: line 1: command " + piece + " invalid: " + piece + "\n",
                  "\a\aError: " + f.long_line + "[1]: action " + piece + " invalid:\n" + piece + "\n",
-                 "\a\aError: invalid record length (0) for line 1 in Firmware file!\n" + HEX_BAD, true);
+                 "\a\aError: record line too long (100000 characters) for line 1 in Firmware file!\n" + HEX_BAD,
+                 true);
     each_command("a name with blanks", f.blanks, "\a\aError: line 1: command :00000001FE invalid: :00000001FE\n",
                  "\a\aError: " + f.blanks + "[1]: action :00000001FE invalid:\n:00000001FE\n",
                  "\a\aError: checksum mismatch (0xff) for line 1 in Firmware file!\n" + HEX_BAD, true);
@@ -169,7 +170,8 @@ std::vector<Case> all_cases(const Files& f, const Shown& s) {
     // Two records run together with a NUL between them: the second one was
     // dropped unchecked, and an update without it reported success.
     cases.push_back({"firmware, a NUL inside a record line", "firmware 1 " + f.joined_hex + "\ny\n",
-                     ASK + "\a\aError: invalid record length (16) for line 1 in Firmware file!\n" + HEX_BAD + FW_FAILED,
+                     ASK + "\a\aError: not a hex digit (0x00) in column 44 for line 1 in Firmware file!\n" + HEX_BAD +
+                         FW_FAILED,
                      &s.example_config});
 
     // Console lines: a NUL ends the text of its line, a CR before the line

@@ -110,6 +110,7 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     std::ofstream(scratch.path("warn.cfg")) << "havegps on\n";
     std::ofstream(scratch.path("warn.rul")) << "drop sector 10:00:00, 80:00:00, 5\n";
     std::ofstream(scratch.path("bad.rul")) << "drop implicit\npass circle 0, 39:30:00, -104:45:00\n";
+    std::ofstream(scratch.path("cut.hex")) << ":0400100001020304E2\n";
     std::filesystem::create_directories(scratch.path("home"));
     std::ofstream(scratch.path("home/.editrc")) << "bind -s ^X drules\n";
     const std::string command = "cd '" + scratch.folder() + "' && env HOME='" + scratch.path("home") +
@@ -228,6 +229,15 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     term.type("disconnect");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("Command> disconnect\nDisconnected\nCommand>")) << term.screen();
+    // At a terminal firmware checks its file before it asks, and says that
+    // nothing was sent.
+    term.type("firmware 1 cut.hex");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("Error: no end-of-file record: the file may be cut short after line 1 in Firmware file!\n"
+                              "Error: Firmware file has some kind of error!\nError: Firmware update failed!\n"))
+        << term.screen();
+    ASSERT_TRUE(term.wait_for("Nothing reached the Korrimatic: its firmware was not touched.\nCommand>")) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "This will alter the Korrimatic firmware!"), 0) << term.screen();
     term.type("connect 2");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("Return code 26, system error code 5\nDisconnected\nHint: the port went away"))
@@ -246,7 +256,7 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     std::stringstream kept;
     kept << history.rdbuf();
     // libedit's history file: blanks written as \040, a line repeated at once kept once.
-    EXPECT_NE(kept.str().find("conf\\040alpha-station.cfg\ndrules\nconnect\\0401\ndownload\nconf\\040warn.cfg\nrules\\040warn.rul\nrules\\040bad.rul\ndownload\nconect\\0402\n"),
+    EXPECT_NE(kept.str().find("conf\\040alpha-station.cfg\ndrules\nconnect\\0401\ndownload\nconf\\040warn.cfg\nrules\\040warn.rul\nrules\\040bad.rul\ndownload\nconect\\0402\ndisconnect\nfirmware\\0401\\040cut.hex\n"),
               std::string::npos)
         << kept.str();
     EXPECT_EQ(kept.str().find("\nn\n"), std::string::npos) << kept.str();
