@@ -262,6 +262,22 @@ TEST(FirmwareEndToEnd, AnswersFasterThanTheWireOnAPacedLine) {
     EXPECT_NE(updates[4].run.out.find(too_soon), std::string::npos) << visible(updates[4].run.out);
 }
 
+// The soak's seed 51385 (bench/korri_soak --seed=51385 --runs=1
+// --downloads=0 --firmware=1 as it drew before the rule): record line 8's
+// ACK 2491 ms late, after its resend has gone out, and two lost
+// transmissions that cancel the surplus. It once ended in success over an
+// image without a line; it must fail safe.
+TEST(FirmwareEndToEnd, TheSoaksSeed51385FailsSafe) {
+    const std::string file = std::string(KORRI_SOURCE_DIR) + "/tests/data/soak-seed-51385.hex";
+    Update u = update(file, {"--loader-slow=8:1:2491", "--loader-corrupt=2:3", "--loader-silent=10:2", "--pace",
+                             "--loader-rx-rate=19200"});
+    EXPECT_NE(u.run.out.find(FAILED), std::string::npos) << visible(u.run.out) << u.log;
+    EXPECT_NE(u.run.out.find("taken for the wrong line"), std::string::npos) << visible(u.run.out);
+    EXPECT_EQ(u.run.out.find("Firmware update succeeded"), std::string::npos);
+    // The answer to line 10's resend comes within the next line's wire time.
+    EXPECT_NE(u.run.out.find("an answer came sooner after Line 11 began"), std::string::npos) << visible(u.run.out);
+}
+
 TEST(FirmwareEndToEnd, PromptAmongOtherBytes) {
     Update u = update(SAMPLE, {"--loader-prompt=00,41,05,13"});
     EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << visible(u.run.out.substr(0, 2000));
