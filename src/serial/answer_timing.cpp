@@ -21,9 +21,9 @@ void AnswerTiming::sent(SerialPort& port, std::size_t count) {
 }
 
 bool AnswerTiming::too_soon(SerialPort& port, bool probe) {
-    took_us_ = port_now_us(port) - sent_us_;
+    const int64_t took_us = port_now_us(port) - sent_us_;
     shortest_us_ = shortest_answer_us(rate_, count_);
-    const bool soon = took_us_ < shortest_us_;
+    const bool soon = took_us < shortest_us_;
     if (line_ == Line::faster) return false;
     if (probe || line_ == Line::unknown) {
         if (soon) line_ = Line::faster;

@@ -44,9 +44,8 @@ public:
     Line line() const { return line_; }
     // True once, when the line has shown that it is faster than its rate.
     bool take_note();
-    // The time of the last answer judged and the shortest it could take, in
-    // microseconds, for the messages.
-    int64_t took_us() const { return took_us_; }
+    // The shortest the last answer judged could take, in microseconds, for
+    // the messages.
     int64_t shortest_us() const { return shortest_us_; }
 
 private:
@@ -55,6 +54,5 @@ private:
     int64_t sent_us_ = 0;
     std::size_t count_ = 0;
     uint32_t rate_ = 0;
-    int64_t took_us_ = 0;
     int64_t shortest_us_ = 0;
 };
