@@ -13,6 +13,7 @@
 #include "download/download_codes.hpp"
 #include "download/download_texts.hpp"
 #include "download/packet.hpp"
+#include "serial/serial_port.hpp"
 #include "soak_line.hpp"
 #include "soak_models.hpp"
 
@@ -129,7 +130,9 @@ DownloadRun host_download(const DownloadFaultPlan& f, const std::vector<Download
             const ReceiverAnswer answer = receiver_answer(f, n, t);
             const auto delay = static_cast<double>(answer.delay_ms);
             if (f.pace) run.ms += line_ms(rate, static_cast<std::size_t>(p.length) + 1);
-            const double wait_ms = read_limit_ms(rate, 1, DWN_ANSWER_TIMEOUT_MS);
+            const double wait_ms = read_limit_ms(
+                rate, 1,
+                DWN_ANSWER_TIMEOUT_MS + static_cast<int>(line_time_ms(rate, static_cast<std::size_t>(p.length) + 1)));
             if (answer.byte && std::abs(delay - wait_ms) < TIMING_MARGIN_MS) run.ambiguous = true;
             // The download has the port hand NUL bytes over like any other
             // byte; an answer past the wait is none.
@@ -173,8 +176,12 @@ std::string packet_failure_text(const DownloadRun& run) {
 // The step's whole output, from the command to the prompt.
 std::string download_text(const DownloadRun& run, bool ask_config, bool ask_rules) {
     std::string text = (ask_config ? Q_CONFIG : "") + (ask_rules ? Q_RULES : "");
-    if (run.steps_succeeded >= 1) text += "Downloading Configuration succeeded\n";
-    if (run.steps_succeeded >= 2) text += "Downloading Rules succeeded\n";
+    // The last success text is held until the next line: answers found out
+    // of step take it back.
+    const bool out_of_step = run.out_of_step || run.packet_result == DWN_STRAY_BYTES;
+    const int shown = run.steps_succeeded - (out_of_step && run.steps_succeeded > 0 ? 1 : 0);
+    if (shown >= 1) text += "Downloading Configuration succeeded\n";
+    if (shown >= 2) text += "Downloading Rules succeeded\n";
     if (run.out_of_step) {
         text += "\a\aError: bytes after the last answer (" + std::to_string(run.surplus) +
                 "): the device's answers were out of step with the packets\n";

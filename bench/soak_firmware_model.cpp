@@ -4,11 +4,13 @@
 // protocol (src/firmware: when it reads, what it makes of what it finds, on
 // the host's clock) and the texts the utility prints for what it found.
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <map>
 
 #include "firmware/firmware_update.hpp"
 #include "firmware/firmware_update_answers.hpp"
+#include "serial/answer_timing.hpp"
 #include "serial/serial_port.hpp"
 #include "soak_line.hpp"
 #include "soak_models.hpp"
@@ -125,7 +127,7 @@ private:
 
 // What the utility reports during the update, each an "Error:" line.
 struct FirmwareReport {
-    enum Kind { resending, out_of_step, too_many_errors, refused, after_last } kind;
+    enum Kind { resending, out_of_step, too_many_errors, refused, after_last, too_soon } kind;
     unsigned long file_line = 0;
     uint8_t answer = 0;  // resending, refused: the answer taken (0: none)
     long bytes = 0;      // out_of_step, after_last: the bytes found
@@ -149,9 +151,14 @@ double firmware_setup_ms(bool pace) {
     return setup;
 }
 
-FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines) {
+FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines, bool pace) {
     const long rate = FIRMWARE_BAUD;
     FirmwareRun run;
+    // On a paced line the sync character's and the identification's answers
+    // come after their time on the wire, and the first answer to a record
+    // line decides whether answers are held to it; korrisim without --pace
+    // answers at once and the rule is off.
+    bool probed = false, held_to_wire = pace;
     std::deque<Arrival>& pending = loader.line();
     double now = 0;  // the host's clock
     const auto close_to = [&run](double at, double deadline) {
@@ -183,7 +190,9 @@ FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines
     for (std::size_t i = 0; i < lines.size() && !run.aborted; ++i) {
         const HexLine& line = lines[i];
         const std::size_t length = line.text.size() + 1;  // and its CR
-        const double wait = read_limit_ms(rate, 1, LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(rate, length)));
+        const double wait =
+            read_limit_ms(rate, 1, LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(rate, length + 1)));
+        const double shortest = static_cast<double>(shortest_answer_us(rate, length)) / 1000.0;
         for (;;) {
             // What is waiting before the transmission is read without a wait.
             long waiting = 0;
@@ -212,6 +221,17 @@ FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines
             } else {
                 now = end;
             }
+            if (answered && held_to_wire) {
+                close_to(now, written + shortest);
+                const bool soon = now - written < shortest;
+                if (!probed && soon) held_to_wire = false;
+                if (probed && soon) {
+                    report(FirmwareReport::too_soon, line, 0, static_cast<long>(length));
+                    run.aborted = true;
+                    break;
+                }
+            }
+            if (answered) probed = true;
             if (answered && seen == FIRM_ACK) break;
             if (++errors >= FIRMWARE_MAX_ERRORS) {
                 report(FirmwareReport::too_many_errors, line, seen, 0);
@@ -270,6 +290,12 @@ std::string report_text(const FirmwareReport& r) {
     case FirmwareReport::refused:
         return std::string("Error: Firmware updating error: ") +
                (r.answer == FIRM_BUFFER_FULL ? "buffer full" : "fatal") + at + "- aborting!";
+    case FirmwareReport::too_soon: {
+        char ms[32];
+        std::snprintf(ms, sizeof ms, "%.1f", static_cast<double>(shortest_answer_us(FIRMWARE_BAUD, r.bytes)) / 1000.0);
+        return "Error: Firmware updating error: an answer came sooner after" + at.substr(3) + " began than its " + ms +
+               " ms on the line, an answer may have been taken for the wrong line- aborting!";
+    }
     case FirmwareReport::after_last:
         return "Error: Firmware updating error: " + std::to_string(r.bytes) +
                " bytes came after the last answer, an answer was taken for the wrong line!";
@@ -281,7 +307,7 @@ std::string report_text(const FirmwareReport& r) {
 
 Expectation expect_firmware(const LoaderFaultPlan& faults, const std::vector<HexLine>& lines) {
     LoaderModel loader(faults, FIRMWARE_BAUD);
-    const FirmwareRun run = host_firmware(loader, lines);
+    const FirmwareRun run = host_firmware(loader, lines, faults.pace);
     Expectation e;
     e.success = !run.aborted;
     for (const FirmwareReport& r : run.reports) e.errors.push_back(report_text(r));

@@ -1,6 +1,8 @@
 #include "download/answer_matching.hpp"
 
 #include "process/interrupt.hpp"
+#include "text/hints.hpp"
+#include "download/held_text.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
 
@@ -9,6 +11,7 @@ namespace {
 constexpr int SETTLE_CHUNK = 16;
 
 void report_stray(SerialPort& port, long bytes, Sink& out) {
+    drop_held(out);
     out.printf("\a\aError: unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
                 "an earlier answer may belong to another packet\n",
                 port.name(), bytes);
@@ -18,6 +21,8 @@ void report_stray(SerialPort& port, long bytes, Sink& out) {
 
 bool dwn_begin_answers(SerialPort& port, DwnAnswers& answers) {
     answers.taken = false;
+    answers.probes_left = DWN_PROBE_ANSWERS;
+    answers.timing.begin();
     // A NUL byte is a byte like any other here: dropped by the driver, an
     // answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return false;
@@ -38,7 +43,27 @@ int dwn_before_transmission(SerialPort& port, const DwnAnswers& answers, Sink& o
     return DWN_STRAY_BYTES;
 }
 
-void dwn_answer_taken(DwnAnswers& answers) { answers.taken = true; }
+void dwn_transmitting(SerialPort& port, DwnAnswers& answers, int len) {
+    answers.timing.sent(port, static_cast<std::size_t>(len));
+}
+
+int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, Sink& out) {
+    answers.taken = true;
+    const bool probe = answers.probes_left > 0;
+    if (probe) --answers.probes_left;
+    const bool soon = answers.timing.too_soon(port, probe);
+    if (answers.timing.take_note() && operator_at_terminal()) {
+        out.printf("Note: the Korrimatic answers sooner than %s could carry bytes at %u baud (a pseudo-terminal, or "
+                    "a USB device that ignores the rate): its answers are not held to the line's time\n",
+                    port.name(), static_cast<unsigned>(port_rate(port)));
+    }
+    if (!soon) return 0;
+    drop_held(out);
+    out.printf("\a\aError: an answer came sooner after its packet began than the packet's %.1f ms on the line of "
+                "COM port %s: it answers another packet\n",
+                static_cast<double>(answers.timing.shortest_us()) / 1000.0, port.name());
+    return DWN_STRAY_BYTES;
+}
 
 int dwn_after_nak(SerialPort& port, Sink& out) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
@@ -55,6 +80,7 @@ bool dwn_quiet_after_answers(SerialPort& port, Sink& out) {
         return false;
     }
     if (drained.bytes == 0) return true;
+    drop_held(out);
     out.printf("\a\aError: bytes after the last answer (%ld): the device's answers were out of step with "
                 "the packets\n",
                 drained.bytes);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "download/download_codes.hpp"
+#include "serial/answer_timing.hpp"
 #include "text/sink.hpp"
 
 class SerialPort;
@@ -21,10 +22,18 @@ inline constexpr int DWN_QUIET_MS = 50;
 // console still says, the echo of the download word).
 inline constexpr int DWN_SETTLE_MS = 50;
 
-// What a download knows of the answers so far: whether one has been taken.
-// Each download has its own, from dwn_begin_answers on.
+// The answers that only show whether the line carries bytes at its rate:
+// the first packet is short (21 bytes, 3.6 ms at 57600 baud), and a loaded
+// machine may take that long to hand a pseudo-terminal's answer over.
+inline constexpr int DWN_PROBE_ANSWERS = 2;
+
+// What a download knows of the answers so far: whether one has been taken,
+// and whether the line carries bytes at its rate (the first answers show
+// it). Each download has its own, from dwn_begin_answers on.
 struct DwnAnswers {
     bool taken = false;
+    int probes_left = DWN_PROBE_ANSWERS;
+    AnswerTiming timing;
 };
 
 // Starts a download: has the port hand over NUL bytes (every byte counts),
@@ -38,8 +47,15 @@ bool dwn_begin_answers(SerialPort& port, DwnAnswers& answers);
 // before (with none taken yet, a warning only).
 int dwn_before_transmission(SerialPort& port, const DwnAnswers& answers, Sink& out);
 
-// An answer byte was read.
-void dwn_answer_taken(DwnAnswers& answers);
+// Just before a transmission of `len` bytes is handed to the port.
+void dwn_transmitting(SerialPort& port, DwnAnswers& answers, int len);
+
+// An answer byte was read. 0, or DWN_STRAY_BYTES after its message when it
+// came sooner after its packet began than the packet's time on the line:
+// it answers another packet. The first DWN_PROBE_ANSWERS answers only show
+// whether the line carries bytes at its rate (at a terminal a note says so
+// once when not).
+int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, Sink& out);
 
 // After a NAK, before the resend: drains until quiet (bounded). 0, or
 // DWN_STRAY_BYTES after its message when anything came.

@@ -5,6 +5,7 @@
 #include "station/config_record.hpp"
 #include "download/answer_matching.hpp"
 #include "download/command_packet.hpp"
+#include "download/held_text.hpp"
 #include "download/packet.hpp"
 #include "station/rule_record.hpp"
 #include "serial/serial_port.hpp"
@@ -14,7 +15,10 @@ int dwn_download(SerialPort& port, const Station& station, Sink& out) {
     return dwn_download_image(port, station.config, station.rule_table, out);
 }
 
-int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& out) {
+int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& console) {
+    // Each success text waits for the next line or the end: a check that
+    // then finds the answers out of step takes it back.
+    HeldText out(console);
     // Whatever the device said before the first packet is of no interest.
     DwnAnswers answers;
     if (!dwn_begin_answers(port, answers)) return DWN_CONF_COMMAND_FAILED;
@@ -31,7 +35,7 @@ int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTa
         return DWN_CONF_IMAGE_FAILED;
     }
     if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
-    out.printf("Downloading Configuration succeeded\n");
+    out.hold("Downloading Configuration succeeded\n");
 
     // Read once, after the configuration has gone: it sets both the size
     // announced and the bytes sent.
@@ -57,7 +61,7 @@ int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTa
         }
     }
     if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
-    out.printf("Downloading Rules succeeded\n");
+    out.hold("Downloading Rules succeeded\n");
 
     r = dwn_send_command(port, DWN_FINISH_NAME, nullptr, answers, out);
     if (r != DWN_COMMAND_PACKET_LEN) {

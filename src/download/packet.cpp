@@ -29,12 +29,17 @@ int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, S
     for (;;) {
         const int stray = dwn_before_transmission(port, answers, out);
         if (stray != 0) return stray;
+        dwn_transmitting(port, answers, len);
         if (write_port(port, pp, len) <= 0) {
             out.printf("\a\aError: writing pkt\n");
             return DWN_PKT_WRITE_FAILED;
         }
         uint8_t answer = 0;
-        const int got = read_port(port, &answer, 1, DWN_ANSWER_TIMEOUT_MS);
+        // The device answers within Q of the packet's last byte, and the
+        // packet and its answer take their time on the line first.
+        const int wait_ms =
+            DWN_ANSWER_TIMEOUT_MS + static_cast<int>(line_time_ms(port_rate(port), static_cast<std::size_t>(len) + 1));
+        const int got = read_port(port, &answer, 1, wait_ms);
         if (got != 1 && cancel_requested()) {
             out.printf("\a\aError: download cancelled by Ctrl-C\n");
             return DWN_PKT_NO_ANSWER;
@@ -43,7 +48,7 @@ int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, S
             out.printf("\a\aError: reading ack or nak: %d\n", got);
             return DWN_PKT_NO_ANSWER;
         }
-        dwn_answer_taken(answers);
+        if (const int soon = dwn_answer_taken(port, answers, out); soon != 0) return soon;
         if (answer == DWN_ACK) return len;
         if (answer != DWN_NAK) {
             out.printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));

@@ -14,10 +14,12 @@
 #include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_verify.hpp"
 #include "process/interrupt.hpp"
+#include "serial/answer_timing.hpp"
 #include "serial/countdown_read.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
 #include "serial/silent_port_hint.hpp"
+#include "text/hints.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 
@@ -54,10 +56,18 @@ void print_closing_line(const TransferStats& stats, uint32_t line_rate, Sink& ou
     const double seconds = std::chrono::duration<double>(stats.end - stats.start).count();
     const double limit = static_cast<double>(line_rate) / 10.0;  // bytes a second, 10 bits a byte
     const double rate = seconds > 0.0 ? static_cast<double>(stats.bytes) / seconds : 0.0;
-    out.printf("Sent %ld record lines, %ld bytes, %ld lines resent, in %.1f s\n"
-                "Effective rate %.0f bytes/s: %.0f%% of the line's %.0f bytes/s (%u baud, 10 bits a byte)\n",
-                stats.lines, stats.bytes, stats.resent, seconds, rate, limit > 0.0 ? 100.0 * rate / limit : 0.0,
-                limit, static_cast<unsigned>(line_rate));
+    out.printf("Sent %ld record lines, %ld bytes, %ld lines resent, in %.1f s\n", stats.lines, stats.bytes,
+                stats.resent, seconds);
+    // A line that carried more than its rate allows does not hold bytes to
+    // its rate (a pseudo-terminal, a USB device): no share of it is claimed.
+    if (limit <= 0.0 || rate > limit) {
+        out.printf("Effective rate %.0f bytes/s: faster than the line's %.0f bytes/s (%u baud, 10 bits a byte) "
+                    "could carry\n",
+                    rate, limit, static_cast<unsigned>(line_rate));
+        return;
+    }
+    out.printf("Effective rate %.0f bytes/s: %.0f%% of the line's %.0f bytes/s (%u baud, 10 bits a byte)\n", rate,
+                100.0 * rate / limit, limit, static_cast<unsigned>(line_rate));
 }
 
 // Empties whatever the device sent before the update begins.
@@ -110,11 +120,14 @@ uint8_t read_answer(SerialPort& port, int timeout_ms) {
     return answer;
 }
 
-// The FIRMSYNC exchange and the identification.
-int synchronize(SerialPort& port, Sink& out) {
+// The FIRMSYNC exchange and the identification; both answers also show
+// whether the line carries bytes at its rate.
+int synchronize(SerialPort& port, AnswerTiming& timing, Sink& out) {
     // From here on every byte is accounted for, a NUL too: dropped by the
     // driver, an answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return FIRMWARE_SYNC_WRITE_FAILED;
+    timing.begin();
+    timing.sent(port, 1);
     if (write_port(port, &FIRMSYNC, 1) <= 0) {
         out.printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port.name());
         return FIRMWARE_SYNC_WRITE_FAILED;
@@ -125,6 +138,7 @@ int synchronize(SerialPort& port, Sink& out) {
         out.printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
         return FIRMWARE_NOT_SYNCHRONIZED;
     }
+    timing.too_soon(port, true);
     out.printf("\a\nConnected at %ld\n", static_cast<long>(FIRMWARE_BAUD));
     // A second answer to the sync character is dropped: taken for the sync's
     // own, it could only make the identification go unanswered.
@@ -132,6 +146,7 @@ int synchronize(SerialPort& port, Sink& out) {
         out.printf("\n\a\aWarning: %ld unexpected bytes from the Korrimatic before the %s identifier, dropped\n",
                     dropped, FIRMWARE_IDENT_NAME);
     }
+    timing.sent(port, 9);
     if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
         out.printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port.name());
         return FIRMWARE_IDENT_WRITE_FAILED;
@@ -142,6 +157,7 @@ int synchronize(SerialPort& port, Sink& out) {
         out.printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
         return FIRMWARE_IDENT_NOT_ACKNOWLEDGED;
     }
+    timing.too_soon(port, true);
     return 0;
 }
 
@@ -196,6 +212,15 @@ int out_of_step(long bytes, unsigned long line_number, Sink& out) {
     return FIRMWARE_OUT_OF_STEP;
 }
 
+// An answer that came sooner than its line could reach the loader answers
+// some other transmission.
+int answered_too_soon(const AnswerTiming& timing, unsigned long line_number, Sink& out) {
+    out.printf("\n\a\aError: Firmware updating error: an answer came sooner after Line %lu began than its %.1f ms "
+                "on the line, an answer may have been taken for the wrong line- aborting!\n",
+                line_number, static_cast<double>(timing.shortest_us()) / 1000.0);
+    return FIRMWARE_OUT_OF_STEP;
+}
+
 // Ctrl-C during the transfer: the first press warns, a second one within
 // GUARD_WINDOW_MS stops. True when the transfer is to stop.
 bool stop_requested(unsigned long line_number, long done, long total, Sink& out) {
@@ -216,10 +241,12 @@ struct Transfer {
     const VerifiedFile& verified;
     TransferStats& stats;
     const FirmwareClock& clock;
+    AnswerTiming& timing;
     int64_t start;  // on the clock, for the progress line
     long total;     // record lines to send
     long done = 0;  // record lines accepted
     int errors = 0; // answers other than ACK so far
+    bool probed = false;  // the first answer to a record line has been judged
 };
 
 // Sends one record line (its CR included) until the loader accepts it, and
@@ -231,6 +258,7 @@ int send_line(SerialPort& port, const char* line, std::size_t length, unsigned l
         if (stop_requested(line_number, transfer.done, transfer.total, out)) return FIRMWARE_CANCELLED;
         // Only a byte that arrives after a transmission can answer it.
         if (const long surplus = drop_waiting(port); surplus > 0) return out_of_step(surplus, line_number, out);
+        transfer.timing.sent(port, length);
         if (write_port(port, line, static_cast<int>(length)) <= 0) {
             out.printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n", port.name());
             return FIRMWARE_LINE_WRITE_FAILED;
@@ -241,6 +269,13 @@ int send_line(SerialPort& port, const char* line, std::size_t length, unsigned l
         // answer can still come once this one is answered or lost.
         const std::optional<uint8_t> answer = await_answer(port, length);
         if (stop_requested(line_number, transfer.done, transfer.total, out)) return FIRMWARE_CANCELLED;
+        // The first answer to a record line, like those to the sync character
+        // and the identification, only shows what the line is.
+        if (answer) {
+            const bool probe = !transfer.probed;
+            transfer.probed = true;
+            if (transfer.timing.too_soon(port, probe)) return answered_too_soon(transfer.timing, line_number, out);
+        }
         if (answer == FIRM_ACK) {
             ++transfer.done;
             transfer.stats.lines = transfer.done;
@@ -284,11 +319,12 @@ int check_after_last_answer(SerialPort& port, unsigned long line_number, const T
 // is held against the line verified: a file that changed after its check is
 // never sent on.
 int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats,
-                 const FirmwareClock& clock, Sink& out) {
+                 const FirmwareClock& clock, AnswerTiming& timing, Sink& out) {
     const InterruptModeScope guarded(InterruptMode::guarded);
     out.printf("\n\n");
     std::rewind(fp);
-    Transfer transfer{verified, stats, clock, firmware_clock_now(clock), static_cast<long>(verified.records.size())};
+    Transfer transfer{verified, stats, clock, timing, firmware_clock_now(clock),
+                      static_cast<long>(verified.records.size())};
     unsigned long line_number = 0;
     // The line as read (the longest record line fits whole), its CR and NUL.
     char line[HEX_LINE_LIMIT + 2];
@@ -332,10 +368,16 @@ int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verifi
     // too early) is no answer to this update: the prompt must come after it.
     drain_port(port);
     int result = catch_prompt(port, out);
-    if (result == 0) result = synchronize(port, out);
+    AnswerTiming timing;
+    if (result == 0) result = synchronize(port, timing, out);
     if (result != 0) return result;
     TransferStats stats;
-    result = send_records(port, fp, verified, stats, clock, out);
+    result = send_records(port, fp, verified, stats, clock, timing, out);
+    if (timing.take_note() && operator_at_terminal()) {
+        out.printf("Note: the Korrimatic answered sooner than %s could carry bytes at %ld baud (a pseudo-terminal, "
+                    "or a USB device that ignores the rate): its answers were not held to the line's time\n",
+                    port.name(), static_cast<long>(FIRMWARE_BAUD));
+    }
     print_closing_line(stats, port_rate(port), out);
     return result;
 }

@@ -17,7 +17,7 @@ long drop_waiting(SerialPort& port) {
 }
 
 std::optional<uint8_t> await_answer(SerialPort& port, std::size_t length) {
-    const int wait_ms = LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(port_rate(port), length));
+    const int wait_ms = LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(port_rate(port), length + 1));
     uint8_t answer = 0;
     if (read_port(port, &answer, 1, wait_ms) != 1) return std::nullopt;
     return answer;

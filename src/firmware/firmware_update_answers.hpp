@@ -35,7 +35,7 @@ long drop_waiting(SerialPort& port);
 
 // The answer to the record line of `length` bytes just written: the first
 // byte that arrives within LOADER_ANSWER_LIMIT_MS of the line's end on the
-// wire, or none.
+// wire (and the answer's own time on it), or none.
 std::optional<uint8_t> await_answer(SerialPort& port, std::size_t length);
 
 // Bytes that arrive until the line has been quiet for `quiet_ms` (bounded).

@@ -4,6 +4,7 @@
 // its platform (termios, kernel32, or the in-memory device of the tests).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -103,6 +104,12 @@ public:
     // Number of the last failed system call, and its text (no line end).
     virtual uint32_t last_error() = 0;
     virtual std::string error_text(uint32_t code) = 0;
+    // The time the line's bytes are measured by, in microseconds: a steady
+    // clock (the in-memory device of the tests has a virtual one).
+    virtual int64_t now_us() {
+        const auto since = std::chrono::steady_clock::now().time_since_epoch();
+        return std::chrono::duration_cast<std::chrono::microseconds>(since).count();
+    }
 };
 
 // The driver of the platform the program is built for.

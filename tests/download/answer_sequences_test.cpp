@@ -38,7 +38,9 @@ enum class Kind {
     doubled_nak,       // refuses it, answers NAK twice
     early_ack,         // takes it, but its ACK went out with the answer before
     stray_ack_then_nak, // refuses it; a stray ACK arrives ahead of the late NAK
-    ack_ahead_of_nul   // refuses it; the line adds an ACK ahead of the NAK, which arrives as NUL
+    ack_ahead_of_nul,  // refuses it; the line adds an ACK ahead of the NAK, which arrives as NUL
+    late_into_next,    // takes it; its ACK comes after the host's wait, within the next transmission's wire time
+    early_in_wire      // takes it, but its ACK arrives within the packet's own time on the wire
 };
 
 struct Behaviour {
@@ -65,6 +67,8 @@ std::vector<Behaviour> alphabet() {
     a.push_back({Kind::ack, Q + 20, false});
     a.push_back({Kind::nak, Q + 20, false});
     a.push_back({Kind::stray_ack_then_nak, Q - 1, false});
+    a.push_back({Kind::late_into_next, 0, false});
+    a.push_back({Kind::early_in_wire, 0, false});
     return a;
 }
 
@@ -84,6 +88,12 @@ public:
     }
 
     void on_host_write(MemoryLink& link, const uint8_t* data, std::size_t count) override {
+        // A late ACK held back from the transmission before lands halfway
+        // through this one's time on the wire.
+        if (late_pending) {
+            late_pending = false;
+            link.device_send(Bytes{DWN_ACK}, link.wire_ms(count) / 2);
+        }
         const Behaviour b = at(transmissions++);
         const Bytes packet(data, data + count);
         Bytes out;
@@ -98,18 +108,23 @@ public:
         case Kind::doubled_nak: out = {DWN_NAK, DWN_NAK}; break;
         case Kind::early_ack: break;
         case Kind::stray_ack_then_nak:
-            link.device_send(Bytes{DWN_ACK}, 0);
+            link.device_answer(Bytes{DWN_ACK}, 0);
             out = {DWN_NAK};
             break;
         case Kind::ack_ahead_of_nul: out = {DWN_ACK, 0x00}; break;
+        case Kind::late_into_next: late_pending = true; break;
+        case Kind::early_in_wire: link.device_send(Bytes{DWN_ACK}, link.wire_ms(count) / 2); break;
         }
         const bool takes = b.kind == Kind::ack || b.kind == Kind::garbled || b.kind == Kind::ack_then_noise ||
                            b.kind == Kind::noise_then_ack || b.kind == Kind::doubled_ack ||
-                           b.kind == Kind::early_ack;
+                           b.kind == Kind::early_ack || b.kind == Kind::late_into_next || b.kind == Kind::early_in_wire;
         if (takes) taken.push_back(packet);
-        if (at(transmissions).kind == Kind::early_ack) out.push_back(DWN_ACK);
-        if (!out.empty()) link.device_send(out, b.latency_ms);
+        if (!out.empty()) link.device_answer(out, b.latency_ms);
+        // The next packet's ACK goes out before that packet, as long after
+        // this transmission began as its answer would come (a lost one: at once).
+        if (at(transmissions).kind == Kind::early_ack) link.device_send(Bytes{DWN_ACK}, b.latency_ms);
     }
+    bool late_pending = false;
 };
 
 struct Outcome {
@@ -121,6 +136,7 @@ Outcome run_transfer(const std::vector<Behaviour>& script, const Bytes& source) 
     ScriptedReceiver device;
     device.script = script;
     MemoryLink* link = use_memory_link(shell.port, &device);
+    link->wire_rate = 57600;
     EXPECT_EQ(open_port(shell.port, "COM1", 57600), 0);
     StringSink messages;  // those of the failures
     DwnAnswers answers;

@@ -212,21 +212,27 @@ TEST(DownloadFaultEndToEnd, EachFaultEndsWithItsMessagesAndDisconnected) {
         // One byte too many puts every later answer one packet behind: a
         // NAK would be charged to the next packet and the refused one never
         // sent again: the device would hold the rules with a record missing
-        // and another twice.
+        // and another twice. Answers out of step take back the success text
+        // still held.
         {"DoubledAckBeforeANak", {"--dl-double=6", "--dl-nak=8"},
-         CONFIG_OK + stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
-                                      "\a\aError: Download failed: -4\n",
+         stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
+                          "\a\aError: Download failed: -4\n",
          false},
         {"AckWaitingBeforeAPacket", {"--dl-early=7", "--dl-nak=8"},
-         CONFIG_OK + stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
-                                      "\a\aError: Download failed: -4\n",
+         stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
+                          "\a\aError: Download failed: -4\n",
          false},
         {"NoiseAfterANak", {"--dl-nak=6", "--dl-noise=6:41"},
-         CONFIG_OK + stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
-                                      "\a\aError: Download failed: -4\n",
+         stray_bytes(1) + "\a\aError: writing data pkt: -7\n\a\aError: writing Rules file failed: -3\n"
+                          "\a\aError: Download failed: -4\n",
          false},
         {"DoubledAckToTheLastConfigurationPacket", {"--dl-double=4"}, out_of_step(1), false},
-        {"DoubledAckToTheFinishingPacket", {"--dl-double=14"}, SUCCESS_TEXT + out_of_step(1), true},
+        {"DoubledAckToTheFinishingPacket", {"--dl-double=14"}, CONFIG_OK + out_of_step(1), true},
+        // A failure that is not out of step lets the held text through.
+        {"SilentAtRulesData", {"--dl-silent=7"},
+         CONFIG_OK + "\a\aError: reading ack or nak: 0\n\a\aError: writing data pkt: -4\n"
+                     "\a\aError: writing Rules file failed: -3\n\a\aError: Download failed: -4\n",
+         false},
         {"ConsoleTextAfterConnected", {"--after-connected=353"}, SUCCESS_TEXT, true},
     };
     struct Outcome {
@@ -262,6 +268,53 @@ TEST(DownloadFaultEndToEnd, EachFaultEndsWithItsMessagesAndDisconnected) {
             EXPECT_EQ(o.rules, want.rules);
         }
         EXPECT_NE(o.log.find("fault:"), std::string::npos);
+    }
+}
+
+// On a paced line (korrisim --pace models both directions) an answer that
+// comes sooner after its packet began than the packet's time on the wire
+// answers something else; where the line is not held to its rate, or its
+// answers are only delayed, the rule stays silent.
+TEST(DownloadFaultEndToEnd, AnswersFasterThanTheWireOnAPacedLine) {
+    const std::string too_soon = "an answer came sooner after its packet began";
+    const struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        bool succeeds;
+    } cases[] = {
+        {"paced, clean", {"--pace"}, true},
+        {"paced, every answer 16 ms late as through a USB adapter", {"--pace", "--answer-delay=16"}, true},
+        {"not paced", {}, true},
+        {"paced, an ACK 5 ms after the answer before, as its packet goes out", {"--pace", "--dl-early=3:5"}, false},
+    };
+    struct Outcome {
+        ProgramResult run;
+        Bytes config;
+    };
+    const std::vector<Outcome> outcomes = run_concurrently(cases, [](const Case& c) {
+        KorrisimProcess device(c.options);
+        Outcome o;
+        o.run = run_utility(device, "configure " + example("station.cfg") + "\nconnect 1\ndownload\ny\nexit\n");
+        device.wait_for_log(RECEIVER_ENDED);
+        o.config = device.stored_config();
+        return o;
+    });
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const Case& c = cases[i];
+        const std::string& out = outcomes[i].run.out;
+        SCOPED_TRACE(c.name);
+        if (c.succeeds) {
+            EXPECT_NE(out.find(SUCCESS_TEXT + ENDING), std::string::npos) << visible(out);
+            EXPECT_EQ(out.find(too_soon), std::string::npos) << visible(out);
+            EXPECT_EQ(outcomes[i].config.size(), sizeof(ConfigRecord));
+        } else {
+            EXPECT_NE(out.find(too_soon), std::string::npos) << visible(out);
+            EXPECT_NE(out.find(" on the line of COM port COM1: it answers another packet\n\a\aError: writing data "
+                               "pkt: -7\n\a\aError: writing Configuration file failed: -3\n\a\aError: Download failed: -2\n"),
+                      std::string::npos)
+                << visible(out);
+            EXPECT_EQ(out.find("succeeded"), std::string::npos) << visible(out);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "firmware/hex_files.hpp"
 #include "support/concurrently.hpp"
 #include "support/files.hpp"
 #include "support/scratch_dir.hpp"
@@ -246,6 +247,71 @@ TEST(FirmwareEndToEnd, LongRecordsOverALineModelledAt19200) {
     EXPECT_NE(u.run.out.find(SUCCEEDED), std::string::npos) << visible(u.run.out);
     EXPECT_EQ(u.run.out.find("resending"), std::string::npos) << visible(u.run.out);
     EXPECT_TRUE(u.image == read_file(reference));
+}
+
+// On a paced line (korrisim --pace takes the utility's bytes at the line's
+// rate too) an answer that comes sooner after its line began than the line's
+// time on the wire answers something else, and the update fails safe. Where
+// the line is not held to its rate, or its answers are only delayed, the
+// rule stays silent.
+TEST(FirmwareEndToEnd, AnswersFasterThanTheWireOnAPacedLine) {
+    REQUIRE_SREC_CAT();
+    ScratchDir scratch;
+    // Records of 128 data bytes: 268 bytes a line with its CR, 140 ms at
+    // 19200 baud, so that a late answer can land well inside a resend.
+    const std::string file = scratch.path("long.hex");
+    write_file(file, data_record(0, 128) + "\n" + data_record(128, 128, 7) + "\n" + data_record(256, 128, 9) +
+                         "\n:00000001FF\n");
+    const std::string too_soon = "an answer came sooner after Line";
+    const struct Case {
+        const char* name;
+        std::vector<std::string> loader_args;
+        bool succeeds;
+    } cases[] = {
+        {"paced, clean", {"--pace"}, true},
+        {"paced, every answer 16 ms late as through a USB adapter", {"--pace", "--answer-delay=16"}, true},
+        {"not paced", {}, true},
+        {"paced, an answer a little late, within Q", {"--pace", "--loader-slow=2:1:1500"}, true},
+        // Later than the host's wait (2 s and the line's 140 ms): it lands
+        // within the resend's time on the wire, as the soak's seed 51385 did.
+        {"paced, line 2's ACK later than Q, inside the resend", {"--pace", "--loader-slow=2:1:2200"}, false},
+        {"paced, an ACK before its line", {"--pace", "--loader-early=3"}, false},
+    };
+    const std::vector<Update> updates =
+        run_concurrently(cases, [&](const Case& c) { return update(file, c.loader_args); });
+    const std::string reference = scratch.path("reference.bin");
+    ASSERT_TRUE(srec_cat({file, "-intel", "-o", reference, "-binary"}));
+    for (std::size_t i = 0; i < updates.size(); ++i) {
+        const Case& c = cases[i];
+        const std::string& out = updates[i].run.out;
+        SCOPED_TRACE(c.name);
+        if (c.succeeds) {
+            EXPECT_NE(out.find(SUCCEEDED), std::string::npos) << visible(out) << updates[i].log;
+            EXPECT_EQ(out.find(too_soon), std::string::npos) << visible(out);
+            EXPECT_TRUE(updates[i].image == read_file(reference));
+        } else {
+            EXPECT_NE(out.find("taken for the wrong line- aborting!\n"), std::string::npos) << visible(out)
+                                                                                          << updates[i].log;
+            EXPECT_NE(out.find(FAILED), std::string::npos) << visible(out);
+            EXPECT_EQ(out.find("Firmware update succeeded"), std::string::npos);
+        }
+    }
+    // The late answer is caught by its time, not by the bytes that follow it.
+    EXPECT_NE(updates[4].run.out.find(too_soon), std::string::npos) << visible(updates[4].run.out);
+}
+
+// The soak's seed 51385 (bench/korri_soak --seed=51385 --runs=1
+// --downloads=0 --firmware=1 as it drew before the rule): record line 8's
+// ACK 2491 ms late, after its resend has gone out, and two lost
+// transmissions that cancel the surplus. It once ended in success over an
+// image without a line; it must fail safe.
+TEST(FirmwareEndToEnd, TheSoaksSeed51385FailsSafe) {
+    const std::string file = std::string(KORRI_SOURCE_DIR) + "/tests/data/soak-seed-51385.hex";
+    Update u = update(file, {"--loader-slow=8:1:2491", "--loader-corrupt=2:3", "--loader-silent=10:2", "--pace",
+                             "--loader-rx-rate=19200"});
+    EXPECT_NE(u.run.out.find(FAILED), std::string::npos) << visible(u.run.out) << u.log;
+    EXPECT_NE(u.run.out.find("taken for the wrong line"), std::string::npos) << visible(u.run.out);
+    EXPECT_EQ(u.run.out.find("Firmware update succeeded"), std::string::npos);
 }
 
 TEST(FirmwareEndToEnd, PromptAmongOtherBytes) {

@@ -21,7 +21,8 @@ using Kind = SequenceLoader::Kind;
 using Step = SequenceLoader::Step;
 
 std::string describe(const std::vector<Step>& steps) {
-    static const char* const names[] = {"ack", "refuse", "garbled", "lost", "doubled", "early", "added"};
+    static const char* const names[] = {"ack",   "refuse", "garbled",        "lost",
+                                        "doubled", "early", "added", "late into next", "early in wire"};
     std::string text;
     for (const Step& s : steps) {
         char item[48];
@@ -63,6 +64,10 @@ TEST(FirmwareAnswers, EverySequenceOfLoaderBehavioursOverThreeRecordLines) {
         answered(s.kind, s.byte, beyond_latency);
     }
     answered(Kind::early, FIRM_ACK, 0);
+    // The wire's own: an ACK later than the host's wait that lands within the
+    // next transmission's time on the wire, and one within its own.
+    answered(Kind::late_into_next, FIRM_ACK, 0);
+    answered(Kind::early_in_wire, FIRM_ACK, 0);
 
     // An odometer over the first `depth` transmissions, the first digit
     // turning slowest. A run that ends after fewer transmissions stands for
@@ -78,7 +83,7 @@ TEST(FirmwareAnswers, EverySequenceOfLoaderBehavioursOverThreeRecordLines) {
             for (std::size_t d : digits) script.push_back(alphabet[d]);
             SequenceLoader loader;
             loader.script = script;
-            use_memory_link(shell.port, &loader);
+            use_memory_link(shell.port, &loader)->wire_rate = FIRMWARE_BAUD;
             StringSink messages;  // not looked at: the outcome is judged by what the loader holds
             const int result = firmware_update(shell.port, "COM1", file.path().c_str(), {}, FirmwareClock{}, messages);
             const std::size_t used = std::min(loader.consulted, depth);
@@ -86,8 +91,8 @@ TEST(FirmwareAnswers, EverySequenceOfLoaderBehavioursOverThreeRecordLines) {
             bool late = false, early = false;
             for (std::size_t i = 0; i < script.size(); ++i) {
                 const Step& s = script[i];
-                late = late || s.latency_ms > limit;
-                early = early || s.kind == Kind::early;
+                late = late || s.latency_ms > limit || s.kind == Kind::late_into_next;
+                early = early || s.kind == Kind::early || s.kind == Kind::early_in_wire;
                 doubled = doubled || s.kind == Kind::doubled;
                 added = added || s.kind == Kind::added;
                 aborting = aborting || (s.kind == Kind::refuse && (s.byte == FIRM_BUFFER_FULL || s.byte == FIRM_FATAL));

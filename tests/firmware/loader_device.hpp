@@ -121,11 +121,13 @@ public:
         doubled,  // takes it, answers ACK twice
         early,    // takes it, but its ACK went out before it arrived
         added,    // does not take it; the line adds an ACK ahead of its answer `byte`
+        late_into_next,  // takes it; its ACK comes after the host's wait, within the next transmission's wire time
+        early_in_wire,   // takes it, but its ACK arrives within the line's own time on the wire
     };
     struct Step {
         Kind kind;
         uint8_t byte;
-        int64_t latency_ms;  // from the end of the host's write
+        int64_t latency_ms;  // from the line's last byte reaching the loader
     };
     std::vector<Step> script;
     std::set<std::string> taken;  // record lines held, CR included
@@ -137,24 +139,32 @@ public:
     void on_host_write(MemoryLink& link, const uint8_t* data, std::size_t count) override {
         const std::string bytes(reinterpret_cast<const char*>(data), count);
         if (bytes == std::string(1, static_cast<char>(FIRMSYNC))) {
-            link.device_send(std::vector<uint8_t>{FIRM_ACK}, 5);
+            link.device_answer(std::vector<uint8_t>{FIRM_ACK}, 5);
             return;
         }
         if (bytes == FIRMWARE_IDENT) {
-            link.device_send(std::vector<uint8_t>{FIRM_ACK}, 5);
+            link.device_answer(std::vector<uint8_t>{FIRM_ACK}, 5);
             answer_next_early(link, 0, 5);
             return;
+        }
+        // A late ACK held back from the transmission before lands halfway
+        // through this one's time on the wire.
+        if (late_pending_) {
+            late_pending_ = false;
+            link.device_send(std::vector<uint8_t>{FIRM_ACK}, link.wire_ms(count) / 2);
         }
         const std::size_t i = static_cast<std::size_t>(transmissions++);
         consulted = std::max(consulted, i + 1);
         const Step step = i < script.size() ? script[i] : Step{Kind::ack, FIRM_ACK, 0};
         if (step.kind != Kind::lost && step.kind != Kind::refuse && step.kind != Kind::added) taken.insert(bytes);
         switch (step.kind) {
-        case Kind::ack: link.device_send(std::vector<uint8_t>{FIRM_ACK}, step.latency_ms); break;
+        case Kind::ack: link.device_answer(std::vector<uint8_t>{FIRM_ACK}, step.latency_ms); break;
         case Kind::refuse:
-        case Kind::garbled: link.device_send(std::vector<uint8_t>{step.byte}, step.latency_ms); break;
-        case Kind::doubled: link.device_send(std::vector<uint8_t>{FIRM_ACK, FIRM_ACK}, step.latency_ms); break;
-        case Kind::added: link.device_send(std::vector<uint8_t>{FIRM_ACK, step.byte}, step.latency_ms); break;
+        case Kind::garbled: link.device_answer(std::vector<uint8_t>{step.byte}, step.latency_ms); break;
+        case Kind::doubled: link.device_answer(std::vector<uint8_t>{FIRM_ACK, FIRM_ACK}, step.latency_ms); break;
+        case Kind::added: link.device_answer(std::vector<uint8_t>{FIRM_ACK, step.byte}, step.latency_ms); break;
+        case Kind::late_into_next: late_pending_ = true; break;
+        case Kind::early_in_wire: link.device_send(std::vector<uint8_t>{FIRM_ACK}, link.wire_ms(count) / 2); break;
         case Kind::lost:
         case Kind::early: break;
         }
@@ -162,11 +172,14 @@ public:
     }
 
 private:
-    // The ACK of transmission `next` goes out with the answer before it.
+    // The ACK of transmission `next` goes out before that line, as long
+    // after the transmission before it began as that one's answer would
+    // come (a lost one: at once).
     void answer_next_early(MemoryLink& link, std::size_t next, int64_t latency_ms) {
         if (next < script.size()) consulted = std::max(consulted, next + 1);
         if (next < script.size() && script[next].kind == Kind::early) {
             link.device_send(std::vector<uint8_t>{FIRM_ACK}, latency_ms);
         }
     }
+    bool late_pending_ = false;
 };

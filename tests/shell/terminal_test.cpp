@@ -297,6 +297,10 @@ TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
     ASSERT_TRUE(term.wait_for("Firmware update succeeded!", 1, 30000)) << term.screen();
     // At a terminal the transfer ends with what it sent.
     EXPECT_EQ(Terminal::count(term.screen(), "Sent 259 record lines, 13356 bytes, "), 1) << term.screen();  // each line with its CR
+    // korrisim without --pace answers faster than any wire: a note says the
+    // answers were not held to it, and no share of the line is claimed.
+    EXPECT_EQ(Terminal::count(term.screen(), "Note: the Korrimatic answered sooner"), 1) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "faster than the line's 1920 bytes/s"), 1) << term.screen();
     term.type("exit");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();

@@ -23,6 +23,15 @@ void MemoryLink::device_send(std::string_view text, int64_t delay_ms) {
     device_send(std::vector<uint8_t>(text.begin(), text.end()), delay_ms);
 }
 
+int64_t MemoryLink::wire_ms(std::size_t count) const {
+    if (wire_rate == 0) return 0;
+    return (static_cast<int64_t>(count) * 10000 + wire_rate - 1) / wire_rate;
+}
+
+void MemoryLink::device_answer(const std::vector<uint8_t>& bytes, int64_t latency_ms) {
+    device_send(bytes, std::max(wire_end_ms_, now_ms_) - now_ms_ + latency_ms + wire_ms(bytes.size()));
+}
+
 std::vector<uint8_t> MemoryLink::host_bytes() const {
     std::vector<uint8_t> all;
     for (const auto& w : host_writes) all.insert(all.end(), w.begin(), w.end());
@@ -132,6 +141,7 @@ bool MemoryLink::write(const uint8_t* buf, std::size_t size, std::size_t& writte
     if (short_write_by > 0) n = size > static_cast<std::size_t>(short_write_by) ? size - short_write_by : 0;
     host_writes.emplace_back(buf, buf + n);
     written = n;
+    wire_end_ms_ = std::max(wire_end_ms_, now_ms_) + wire_ms(n);
     if (device_ != nullptr) device_->on_host_write(*this, buf, n);
     return true;
 }

@@ -34,6 +34,16 @@ public:
     void device_send(std::string_view text, int64_t delay_ms = 0);
     int64_t now_ms() const { return now_ms_; }
     void advance_ms(int64_t ms) { now_ms_ += ms; }
+    // The wire: with a rate, each byte takes 10 bits at it, whole
+    // milliseconds rounded up, in both directions; 0 (the default) puts
+    // the host's bytes at the device as soon as they are written.
+    uint32_t wire_rate = 0;
+    int64_t wire_ms(std::size_t count) const;
+    // When the last byte the host wrote reaches the device.
+    int64_t wire_end_ms() const { return wire_end_ms_; }
+    // An answer sent `latency_ms` after the host's last byte has reached
+    // the device; it reaches the host after its own time on the wire.
+    void device_answer(const std::vector<uint8_t>& bytes, int64_t latency_ms);
     // Everything the host wrote, in order, and each write call on its own.
     std::vector<uint8_t> host_bytes() const;
     std::vector<std::vector<uint8_t>> host_writes;
@@ -78,6 +88,7 @@ public:
     void purge() override;
     void close() override;
     uint32_t last_error() override { return error_code; }
+    int64_t now_us() override { return now_ms_ * 1000; }
     std::string error_text(uint32_t code) override { return "memory link error " + std::to_string(code); }
 
 private:
@@ -91,6 +102,7 @@ private:
     bool press_until(int64_t until);
     MemoryDevice* device_;
     int64_t now_ms_ = 0;
+    int64_t wire_end_ms_ = 0;
     std::deque<Arrival> incoming_;
 };
 

@@ -15,6 +15,7 @@
 
 #include "firmware_faults.hpp"
 #include "firmware_image.hpp"
+#include "pty_port.hpp"
 #include "vanish.hpp"
 
 namespace {
@@ -43,6 +44,12 @@ public:
         int byte = line_.read_byte(timeout_ms);
         if (byte >= 0 && byte_time_.count() > 0) received_ = std::max(Clock::now(), received_) + byte_time_;
         return byte;
+    }
+
+    // A byte that was read elsewhere (the power-on window's sync character)
+    // counts as received one byte time from now.
+    void heard_elsewhere() {
+        if (byte_time_.count() > 0) received_ = std::max(Clock::now(), received_) + byte_time_;
     }
 
     // The answer byte, `times` over (up to 3) in one write: a doubled
@@ -87,6 +94,7 @@ public:
             if (sync_heard) {
                 sync_heard = false;
                 sim_log("loader: sync");
+                receiver_.heard_elsewhere();
                 receiver_.answer(ENQ_ACK);
             } else if (!wait_for_sync()) {
                 return finish(1);
@@ -307,6 +315,11 @@ int run_firmware_loader(SimLine& line, const SimOptions& options, bool sync_hear
         sim_log("loader: %s", error.c_str());
         return 2;
     }
+    // A paced line carries the host's bytes at its rate too.
+    if (auto* port = dynamic_cast<PtyPort*>(&line); port != nullptr && faults.rx_rate == 0 && options.has("pace")) {
+        faults.rx_rate = port->line_rate();
+        if (faults.rx_rate > 0) sim_log("loader: taking the host's bytes at %ld bit/s", faults.rx_rate);
+    }
     return Loader(line, options, std::move(faults)).run(sync_heard);
 }
 
@@ -342,5 +355,6 @@ const char* firmware_loader_usage() {
            "                         of record line N, or before its CR: the loader hears and says\n"
            "                         nothing more\n"
            "  --loader-rx-rate=BAUD  model the host's bytes arriving at BAUD (10 bits a byte): an answer\n"
-           "                         goes out only once the whole line could have been received\n";
+           "                         goes out only once the whole line could have been received\n"
+           "                         (with --pace, the line's rate unless given)\n";
 }

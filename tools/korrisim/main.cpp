@@ -28,6 +28,8 @@ void print_usage(std::FILE* out) {
                  "  --control=FIFO|-     control channel: a FIFO (made if missing) or standard input;\n"
                  "                       commands: on, off, cycle, say TEXT, settings, quit\n"
                  "  --pace               send at the line rate (10 bits a byte)\n"
+                 "  --answer-delay=MS    everything sent reaches the host MS ms later, as through a USB\n"
+                 "                       adapter's latency timer (16 ms by default there)\n"
                  "  --log=FILE           log to FILE instead of standard error\n"
                  "%s%s%s%s",
                  power_on_usage(), console_usage(), download_receiver_usage(), firmware_loader_usage());
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
     }
     PowerSwitch power_switch(power == "auto", options.get_long("quiet-ms", 300));
     PtyPort port(options.get("link"), options.get("control"), power_switch, options.has("pace"));
+    port.set_delivery_delay_ms(options.get_long("answer-delay", 0));
     std::printf("%s\n", port.slave_path().c_str());
     std::fflush(stdout);
     sim_log("device on %s, mode %s, power %s", port.slave_path().c_str(), mode.c_str(), power.c_str());

@@ -287,6 +287,7 @@ int PtyPort::read_byte(int timeout_ms) {
 void PtyPort::write(const uint8_t* data, std::size_t count) {
     if (count == 0) return;
     sim_log("tx %s", sim_visible(data, count).c_str());
+    if (delivery_delay_ms_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delivery_delay_ms_));
     const long rate = pace_ ? line_rate() : 0;
     const auto per_byte = rate > 0 ? std::chrono::microseconds(10000000L / rate) : std::chrono::microseconds(0);
     auto next = SimClock::now();

@@ -41,6 +41,10 @@ public:
     // Closes the master, so that the utility's side hangs up, and ends.
     void vanish(const std::string& where) override;
 
+    // Every write reaches the host this much later, as through a USB
+    // adapter's latency timer.
+    void set_delivery_delay_ms(long ms) { delivery_delay_ms_ = ms; }
+
     // Removes the symlink; called at exit.
     void remove_link();
 
@@ -58,6 +62,7 @@ private:
     std::string slave_path_, link_, control_path_;
     std::string control_text_;
     bool pace_;
+    long delivery_delay_ms_ = 0;
     int host_opens_ = 0;
     PowerSwitch& power_;
     std::deque<uint8_t> received_;
