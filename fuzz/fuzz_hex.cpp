@@ -56,13 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             FUZZ_CHECK(r.size() >= 11 && r.size() <= HEX_MAX_RECORD_CHARS && r[0] == ':', out);
             FUZZ_CHECK(r.size() == 2 * static_cast<std::size_t>(hex_to_int(r.c_str() + 1, 2)) + 11, out);
             FUZZ_CHECK(r[7] == '0' && r[8] >= '0' && r[8] <= '5', out);
+            // The loader's byte counts: 0 for the end of file, 2 for a base,
+            // 4 for a start address.
+            const std::size_t data = r.size() - 11;
+            FUZZ_CHECK(r[8] == '0' || data == (r[8] == '1' ? 0u : r[8] == '2' || r[8] == '4' ? 4u : 8u), out);
             FUZZ_CHECK(inhex_checksum(r.c_str() + 1) == 0, out);
             FUZZ_CHECK(r.find('\0') == std::string::npos, out);
             // Only a whole file passes: its one end-of-file record comes last.
             FUZZ_CHECK((r[8] == '1') == (&r == &records.back()), out);
         }
     } else {
-        FUZZ_CHECK(result >= HEX_NOT_A_DIGIT && result <= HEX_BAD_CHECKSUM && result != HEX_READ_FAILED, out);
+        FUZZ_CHECK(result >= HEX_WRONG_BYTE_COUNT && result <= HEX_BAD_CHECKSUM && result != HEX_READ_FAILED, out);
         FUZZ_CHECK(count_of(out, "Error") == 1, out);
         FUZZ_CHECK(count_of(out, "\n") == 1 && out.back() == '\n', out);
     }

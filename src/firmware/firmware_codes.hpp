@@ -18,6 +18,7 @@ inline constexpr int HEX_AFTER_END = -12;       // a record after the end-of-fil
 inline constexpr int HEX_ADDRESS_TWICE = -13;   // data records that write the same address
 inline constexpr int HEX_INDENTED = -14;        // a record line with blanks or tabs before its colon
 inline constexpr int HEX_NOT_A_DIGIT = -15;     // a character after the colon that is no hex digit
+inline constexpr int HEX_WRONG_BYTE_COUNT = -16; // a type 01 to 05 record with other than its byte count
 
 // firmware_update: 0 when every record line was acknowledged, else one of
 // these (-3 is not used).

@@ -61,6 +61,17 @@ int not_a_digit(char c, std::size_t column, unsigned long line, Sink& out) {
     return HEX_NOT_A_DIGIT;
 }
 
+// The data bytes a record of type 01 to 05 holds, as the loader takes it:
+// none for the end of file, 2 for a base, 4 for a start address.
+unsigned byte_count_of(char type_low) {
+    switch (type_low) {
+    case '1': return 0;
+    case '2':
+    case '4': return 2;
+    default: return 4;
+    }
+}
+
 }  // namespace
 
 int hex_to_int(const char* text, int n) {
@@ -167,6 +178,16 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
             out.printf("\a\aError: record length > 128 (%u) for line %lu in Firmware file!\n", ll, line_count);
             return HEX_TOO_MANY_BYTES;
         }
+        // The loader refuses a record of another count as one it cannot read.
+        // It does not look at an end-of-file record's load offset, nor does
+        // this check: most toolchains write 0000 there, srec_cat's i8hex form
+        // another value (srec-i8hex.hex in the test data ends in :00010001FE).
+        if (type_low != '0' && ll != byte_count_of(type_low)) {
+            out.printf("\a\aError: type 0%c record with %u data bytes (a type 0%c record holds %u) for line %lu in "
+                       "Firmware file!\n",
+                       type_low, ll, type_low, byte_count_of(type_low), line_count);
+            return HEX_WRONG_BYTE_COUNT;
+        }
         const unsigned offset = static_cast<unsigned>(hex_to_int(line + 3, 4));
         switch (type_low) {
         case '0': {
@@ -187,9 +208,9 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
             break;
         }
         case '1': end_line = line_count; break;
-        // The base is the record's first two data bytes.
-        case '2': written.set_segment_base(static_cast<unsigned>(hex_to_int(line + 9, ll >= 2 ? 4 : 2 * ll))); break;
-        case '4': written.set_linear_base(static_cast<unsigned>(hex_to_int(line + 9, ll >= 2 ? 4 : 2 * ll))); break;
+        // The base is the record's two data bytes, most significant first.
+        case '2': written.set_segment_base(static_cast<unsigned>(hex_to_int(line + 9, 4))); break;
+        case '4': written.set_linear_base(static_cast<unsigned>(hex_to_int(line + 9, 4))); break;
         default: break;
         }
         if (records != nullptr) records->emplace_back(line, length);

@@ -1,7 +1,8 @@
 // Verification of an Intel HEX firmware file before anything is sent to the
 // device: every record line must be well formed (its colon first, hex digits
 // after it), carry a correct checksum, be of a standard type, hold at most 128
-// data bytes and, for data records, start on a 4-byte boundary; the file must
+// data bytes and, for data records, start on a 4-byte boundary, while the
+// others hold their own count (01: 0, 02 and 04: 2, 03 and 05: 4); the file must
 // be whole: it ends with its end-of-file record, nothing follows that record,
 // and no two data records write the same address.
 #pragma once

@@ -67,6 +67,11 @@ TEST(Inhexverify, ResultsAndMessages) {
     const std::string eof = ":00000001FF\n";
     const std::string ll80 = hex_record(0x80, 0x0100, 0, std::vector<uint8_t>(128, 0xA5));
     const std::string ll81 = hex_record(0x81, 0x0100, 0, std::vector<uint8_t>(129, 0xA5));
+    auto counted = [](char type, unsigned ll, unsigned holds, int line = 1) {
+        return "\a\aError: type 0" + std::string(1, type) + " record with " + std::to_string(ll) +
+               " data bytes (a type 0" + std::string(1, type) + " record holds " + std::to_string(holds) +
+               ") for line " + std::to_string(line) + " in Firmware file!\n";
+    };
     struct Case {
         const char* name;
         std::string text;
@@ -89,6 +94,20 @@ TEST(Inhexverify, ResultsAndMessages) {
          "\a\aError: invalid type (10) for line 1 in Firmware file!\n"},
         {"every standard type", ":020000021000EC\n:0400000300003800C1\n:020000040800F2\n:0400000508000000EF\n" + eof,
          5, ""},
+        // Each type but 00 holds its own number of data bytes, as the loader
+        // takes it; the end-of-file record's load offset is not looked at.
+        {"type 01 with a data byte", hex_record(1, 0, 1, {0}) + "\n", -16, counted('1', 1, 0)},
+        {"type 02 with 1 data byte", hex_record(1, 0, 2, {0x10}) + "\n" + eof, -16, counted('2', 1, 2)},
+        {"type 02 with 3 data bytes", hex_record(3, 0, 2, {0x10, 0, 0}) + "\n" + eof, -16, counted('2', 3, 2)},
+        {"type 03 with 3 data bytes", hex_record(3, 0, 3, {0, 0, 0x38}) + "\n" + eof, -16, counted('3', 3, 4)},
+        {"type 03 with 5 data bytes", hex_record(5, 0, 3, {0, 0, 0x38, 0, 0}) + "\n" + eof, -16, counted('3', 5, 4)},
+        {"type 04 with no data bytes", hex_record(0, 0, 4, {}) + "\n" + eof, -16, counted('4', 0, 2)},
+        {"type 04 with 3 data bytes", "; base\n" + hex_record(3, 0, 4, {0x08, 0, 0}) + "\n" + eof, -16,
+         counted('4', 3, 2, 2)},
+        {"type 05 with 2 data bytes", hex_record(2, 0, 5, {0x08, 0}) + "\n" + eof, -16, counted('5', 2, 4)},
+        {"type 05 with 8 data bytes", hex_record(8, 0, 5, std::vector<uint8_t>(8, 1)) + "\n" + eof, -16,
+         counted('5', 8, 4)},
+        {"an end-of-file record at offset 0001", ok + ":00010001FE\n", 2, ""},
         {"LL 4 with 5 data bytes", hex_record(4, 0x0010, 0, {1, 2, 3, 4, 5}) + "\n", -4,
          "\a\aError: invalid record length (4) for line 1 in Firmware file!\n"},
         {"LL 0x80 is accepted", ll80 + "\n" + eof, 2, ""},
