@@ -279,6 +279,7 @@ TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
                                 "/scripts/run.sh' --no-pace '--loader-slow=*:1:20'; echo STATUS=$?; sleep 600";
     Terminal term(command, scratch.folder());
     ASSERT_TRUE(term.wait_for("Command>")) << term.start_error_ << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "Its line is paced"), 0) << term.screen();
     term.keys({"C-c"});
     ASSERT_TRUE(term.wait_for("(Ctrl-C again within 2 seconds")) << term.screen();
     term.type("connect 1");
