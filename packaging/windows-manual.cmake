@@ -15,8 +15,9 @@
 #   -->
 # A section or a passage that README.md no longer holds stops the making of
 # the manual with its name. Markdown becomes plain text for Notepad: headings
-# underlined, code indented, backticks, bold and link targets left out; lines
-# end in CR LF.
+# underlined, code indented (a "$ korrimatic" command line shown as typed at
+# the Command Prompt), backticks, bold and link targets left out; lines end
+# in CR LF.
 # Usage: cmake -DREADME=README.md [-DSOURCE=manual-windows.md] -DOUT=MANUAL.txt -DVERSION=2.4 -P windows-manual.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -126,6 +127,8 @@ foreach(line IN LISTS lines)
     continue()
   endif()
   if(in_code)
+    # A shell's prompt before the utility becomes the Command Prompt's.
+    string(REGEX REPLACE "^\\$ korrimatic( |$)" "C:\\\\korrimatic> korrimatic.exe\\1" line "${line}")
     string(APPEND manual "    ${line}\r\n")
     continue()
   endif()
