@@ -6,18 +6,30 @@
 # reaches the utility alone, and the script says so at once if it ends early.
 # With KORRIMATIC_COM1 already set (a real device), no simulator is started.
 # Options after the script's name go to korrisim (see korrisim --help).
+# The simulated line is paced at the port's rate in both directions, as a
+# real one (korrisim --pace, and the loader's --loader-rx-rate=19200), so that
+# the countdowns, the progress bar and the transfer's figures are those of a
+# real line; --no-pace, the script's own option, gives the line at full speed.
 # With KORRI_BUILD_DIR set, the programs already built there are used as they
-# are (nothing is built).
+# are (nothing is built); otherwise korrimatic, korrisim and korrimap are built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KORRI_BUILD_DIR:-build}
 if [ -z "${KORRI_BUILD_DIR:-}" ]; then
-    scripts/ensure-packages.sh libedit-dev
-    # Only the two programs it starts are built (not the tests), with the
-    # build's progress shown.
+    scripts/ensure-packages.sh libedit-dev nlohmann-json3-dev libgeographiclib-dev
+    # The two programs it starts and the companion the README shows next
+    # (not the tests), with the build's progress shown.
     cmake -S . -B build >/dev/null
-    cmake --build build -j "$(nproc)" --target korrimatic korrisim
+    cmake --build build -j "$(nproc)" --target korrimatic korrisim korrimap
 fi
+
+# The line paced unless --no-pace is given; the options given come after the
+# pacing's, so that a --loader-rx-rate of the caller's own wins.
+pace=(--pace --loader-rx-rate=19200)
+sim_options=()
+for option in "$@"; do
+    if [ "$option" = --no-pace ]; then pace=(); else sim_options+=("$option"); fi
+done
 
 if [ -n "${KORRIMATIC_COM1:-}" ]; then
     exec "$build/korrimatic"
@@ -27,7 +39,7 @@ dir=$(mktemp -d /tmp/korrimatic-run.XXXXXX)
 log=$build/korrisim.log
 # setsid: korrisim leaves the terminal's process group (a background child of
 # this script leads no group, so setsid starts it in place and $! is its id).
-setsid "$build/korrisim" --link="$dir/com1" --log="$log" "$@" >"$dir/path" </dev/null &
+setsid "$build/korrisim" --link="$dir/com1" --log="$log" "${pace[@]}" "${sim_options[@]}" >"$dir/path" </dev/null &
 sim=$!
 watcher=
 cleanup() {
@@ -52,6 +64,9 @@ watch_sim &
 watcher=$!
 echo "Simulated Korrimatic on COM1 ($(cat "$dir/path")); its log is $log"
 echo "It answers connect, download and firmware alike (see tools/korrisim/README.md)."
+if [ ${#pace[@]} -gt 0 ]; then
+    echo "Its line is paced at the port's rate (scripts/run.sh --no-pace for full speed)."
+fi
 status=0
 KORRIMATIC_COM1="$dir/com1" "$build/korrimatic" || status=$?
 exit "$status"

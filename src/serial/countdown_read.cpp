@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
@@ -19,6 +20,13 @@ int plain_read(SerialPort& port, void* buf, int size, int timeout_ms, const Read
 long whole_seconds_left(int64_t left_ms) { return static_cast<long>((left_ms + 999) / 1000); }
 
 }  // namespace
+
+std::string countdown_line(long seconds) {
+    char line[64];
+    if (seconds == 1) std::snprintf(line, sizeof line, "\rYou have %2ld second to do this... ", seconds);
+    else std::snprintf(line, sizeof line, "\rYou have %2ld seconds to do this...", seconds);
+    return line;
+}
 
 int read_port_counting_down(SerialPort& port, void* buf, int size, int timeout_ms, const ReadUntil* until) {
     if (!operator_at_terminal() || timeout_ms < 2000) return plain_read(port, buf, size, timeout_ms, until);
@@ -40,7 +48,7 @@ int read_port_counting_down(SerialPort& port, void* buf, int size, int timeout_m
         const long seconds = whole_seconds_left(left);
         if (seconds != shown) {
             shown = seconds;
-            port.out().printf("\rYou have %2ld seconds to do this...", seconds);
+            port.out().put(countdown_line(seconds));
             port.out().flush();
         }
         // Up to the next whole second left.

@@ -1,6 +1,8 @@
 #include "shell/port_list_text.hpp"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "shell/shell_state.hpp"
 
@@ -15,8 +17,11 @@ std::string port_list_text(const std::vector<PortEntry>& ports, const std::vecto
     if (mappings.empty()) return text;
     text += "COM ports mapped by the environment:\n";
     for (const ComMapping& m : mappings) {
+        // A mapping may name an adapter that is unplugged now, or a typo.
+        std::error_code error;
+        const bool present = std::filesystem::exists(m.path, error);
         text += "  COM" + std::to_string(m.number) + " is " + m.path + " (KORRIMATIC_COM" +
-                std::to_string(m.number) + ")\n";
+                std::to_string(m.number) + ")" + (present ? "" : ", not present") + "\n";
     }
     return text;
 }

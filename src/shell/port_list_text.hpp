@@ -1,5 +1,6 @@
 // What korrimatic --list-ports prints on Linux: each port with the COM
-// number it answers to, then the KORRIMATIC_COMn mappings in force.
+// number it answers to, then the KORRIMATIC_COMn mappings in force, each
+// marked when the device it names is not there.
 #pragma once
 
 #include <string>

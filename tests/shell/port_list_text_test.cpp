@@ -17,6 +17,7 @@ TEST(PortList, EachPortWithItsComNumberThenTheMappings) {
     const std::string stable = scratch.path("usb-FTDI-if00");
     std::filesystem::create_directories(adapter);
     std::filesystem::create_symlink(adapter, stable);
+    std::filesystem::create_symlink(scratch.path("unplugged"), scratch.path("dangling"));
     const std::vector<PortEntry> ports = {{stable, "-> " + adapter}, {adapter, ""}, {"/dev/ttyS0", "UART 16550A"},
                                           {"/dev/ttyS2", "UART"}, {"/dev/ttyS19", "UART"},
                                           {"/dev/ttyS20", "UART"}};
@@ -32,10 +33,14 @@ TEST(PortList, EachPortWithItsComNumberThenTheMappings) {
          stable + "  COM3  -> " + adapter + "\n" + adapter + "  COM3\n/dev/ttyS0  COM1  UART 16550A\n"
              "/dev/ttyS2  UART\n/dev/ttyS19  COM20  UART\n/dev/ttyS20  UART\nCOM ports mapped by the environment:\n  COM3 is " + adapter +
              " (KORRIMATIC_COM3)\n"},
-        {"a variable names a link to ttyS0", {{7, stable}, {1, "/tmp/elsewhere"}},
+        {"a variable names a link to ttyS0", {{7, stable}, {1, scratch.path("gone")}},
          stable + "  COM7  -> " + adapter + "\n" + adapter + "  COM7\n/dev/ttyS0  UART 16550A\n"
              "/dev/ttyS2  COM3  UART\n/dev/ttyS19  COM20  UART\n/dev/ttyS20  UART\nCOM ports mapped by the environment:\n  COM7 is " + stable +
-             " (KORRIMATIC_COM7)\n  COM1 is /tmp/elsewhere (KORRIMATIC_COM1)\n"},
+             " (KORRIMATIC_COM7)\n  COM1 is " + scratch.path("gone") + " (KORRIMATIC_COM1), not present\n"},
+        {"a variable names a dangling link", {{5, scratch.path("dangling")}},
+         stable + "  -> " + adapter + "\n" + adapter + "\n/dev/ttyS0  COM1  UART 16550A\n/dev/ttyS2  COM3  UART\n"
+             "/dev/ttyS19  COM20  UART\n/dev/ttyS20  UART\nCOM ports mapped by the environment:\n  COM5 is " +
+             scratch.path("dangling") + " (KORRIMATIC_COM5), not present\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(port_list_text(ports, c.mappings), c.text) << c.what;
 }

@@ -11,11 +11,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/run_program.hpp"
@@ -53,13 +55,29 @@ public:
     void type(const std::string& text) { tmux({"send-keys", "-t", "t", "-l", text}); }
 
     std::string screen() { return tmux({"capture-pane", "-p", "-t", "t"}).out; }
+    // Everything the pane has shown, as the program wrote it (carriage
+    // returns, redraws and escapes included).
+    std::string output() const {
+        std::ifstream in(output_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
 
     // Waits until the screen holds `text` `times` times; woken by the pane's
     // output, and at least every 100 ms.
     bool wait_for(const std::string& text, int times = 1, int timeout_ms = 10000) {
+        return wait_until([&] { return count(screen(), text) >= times; }, timeout_ms);
+    }
+    // The same, counting in everything the pane has shown.
+    bool wait_in_output(const std::string& text, int times, int timeout_ms = 10000) {
+        return wait_until([&] { return count(output(), text) >= times; }, timeout_ms);
+    }
+    template <typename Done>
+    bool wait_until(Done done, int timeout_ms) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
         for (;;) {
-            if (count(screen(), text) >= times) return true;
+            if (done()) return true;
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0) return false;
             pollfd p{watch_, POLLIN, 0};
@@ -274,9 +292,10 @@ TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
     const std::string command = "cd '" + scratch.folder() + "' && env -u KORRIMATIC_COM1 HOME='" +
                                 scratch.path("home") + "' XDG_STATE_HOME='" + scratch.path("state") +
                                 "' KORRI_BUILD_DIR='" + build + "' '" + KORRI_SOURCE_DIR +
-                                "/scripts/run.sh' '--loader-slow=*:1:20'; echo STATUS=$?; sleep 600";
+                                "/scripts/run.sh' --no-pace '--loader-slow=*:1:20'; echo STATUS=$?; sleep 600";
     Terminal term(command, scratch.folder());
     ASSERT_TRUE(term.wait_for("Command>")) << term.start_error_ << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "Its line is paced"), 0) << term.screen();
     term.keys({"C-c"});
     ASSERT_TRUE(term.wait_for("(Ctrl-C again within 2 seconds")) << term.screen();
     term.type("connect 1");
@@ -305,6 +324,80 @@ TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();
     EXPECT_EQ(Terminal::count(term.screen(), "korrisim) has ended"), 0) << term.screen();
+}
+
+// An Intel HEX file of `records` data records of 16 bytes and its end record.
+std::string small_firmware(int records) {
+    std::string text;
+    char line[64];
+    for (int r = 0; r < records; ++r) {
+        const unsigned address = static_cast<unsigned>(r) * 16;
+        unsigned sum = 16 + (address >> 8) + (address & 0xff);
+        int at = std::snprintf(line, sizeof line, ":10%04X00", address);
+        for (unsigned k = 0; k < 16; ++k) {
+            const unsigned byte = (address + k * 7) & 0xff;
+            sum += byte;
+            at += std::snprintf(line + at, sizeof line - static_cast<std::size_t>(at), "%02X", byte);
+        }
+        std::snprintf(line + at, sizeof line - static_cast<std::size_t>(at), "%02X\n", (0x100 - (sum & 0xff)) & 0xff);
+        text += line;
+    }
+    return text + ":00000001FF\n";
+}
+
+// The trial session of scripts/run.sh as the README shows it: its line is
+// paced at the port's rate, so a firmware update's progress line counts real
+// seconds and its figures stay within the line's rate; and the update works
+// whenever the operator presses Enter after the `y`: before the simulated
+// device's automatic power-on (0.3 s), within its loader's window (0.6 s) or
+// after its console has started (3 s).
+TEST(Terminal, RunScriptFirmwareUpdateOnAPacedLineWhateverTheEnterTiming) {
+    if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
+    ScratchDir scratch;
+    constexpr int RECORDS = 50;                    // and the end record: 51 lines of 44 bytes with their CRs,
+    constexpr double LINE_BYTES_PER_S = 1920.0;    // 1.17 s at 19200 baud
+    std::ofstream(scratch.path("small.hex")) << small_firmware(RECORDS);
+    const std::string build = std::filesystem::path(KORRIMATIC_BIN).parent_path().string();
+    const std::string command = "cd '" + scratch.folder() + "' && env -u KORRIMATIC_COM1 HOME='" +
+                                scratch.path("home") + "' XDG_STATE_HOME='" + scratch.path("state") +
+                                "' KORRI_BUILD_DIR='" + build + "' '" + KORRI_SOURCE_DIR +
+                                "/scripts/run.sh'; echo STATUS=$?; sleep 600";
+    Terminal term(command, scratch.folder());
+    ASSERT_TRUE(term.wait_for("Command>")) << term.start_error_ << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "Its line is paced at the port's rate"), 1) << term.screen();
+    const int enter_after_ms[] = {300, 600, 3000};
+    int updates = 0;
+    for (const int after : enter_after_ms) {
+        term.type("firmware 1 " + scratch.path("small.hex"));
+        term.keys({"Enter"});
+        ASSERT_TRUE(term.wait_in_output("Do you want to continue (n or y)? [n]: ", updates + 1)) << after << term.screen();
+        term.type("y");
+        term.keys({"Enter"});
+        std::this_thread::sleep_until(Clock::now() + std::chrono::milliseconds(after));
+        term.keys({"Enter"});
+        ASSERT_TRUE(term.wait_in_output("Firmware update succeeded!", updates + 1, 20000)) << after << term.screen();
+        ++updates;
+        const std::string out = term.output();
+        EXPECT_EQ(Terminal::count(out, "did not receive the Korrimatic Firmware prompt"), 0) << after << term.screen();
+        // The progress line's last drawing: the whole seconds the paced transfer took.
+        const std::size_t bar = out.rfind("s TTC   0s 100.0%=");
+        ASSERT_NE(bar, std::string::npos) << after << term.screen();
+        EXPECT_GE(std::atoi(out.substr(out.rfind('\r', bar) + 1).c_str()), 1) << after << term.screen();
+        // The closing line: no faster than the line carries the bytes.
+        long lines = 0, bytes = 0, resent = 0;
+        double seconds = 0;
+        const std::size_t sent = out.rfind("Sent ");
+        ASSERT_NE(sent, std::string::npos) << after << term.screen();
+        ASSERT_EQ(std::sscanf(out.c_str() + sent, "Sent %ld record lines, %ld bytes, %ld lines resent, in %lf s", &lines,
+                              &bytes, &resent, &seconds),
+                  4)
+            << out.substr(sent, 80);
+        EXPECT_EQ(lines, RECORDS + 1) << after;
+        EXPECT_GE(seconds + 0.05, static_cast<double>(bytes) / LINE_BYTES_PER_S) << after << ": " << out.substr(sent, 80);
+    }
+    term.type("exit");
+    term.keys({"Enter"});
+    ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();
 }
 
 }  // namespace

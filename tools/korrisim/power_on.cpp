@@ -81,7 +81,7 @@ PowerOnOutcome run_power_on(SimLine& line, const SimOptions& options) {
         return PowerOnOutcome::loader_ran;
     }
     if (gone) {
-        sim_log("power on: the host went during the loader's window");
+        sim_log("power on: the host or the power went during the loader's window");
         return PowerOnOutcome::loader_ran;
     }
     sim_log("power on: no sync within the window; the console starts");

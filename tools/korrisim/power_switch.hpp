@@ -5,8 +5,9 @@
 // channel's "on" command.
 // A flush after an automatic power-on, before the utility has sent anything,
 // counts as the utility telling the operator again to switch on (a firmware
-// update purges once more after the operator's Enter): the operator cycles
-// the power once the line is quiet again.
+// update purges once more after the operator's Enter, whenever it comes): the
+// operator switches off at once, ending whatever the power-on started (the
+// loader's window, the console), and on again once the line is quiet.
 #pragma once
 
 #include "sim_clock.hpp"
@@ -25,9 +26,14 @@ public:
         armed_ = false;
         powered_unheard_ = false;
     }
-    void host_flushed(SimClock::time_point now) {
+    // True when the device is to be switched off now: the flush came after an
+    // automatic power-on that the utility has not answered.
+    bool host_flushed(SimClock::time_point now) {
         last_activity_ = now;
-        if (powered_unheard_) armed_ = true;
+        if (!powered_unheard_) return false;
+        powered_unheard_ = false;
+        armed_ = true;
+        return true;
     }
     // The utility has sent a byte: the device is in use.
     void host_sent() { powered_unheard_ = false; }

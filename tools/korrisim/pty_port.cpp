@@ -180,7 +180,10 @@ void PtyPort::read_master() {
             }
         } else if (buf[0] & (TIOCPKT_FLUSHREAD | TIOCPKT_FLUSHWRITE)) {
             sim_log("host flushed its queues");
-            power_.host_flushed(SimClock::now());
+            if (power_.host_flushed(SimClock::now())) {
+                sim_log("power off: the host flushed after an automatic power-on it has not answered");
+                events_.push_back(SimEvent::power_off);
+            }
         }
     }
 }
