@@ -32,12 +32,17 @@ echo "cores: $cores, test jobs: $test_jobs"
 cmake --build "$build" -j "$cores" >/dev/null
 echo "suite: starting ($(load))"
 start=$(now)
-ctest --test-dir "$build" --no-tests=error -j "$test_jobs" >"$scratch/suite.txt" 2>&1 || true
+/usr/bin/time -o "$scratch/suite_time.txt" -f '%U %S' \
+    ctest --test-dir "$build" --no-tests=error --output-on-failure -j "$test_jobs" >"$scratch/suite.txt" 2>&1 || true
 end=$(now)
+cp "$scratch/suite.txt" "$build/suite_bench.log"
 tests=$(grep -c 'Test *#[0-9]*:' "$scratch/suite.txt" || true)
 failed=$(grep -c 'Test *#[0-9]*:.*\*\*\*' "$scratch/suite.txt" || true)
 echo "suite: $(seconds "$start" "$end") s wall for $tests tests ($failed failed), ctest -j $test_jobs ($(load))"
-grep 'Test *#[0-9]*:.*\*\*\*' "$scratch/suite.txt" | sed 's/^/  failed: /' || true
+read -r s_user s_sys <"$scratch/suite_time.txt"
+echo "suite: $(awk -v u="$s_user" -v s="$s_sys" 'BEGIN { print u + s }') s of processor time (user + system)," \
+    "so at least $(awk -v u="$s_user" -v s="$s_sys" -v c="$cores" 'BEGIN { printf "%.1f", (u + s) / c }') s on $cores idle cores"
+grep 'Test *#[0-9]*:.*\*\*\*' "$scratch/suite.txt" | sed "s|^|  failed (output in $build/suite_bench.log): |" || true
 
 # 2. The ten slowest, each run alone again for its processor time (user +
 # system, its programs included; tmux's server and Chromium's helpers, which
@@ -46,8 +51,9 @@ echo "slowest ten (wall in the suite; alone: wall, processor):"
 sed -n 's/.*Test *#[0-9]*: \([^ ]*\) .*Passed *\([0-9.]*\) sec.*/\2 \1/p; s/.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.* \([0-9.]*\) sec.*/\2 \1/p' \
     "$scratch/suite.txt" | sort -rn | head -10 >"$scratch/slowest.txt"
 while read -r wall name; do
-    alone=$( { /usr/bin/time -f '%e %U %S' ctest --test-dir "$build" -R "^${name//./\\.}\$" >/dev/null 2>&1; } 2>&1 | tail -1)
-    read -r a_wall a_user a_sys <<<"$alone"
+    /usr/bin/time -o "$scratch/time.txt" -f '%e %U %S' \
+        ctest --test-dir "$build" -R "^${name//./\\.}\$" </dev/null >/dev/null 2>&1 || true
+    read -r a_wall a_user a_sys <"$scratch/time.txt"
     printf '  %6.1f s  %-70s alone %5.1f s, processor %5.1f s\n' "$wall" "$name" "$a_wall" \
         "$(awk -v u="$a_user" -v s="$a_sys" 'BEGIN { print u + s }')"
 done <"$scratch/slowest.txt"
