@@ -75,5 +75,7 @@ if [ "$clone" = yes ]; then
                  CCACHE_DISABLE=1 scripts/test.sh build 2>&1 || true)
     end=$(now)
     echo "fresh clone: every test done after $(seconds "$start" "$end") s," \
-        "$(grep -c 'Test *#[0-9]*:' "$scratch/clone.txt" || true) tests ($(load))"
+        "$(grep -c 'Test *#[0-9]*:' "$scratch/clone.txt" || true) tests," \
+        "$(grep -c 'Test *#[0-9]*:.*\*\*\*' "$scratch/clone.txt" || true) failed ($(load))"
+    cp "$scratch/clone.txt" "$build/suite_bench_clone.log"
 fi
