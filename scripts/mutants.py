@@ -314,7 +314,9 @@ class ProjectRunner:
         return run(cmd, self.tree, 600, log)[0] == 0
 
     def build_cmd(self):
-        return f"cmake --build {self.build} -j{self.jobs} --target korri_tests"
+        # korri_tests holds every test; ctest runs the unit tests from
+        # korri_unit_tests, which must hold the mutant too.
+        return f"cmake --build {self.build} -j{self.jobs} --target korri_tests korri_unit_tests"
 
     def suites_for(self, path):
         """The gtest suites of the tests that mirror the mutated file's

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -90,9 +91,16 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
                           {"fifty rules", false, true, false},
                           {"a failed Configuration file sends the defaults after yes", false, true, true},
                           {"a failed Rules file's drop implicit is not sent", true, false, false, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        KorrisimProcess device({});
+    // The cases run at the same time, each against a korrisim of its own,
+    // kept for the checks that follow, case by case.
+    struct Run {
+        std::unique_ptr<KorrisimProcess> device;
+        ProgramResult r;
+        std::string config_file, rules_file, questions, rate;
+    };
+    std::vector<Run> runs = run_concurrently(cases, [](const Case& c) {
+        auto owned = std::make_unique<KorrisimProcess>(std::vector<std::string>{});
+        KorrisimProcess& device = *owned;
         std::string input, config_file, rules_file;
         if (c.examples) {
             config_file = example("station.cfg");
@@ -126,7 +134,16 @@ TEST(DownloadEndToEnd, DeviceStoresTheUtilitysImagesByteForByte) {
             questions += Q_RULES;
         }
         input += "exit\n";
-        const ProgramResult r = run_utility(device, input);
+        ProgramResult r = run_utility(device, input);
+        return Run{std::move(owned), std::move(r), config_file, rules_file, questions, rate};
+    });
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.what);
+        KorrisimProcess& device = *runs[i].device;
+        const ProgramResult& r = runs[i].r;
+        const std::string &config_file = runs[i].config_file, &rules_file = runs[i].rules_file;
+        const std::string &questions = runs[i].questions, &rate = runs[i].rate;
         EXPECT_TRUE(device.wait_for_log(RECEIVER_ENDED));
         EXPECT_EQ(r.exit_status, 0);
         const std::string expected = "\aConnected at " + rate + "\n" + P + questions + SUCCESS_TEXT + ENDING + P;

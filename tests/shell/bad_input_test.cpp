@@ -21,6 +21,7 @@
 #include "download/download_texts.hpp"
 #include "download/korrisim_process.hpp"
 #include "firmware/hex_files.hpp"
+#include "support/concurrently.hpp"
 #include "support/run_program.hpp"
 #include "support/scratch_dir.hpp"
 
@@ -208,14 +209,21 @@ std::vector<Case> all_cases(const Files& f, const Shown& s) {
     return cases;
 }
 
-// Runs the cases that are (or are not) POSIX-only.
+// Runs the cases that are (or are not) POSIX-only, a few at a time: each
+// mostly waits for the programs it starts.
 void run_cases(bool posix_only) {
     const Files files;
     const Shown shown = control_run();
     const bool wine = under_wine();
+    std::vector<Case> cases;
     for (const Case& c : all_cases(files, shown)) {
-        if (c.posix_only != posix_only) continue;
-        SCOPED_TRACE(c.name);
+        if (c.posix_only == posix_only) cases.push_back(c);
+    }
+    struct Outcome {
+        ProgramResult r;
+        double took;
+    };
+    const std::vector<Outcome> outcomes = run_concurrently(cases, [&files, wine](const Case& c) {
         ProgramOptions options;
         options.timeout_seconds = wine ? 60 : 10;  // a hang fails instead of blocking
         options.env = {{"KORRIMATIC_COM1", files.dir.path("no such port")}};
@@ -228,14 +236,20 @@ void run_cases(bool posix_only) {
         const std::string input = (c.rules ? "rules " + RUL : "configure " + CFG) + "\n" + c.input +
                                   (c.shown ? (c.rules ? "drules\nx\n" : "dconfigure\nx\n") : "");
         const auto start = std::chrono::steady_clock::now();
-        const ProgramResult r = run_korrimatic(input, options);
+        ProgramResult r = run_korrimatic(input, options);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        return Outcome{std::move(r), took.count()};
+    }, 4);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        const ProgramResult& r = outcomes[i].r;
+        SCOPED_TRACE(c.name);
         const std::string expected = startup_text() + (c.rules ? RUL_READ : CFG_READ) + P + c.output + P +
                                      (c.shown ? *c.shown + P : "\n");
         EXPECT_TRUE(matches(r.out, expected)) << "got:\n" << visible(r.out) << "\nexpected:\n" << visible(expected);
         EXPECT_EQ(r.exit_status, c.shown ? 0 : 1);
         EXPECT_EQ(r.err, "");
-        EXPECT_LT(took.count(), wine ? 30.0 : 5.0) << "a hang check, not a speed target";
+        EXPECT_LT(outcomes[i].took, wine ? 30.0 : 5.0) << "a hang check, not a speed target";
     }
 }
 

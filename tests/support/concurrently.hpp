@@ -3,18 +3,23 @@
 // each other. The checks are made afterwards, in the test's own thread.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <future>
 #include <iterator>
 #include <vector>
 
-// `cases`: an array or any range of cases.
+// `cases`: an array or any range of cases; at most `at_once` of them run at
+// a time (0: all), in their order. The results are in the cases' order.
 template <typename Cases, typename Run>
-auto run_concurrently(const Cases& cases, Run run) {
+auto run_concurrently(const Cases& cases, Run run, std::size_t at_once = 0) {
     using Result = decltype(run(*std::begin(cases)));
     std::vector<std::future<Result>> running;
-    for (const auto& c : cases) running.push_back(std::async(std::launch::async, run, std::cref(c)));
     std::vector<Result> results;
-    for (auto& r : running) results.push_back(r.get());
+    for (const auto& c : cases) {
+        if (at_once != 0 && running.size() - results.size() == at_once) results.push_back(running[results.size()].get());
+        running.push_back(std::async(std::launch::async, run, std::cref(c)));
+    }
+    while (results.size() < running.size()) results.push_back(running[results.size()].get());
     return results;
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/shell_output.hpp"
@@ -129,6 +132,35 @@ TEST(Numbers, NarrowingAndReadings) {
     EXPECT_EQ(parse_real("0x10"), 0.0);
     EXPECT_EQ(parse_prefixed("0x1f"), 31);
     EXPECT_EQ(parse_prefixed("017"), 15);
+}
+
+// Each text ends where its own heap block ends, with no NUL after it: a scan
+// that reads one character past the end is a heap overflow that the
+// sanitizer build reports.
+TEST(Numbers, ScanStopsAtTheEndOfItsText) {
+    struct Case {
+        const char* text;
+        bool fraction, exponent;
+        const char* number;
+        bool negative, digits;
+    };
+    const Case cases[] = {
+        {"", true, true, "", false, false},       {"  ", true, true, "", false, false},
+        {" -", true, true, "-", true, false},     {"12", false, false, "12", false, true},
+        {"+7", true, false, "+7", false, true},   {"3.", true, false, "3.", false, true},
+        {"-.25", true, true, "-.25", true, true}, {"3.", false, false, "3", false, true},
+        {"1e", true, true, "1", false, true},     {"1e-", true, true, "1", false, true},
+        {"2E+15", true, true, "2E+15", false, true}, {"9e9", true, false, "9", false, true},
+    };
+    for (const Case& c : cases) {
+        const std::size_t size = std::strlen(c.text);
+        const auto block = std::make_unique<char[]>(size);
+        std::memcpy(block.get(), c.text, size);
+        const DecimalScan scan = scan_decimal(std::string_view(block.get(), size), c.fraction, c.exponent);
+        EXPECT_EQ(scan.number, c.number) << c.text;
+        EXPECT_EQ(scan.negative, c.negative) << c.text;
+        EXPECT_EQ(scan.digits, c.digits) << c.text;
+    }
 }
 
 }  // namespace
