@@ -55,8 +55,9 @@ void offer_angle_hint(std::string_view text) {
 }
 
 std::string unreadable_angle_hint(std::string_view text) {
-    return "\"" + std::string(trimmed(text)) +
-           "\" could not be read as an angle at all (340282346638528859811704183484516925440.000000 only stands "
+    std::string hint = "\"";  // built by appending: g++ 12 at -O3 warns wrongly on "..." + string&&
+    hint += trimmed(text);
+    return hint + "\" could not be read as an angle at all (340282346638528859811704183484516925440.000000 only stands "
            "for that): write it in Colon (39:30:00), Dotted (39.30.) or DMC (39d30m) notation; angles shows them";
 }
 
