@@ -138,6 +138,8 @@ TEST(JournalEndToEnd, EachTransferIsRecordedWithTheBytesItSent) {
         const Case& c = CASES[i];
         const Outcome& o = outcomes[i];
         SCOPED_TRACE(c.name);
+        // korrimatic.exe keeps its default journal under %LOCALAPPDATA%, which Wine sets itself.
+        if (under_wine() && c.folder == Folder::xdg_default) continue;
         EXPECT_EQ(o.run.exit_status, 0) << visible(o.run.out);
         const int warning_lines = static_cast<int>(c.folder == Folder::under_a_file);
         std::size_t warnings_seen = 0;

@@ -85,7 +85,7 @@ TEST(JournalAppend, NumbersAfterTheHighestEntryAndStartsOnANewLineAfterATornOne)
 TEST(JournalAppend, TwoWritersAtOnceNeverInterleave) {
     ScratchDir dir;
     const std::string folder = dir.path("j");
-    constexpr int EACH = 150;
+    constexpr int EACH = 40;
     pid_t writers[2];
     for (int w = 0; w < 2; ++w) {
         writers[w] = fork();

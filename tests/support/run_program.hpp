@@ -50,6 +50,11 @@ bool under_wine();
 #define SKIP_UNDER_WINE(reason) \
     if (under_wine()) GTEST_SKIP() << "Wine " << reason
 
+// The environment additions of a run of the utility: `env`, with
+// XDG_STATE_HOME in a scratch folder of this process unless `env` sets it,
+// so that no journal or history of a test reaches the real home.
+std::vector<std::pair<std::string, std::string>> utility_env(std::vector<std::pair<std::string, std::string>> env);
+
 // The utility under test with the given console input.
 ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options = {});
 

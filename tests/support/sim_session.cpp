@@ -57,7 +57,7 @@ void SimSession::start_utility(int com, const std::vector<std::pair<std::string,
     auto all = env;
     all.emplace_back("KORRIMATIC_COM" + std::to_string(com), port_path_);
     ProgramOptions options;
-    options.env = std::move(all);
+    options.env = utility_env(std::move(all));
     const ProgramCommand& command = korrimatic_command();
     std::vector<std::string> args = command.args;
     args.insert(args.end(), utility_args.begin(), utility_args.end());
