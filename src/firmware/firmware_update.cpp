@@ -111,7 +111,7 @@ uint8_t read_answer(SerialPort& port, int timeout_ms) {
 }
 
 // The FIRMSYNC exchange and the identification.
-int synchronize(SerialPort& port, FirmwareReport& report, Sink& out) {
+int synchronize(SerialPort& port, FirmwareTransferReport& report, Sink& out) {
     // From here on every byte is accounted for, a NUL too: dropped by the
     // driver, an answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return FIRMWARE_SYNC_WRITE_FAILED;
@@ -285,7 +285,7 @@ int check_after_last_answer(SerialPort& port, unsigned long line_number, const T
 // is held against the line verified: a file that changed after its check is
 // never sent on.
 int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats,
-                 const FirmwareClock& clock, FirmwareReport& report, Sink& out) {
+                 const FirmwareClock& clock, FirmwareTransferReport& report, Sink& out) {
     const InterruptModeScope guarded(InterruptMode::guarded);
     out.printf("\n\n");
     std::rewind(fp);
@@ -326,7 +326,7 @@ int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, 
 
 // Everything done with the port open; the caller closes it.
 int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verified,
-                     const OperatorWait& wait_for_operator, const FirmwareClock& clock, FirmwareReport& report,
+                     const OperatorWait& wait_for_operator, const FirmwareClock& clock, FirmwareTransferReport& report,
                      Sink& out) {
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator, out);
@@ -347,10 +347,10 @@ int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verifi
 
 int firmware_update(SerialPort& port, const char* port_name, const char* file_name,
                     const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out,
-                    FirmwareReport* report) {
-    FirmwareReport unreported;
-    FirmwareReport& progress = report != nullptr ? *report : unreported;
-    progress = FirmwareReport{};
+                    FirmwareTransferReport* report) {
+    FirmwareTransferReport unreported;
+    FirmwareTransferReport& progress = report != nullptr ? *report : unreported;
+    progress = FirmwareTransferReport{};
     if (file_name == nullptr) {
         out.printf("firmware: Error: param filename is invalid\n");
         return FIRMWARE_NO_FILE_NAME;

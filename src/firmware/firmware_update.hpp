@@ -41,7 +41,7 @@ std::string firmware_progress_line(int64_t elapsed, long done, long total);
 void firmware_progress(int64_t start, long done, long total, const FirmwareClock& clock, Sink& out);
 
 // How far an update got, for the journal of transfers.
-struct FirmwareReport {
+struct FirmwareTransferReport {
     bool sync_sent = false;      // the sync character was written
     unsigned long line = 0;      // the file line of the record line last sent, 0 before the first
     long records = 0;            // record lines acknowledged
@@ -66,7 +66,7 @@ using OperatorWait = std::function<void()>;
 // every message goes to `out`. With `report`, it tells how far the update got.
 int firmware_update(SerialPort& port, const char* port_name, const char* file_name,
                     const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out,
-                    FirmwareReport* report = nullptr);
+                    FirmwareTransferReport* report = nullptr);
 
 // The update of the device on COM<port>, through `serial`: the port name is formed with
 // "COM%d" into `port_name` (of `port_name_size` bytes), which the caller

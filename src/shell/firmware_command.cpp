@@ -46,7 +46,7 @@ CommandOutcome cmd_firmware(char* args) {
     // it sends against what it checked).
     std::string hex_bytes;
     if (!shell.journal_dir.empty()) journal_read_file(shell.firmware_file, hex_bytes);
-    FirmwareReport report;
+    FirmwareTransferReport report;
     const int result = firmware_update(shell.port, shell.port_name, shell.firmware_file, console_wait_for_enter,
                                        FirmwareClock{}, *shell.out, &report);
     journal_firmware_done(report, result, hex_bytes);

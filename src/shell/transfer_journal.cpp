@@ -77,7 +77,7 @@ void journal_download_done(const ConfigRecord& image, int result, int packets) {
     journal_download(shell.journal_dir, r, *shell.out);
 }
 
-void journal_firmware_done(const FirmwareReport& report, int result, const std::string& hex_bytes) {
+void journal_firmware_done(const FirmwareTransferReport& report, int result, const std::string& hex_bytes) {
     if (shell.journal_dir.empty() || !report.sync_sent) return;
     FirmwareRecord r;
     r.place = place(FIRMWARE_BAUD);

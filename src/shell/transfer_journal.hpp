@@ -17,4 +17,4 @@ void journal_download_done(const ConfigRecord& image, int result, int packets);
 
 // A firmware update that ended with `result`; recorded when the journal is
 // on and the sync character went out. `hex_bytes` is the file as it was read.
-void journal_firmware_done(const FirmwareReport& report, int result, const std::string& hex_bytes);
+void journal_firmware_done(const FirmwareTransferReport& report, int result, const std::string& hex_bytes);
