@@ -16,7 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KORRI_BUILD_DIR:-build}
 if [ -z "${KORRI_BUILD_DIR:-}" ]; then
-    scripts/ensure-packages.sh libedit-dev nlohmann-json3-dev libgeographiclib-dev
+    scripts/ensure-packages.sh libedit-dev nlohmann-json3-dev libgeographiclib-dev nettle-dev
     # The two programs it starts and the companion the README shows next
     # (not the tests), with the build's progress shown.
     cmake -S . -B build >/dev/null

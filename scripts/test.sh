@@ -11,7 +11,7 @@ shift || true
 # and geodesic libraries, and its picture test renders with chromium and
 # decodes the PNG with libpng; the console edits lines with libedit, its
 # terminal test runs in tmux, the package test needs dpkg-dev and man-db.
-scripts/ensure-packages.sh libgtest-dev srecord nlohmann-json3-dev libgeographiclib-dev \
+scripts/ensure-packages.sh libgtest-dev srecord nlohmann-json3-dev nettle-dev libgeographiclib-dev \
     chromium libpng-dev fonts-dejavu-core libedit-dev tmux dpkg-dev man-db
 cores=$(nproc)
 # Most tests wait far more than they compute: four at a time a core; the

@@ -34,6 +34,7 @@ struct DwnAnswers {
     bool taken = false;
     int probes_left = DWN_PROBE_ANSWERS;
     AnswerTiming timing;
+    int packets_begun = 0;  // packets whose first transmission was written
 };
 
 // Starts a download: has the port hand over NUL bytes (every byte counts),

@@ -11,16 +11,11 @@
 #include "serial/serial_port.hpp"
 #include "station/station.hpp"
 
-int dwn_download(SerialPort& port, const Station& station, Sink& out) {
-    return dwn_download_image(port, station.config, station.rule_table, out);
-}
+namespace {
 
-int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& console) {
-    // Each success text waits for the next line or the end: a check that
-    // then finds the answers out of step takes it back.
-    HeldText out(console);
+int download_steps(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, DwnAnswers& answers,
+                   HeldText& out) {
     // Whatever the device said before the first packet is of no interest.
-    DwnAnswers answers;
     if (!dwn_begin_answers(port, answers)) return DWN_CONF_COMMAND_FAILED;
 
     int r = dwn_send_command(port, DWN_CONF_NAME, "166", answers, out);
@@ -70,4 +65,21 @@ int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTa
     }
     if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
     return 0;
+}
+
+}  // namespace
+
+int dwn_download(SerialPort& port, const Station& station, Sink& out, int* packets_begun) {
+    return dwn_download_image(port, station.config, station.rule_table, out, packets_begun);
+}
+
+int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& console,
+                       int* packets_begun) {
+    // Each success text waits for the next line or the end: a check that
+    // then finds the answers out of step takes it back.
+    HeldText out(console);
+    DwnAnswers answers;
+    const int result = download_steps(port, image, rules, answers, out);
+    if (packets_begun != nullptr) *packets_begun = answers.packets_begun;
+    return result;
 }

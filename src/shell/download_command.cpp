@@ -11,6 +11,7 @@
 #include "shell/commands.hpp"
 #include "shell/console.hpp"
 #include "shell/shell_state.hpp"
+#include "shell/transfer_journal.hpp"
 
 namespace {
 
@@ -56,9 +57,10 @@ CommandOutcome cmd_download(char*) {
         shell.out->printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
-    const int r = use_defaults ? dwn_download_image(shell.port, defaults_keeping_rule_fields(station.config),
-                                                    station.rule_table, *shell.out)
-                               : dwn_download(shell.port, station, *shell.out);
+    const ConfigRecord image = use_defaults ? defaults_keeping_rule_fields(station.config) : station.config;
+    int packets = 0;
+    const int r = dwn_download_image(shell.port, image, station.rule_table, *shell.out, &packets);
+    journal_download_done(image, r, packets);
     if (r != 0) shell.out->printf("\a\aError: Download failed: %d\n", r);
     shell.out->printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     shell.connected = 0;

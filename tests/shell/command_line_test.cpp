@@ -146,6 +146,14 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
         {{"--script", "/nonexistent/script"}, 2, "", "korrimatic: cannot open script /nonexistent/script: No such"},
         {{"--check", "station.cfg"}, 2, "", "korrimatic: option --check needs a Configuration file and a Rules"},
         {{"--check", "-", "-", "--script", "x"}, 2, "", "korrimatic: option --check goes without --script\n"},
+        {{"--journal", "x1"}, 2, "", "korrimatic: option --journal takes an entry number, not x1\n"},
+        {{"--journal", "0"}, 2, "", "korrimatic: option --journal takes an entry number, not 0\n"},
+        {{"--journal", "--script", "-"}, 2, "", "korrimatic: option --journal goes alone\n"},
+        {{"--no-journal", "--journal-dir", "/tmp"}, 2, "", "korrimatic: option --no-journal goes without"},
+        {{"--journal-dir"}, 2, "", "korrimatic: option --journal-dir needs a folder\n"},
+        {{"--journal", "--journal-dir", "/nonexistent"}, 1, "No transfers in the journal /nonexistent/journal.jsonl\n",
+         ""},
+        {{"--journal", "4", "--journal-dir", "/nonexistent"}, 2, "\a\aError: no entry 4 in the journal", ""},
     };
     for (const Case& c : cases) {
         const ProgramResult r = run_utility(c.args, "");

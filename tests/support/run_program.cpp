@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/scratch_dir.hpp"
+
 extern char** environ;
 
 namespace {
@@ -160,9 +162,22 @@ const ProgramCommand& korrimatic_command() {
 
 bool under_wine() { return korrimatic_command().wine; }
 
-ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options) {
+std::vector<std::pair<std::string, std::string>> utility_env(std::vector<std::pair<std::string, std::string>> env) {
+    for (const auto& [name, value] : env) {
+        if (name == "XDG_STATE_HOME") return env;
+    }
+    static const ScratchDir state;  // removed when the tests end
+    env.emplace_back("XDG_STATE_HOME", state.folder());
+    return env;
+}
+
+ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& given) {
+    ProgramOptions options = given;
+    options.env = utility_env(options.env);
     const ProgramCommand& command = korrimatic_command();
-    return run_program(command.path, command.args, input, options);
+    std::vector<std::string> args = command.args;
+    args.insert(args.end(), options.utility_args.begin(), options.utility_args.end());
+    return run_program(command.path, args, input, options);
 }
 
 std::string startup_text() {

@@ -19,6 +19,7 @@ struct ProgramOptions {
     std::vector<std::pair<std::string, std::string>> env;  // added to the environment
     std::string cwd;                                        // working folder, or the current one
     int timeout_seconds = 120;                              // killed after this
+    std::vector<std::string> utility_args;                  // the utility's options (run_korrimatic, SimSession)
 };
 
 ProgramResult run_program(const std::string& path, const std::vector<std::string>& args,
@@ -48,6 +49,11 @@ bool under_wine();
 // Skips a test whose subject Wine does not provide, naming what.
 #define SKIP_UNDER_WINE(reason) \
     if (under_wine()) GTEST_SKIP() << "Wine " << reason
+
+// The environment additions of a run of the utility: `env`, with
+// XDG_STATE_HOME in a scratch folder of this process unless `env` sets it,
+// so that no journal or history of a test reaches the real home.
+std::vector<std::pair<std::string, std::string>> utility_env(std::vector<std::pair<std::string, std::string>> env);
 
 // The utility under test with the given console input.
 ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options = {});
