@@ -1,0 +1,90 @@
+#include "journal/journal.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/files.hpp"
+#include "support/scratch_dir.hpp"
+
+namespace {
+
+TEST(Sha256, KnownDigests) {
+    const struct {
+        std::string bytes;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(sha256_hex(c.bytes.data(), c.bytes.size()), c.digest);
+}
+
+// What the reader keeps of a journal's text, and how many torn lines it warns of.
+TEST(JournalRead, KeepsEveryWholeLineAndSkipsTornOnes) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<int> entries;
+        int torn;
+    } cases[] = {
+        {"two whole", "{\"entry\":1}\n{\"entry\":2}\n", {1, 2}, 0},
+        {"torn last line", "{\"entry\":1}\n{\"entry\":2}\n{\"entry\":3,\"ki", {1, 2}, 1},
+        {"torn line then a later append", "{\"entry\":1}\n{\"entry\":2,\"ki\n{\"entry\":2}\n", {1, 2}, 1},
+        {"blank lines and CR LF", "\n{\"entry\":1}\r\n\n", {1}, 0},
+        {"last line whole without its line feed", "{\"entry\":1}\n{\"entry\":2}", {1, 2}, 0},
+        {"not an object", "[1]\n{\"entry\":1}\n", {1}, 1},
+        {"empty", "", {}, 0},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        ASSERT_TRUE(write_file(journal_file_path(dir.folder()), c.text));
+        StringSink warnings;
+        const JournalRead read = journal_read(dir.folder(), warnings);
+        std::vector<int> numbers;
+        for (const nlohmann::json& e : read.entries) numbers.push_back(e.at("entry").get<int>());
+        EXPECT_EQ(numbers, c.entries) << c.name;
+        EXPECT_EQ(read.torn_lines, c.torn) << c.name;
+        EXPECT_EQ(warnings.text().find("torn") != std::string::npos, c.torn > 0) << c.name << warnings.text();
+    }
+}
+
+TEST(JournalRead, AMissingJournalIsEmptyAndQuiet) {
+    ScratchDir dir;
+    StringSink warnings;
+    EXPECT_TRUE(journal_read(dir.path("none"), warnings).entries.empty());
+    EXPECT_EQ(warnings.text(), "");
+}
+
+TEST(JournalAppend, NumbersAfterTheHighestEntryAndStartsOnANewLineAfterATornOne) {
+    ScratchDir dir;
+    const std::string folder = dir.path("j");
+    std::string why;
+    nlohmann::ordered_json first = {{"entry", 0}, {"kind", "download"}};
+    EXPECT_EQ(journal_append(folder, first, why), 1) << why;
+    // Power lost in the middle of the next line.
+    std::string text = read_file(journal_file_path(folder)) + "{\"entry\":2,\"kind\":\"fi";
+    ASSERT_TRUE(write_file(journal_file_path(folder), text));
+    nlohmann::ordered_json second = {{"entry", 0}, {"kind", "firmware"}, {"name", "\xff bad UTF-8"}};
+    EXPECT_EQ(journal_append(folder, second, why), 2) << why;
+    StringSink warnings;
+    const JournalRead read = journal_read(folder, warnings);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.torn_lines, 1);
+    EXPECT_EQ(read.entries[1]["kind"], "firmware");
+    EXPECT_EQ(read_file(journal_file_path(folder)).substr(0, 11), "{\"entry\":1,");
+}
+
+TEST(JournalFiles, StoredOnceUnderTheirHash) {
+    ScratchDir dir;
+    const std::string bytes = "image";
+    const std::string path = journal_image_path(dir.folder(), sha256_hex(bytes.data(), bytes.size()));
+    ASSERT_TRUE(journal_store_file(path, bytes.data(), bytes.size()));
+    EXPECT_EQ(read_file(path), bytes);
+    EXPECT_TRUE(journal_store_file(path, "other", 5));  // the name holds the hash: never replaced
+    EXPECT_EQ(read_file(path), bytes);
+    EXPECT_EQ(path, dir.folder() + "/images/" + sha256_hex("image", 5) + ".bin");
+}
+
+}  // namespace
