@@ -42,7 +42,11 @@ std::string real_text(float value) {
     if (std::isinf(value)) return value > 0 ? "1e+39" : "-1e+39";
     for (int digits = 1; digits <= 17; ++digits) {
         const std::string text = printed("%.*g", digits, static_cast<double>(value));
-        if (same_float(narrowed(std::strtod(text.c_str(), nullptr)), value)) return text;
+        if (!same_float(narrowed(std::strtod(text.c_str(), nullptr)), value)) continue;
+        // "3e+01" is 30: a whole number is written whole, its exact value
+        // reading back as itself.
+        if (text.find("e+") != std::string::npos && std::fabs(value) < 1e16f) return printed("%.*f", 0, static_cast<double>(value));
+        return text;
     }
     return printed("%.*e", 40, static_cast<double>(value));
 }

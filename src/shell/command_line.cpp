@@ -2,9 +2,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "check/check_files.hpp"
+#include "shell/journal_commands.hpp"
+#include "journal/journal.hpp"
 #include "serial/port_list.hpp"
 #include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
@@ -17,6 +20,7 @@ namespace {
 const char USAGE[] =
     "Usage: korrimatic [--script FILE [--keep-going]]\n"
     "       korrimatic --check CONFIG RULES\n"
+    "       korrimatic [--journal-dir DIR] --decode N OUTDIR | --diff CONFIG RULES [N]\n"
     "       korrimatic --list-ports | --version | --help\n"
     "\n"
     "Prepares, loads and maintains the Korrimatic APRS digipeater. Without options\n"
@@ -33,6 +37,18 @@ const char USAGE[] =
     "                  error and each likely mistake as FILE:LINE: error: ... or\n"
     "                  FILE:LINE: warning: ...; exit status 0 clean, 1 warnings\n"
     "                  only, 2 an error\n"
+    "  --decode N OUTDIR\n"
+    "                  write the two images of journal entry N back into files,\n"
+    "                  OUTDIR/<station>.cfg and OUTDIR/<station>.rul, that\n"
+    "                  configure and rules turn into the same bytes again\n"
+    "  --diff CONFIG RULES [N]\n"
+    "                  show what a download of the two files would change against\n"
+    "                  journal entry N, by default the last succeeded download to\n"
+    "                  the same station: one line per field and per rule; exit\n"
+    "                  status 0 no change, 1 changes, 2 an error\n"
+    "  --journal-dir DIR\n"
+    "                  the journal's folder (the default is named in the journal\n"
+    "                  part of korrimatic(1))\n"
     "  --list-ports    list the serial ports of this machine, each with the COM\n"
     "                  number it answers to, and the KORRIMATIC_COMn set, and end\n"
     "  --version       show the version and end\n"
@@ -111,6 +127,13 @@ int run_script(const CommandLine& options) {
     return status;
 }
 
+// A journal entry's number: digits only, from 1.
+bool entry_number(const char* text, long& number) {
+    char* end = nullptr;
+    number = std::strtol(text, &end, 10);
+    return text[0] >= '0' && text[0] <= '9' && *end == '\0' && number > 0;
+}
+
 }  // namespace
 
 CommandLine parse_command_line(int argc, const char* const* argv) {
@@ -134,6 +157,25 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 c.check_config = argv[++i];
                 c.check_rules = argv[++i];
             }
+        } else if (arg == "--decode") {
+            if (i + 2 >= argc || !entry_number(argv[i + 1], c.decode_entry))
+                c.error = "option --decode needs a journal entry number and a folder";
+            else {
+                c.decode = true;
+                c.decode_dir = argv[i + 2];
+                i += 2;
+            }
+        } else if (arg == "--diff") {
+            if (i + 2 >= argc) c.error = "option --diff needs a Configuration file and a Rules file";
+            else {
+                c.diff = true;
+                c.diff_config = argv[++i];
+                c.diff_rules = argv[++i];
+                if (i + 1 < argc && entry_number(argv[i + 1], c.diff_entry)) ++i;
+            }
+        } else if (arg == "--journal-dir") {
+            if (i + 1 >= argc) c.error = "option --journal-dir needs a folder";
+            else c.journal_dir = argv[++i];
         } else if (arg.rfind("--script=", 0) == 0) {
             c.script = true;
             c.script_file = arg.substr(9);
@@ -146,6 +188,8 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     if (c.error.empty() && c.script && c.script_file.empty()) c.error = "option --script needs a file name";
     if (c.error.empty() && c.keep_going && !c.script) c.error = "option --keep-going goes with --script";
     if (c.error.empty() && c.check && c.script) c.error = "option --check goes without --script";
+    if (c.error.empty() && (c.decode || c.diff) && (c.script || c.check || (c.decode && c.diff)))
+        c.error = "options --decode and --diff go alone";
     return c;
 }
 
@@ -165,6 +209,11 @@ int run_command_line(const CommandLine& options) {
     }
     if (options.list_ports) return list_ports();
     if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str(), *shell.out);
+    const std::string journal_dir = options.journal_dir.empty() ? journal_default_dir() : options.journal_dir;
+    if (options.decode) return decode_entry(journal_dir, options.decode_entry, options.decode_dir, *shell.out);
+    if (options.diff)
+        return diff_files(journal_dir, options.diff_config.c_str(), options.diff_rules.c_str(), options.diff_entry,
+                          *shell.out);
     if (options.script) return run_script(options);
     return run_shell();
 }

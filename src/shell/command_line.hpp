@@ -14,6 +14,14 @@ struct CommandLine {
     bool check = false;          // --check CONFIG RULES
     std::string check_config;    // "-" for none
     std::string check_rules;     // "-" for none
+    bool decode = false;         // --decode N DIR
+    long decode_entry = 0;
+    std::string decode_dir;
+    bool diff = false;           // --diff CONFIG RULES [N]
+    std::string diff_config;
+    std::string diff_rules;
+    long diff_entry = 0;         // 0: the last succeeded download to the station
+    std::string journal_dir;     // --journal-dir DIR, else the default folder
     std::string error;        // what is wrong with the arguments, if anything
 };
 
