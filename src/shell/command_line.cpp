@@ -14,6 +14,7 @@
 #include "shell/prompt_loop.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/version.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -210,10 +211,11 @@ int run_command_line(const CommandLine& options) {
     if (options.list_ports) return list_ports();
     if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str(), *shell.out);
     const std::string journal_dir = options.journal_dir.empty() ? journal_default_dir() : options.journal_dir;
-    if (options.decode) return decode_entry(journal_dir, options.decode_entry, options.decode_dir, *shell.out);
+    FileSink err(stderr);
+    if (options.decode) return decode_entry(journal_dir, options.decode_entry, options.decode_dir, *shell.out, err);
     if (options.diff)
         return diff_files(journal_dir, options.diff_config.c_str(), options.diff_rules.c_str(), options.diff_entry,
-                          *shell.out);
+                          *shell.out, err);
     if (options.script) return run_script(options);
     return run_shell();
 }

@@ -54,18 +54,18 @@ bool read_journal(const std::string& dir, JournalRead& journal, Sink& out) {
 
 }  // namespace
 
-int decode_entry(const std::string& journal_dir, long number, const std::string& out_dir, Sink& out) {
+int decode_entry(const std::string& journal_dir, long number, const std::string& out_dir, Sink& out, Sink& err) {
     JournalRead journal;
-    if (!read_journal(journal_dir, journal, out)) return JOURNAL_USE_ERROR;
+    if (!read_journal(journal_dir, journal, err)) return JOURNAL_USE_ERROR;
     const nlohmann::json* entry = journal_entry(journal.entries, number);
     if (entry == nullptr) {
-        out.printf("korrimatic: the journal in %s has no entry %ld\n", journal_dir.c_str(), number);
+        err.printf("korrimatic: the journal in %s has no entry %ld\n", journal_dir.c_str(), number);
         return JOURNAL_USE_ERROR;
     }
     EntryImages images;
     std::string error;
     if (!entry_images(journal_dir, *entry, images, error)) {
-        out.printf("korrimatic: %s\n", error.c_str());
+        err.printf("korrimatic: %s\n", error.c_str());
         return JOURNAL_USE_ERROR;
     }
     std::vector<std::string> problems;
@@ -78,11 +78,11 @@ int decode_entry(const std::string& journal_dir, long number, const std::string&
     const std::string config_path = stem + ".cfg";
     const std::string rules_path = stem + ".rul";
     if (!write_text(config_path, config_text) || !write_text(rules_path, rules_text)) {
-        out.printf("korrimatic: cannot write %s and %s\n", config_path.c_str(), rules_path.c_str());
+        err.printf("korrimatic: cannot write %s and %s\n", config_path.c_str(), rules_path.c_str());
         return JOURNAL_USE_ERROR;
     }
     out.printf("Entry %ld decoded into %s and %s\n", number, config_path.c_str(), rules_path.c_str());
-    for (const std::string& p : problems) out.printf("Warning: cannot be reproduced: %s\n", printable(p).c_str());
+    for (const std::string& p : problems) err.printf("Warning: cannot be reproduced: %s\n", printable(p).c_str());
 
     // The proof: the parsers make the very images from the files.
     Station again;
@@ -94,36 +94,37 @@ int decode_entry(const std::string& journal_dir, long number, const std::string&
                       bytes_of(again.rule_table.slot, images.rules.size() * sizeof(RuleRecord)) ==
                           bytes_of(images.rules.data(), images.rules.size() * sizeof(RuleRecord));
     if (!same) {
-        out.printf("Warning: configure and rules do not make the images of entry %ld from these files again\n", number);
-        if (!parsed) out.put(said.text());
+        err.printf("Warning: configure and rules do not make the images of entry %ld from these files again\n", number);
+        if (!parsed) err.put(said.text());
         return DECODE_INEXACT;
     }
     out.printf("configure and rules make the two images of entry %ld from them again, byte for byte\n", number);
     return problems.empty() ? DECODE_DONE : DECODE_INEXACT;
 }
 
-int diff_files(const std::string& journal_dir, const char* config_file, const char* rules_file, long number, Sink& out) {
+int diff_files(const std::string& journal_dir, const char* config_file, const char* rules_file, long number, Sink& out,
+               Sink& err) {
     Station files;
     StringSink said;
     if (conf_process(files, config_file, said) != 0 || rules_process(files, rules_file, said) != 0) {
-        out.put(said.text());
+        err.put(said.text());
         return JOURNAL_USE_ERROR;
     }
     JournalRead journal;
-    if (!read_journal(journal_dir, journal, out)) return JOURNAL_USE_ERROR;
+    if (!read_journal(journal_dir, journal, err)) return JOURNAL_USE_ERROR;
     const nlohmann::json* entry = number > 0 ? journal_entry(journal.entries, number)
                                              : last_download_to(journal_dir, journal.entries, files.config);
     if (entry == nullptr) {
-        if (number > 0) out.printf("korrimatic: the journal in %s has no entry %ld\n", journal_dir.c_str(), number);
+        if (number > 0) err.printf("korrimatic: the journal in %s has no entry %ld\n", journal_dir.c_str(), number);
         else
-            out.printf("korrimatic: the journal in %s holds no succeeded download to %s\n", journal_dir.c_str(),
+            err.printf("korrimatic: the journal in %s holds no succeeded download to %s\n", journal_dir.c_str(),
                        printable(config_station(files.config)).c_str());
         return JOURNAL_USE_ERROR;
     }
     EntryImages held;
     std::string error;
     if (!entry_images(journal_dir, *entry, held, error)) {
-        out.printf("korrimatic: %s\n", error.c_str());
+        err.printf("korrimatic: %s\n", error.c_str());
         return JOURNAL_USE_ERROR;
     }
     const ImageDiff d = diff_images(held.config, held.rules, files.config, records_of(files));

@@ -146,6 +146,11 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
         {{"--script", "/nonexistent/script"}, 2, "", "korrimatic: cannot open script /nonexistent/script: No such"},
         {{"--check", "station.cfg"}, 2, "", "korrimatic: option --check needs a Configuration file and a Rules"},
         {{"--check", "-", "-", "--script", "x"}, 2, "", "korrimatic: option --check goes without --script\n"},
+        {{"--decode", "x", "dir"}, 2, "", "korrimatic: option --decode needs a journal entry number and a folder\n"},
+        {{"--diff", "station.cfg"}, 2, "", "korrimatic: option --diff needs a Configuration file and a Rules file\n"},
+        {{"--diff", "-", "-", "2", "--script", "x"}, 2, "", "korrimatic: options --decode and --diff go alone\n"},
+        {{"--journal-dir", "/nonexistent", "--decode", "1", "dir"}, 2, "",
+         "korrimatic: the journal in /nonexistent has no entry 1\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult r = run_utility(c.args, "");

@@ -94,7 +94,7 @@ TEST(JournalCommands, DiffTellsWhatADownloadOfTheFilesWouldChange) {
         write_file(journal.path("new.cfg"), c.config);
         write_file(journal.path("new.rul"), c.rules);
         StringSink out;
-        EXPECT_EQ(diff_files(journal.dir(), journal.path("new.cfg").c_str(), journal.path("new.rul").c_str(), c.entry, out),
+        EXPECT_EQ(diff_files(journal.dir(), journal.path("new.cfg").c_str(), journal.path("new.rul").c_str(), c.entry, out, out),
                   c.status)
             << c.name << "\n" << out.text();
         if (!c.out.empty()) {
@@ -108,7 +108,7 @@ TEST(JournalCommands, DecodeWritesFilesThatMakeTheEntrysImagesAgain) {
     journal.download(CONFIG, RULES);
     StringSink out;
     const std::string folder = journal.path("decoded");
-    ASSERT_EQ(decode_entry(journal.dir(), 1, folder, out), DECODE_DONE) << out.text();
+    ASSERT_EQ(decode_entry(journal.dir(), 1, folder, out, out), DECODE_DONE) << out.text();
     EXPECT_EQ(out.text(), "Entry 1 decoded into " + folder + "/N0CALL-10.cfg and " + folder +
                               "/N0CALL-10.rul\nconfigure and rules make the two images of entry 1 from them again, "
                               "byte for byte\n");
@@ -118,7 +118,7 @@ TEST(JournalCommands, DecodeWritesFilesThatMakeTheEntrysImagesAgain) {
     EXPECT_EQ(read_file(folder + "/N0CALL-10.cfg").rfind("# entry 1 of the journal", 0), 0u);
     // The decoded files are what the device holds: no change against it.
     StringSink diff;
-    EXPECT_EQ(diff_files(journal.dir(), (folder + "/N0CALL-10.cfg").c_str(), (folder + "/N0CALL-10.rul").c_str(), 0, diff),
+    EXPECT_EQ(diff_files(journal.dir(), (folder + "/N0CALL-10.cfg").c_str(), (folder + "/N0CALL-10.rul").c_str(), 0, diff, diff),
               DIFF_SAME)
         << diff.text();
 }
