@@ -96,6 +96,7 @@ const char* const CONFIG_TABLE[] = {
     "call AB\n",                               // the tail of NOTSET stays after the NUL
     "call ABCDE\ncall AB\n",                   // the tail of an earlier call line
     "call ABCDEF\ncall ABCD\ncall A\n",
+    "call ABXXXX\ncall ABXX\ncall ABX\ncall AB\n",  // NULs at 2, 3 and 4 and an X at 5
     "call x\xC3\xA9\n",
     "position 0.0000000000000001D 0D\n",
     "position -0:00:0.0000000000000000000000000000000000000000000015 -180:00:00\n",
@@ -178,4 +179,58 @@ TEST(Decode, TheDefaultsDecodeIntoEveryKeywordWithItsDefault) {
               "fixvalid yes\nnsr no\nrelaydrop no\nnonaprs no\n");
     EXPECT_EQ(decode_rules(default_config, {}, "defaults", problems), "# defaults\n");
     EXPECT_TRUE(problems.empty());
+}
+
+// Images no file gives (made by another program, or damaged) are named, in
+// a comment of the file and among the problems.
+TEST(Decode, WhatNoFileGivesIsNamed) {
+    const auto sector = [](float inner, float outer, uint16_t line) {
+        RuleRecord r{};
+        r.kind = KIND_SECTOR;
+        r.action_mods = ACTION_PASS;
+        r.angle1 = 10;
+        r.angle2 = 20;
+        r.inner_range = inner;
+        r.outer_range = outer;
+        r.line = line;
+        return r;
+    };
+    struct Case {
+        const char* name;
+        ConfigRecord config;
+        std::vector<RuleRecord> rules;
+        std::string problem;
+    };
+    std::vector<Case> cases;
+    const auto config_case = [&](const char* name, auto change, const char* problem) {
+        Case c{name, default_config, {}, problem};
+        change(c.config);
+        cases.push_back(c);
+    };
+    config_case("a flag of 2", [](ConfigRecord& c) { c.nsr = 2; }, "nsr holds 2, neither 0 nor 1");
+    config_case("a lower-case call sign", [](ConfigRecord& c) { std::memcpy(c.call_sign, "ab\0\0\0\0\0", 8); },
+                "the call sign field holds a character no call line gives: \"ab\"");
+    config_case("an empty call sign", [](ConfigRecord& c) { std::memcpy(c.call_sign, "\0BCDEF\0", 8); },
+                "the call sign field \"\" is not 1 to 6 characters and a NUL");
+    config_case("a latitude off the Earth", [](ConfigRecord& c) { c.base_lat = 91; }, "the latitude 91 lies off the Earth");
+    config_case("a beacon of 5 s", [](ConfigRecord& c) { c.beacon_interval = 5; }, "beacon 5 lies outside 10 to 65535");
+    config_case("a path with a gap", [](ConfigRecord& c) { std::memcpy(c.digi_path[1], "WIDE2-2", 7); },
+                "a digipeater path element follows an empty slot");
+    config_case("a comment with a tab", [](ConfigRecord& c) { std::memcpy(c.beacon_comment, "a\tb", 3); },
+                "the beacon comment \"a\tb\" holds a '#', '/', ';' or tab");
+    cases.push_back({"an outer range below the inner one", default_config, {sector(5, 4, 1)},
+                     "rule 1 (line 1): the outer range is not greater than the inner one"});
+    cases.push_back({"lines out of order", default_config, {sector(1, 2, 3), sector(1, 2, 3)},
+                     "rule 2 names line 3, not a line after the rule before it"});
+    RuleRecord odd = sector(1, 2, 1);
+    odd.kind = 99;
+    cases.push_back({"an unknown kind", default_config, {odd}, "rule 1 (line 1): the kind code 99 is no rule's"});
+    for (Case& c : cases) {
+        c.config.rule_count = static_cast<uint16_t>(c.rules.size());
+        std::vector<std::string> problems;
+        const std::string text = decode_config(c.config, "t", problems) + decode_rules(c.config, c.rules, "t", problems);
+        ASSERT_EQ(problems.size(), 1u) << c.name << "\n" << text;
+        EXPECT_EQ(problems[0], c.problem) << c.name;
+        EXPECT_NE(text.find("# cannot be reproduced: " + printable(c.problem) + "\n"), std::string::npos) << c.name << text;
+    }
 }
