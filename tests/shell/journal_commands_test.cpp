@@ -103,6 +103,31 @@ TEST(JournalCommands, DiffTellsWhatADownloadOfTheFilesWouldChange) {
     }
 }
 
+// The line a download at the terminal shows before its "To send" line.
+TEST(JournalCommands, ADownloadSaysWhatItChangesSinceTheLastOneToTheStation) {
+    Journal journal;
+    journal.download(CONFIG, RULES);
+    const struct {
+        std::string config;
+        std::string line;
+    } cases[] = {
+        {CONFIG, "Journal: no change since entry 1 at 2026-12-01T10:00:00Z, the last download to N0CALL-10"},
+        {CONFIG + "beacon 900\nbcomment hi\n",
+         "Journal: last download to N0CALL-10 was entry 1 at 2026-12-01T10:00:00Z; this one changes 2 fields and 0 rules"},
+        {"call n0call\nssid 11\n", "Journal: the first download to N0CALL-11 in the journal"},
+    };
+    for (const auto& c : cases) {
+        Station s;
+        write_file(journal.path("new.cfg"), c.config);
+        write_file(journal.path("new.rul"), RULES);
+        StringSink said;
+        ASSERT_EQ(conf_process(s, journal.path("new.cfg").c_str(), said), 0);
+        ASSERT_EQ(rules_process(s, journal.path("new.rul").c_str(), said), 0);
+        EXPECT_EQ(download_journal_line(journal.dir(), s.config, s.rule_table), c.line);
+    }
+    EXPECT_EQ(download_journal_line("", default_config, RuleTable{}), "") << "no journal, no line";
+}
+
 TEST(JournalCommands, DecodeWritesFilesThatMakeTheEntrysImagesAgain) {
     Journal journal;
     journal.download(CONFIG, RULES);
