@@ -144,7 +144,7 @@ bool attention(SerialPort& port, int32_t rate, Reply& reply, Sink& out) {
     return !cancelled_here(port, out);
 }
 
-bool connect_initial(SerialPort& port, const char* port_name, int32_t rate, Sink& out) {
+bool connect_initial(SerialPort& port, const char* port_name, int32_t rate, Sink& out, DeviceVersion& version) {
     if (open_port(port, port_name, rate) != 0) {
         out.printf("\a\aError: could not open COM port %s\n", port_name);
         return false;
@@ -152,7 +152,6 @@ bool connect_initial(SerialPort& port, const char* port_name, int32_t rate, Sink
     Reply reply;
     const int n = read_power_on(port, reply, out);
     if (n < 0) return false;
-    DeviceVersion version{};
     if (!check_power_on_text(port, rate, reply, n, version, out)) return false;
     if (!attention(port, rate, reply, out)) return false;
     out.printf("\n");
@@ -163,7 +162,11 @@ bool connect_initial(SerialPort& port, const char* port_name, int32_t rate, Sink
 
 }  // namespace
 
-bool connect_device(SerialPort& port, const char* port_name, int32_t rate, bool reprompt_mode, Sink& out) {
+bool connect_device(SerialPort& port, const char* port_name, int32_t rate, bool reprompt_mode, Sink& out,
+                    DeviceVersion* version) {
     out.printf("Connecting at %ld...\n", static_cast<long>(rate));
-    return reprompt_mode ? reprompt(port, rate, out) : connect_initial(port, port_name, rate, out);
+    DeviceVersion read{};
+    const bool connected = reprompt_mode ? reprompt(port, rate, out) : connect_initial(port, port_name, rate, out, read);
+    if (version != nullptr && !reprompt_mode) *version = read;
+    return connected;
 }

@@ -12,8 +12,11 @@ class SerialPort;
 // device, checks its power-on text and version, sends ctrl-C and waits for
 // "Connected <rate>". Re-prompt mode: sends CR on the open port and waits for
 // the prompt. Returns true when the device is connected; on every failure
-// after the port was opened, the port is closed.
-bool connect_device(SerialPort& port, const char* port_name, int32_t rate, bool reprompt, Sink& out);
+// after the port was opened, the port is closed. With `version`, the initial
+// mode hands back the firmware version the power-on text gave.
+struct DeviceVersion;
+bool connect_device(SerialPort& port, const char* port_name, int32_t rate, bool reprompt, Sink& out,
+                    DeviceVersion* version = nullptr);
 
 // Closes the port and says "Disconnected"; nothing is sent to the device.
 void disconnect_device(SerialPort& port, Sink& out);

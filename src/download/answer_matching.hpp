@@ -25,6 +25,7 @@ inline constexpr int DWN_SETTLE_MS = 50;
 // Each download has its own, from dwn_begin_answers on.
 struct DwnAnswers {
     bool taken = false;
+    int packets_begun = 0;  // packets whose first transmission was written
 };
 
 // Starts a download: has the port hand over NUL bytes (every byte counts),

@@ -10,13 +10,11 @@
 #include "serial/serial_port.hpp"
 #include "station/station.hpp"
 
-int dwn_download(SerialPort& port, const Station& station, Sink& out) {
-    return dwn_download_image(port, station.config, station.rule_table, out);
-}
+namespace {
 
-int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& out) {
+int download_steps(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, DwnAnswers& answers,
+                   Sink& out) {
     // Whatever the device said before the first packet is of no interest.
-    DwnAnswers answers;
     if (!dwn_begin_answers(port, answers)) return DWN_CONF_COMMAND_FAILED;
 
     int r = dwn_send_command(port, DWN_CONF_NAME, "166", answers, out);
@@ -66,4 +64,18 @@ int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTa
     }
     if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
     return 0;
+}
+
+}  // namespace
+
+int dwn_download(SerialPort& port, const Station& station, Sink& out, int* packets_begun) {
+    return dwn_download_image(port, station.config, station.rule_table, out, packets_begun);
+}
+
+int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& out,
+                       int* packets_begun) {
+    DwnAnswers answers;
+    const int result = download_steps(port, image, rules, answers, out);
+    if (packets_begun != nullptr) *packets_begun = answers.packets_begun;
+    return result;
 }

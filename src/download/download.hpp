@@ -18,8 +18,12 @@ struct Station;
 // packet, or the device's answers out of step with the packets. Nothing is
 // sent after a failed step. Works on the named port, which the connection holds
 // open. Sends the station's two images.
-int dwn_download(SerialPort& port, const Station& station, Sink& out);
+// With `packets_begun`, it receives the number of packets whose first
+// transmission was written: the packet the download ended at, 0 when none
+// went out.
+int dwn_download(SerialPort& port, const Station& station, Sink& out, int* packets_begun = nullptr);
 
 // The same with the two images given apart (the rule count is read from the
 // configuration image).
-int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& out);
+int dwn_download_image(SerialPort& port, const ConfigRecord& image, const RuleTable& rules, Sink& out,
+                       int* packets_begun = nullptr);

@@ -29,6 +29,7 @@ int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, S
     for (;;) {
         const int stray = dwn_before_transmission(port, answers, out);
         if (stray != 0) return stray;
+        if (attempts == DWN_MAX_TRANSMISSIONS) ++answers.packets_begun;
         if (write_port(port, pp, len) <= 0) {
             out.printf("\a\aError: writing pkt\n");
             return DWN_PKT_WRITE_FAILED;

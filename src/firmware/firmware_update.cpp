@@ -111,7 +111,7 @@ uint8_t read_answer(SerialPort& port, int timeout_ms) {
 }
 
 // The FIRMSYNC exchange and the identification.
-int synchronize(SerialPort& port, Sink& out) {
+int synchronize(SerialPort& port, FirmwareReport& report, Sink& out) {
     // From here on every byte is accounted for, a NUL too: dropped by the
     // driver, an answer damaged into NUL behind an added ACK would go unseen.
     if (!keep_nul_bytes(port)) return FIRMWARE_SYNC_WRITE_FAILED;
@@ -119,6 +119,7 @@ int synchronize(SerialPort& port, Sink& out) {
         out.printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port.name());
         return FIRMWARE_SYNC_WRITE_FAILED;
     }
+    report.sync_sent = true;
     const uint8_t sync_answer = read_answer(port, SYNC_TIMEOUT_MS);
     if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     if (sync_answer != FIRM_ACK) {
@@ -284,7 +285,7 @@ int check_after_last_answer(SerialPort& port, unsigned long line_number, const T
 // is held against the line verified: a file that changed after its check is
 // never sent on.
 int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, TransferStats& stats,
-                 const FirmwareClock& clock, Sink& out) {
+                 const FirmwareClock& clock, FirmwareReport& report, Sink& out) {
     const InterruptModeScope guarded(InterruptMode::guarded);
     out.printf("\n\n");
     std::rewind(fp);
@@ -308,9 +309,10 @@ int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, 
         std::size_t length = std::strlen(line);
         line[length++] = '\r';
         line[length] = '\0';
-        if (const int result = send_line(port, line, length, line_number, transfer, out); result != 0) {
-            return finish(result);
-        }
+        report.line = line_number;
+        const int result = send_line(port, line, length, line_number, transfer, out);
+        report.records = transfer.done;
+        if (result != 0) return finish(result);
     }
     if (got == LineRead::error) {
         out.printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
@@ -324,7 +326,8 @@ int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, 
 
 // Everything done with the port open; the caller closes it.
 int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verified,
-                     const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out) {
+                     const OperatorWait& wait_for_operator, const FirmwareClock& clock, FirmwareReport& report,
+                     Sink& out) {
     drain_port(port);
     warn_and_wait_for_operator(wait_for_operator, out);
     if (cancelled_here(out)) return FIRMWARE_CANCELLED;
@@ -332,10 +335,10 @@ int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verifi
     // too early) is no answer to this update: the prompt must come after it.
     drain_port(port);
     int result = catch_prompt(port, out);
-    if (result == 0) result = synchronize(port, out);
+    if (result == 0) result = synchronize(port, report, out);
     if (result != 0) return result;
     TransferStats stats;
-    result = send_records(port, fp, verified, stats, clock, out);
+    result = send_records(port, fp, verified, stats, clock, report, out);
     print_closing_line(stats, port_rate(port), out);
     return result;
 }
@@ -343,7 +346,11 @@ int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verifi
 }  // namespace
 
 int firmware_update(SerialPort& port, const char* port_name, const char* file_name,
-                    const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out) {
+                    const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out,
+                    FirmwareReport* report) {
+    FirmwareReport unreported;
+    FirmwareReport& progress = report != nullptr ? *report : unreported;
+    progress = FirmwareReport{};
     if (file_name == nullptr) {
         out.printf("firmware: Error: param filename is invalid\n");
         return FIRMWARE_NO_FILE_NAME;
@@ -360,11 +367,12 @@ int firmware_update(SerialPort& port, const char* port_name, const char* file_na
         out.printf("\a\aError: Firmware file has some kind of error!\n");
         return FIRMWARE_FILE_FAULTY;
     }
+    progress.total_records = total;
     if (open_port(port, port_name, FIRMWARE_BAUD) != 0) {
         out.printf("\a\aError: could not open COM port %s\n", port_name);
         return FIRMWARE_PORT_FAILED;
     }
-    int result = update_over_port(port, file.get(), verified, wait_for_operator, clock, out);
+    int result = update_over_port(port, file.get(), verified, wait_for_operator, clock, progress, out);
     disconnect_device(port, out);
     return result;
 }

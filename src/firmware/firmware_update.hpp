@@ -40,6 +40,14 @@ std::string firmware_progress_line(int64_t elapsed, long done, long total);
 // since `start`.
 void firmware_progress(int64_t start, long done, long total, const FirmwareClock& clock, Sink& out);
 
+// How far an update got, for the journal of transfers.
+struct FirmwareReport {
+    bool sync_sent = false;      // the sync character was written
+    unsigned long line = 0;      // the file line of the record line last sent, 0 before the first
+    long records = 0;            // record lines acknowledged
+    long total_records = 0;      // record lines in the file, once verified
+};
+
 // What the update waits for after its warning: the operator's Enter.
 using OperatorWait = std::function<void()>;
 
@@ -55,9 +63,10 @@ using OperatorWait = std::function<void()>;
 // wait; during the transfer of the record lines it takes a second press
 // within GUARD_WINDOW_MS, after a warning. At a terminal a closing line tells
 // what the transfer sent and how fast. The progress line is timed by `clock`;
-// every message goes to `out`.
+// every message goes to `out`. With `report`, it tells how far the update got.
 int firmware_update(SerialPort& port, const char* port_name, const char* file_name,
-                    const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out);
+                    const OperatorWait& wait_for_operator, const FirmwareClock& clock, Sink& out,
+                    FirmwareReport* report = nullptr);
 
 // The update of the device on COM<port>, through `serial`: the port name is formed with
 // "COM%d" into `port_name` (of `port_name_size` bytes), which the caller

@@ -61,6 +61,11 @@ std::string journal_default_dir() {
 #endif
 }
 
+bool journal_read_file(const std::string& path, std::string& bytes) {
+    bool missing = false;
+    return read_whole_file(path, bytes, missing);
+}
+
 std::string journal_file_path(const std::string& dir) { return joined(dir, nullptr, "journal.jsonl"); }
 
 std::string journal_image_path(const std::string& dir, const std::string& sha256_hex) {

@@ -27,6 +27,9 @@ std::string journal_firmware_path(const std::string& dir, const std::string& sha
 // The SHA-256 of the bytes, as 64 lower-case hexadecimal digits.
 std::string sha256_hex(const void* data, std::size_t size);
 
+// The whole file's bytes; false when it cannot be read.
+bool journal_read_file(const std::string& path, std::string& bytes);
+
 // The entries of a journal, oldest first. A line that is not a whole JSON
 // object (a line torn by a power loss while it was written) is skipped with a
 // warning naming its line; every other line is kept. A journal that does not

@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "check/check_files.hpp"
-#include "shell/journal_commands.hpp"
 #include "journal/journal.hpp"
+#include "journal/journal_listing.hpp"
+#include "shell/journal_commands.hpp"
+#include "text/hints.hpp"
 #include "serial/port_list.hpp"
 #include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
@@ -18,9 +20,17 @@
 
 namespace {
 
+#ifdef _WIN32
+#define JOURNAL_DEFAULT_TEXT "%LOCALAPPDATA%\\korrimatic\\journal"
+#else
+#define JOURNAL_DEFAULT_TEXT "$XDG_STATE_HOME/korrimatic/journal,\n                  ~/.local/state/korrimatic/journal without it"
+#endif
+
 const char USAGE[] =
     "Usage: korrimatic [--script FILE [--keep-going]]\n"
+    "                  [--journal-dir DIR | --no-journal]\n"
     "       korrimatic --check CONFIG RULES\n"
+    "       korrimatic --journal [N] [--journal-dir DIR]\n"
     "       korrimatic [--journal-dir DIR] --decode N OUTDIR | --diff CONFIG RULES [N]\n"
     "       korrimatic --list-ports | --version | --help\n"
     "\n"
@@ -38,6 +48,15 @@ const char USAGE[] =
     "                  error and each likely mistake as FILE:LINE: error: ... or\n"
     "                  FILE:LINE: warning: ...; exit status 0 clean, 1 warnings\n"
     "                  only, 2 an error\n"
+    "  --journal [N]   list the journal of transfers, one a line, oldest first;\n"
+    "                  with N show entry N whole, its station decoded as\n"
+    "                  dconfigure and drules show it\n"
+    "  --journal-dir DIR\n"
+    "                  keep the journal in DIR: every download and firmware\n"
+    "                  update that reached the device is recorded there, with\n"
+    "                  the images sent (default, at a terminal and with\n"
+    "                  --script: " JOURNAL_DEFAULT_TEXT ")\n"
+    "  --no-journal    record nothing\n"
     "  --decode N OUTDIR\n"
     "                  write the two images of journal entry N back into files,\n"
     "                  OUTDIR/<station>.cfg and OUTDIR/<station>.rul, that\n"
@@ -47,9 +66,6 @@ const char USAGE[] =
     "                  journal entry N, by default the last succeeded download to\n"
     "                  the same station: one line per field and per rule; exit\n"
     "                  status 0 no change, 1 changes, 2 an error\n"
-    "  --journal-dir DIR\n"
-    "                  the journal's folder (the default is named in the journal\n"
-    "                  part of korrimatic(1))\n"
     "  --list-ports    list the serial ports of this machine, each with the COM\n"
     "                  number it answers to, and the KORRIMATIC_COMn set, and end\n"
     "  --version       show the version and end\n"
@@ -105,6 +121,15 @@ int list_ports() {
     if (ports.empty()) std::fprintf(stderr, "korrimatic: no serial ports found\n");
     return ports.empty() ? 1 : 0;
 #endif
+}
+
+// Where the transfers of this run are recorded: the folder given, else the
+// default one under --script or at a terminal; never for plain piped input.
+std::string journal_folder(const CommandLine& options) {
+    if (options.no_journal) return std::string();
+    if (!options.journal_dir.empty()) return options.journal_dir;
+    if (options.script || operator_at_terminal()) return journal_default_dir();
+    return std::string();
 }
 
 int run_script(const CommandLine& options) {
@@ -174,9 +199,25 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 c.diff_rules = argv[++i];
                 if (i + 1 < argc && entry_number(argv[i + 1], c.diff_entry)) ++i;
             }
+        } else if (arg == "--journal") {
+            c.journal = true;
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                const std::string n = argv[++i];
+                if (n.empty() || n.size() > 9 || n.find_first_not_of("0123456789") != std::string::npos ||
+                    std::stoi(n) < 1) {
+                    c.error = "option --journal takes an entry number, not " + n;
+                } else {
+                    c.journal_entry = std::stoi(n);
+                }
+            }
         } else if (arg == "--journal-dir") {
-            if (i + 1 >= argc) c.error = "option --journal-dir needs a folder";
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') c.error = "option --journal-dir needs a folder";
             else c.journal_dir = argv[++i];
+        } else if (arg.rfind("--journal-dir=", 0) == 0) {
+            c.journal_dir = arg.substr(14);
+            if (c.journal_dir.empty()) c.error = "option --journal-dir needs a folder";
+        } else if (arg == "--no-journal") {
+            c.no_journal = true;
         } else if (arg.rfind("--script=", 0) == 0) {
             c.script = true;
             c.script_file = arg.substr(9);
@@ -189,7 +230,11 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     if (c.error.empty() && c.script && c.script_file.empty()) c.error = "option --script needs a file name";
     if (c.error.empty() && c.keep_going && !c.script) c.error = "option --keep-going goes with --script";
     if (c.error.empty() && c.check && c.script) c.error = "option --check goes without --script";
-    if (c.error.empty() && (c.decode || c.diff) && (c.script || c.check || (c.decode && c.diff)))
+    if (c.error.empty() && c.journal && (c.script || c.check)) c.error = "option --journal goes alone";
+    if (c.error.empty() && c.no_journal && (c.journal || !c.journal_dir.empty())) {
+        c.error = "option --no-journal goes without --journal and --journal-dir";
+    }
+    if (c.error.empty() && (c.decode || c.diff) && (c.script || c.check || c.journal || c.no_journal || (c.decode && c.diff)))
         c.error = "options --decode and --diff go alone";
     return c;
 }
@@ -209,13 +254,24 @@ int run_command_line(const CommandLine& options) {
         return 0;
     }
     if (options.list_ports) return list_ports();
+    if (options.journal) {
+        const std::string dir = options.journal_dir.empty() ? journal_default_dir() : options.journal_dir;
+        if (dir.empty()) {
+            std::fprintf(stderr, "korrimatic: no folder for the journal: give --journal-dir\n");
+            return USAGE_ERROR;
+        }
+        return options.journal_entry == 0 ? journal_list(dir, *shell.out)
+                                          : journal_show(dir, options.journal_entry, *shell.out);
+    }
     if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str(), *shell.out);
+    // --decode and --diff read the journal in --journal-dir, else the default one.
     const std::string journal_dir = options.journal_dir.empty() ? journal_default_dir() : options.journal_dir;
     FileSink err(stderr);
     if (options.decode) return decode_entry(journal_dir, options.decode_entry, options.decode_dir, *shell.out, err);
     if (options.diff)
         return diff_files(journal_dir, options.diff_config.c_str(), options.diff_rules.c_str(), options.diff_entry,
                           *shell.out, err);
+    shell.journal_dir = journal_folder(options);
     if (options.script) return run_script(options);
     return run_shell();
 }

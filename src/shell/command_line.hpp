@@ -14,6 +14,10 @@ struct CommandLine {
     bool check = false;          // --check CONFIG RULES
     std::string check_config;    // "-" for none
     std::string check_rules;     // "-" for none
+    bool journal = false;        // --journal [N]: list the journal, or show entry N
+    int journal_entry = 0;       // N, 0 for the list
+    std::string journal_dir;     // --journal-dir DIR, empty for the default folder
+    bool no_journal = false;     // --no-journal
     bool decode = false;         // --decode N DIR
     long decode_entry = 0;
     std::string decode_dir;
@@ -21,7 +25,6 @@ struct CommandLine {
     std::string diff_config;
     std::string diff_rules;
     long diff_entry = 0;         // 0: the last succeeded download to the station
-    std::string journal_dir;     // --journal-dir DIR, else the default folder
     std::string error;        // what is wrong with the arguments, if anything
 };
 

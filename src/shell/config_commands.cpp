@@ -7,6 +7,7 @@
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
+#include "shell/transfer_journal.hpp"
 
 namespace {
 
@@ -14,6 +15,7 @@ namespace {
 // without error.
 int configure_file(const char* path) {
     const int result = conf_process(shell.station, path, *shell.out);
+    remember_config_file(path, result == 0);
     if (result == 0) terminal_config_warnings(shell.station, path);
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include "config/config_record.hpp"
 #include "device/device_link.hpp"
+#include "device/device_replies.hpp"
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
@@ -26,7 +27,12 @@ CommandOutcome cmd_connect(char* args) {
     if (!device_rate_argument(rate)) return CommandOutcome::failed;
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     shell.current_baud = rate;
-    shell.connected = connect_device(shell.port, shell.port_name, rate, false, *shell.out) ? 1 : 0;
+    DeviceVersion version{};
+    shell.connected = connect_device(shell.port, shell.port_name, rate, false, *shell.out, &version) ? 1 : 0;
+    shell.device_version[0] = '\0';
+    if (shell.connected == 1) {
+        std::snprintf(shell.device_version, sizeof shell.device_version, "%d.%d", version.major, version.minor);
+    }
     return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;
 }
 

@@ -10,7 +10,9 @@
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
 #include "shell/console.hpp"
+#include "shell/journal_commands.hpp"
 #include "shell/shell_state.hpp"
+#include "shell/transfer_journal.hpp"
 
 namespace {
 
@@ -42,6 +44,8 @@ CommandOutcome cmd_download(char*) {
     // failed), a yes sends the default configuration, never a half-read file.
     const Station& station = shell.station;
     const bool use_defaults = station.config_processed == 0;
+    terminal_download_journal(use_defaults ? defaults_keeping_rule_fields(station.config) : station.config,
+                              station.rule_table);
     terminal_download_summary(use_defaults ? defaults_keeping_rule_fields(station.config) : station.config);
     if (use_defaults && !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
                                    "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
@@ -56,9 +60,10 @@ CommandOutcome cmd_download(char*) {
         shell.out->printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
-    const int r = use_defaults ? dwn_download_image(shell.port, defaults_keeping_rule_fields(station.config),
-                                                    station.rule_table, *shell.out)
-                               : dwn_download(shell.port, station, *shell.out);
+    const ConfigRecord image = use_defaults ? defaults_keeping_rule_fields(station.config) : station.config;
+    int packets = 0;
+    const int r = dwn_download_image(shell.port, image, station.rule_table, *shell.out, &packets);
+    journal_download_done(image, r, packets);
     if (r != 0) shell.out->printf("\a\aError: Download failed: %d\n", r);
     shell.out->printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     shell.connected = 0;

@@ -9,6 +9,8 @@
 #include "shell/console.hpp"
 #include "shell/file_name_hint.hpp"
 #include "shell/shell_state.hpp"
+#include "shell/transfer_journal.hpp"
+#include "journal/journal.hpp"
 #include "text/tokens.hpp"
 
 CommandOutcome cmd_firmware(char* args) {
@@ -40,8 +42,14 @@ CommandOutcome cmd_firmware(char* args) {
     }
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     // The progress line runs on the wall clock.
+    // The file as it is sent, for the journal (the update holds every line
+    // it sends against what it checked).
+    std::string hex_bytes;
+    if (!shell.journal_dir.empty()) journal_read_file(shell.firmware_file, hex_bytes);
+    FirmwareReport report;
     const int result = firmware_update(shell.port, shell.port_name, shell.firmware_file, console_wait_for_enter,
-                                       FirmwareClock{}, *shell.out);
+                                       FirmwareClock{}, *shell.out, &report);
+    journal_firmware_done(report, result, hex_bytes);
     if (result != 0) {
         shell.out->printf("Error: Firmware update failed!\n\tPower cycle Korrimatic and try again!\n");
         offer_file_name_hint(shell.firmware_file);

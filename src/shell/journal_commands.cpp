@@ -10,6 +10,8 @@
 #include "decode/rules_decode.hpp"
 #include "journal/journal.hpp"
 #include "rules/rules_process.hpp"
+#include "shell/console.hpp"
+#include "shell/shell_state.hpp"
 #include "text/formatted.hpp"
 #include "text/sink.hpp"
 
@@ -155,4 +157,10 @@ std::string download_journal_line(const std::string& journal_dir, const ConfigRe
     if (d.same_bytes) return "Journal: no change since " + when + ", the last download to " + station;
     return formatted("Journal: last download to %s was %s; this one changes %d field%s and %d rule%s", station.c_str(),
                      when.c_str(), d.fields, d.fields == 1 ? "" : "s", d.rules, d.rules == 1 ? "" : "s");
+}
+
+void terminal_download_journal(const ConfigRecord& config, const RuleTable& table) {
+    if (!console_at_terminal() || shell.journal_dir.empty()) return;
+    const std::string line = download_journal_line(shell.journal_dir, config, table);
+    if (!line.empty()) shell.out->printf("%s\n", line.c_str());
 }

@@ -31,3 +31,7 @@ int diff_files(const std::string& journal_dir, const char* config_file, const ch
 // succeeded download to the station the images name and what this one
 // changes, or that it is the first. Empty when the journal cannot be read.
 std::string download_journal_line(const std::string& journal_dir, const ConfigRecord& config, const RuleTable& table);
+
+// At a terminal with the journal on, that line, before a download's "To
+// send" line.
+void terminal_download_journal(const ConfigRecord& config, const RuleTable& table);

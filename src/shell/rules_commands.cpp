@@ -7,6 +7,7 @@
 #include "shell/command_args.hpp"
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
+#include "shell/transfer_journal.hpp"
 
 namespace {
 
@@ -14,6 +15,7 @@ namespace {
 // without error.
 int rules_file(const char* file_name) {
     const int result = rules_process(shell.station, file_name, *shell.out);
+    remember_rules_file(file_name, result == 0);
     if (result == 0) terminal_rules_warnings(shell.station, file_name);
     return result;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "serial/serial_port.hpp"
 #include "station/station.hpp"
@@ -17,6 +18,12 @@ struct ShellState {
     char firmware_file[256];   // file name given to the last firmware command
     Sink* out = &standard_output();  // where the commands and what they call print
     SerialPort port;           // the one port the commands work with, handed down to the protocols
+    // The journal of transfers: its folder, empty when transfers are not recorded.
+    std::string journal_dir;
+    char device_version[16];   // the firmware version the last connect read ("2.4"), or empty
+    // The files in force as given, with the SHA-256 of their bytes when they were read.
+    std::string config_file, config_file_sha256;
+    std::string rules_file, rules_file_sha256;
 };
 
 extern ShellState shell;

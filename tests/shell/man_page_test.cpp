@@ -29,10 +29,12 @@ TEST(ManPage, NamesEveryCommandKeywordRuleAndOption) {
     for (int d = 1; d < COMPASS_DIRECTION_COUNT; ++d) {
         EXPECT_TRUE(names(page, compass_direction_names[d])) << compass_direction_names[d];
     }
-    for (const char* option : {"script", "keep\\-going", "list\\-ports", "version", "help", "check", "decode", "diff"}) {
+    for (const char* option : {"script", "keep\\-going", "list\\-ports", "version", "help", "check", "journal",
+                               "journal\\-dir", "no\\-journal", "decode", "diff"}) {
         EXPECT_NE(page.find(std::string("\\-\\-") + option), std::string::npos) << option;
     }
-    for (const char* section : {"EXIT STATUS", "EXAMPLES", "ANGLE NOTATIONS", "PORTS", "THE RULES FILE"}) {
+    for (const char* section :
+         {"EXIT STATUS", "EXAMPLES", "ANGLE NOTATIONS", "PORTS", "THE RULES FILE", "THE JOURNAL"}) {
         EXPECT_NE(page.find(std::string(".SH ") + section), std::string::npos) << section;
     }
 }

@@ -162,7 +162,9 @@ bool under_wine() { return korrimatic_command().wine; }
 
 ProgramResult run_korrimatic(const std::string& input, const ProgramOptions& options) {
     const ProgramCommand& command = korrimatic_command();
-    return run_program(command.path, command.args, input, options);
+    std::vector<std::string> args = command.args;
+    args.insert(args.end(), options.utility_args.begin(), options.utility_args.end());
+    return run_program(command.path, args, input, options);
 }
 
 std::string startup_text() {

@@ -19,6 +19,7 @@ struct ProgramOptions {
     std::vector<std::pair<std::string, std::string>> env;  // added to the environment
     std::string cwd;                                        // working folder, or the current one
     int timeout_seconds = 120;                              // killed after this
+    std::vector<std::string> utility_args;                  // the utility's options (run_korrimatic, SimSession)
 };
 
 ProgramResult run_program(const std::string& path, const std::vector<std::string>& args,

@@ -52,13 +52,16 @@ SimSession::~SimSession() {
     }
 }
 
-void SimSession::start_utility(int com, const std::vector<std::pair<std::string, std::string>>& env) {
+void SimSession::start_utility(int com, const std::vector<std::pair<std::string, std::string>>& env,
+                               const std::vector<std::string>& utility_args) {
     auto all = env;
     all.emplace_back("KORRIMATIC_COM" + std::to_string(com), port_path_);
     ProgramOptions options;
     options.env = std::move(all);
     const ProgramCommand& command = korrimatic_command();
-    util_pid_ = start_program(command.path, command.args, options, util_in_, util_out_, &util_err_);
+    std::vector<std::string> args = command.args;
+    args.insert(args.end(), utility_args.begin(), utility_args.end());
+    util_pid_ = start_program(command.path, args, options, util_in_, util_out_, &util_err_);
 }
 
 void SimSession::type(const std::string& line) {

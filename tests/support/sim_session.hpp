@@ -33,7 +33,8 @@ public:
     std::string path(const std::string& name) const { return folder_.path(name); }
 
     // Starts the utility with COMn mapped to the simulated device.
-    void start_utility(int com = 1, const std::vector<std::pair<std::string, std::string>>& env = {});
+    void start_utility(int com = 1, const std::vector<std::pair<std::string, std::string>>& env = {},
+                       const std::vector<std::string>& utility_args = {});
     // Types one line (a newline is added).
     void type(const std::string& line);
     // Waits until the utility's standard output holds `text` after what the
