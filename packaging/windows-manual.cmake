@@ -8,7 +8,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(KEPT_SECTIONS "Commands" "The Configuration file" "Rules" "Angle notations"
-    "Serial ports and the device" "Download" "Firmware update")
+    "Serial ports and the device" "Download" "Firmware update" "The journal")
 # Subsections about Linux, the build or the simulated device.
 set(LEFT_OUT_SUBSECTIONS "Trying it without a device" "Ports on Linux" "Windows build"
     "Testing the Windows build under Wine" "A complete run against the simulated device"

@@ -16,7 +16,7 @@ targets=(${FUZZ_TARGETS:-dmctodeg config rules hex shell connect download firmwa
 
 # clang and its libFuzzer runtime; libedit-dev because the product library's
 # configuration asks for it.
-scripts/ensure-packages.sh clang libclang-rt-14-dev libedit-dev
+scripts/ensure-packages.sh clang libclang-rt-14-dev libedit-dev nlohmann-json3-dev nettle-dev
 
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DKORRI_FUZZ=ON -DKORRI_TESTS=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KORRI_BUILD_DIR:-build}
 if [ -z "${KORRI_BUILD_DIR:-}" ]; then
-    scripts/ensure-packages.sh libedit-dev
+    scripts/ensure-packages.sh libedit-dev nlohmann-json3-dev nettle-dev
     # Only the two programs it starts are built (not the tests), with the
     # build's progress shown.
     cmake -S . -B build >/dev/null

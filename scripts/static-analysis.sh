@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-tidy}
-scripts/ensure-packages.sh cppcheck clang-tidy nlohmann-json3-dev libgeographiclib-dev
+scripts/ensure-packages.sh cppcheck clang-tidy nlohmann-json3-dev nettle-dev libgeographiclib-dev
 
 cppcheck --enable=warning,performance,portability --std=c++20 --inline-suppr --error-exitcode=1 --quiet \
     -I src -I tools src tools

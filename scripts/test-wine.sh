@@ -11,7 +11,7 @@ build_win=${2:-build-win}
 # libedit for the Linux build, GoogleTest and srec_cat for the tests,
 # mingw-w64 for the Windows build and Wine (a 64-bit program needs no i386
 # packages) to run it.
-scripts/ensure-packages.sh libgtest-dev libedit-dev srecord g++-mingw-w64-x86-64 wine wine64
+scripts/ensure-packages.sh libgtest-dev libedit-dev nlohmann-json3-dev nettle-dev srecord g++-mingw-w64-x86-64 wine wine64
 
 cmake -S . -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target korri_tests

@@ -9,7 +9,7 @@ shift || true
 # and geodesic libraries, and its picture test renders with chromium and
 # decodes the PNG with libpng; the console edits lines with libedit, its
 # terminal test runs in tmux, the package test needs dpkg-dev and man-db.
-scripts/ensure-packages.sh libgtest-dev srecord nlohmann-json3-dev libgeographiclib-dev \
+scripts/ensure-packages.sh libgtest-dev srecord nlohmann-json3-dev nettle-dev libgeographiclib-dev \
     chromium libpng-dev fonts-dejavu-core libedit-dev tmux dpkg-dev man-db
 cmake -S . -B "$build" "$@"
 cmake --build "$build" -j "$(nproc)"

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
 #include <string>
 
 #include "support/files.hpp"
@@ -74,6 +78,47 @@ TEST(JournalAppend, NumbersAfterTheHighestEntryAndStartsOnANewLineAfterATornOne)
     EXPECT_EQ(read.torn_lines, 1);
     EXPECT_EQ(read.entries[1]["kind"], "firmware");
     EXPECT_EQ(read_file(journal_file_path(folder)).substr(0, 11), "{\"entry\":1,");
+}
+
+// Two processes append at once: every line whole, every number given once,
+// each writer's entries in its own order.
+TEST(JournalAppend, TwoWritersAtOnceNeverInterleave) {
+    ScratchDir dir;
+    const std::string folder = dir.path("j");
+    constexpr int EACH = 150;
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] == 0) {
+            std::string why;
+            for (int i = 0; i < EACH; ++i) {
+                // Long lines: a write that was not one would show.
+                nlohmann::ordered_json e = {{"entry", 0}, {"writer", w}, {"n", i}, {"pad", std::string(3000, 'x')}};
+                if (journal_append(folder, e, why) == 0) _exit(1);
+            }
+            _exit(0);
+        }
+    }
+    for (pid_t p : writers) {
+        int status = 0;
+        ASSERT_EQ(waitpid(p, &status, 0), p);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    StringSink warnings;
+    const JournalRead read = journal_read(folder, warnings);
+    EXPECT_EQ(read.torn_lines, 0) << warnings.text();
+    ASSERT_EQ(read.entries.size(), 2u * EACH);
+    std::set<int> numbers;
+    int next[2] = {0, 0};
+    for (const nlohmann::json& e : read.entries) {
+        numbers.insert(e["entry"].get<int>());
+        const int w = e["writer"];
+        EXPECT_EQ(e["n"], next[w]++);
+    }
+    EXPECT_EQ(numbers.size(), 2u * EACH);
+    EXPECT_EQ(*numbers.begin(), 1);
+    EXPECT_EQ(*numbers.rbegin(), 2 * EACH);
 }
 
 TEST(JournalFiles, StoredOnceUnderTheirHash) {

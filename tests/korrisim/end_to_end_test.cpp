@@ -193,7 +193,7 @@ TEST(EndToEnd, ThePortIsExclusive) {
     s.start_utility(1);
     connect(s);
     ASSERT_TRUE(s.wait_for("\aConnected at 57600\n")) << visible(s.out());
-    ProgramResult other = run_korrimatic("connect 1\n", {{{"KORRIMATIC_COM1", s.port_path()}}, "", 30});
+    ProgramResult other = run_korrimatic("connect 1\n", {{{"KORRIMATIC_COM1", s.port_path()}}, "", 30, {}});
     EXPECT_EQ(after_startup(other.out),
               "Connecting at 57600...\n\a\aError: cannot open COM port COM1: " + s.port_path() +
                   ": Device or resource busy (another program is using the port; close it and try again)\n"
