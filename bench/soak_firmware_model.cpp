@@ -124,7 +124,7 @@ private:
 };
 
 // What the utility reports during the update, each an "Error:" line.
-struct FirmwareReport {
+struct ModelReport {
     enum Kind { resending, out_of_step, too_many_errors, refused, after_last } kind;
     unsigned long file_line = 0;
     uint8_t answer = 0;  // resending, refused: the answer taken (0: none)
@@ -133,7 +133,7 @@ struct FirmwareReport {
 
 // How the utility's update went, and how long its transfer took.
 struct FirmwareRun {
-    std::vector<FirmwareReport> reports;
+    std::vector<ModelReport> reports;
     bool aborted = false;
     double ms = 0;       // from the identification's ACK to the end
     long exchanges = 0;  // transmissions of record lines
@@ -175,7 +175,7 @@ FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines
             if (got == 0) return bytes;
         }
     };
-    const auto report = [&run](FirmwareReport::Kind kind, const HexLine& line, uint8_t answer, long bytes) {
+    const auto report = [&run](ModelReport::Kind kind, const HexLine& line, uint8_t answer, long bytes) {
         run.reports.push_back({kind, line.file_line, answer, bytes});
     };
 
@@ -193,7 +193,7 @@ FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines
                 ++waiting;
             }
             if (waiting > 0) {
-                report(FirmwareReport::out_of_step, line, 0, waiting);
+                report(ModelReport::out_of_step, line, 0, waiting);
                 run.aborted = true;
                 break;
             }
@@ -214,28 +214,28 @@ FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines
             }
             if (answered && seen == FIRM_ACK) break;
             if (++errors >= FIRMWARE_MAX_ERRORS) {
-                report(FirmwareReport::too_many_errors, line, seen, 0);
+                report(ModelReport::too_many_errors, line, seen, 0);
                 run.aborted = true;
                 break;
             }
             if (seen == FIRM_BUFFER_FULL || seen == FIRM_FATAL) {
-                report(FirmwareReport::refused, line, seen, 0);
+                report(ModelReport::refused, line, seen, 0);
                 run.aborted = true;
                 break;
             }
             if (answered) {
                 if (const long more = bytes_until_quiet(ANSWER_TIMEOUT_MS); more > 0) {
-                    report(FirmwareReport::out_of_step, line, 0, more);
+                    report(ModelReport::out_of_step, line, 0, more);
                     run.aborted = true;
                     break;
                 }
             }
-            report(FirmwareReport::resending, line, seen, 0);
+            report(ModelReport::resending, line, seen, 0);
         }
     }
     if (!run.aborted) {
         if (const long after = bytes_until_quiet(LOADER_ANSWER_LIMIT_MS); after > 0) {
-            run.reports.push_back({FirmwareReport::after_last, 0, 0, after});
+            run.reports.push_back({ModelReport::after_last, 0, 0, after});
             run.aborted = true;
         }
     }
@@ -253,24 +253,24 @@ const char* resend_reason(uint8_t answer) {
     }
 }
 
-std::string report_text(const FirmwareReport& r) {
+std::string report_text(const ModelReport& r) {
     const std::string at = " on Line " + std::to_string(r.file_line);
     switch (r.kind) {
-    case FirmwareReport::resending:
+    case ModelReport::resending:
         if (const char* reason = resend_reason(r.answer)) {
             return "Error: Firmware updating error: " + std::string(reason) + at + ", resending.";
         }
         return "Error: Firmware updating error: unknown (" + hex_byte(r.answer) + ")" + at + ", resending.";
-    case FirmwareReport::out_of_step:
+    case ModelReport::out_of_step:
         return "Error: Firmware updating error: " + std::to_string(r.bytes) + " unexpected bytes" + at +
                ", an answer may have been taken for the wrong line- aborting!";
-    case FirmwareReport::too_many_errors:
+    case ModelReport::too_many_errors:
         return "Error: maximum Firmware updating errors (" + std::to_string(FIRMWARE_MAX_ERRORS) +
                ") encountered- aborting!";
-    case FirmwareReport::refused:
+    case ModelReport::refused:
         return std::string("Error: Firmware updating error: ") +
                (r.answer == FIRM_BUFFER_FULL ? "buffer full" : "fatal") + at + "- aborting!";
-    case FirmwareReport::after_last:
+    case ModelReport::after_last:
         return "Error: Firmware updating error: " + std::to_string(r.bytes) +
                " bytes came after the last answer, an answer was taken for the wrong line!";
     }
@@ -284,7 +284,7 @@ Expectation expect_firmware(const LoaderFaultPlan& faults, const std::vector<Hex
     const FirmwareRun run = host_firmware(loader, lines);
     Expectation e;
     e.success = !run.aborted;
-    for (const FirmwareReport& r : run.reports) e.errors.push_back(report_text(r));
+    for (const ModelReport& r : run.reports) e.errors.push_back(report_text(r));
     if (e.success) {
         e.text = "Disconnected\n\a\aFirmware update succeeded!\n\nPower cycle Korrimatic!\n"
                  "Don't forget to Configure Operating Parameters, Process Rules\nand Download these to the Korrimatic!\n";
