@@ -2,12 +2,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "check/check_files.hpp"
 #include "shell/file_name_hint.hpp"
 #include "journal/journal.hpp"
 #include "journal/journal_listing.hpp"
+#include "shell/journal_commands.hpp"
 #include "text/hints.hpp"
 #include "serial/port_list.hpp"
 #include "shell/port_list_text.hpp"
@@ -15,6 +17,7 @@
 #include "shell/prompt_loop.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/version.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -29,6 +32,7 @@ const char USAGE[] =
     "                  [--journal-dir DIR | --no-journal]\n"
     "       korrimatic --check CONFIG RULES\n"
     "       korrimatic --journal [N] [--journal-dir DIR]\n"
+    "       korrimatic [--journal-dir DIR] --decode N OUTDIR | --diff CONFIG RULES [N]\n"
     "       korrimatic --list-ports | --version | --help\n"
     "\n"
     "Prepares, loads and maintains the Korrimatic APRS digipeater. Without options\n"
@@ -54,6 +58,15 @@ const char USAGE[] =
     "                  the images sent (default, at a terminal and with\n"
     "                  --script: " JOURNAL_DEFAULT_TEXT ")\n"
     "  --no-journal    record nothing\n"
+    "  --decode N OUTDIR\n"
+    "                  write the two images of journal entry N back into files,\n"
+    "                  OUTDIR/<station>.cfg and OUTDIR/<station>.rul, that\n"
+    "                  configure and rules turn into the same bytes again\n"
+    "  --diff CONFIG RULES [N]\n"
+    "                  show what a download of the two files would change against\n"
+    "                  journal entry N, by default the last succeeded download to\n"
+    "                  the same station: one line per field and per rule; exit\n"
+    "                  status 0 no change, 1 changes, 2 an error\n"
     "  --list-ports    list the serial ports of this machine, each with the COM\n"
     "                  number it answers to, and the KORRIMATIC_COMn set, and end\n"
     "  --version       show the version and end\n"
@@ -141,6 +154,13 @@ int run_script(const CommandLine& options) {
     return status;
 }
 
+// A journal entry's number: digits only, from 1.
+bool entry_number(const char* text, long& number) {
+    char* end = nullptr;
+    number = std::strtol(text, &end, 10);
+    return text[0] >= '0' && text[0] <= '9' && *end == '\0' && number > 0;
+}
+
 }  // namespace
 
 CommandLine parse_command_line(int argc, const char* const* argv) {
@@ -163,6 +183,22 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 c.check = true;
                 c.check_config = argv[++i];
                 c.check_rules = argv[++i];
+            }
+        } else if (arg == "--decode") {
+            if (i + 2 >= argc || !entry_number(argv[i + 1], c.decode_entry))
+                c.error = "option --decode needs a journal entry number and a folder";
+            else {
+                c.decode = true;
+                c.decode_dir = argv[i + 2];
+                i += 2;
+            }
+        } else if (arg == "--diff") {
+            if (i + 2 >= argc) c.error = "option --diff needs a Configuration file and a Rules file";
+            else {
+                c.diff = true;
+                c.diff_config = argv[++i];
+                c.diff_rules = argv[++i];
+                if (i + 1 < argc && entry_number(argv[i + 1], c.diff_entry)) ++i;
             }
         } else if (arg == "--journal") {
             c.journal = true;
@@ -199,6 +235,8 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     if (c.error.empty() && c.no_journal && (c.journal || !c.journal_dir.empty())) {
         c.error = "option --no-journal goes without --journal and --journal-dir";
     }
+    if (c.error.empty() && (c.decode || c.diff) && (c.script || c.check || c.journal || c.no_journal || (c.decode && c.diff)))
+        c.error = "options --decode and --diff go alone";
     return c;
 }
 
@@ -227,6 +265,13 @@ int run_command_line(const CommandLine& options) {
                                           : journal_show(dir, options.journal_entry, *shell.out);
     }
     if (options.check) return check_files(options.check_config.c_str(), options.check_rules.c_str(), *shell.out, file_name_hint);
+    // --decode and --diff read the journal in --journal-dir, else the default one.
+    const std::string journal_dir = options.journal_dir.empty() ? journal_default_dir() : options.journal_dir;
+    FileSink err(stderr);
+    if (options.decode) return decode_entry(journal_dir, options.decode_entry, options.decode_dir, *shell.out, err);
+    if (options.diff)
+        return diff_files(journal_dir, options.diff_config.c_str(), options.diff_rules.c_str(), options.diff_entry,
+                          *shell.out, err);
     shell.journal_dir = journal_folder(options);
     if (options.script) return run_script(options);
     return run_shell();

@@ -18,6 +18,13 @@ struct CommandLine {
     int journal_entry = 0;       // N, 0 for the list
     std::string journal_dir;     // --journal-dir DIR, empty for the default folder
     bool no_journal = false;     // --no-journal
+    bool decode = false;         // --decode N DIR
+    long decode_entry = 0;
+    std::string decode_dir;
+    bool diff = false;           // --diff CONFIG RULES [N]
+    std::string diff_config;
+    std::string diff_rules;
+    long diff_entry = 0;         // 0: the last succeeded download to the station
     std::string error;        // what is wrong with the arguments, if anything
 };
 

@@ -10,6 +10,7 @@
 #include "serial/serial_port.hpp"
 #include "shell/commands.hpp"
 #include "shell/console.hpp"
+#include "shell/journal_commands.hpp"
 #include "shell/shell_state.hpp"
 #include "shell/transfer_journal.hpp"
 
@@ -43,6 +44,8 @@ CommandOutcome cmd_download(char*) {
     // failed), a yes sends the default configuration, never a half-read file.
     const Station& station = shell.station;
     const bool use_defaults = station.config_processed == 0;
+    terminal_download_journal(use_defaults ? defaults_keeping_rule_fields(station.config) : station.config,
+                              station.rule_table);
     terminal_download_summary(use_defaults ? defaults_keeping_rule_fields(station.config) : station.config);
     if (use_defaults && !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
                                    "Do you want to use the Default Configuration? (yes|no) [no]: ")) {

@@ -150,7 +150,9 @@ TEST_F(ReceiverTest, StoresTheDefaultConfigurationAndNoRules) {
     EXPECT_TRUE(stored_rules().empty());
     const std::string l = log();
     EXPECT_NE(l.find("call sign NOTSET, SSID 0"), std::string::npos) << l;
-    EXPECT_NE(l.find("rates host 57600, GPS 9600, TNC 19200"), std::string::npos) << l;
+    EXPECT_NE(l.find("  host 57600\n"), std::string::npos) << l;
+    EXPECT_NE(l.find("  gps 9600\n"), std::string::npos) << l;
+    EXPECT_NE(l.find("  tnc 19200\n"), std::string::npos) << l;
     EXPECT_NE(l.find("rule count 0 (0 records received), implicit action pass"), std::string::npos) << l;
 }
 
@@ -179,11 +181,10 @@ TEST_F(ReceiverTest, StoresASetConfigurationAndFiftyRules) {
     EXPECT_EQ(stored_rules(), rule_image());
     const std::string l = log();
     EXPECT_NE(l.find("call sign W1AW, SSID 7"), std::string::npos) << l;
-    EXPECT_NE(l.find("path WIDE1-1,WIDE2-2"), std::string::npos) << l;
-    EXPECT_NE(l.find("comment \"Korrimatic on the hill\""), std::string::npos) << l;
+    EXPECT_NE(l.find("  digipath WIDE1-1,WIDE2-2\n"), std::string::npos) << l;
+    EXPECT_NE(l.find("  bcomment Korrimatic on the hill\n"), std::string::npos) << l;
     EXPECT_NE(l.find("rule count 50 (50 records received)"), std::string::npos) << l;
-    EXPECT_NE(l.find("rule 50, line 50: sector drop angles 49.000 to 139.000, ranges 1.500 to 59.000"),
-              std::string::npos)
+    EXPECT_NE(l.find("  drop sector 49D, 139D, 1.5, 59\n"), std::string::npos)
         << l;
     EXPECT_NE(l.find("packet 30 (21 bytes) accepted"), std::string::npos) << "1 + 3 + 1 + 24 + 1 packets";
 }
@@ -195,9 +196,8 @@ TEST_F(ReceiverTest, DecodesEveryKindOfRule) {
     EXPECT_EQ(stored_rules(), rule_image());
     const std::string l = log();
     EXPECT_NE(l.find("implicit action drop"), std::string::npos) << l;
-    EXPECT_NE(l.find("rule 1, line 2: destin pass APRS* (mods 0x10)"), std::string::npos) << l;
-    EXPECT_NE(l.find("rule 2, line 5: circle drop radius 25.000 mi around lat 39.500000 lon -104.250000"),
-              std::string::npos)
+    EXPECT_NE(l.find("  pass destin APRS*\n"), std::string::npos) << l;
+    EXPECT_NE(l.find("  drop circle 25, 39.5D, -104.25D\n"), std::string::npos)
         << l;
 }
 

@@ -154,6 +154,11 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
         {{"--journal", "--journal-dir", "/nonexistent"}, 1, "No transfers in the journal /nonexistent/journal.jsonl\n",
          ""},
         {{"--journal", "4", "--journal-dir", "/nonexistent"}, 2, "\a\aError: no entry 4 in the journal", ""},
+        {{"--decode", "x", "dir"}, 2, "", "korrimatic: option --decode needs a journal entry number and a folder\n"},
+        {{"--diff", "station.cfg"}, 2, "", "korrimatic: option --diff needs a Configuration file and a Rules file\n"},
+        {{"--diff", "-", "-", "2", "--script", "x"}, 2, "", "korrimatic: options --decode and --diff go alone\n"},
+        {{"--journal-dir", "/nonexistent", "--decode", "1", "dir"}, 2, "",
+         "korrimatic: the journal in /nonexistent has no entry 1\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult r = run_utility(c.args, "");

@@ -30,7 +30,7 @@ TEST(ManPage, NamesEveryCommandKeywordRuleAndOption) {
         EXPECT_TRUE(names(page, compass_direction_names[d])) << compass_direction_names[d];
     }
     for (const char* option : {"script", "keep\\-going", "list\\-ports", "version", "help", "check", "journal",
-                               "journal\\-dir", "no\\-journal"}) {
+                               "journal\\-dir", "no\\-journal", "decode", "diff"}) {
         EXPECT_NE(page.find(std::string("\\-\\-") + option), std::string::npos) << option;
     }
     for (const char* section :

@@ -195,6 +195,9 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
                                              "rules, implicit Pass\n\nWarning: Rules file"),
               1)
         << term.screen();
+    // Before it, what the journal (in XDG_STATE_HOME) knows of the station.
+    EXPECT_EQ(Terminal::count(term.screen(), "\nJournal: the first download to N0CALL-10 in the journal\nTo send: "), 1)
+        << term.screen();
     // Tab's list redraws the question's last line alone, as it was.
     term.type("d");
     term.keys({"Tab"});

@@ -1,77 +1,30 @@
 #include "download_summary.hpp"
 
-#include <cstdarg>
-#include <cstdio>
 #include <algorithm>
 #include <cstring>
 
+#include "decode/config_decode.hpp"
+#include "decode/rules_decode.hpp"
 #include "station/config_record.hpp"
 #include "station/rule_record.hpp"
 #include "text/formatted.hpp"
 
 namespace {
 
+const std::string HEADER = "held by the device";
 
-// Text of a fixed field up to its first NUL; other control bytes shown as \xNN.
-std::string field_text(const char* field, std::size_t size) {
-    std::string out;
-    for (std::size_t i = 0; i < size && field[i] != '\0'; ++i) {
-        const auto c = static_cast<unsigned char>(field[i]);
-        if (c < 0x20 || c >= 0x7F) out += formatted("\\x%02X", c);
-        else out += static_cast<char>(c);
-    }
-    return out;
-}
-
-const char* yes_no(uint16_t flag) { return flag == 0 ? "no" : flag == 1 ? "yes" : "INVALID"; }
-
-const char* action_name(uint8_t action_mods) {
-    switch (action_mods & ACTION_MASK) {
-    case ACTION_PASS: return "pass";
-    case ACTION_DROP: return "drop";
-    default: return "INVALID-ACTION";
-    }
-}
-
-const char* kind_name(uint8_t kind) {
-    for (const RuleCommand& row : rule_command_table)
-        if (row.kind == kind) return row.word;
-    return nullptr;
-}
-
-std::string callsign_pattern(const RuleRecord& r) {
-    std::string call = field_text(r.callsign, CALLSIGN_SIZE);
-    if ((r.action_mods & MOD_ANY) != 0) return "*";
-    if ((r.action_mods & MOD_PREFIX) != 0) return call + "*";
-    if ((r.action_mods & MOD_SSID) != 0) return call + "-" + std::to_string(r.ssid);
-    return call;
-}
-
-std::string describe_rule(const RuleRecord& r) {
-    const char* kind = kind_name(r.kind);
-    std::string head = formatted("line %u: %s %s", static_cast<unsigned>(r.line), kind ? kind : "UNKNOWN-KIND",
-                               action_name(r.action_mods));
-    if (kind == nullptr) return head + formatted(" (kind code %u)", static_cast<unsigned>(r.kind));
-    switch (r.kind) {
-    case KIND_DESTINATION:
-    case KIND_SOURCE:
-        return head + " " + callsign_pattern(r) + formatted(" (mods 0x%02X)", static_cast<unsigned>(r.action_mods & MOD_MASK));
-    case KIND_CIRCLE:
-        return head + formatted(" radius %.3f mi around lat %.6f lon %.6f", static_cast<double>(r.radius),
-                              static_cast<double>(r.lat), static_cast<double>(r.lon));
-    case KIND_COMPASS:
-        return head + formatted(" %s of lat %.6f lon %.6f",
-                              r.direction < COMPASS_DIRECTION_COUNT ? compass_direction_names[r.direction] : "Error",
-                              static_cast<double>(r.lat), static_cast<double>(r.lon));
-    case KIND_RECTANGLE:
-        return head + formatted(" lat %.6f lon %.6f to lat %.6f lon %.6f", static_cast<double>(r.lat1),
-                              static_cast<double>(r.lon1), static_cast<double>(r.lat2), static_cast<double>(r.lon2));
-    case KIND_SECTOR:
-        return head + formatted(" angles %.3f to %.3f, ranges %.3f to %.3f", static_cast<double>(r.angle1),
-                              static_cast<double>(r.angle2), static_cast<double>(r.inner_range),
-                              static_cast<double>(r.outer_range));
-    default:
-        return head;
+// The lines of a decoded file, less its header comment.
+void add_lines(std::vector<std::string>& lines, const char* title, const std::string& text) {
+    lines.push_back(title);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        std::string shown = line;
+        if (const std::size_t h = shown.find("#" + HEADER); h != std::string::npos) shown.erase(h);
+        if (shown.empty() || shown == "# " + HEADER) continue;
+        lines.push_back("  " + printable(shown));
     }
 }
 
@@ -82,37 +35,17 @@ std::vector<std::string> describe_device_images(const std::vector<uint8_t>& conf
     std::vector<std::string> lines;
     ConfigRecord c{};
     std::memcpy(&c, config_bytes.data(), std::min(config_bytes.size(), sizeof c));
+    std::vector<RuleRecord> records(rules.size() / sizeof(RuleRecord));
+    if (!records.empty()) std::memcpy(records.data(), rules.data(), records.size() * sizeof(RuleRecord));
 
-    lines.push_back("call sign " + field_text(c.call_sign, sizeof c.call_sign) + ", SSID " + std::to_string(c.ssid));
-    lines.push_back(formatted("position lat %.6f lon %.6f", static_cast<double>(c.base_lat),
-                            static_cast<double>(c.base_lon)));
-    lines.push_back(formatted("rates host %u, GPS %u, TNC %u", static_cast<unsigned>(c.host_baud),
-                            static_cast<unsigned>(c.gps_baud), static_cast<unsigned>(c.tnc_baud)));
-    lines.push_back(formatted("WIDE max %u, WIDE total %u, dupe window %u s, beacon interval %u s",
-                            static_cast<unsigned>(c.wide_max), static_cast<unsigned>(c.wide_total),
-                            static_cast<unsigned>(c.dupe_window), static_cast<unsigned>(c.beacon_interval)));
-    std::string path;
-    for (const auto& slot : c.digi_path) {
-        const std::string element = field_text(slot, sizeof slot);
-        if (element.empty()) continue;
-        if (!path.empty()) path += ",";
-        path += element;
-    }
-    lines.push_back("path " + (path.empty() ? std::string("(none)") : path));
-    lines.push_back("comment \"" + field_text(c.beacon_comment, sizeof c.beacon_comment) + "\"");
-    lines.push_back(std::string("switches relay drop ") + yes_no(c.relay_drop) + ", NSR " + yes_no(c.nsr) +
-                    ", have GPS " + yes_no(c.have_gps) + ", log port " + yes_no(c.log_port) + ", halt on error " +
-                    yes_no(c.halt_on_error) + ", drop mangled " + yes_no(c.drop_mangled) + ", fix valid " +
-                    yes_no(c.fix_valid) + ", pass non-APRS " + yes_no(c.pass_nonaprs));
+    lines.push_back("call sign " + printable(config_call_sign(c)) + ", SSID " + std::to_string(c.ssid));
     const char* implicit = c.implicit_action == IMPLICIT_PASS   ? "pass"
                            : c.implicit_action == IMPLICIT_DROP ? "drop"
                                                                 : "INVALID";
     lines.push_back(formatted("rule count %u (%zu records received), implicit action %s",
-                            static_cast<unsigned>(c.rule_count), rules.size() / sizeof(RuleRecord), implicit));
-    for (std::size_t i = 0; i + sizeof(RuleRecord) <= rules.size(); i += sizeof(RuleRecord)) {
-        RuleRecord r;
-        std::memcpy(&r, rules.data() + i, sizeof r);
-        lines.push_back(formatted("rule %zu, ", i / sizeof(RuleRecord) + 1) + describe_rule(r));
-    }
+                              static_cast<unsigned>(c.rule_count), records.size(), implicit));
+    std::vector<std::string> problems;
+    add_lines(lines, "as a Configuration file:", decode_config(c, HEADER, problems));
+    add_lines(lines, "as a Rules file:", decode_rules(c, records, HEADER, problems));
     return lines;
 }
