@@ -10,7 +10,12 @@ int check_firmware_file(const char* file_name, Sink& out) {
     }
     InputFile file(file_name, out);
     if (!file) return FIRMWARE_CANNOT_OPEN;
-    const int total = inhexverify(file.get(), nullptr, out);
+    const int total = verify_firmware_file(file.get(), file_name, nullptr, out);
+    return total < 0 ? total : 0;
+}
+
+int verify_firmware_file(std::FILE* file, const char* file_name, std::vector<std::string>* records, Sink& out) {
+    const int total = inhexverify(file, records, out);
     if (total == HEX_READ_FAILED) {
         out.printf("\a\aError: cannot read %s\n", file_name);
         return FIRMWARE_CANNOT_OPEN;
@@ -19,7 +24,7 @@ int check_firmware_file(const char* file_name, Sink& out) {
         out.printf("\a\aError: Firmware file has some kind of error!\n");
         return FIRMWARE_FILE_FAULTY;
     }
-    return 0;
+    return total;
 }
 
 bool firmware_untouched(int result) {

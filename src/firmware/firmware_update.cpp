@@ -11,6 +11,7 @@
 
 #include "device/device_link.hpp"
 #include "device/power_on_wait.hpp"
+#include "firmware/firmware_file_check.hpp"
 #include "firmware/firmware_update_answers.hpp"
 #include "firmware/hex_verify.hpp"
 #include "process/interrupt.hpp"
@@ -401,15 +402,8 @@ int firmware_update(SerialPort& port, const char* port_name, const char* file_na
     InputFile file(file_name, out);
     if (!file) return FIRMWARE_CANNOT_OPEN;
     VerifiedFile verified{file_name, {}};
-    int total = inhexverify(file.get(), &verified.records, out);
-    if (total == HEX_READ_FAILED) {
-        out.printf("\a\aError: cannot read %s\n", file_name);
-        return FIRMWARE_CANNOT_OPEN;
-    }
-    if (total < 1) {
-        out.printf("\a\aError: Firmware file has some kind of error!\n");
-        return FIRMWARE_FILE_FAULTY;
-    }
+    const int total = verify_firmware_file(file.get(), file_name, &verified.records, out);
+    if (total < 0) return total;
     progress.total_records = total;
     if (open_port(port, port_name, FIRMWARE_BAUD) != 0) {
         out.printf("\a\aError: could not open COM port %s\n", port_name);
