@@ -16,7 +16,9 @@ scripts/ensure-packages.sh libgtest-dev srecord nlohmann-json3-dev nettle-dev li
 cores=$(nproc)
 # Most tests wait far more than they compute: four at a time a core; the
 # few that keep a core busy take a core's four (tests/CMakeLists.txt).
-test_jobs=$((4 * cores))
+# KORRI_TEST_JOBS sets another count (CI's sanitizer run: one a core, as the
+# programs run several times slower there).
+test_jobs=${KORRI_TEST_JOBS:-$((4 * cores))}
 cmake -S . -B "$build" "$@"
 status=0
 # The unit tests run while the programs and the end-to-end tests build.
