@@ -2,14 +2,9 @@
 
 #include <cstring>
 
-namespace {
+#include "text/hex_digit.hpp"
 
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+namespace {
 
 // The bytes of a record line after its colon; false when they are not pairs
 // of hex digits, disagree with the count or do not sum to 0.
@@ -20,7 +15,7 @@ bool record_bytes(const std::string& line, std::vector<uint8_t>& bytes) {
     if ((end - 1) % 2 != 0) return false;
     uint8_t sum = 0;
     for (std::size_t i = 1; i + 1 < end; i += 2) {
-        const int high = hex_digit(line[i]), low = hex_digit(line[i + 1]);
+        const int high = hex_digit_value(line[i]), low = hex_digit_value(line[i + 1]);
         if (high < 0 || low < 0) return false;
         bytes.push_back(static_cast<uint8_t>(high * 16 + low));
         sum = static_cast<uint8_t>(sum + bytes.back());

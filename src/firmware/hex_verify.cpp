@@ -5,15 +5,9 @@
 
 #include "firmware/hex_address_map.hpp"
 #include "text/line_reader.hpp"
+#include "text/hex_digit.hpp"
 
 namespace {
-
-int hex_digit_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // A character of the line, or NUL past its end.
 char char_at(const char* line, std::size_t length, std::size_t pos) { return pos < length ? line[pos] : '\0'; }

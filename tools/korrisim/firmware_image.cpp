@@ -2,16 +2,7 @@
 
 #include <cstdio>
 
-namespace {
-
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-}  // namespace
+#include "text/hex_digit.hpp"
 
 RecordCheck check_record_line(const std::string& line, HexRecord& record) {
     if (line.empty() || line[0] != ':') return RecordCheck::no_start;
@@ -20,8 +11,8 @@ RecordCheck check_record_line(const std::string& line, HexRecord& record) {
     if (digits < 10 || digits % 2 != 0) return RecordCheck::bad_syntax;
     std::vector<uint8_t> bytes;
     for (std::size_t i = 1; i < line.size(); i += 2) {
-        int high = hex_value(line[i]);
-        int low = hex_value(line[i + 1]);
+        int high = hex_digit_value(line[i]);
+        int low = hex_digit_value(line[i + 1]);
         if (high < 0 || low < 0) return RecordCheck::bad_syntax;
         bytes.push_back(static_cast<uint8_t>(high * 16 + low));
     }
