@@ -41,7 +41,7 @@ std::string real_text(float value) {
     if (std::isnan(value)) return {};
     if (std::isinf(value)) return value > 0 ? "1e+39" : "-1e+39";
     for (int digits = 1; digits <= 17; ++digits) {
-        const std::string text = printed("%.*g", digits, static_cast<double>(value));
+        std::string text = printed("%.*g", digits, static_cast<double>(value));
         if (!same_float(narrowed(std::strtod(text.c_str(), nullptr)), value)) continue;
         // "3e+01" is 30: a whole number is written whole, its exact value
         // reading back as itself.

@@ -77,7 +77,10 @@ ImageDiff diff_images(const ConfigRecord& held, const std::vector<RuleRecord>& h
         d.lines.push_back(std::string(before[k].name) + ": " + before[k].value + " -> " + after[k].value);
         ++d.fields;
     }
-    const bool config_same = std::memcmp(&held, &sent, sizeof held) == 0;
+    // The images as bytes: what the device stores.
+    const auto* held_bytes = reinterpret_cast<const unsigned char*>(&held);
+    const auto* sent_bytes = reinterpret_cast<const unsigned char*>(&sent);
+    const bool config_same = std::memcmp(held_bytes, sent_bytes, sizeof held) == 0;
     if (!config_same && d.fields == 0) {
         d.lines.push_back("configuration image: bytes that no field shows differ");
         ++d.fields;

@@ -42,7 +42,7 @@ bool unused_zero(const RuleRecord& r) {
 std::string pattern_text(const RuleRecord& r, std::string& problem) {
     const uint8_t mods = r.action_mods & MOD_MASK;
     const std::size_t n = strnlen(r.callsign, CALLSIGN_SIZE);
-    const std::string call(r.callsign, n);
+    std::string call(r.callsign, n);
     for (std::size_t i = n; i < CALLSIGN_SIZE; ++i)
         if (r.callsign[i] != '\0') problem = "the call-sign field has bytes after its NUL";
     for (char ch : call)
@@ -70,7 +70,7 @@ std::string pattern_text(const RuleRecord& r, std::string& problem) {
 
 // A latitude, longitude or angle within its range, or a problem.
 std::string angle(float value, double low, double high, const char* name, std::string& problem) {
-    const std::string text = angle_text(value);
+    std::string text = angle_text(value);
     if (text.empty() || !(value >= low && value <= high)) {
         problem = formatted("the %s %g lies outside %g to %g", name, static_cast<double>(value), low, high);
         return "0D";
@@ -79,7 +79,7 @@ std::string angle(float value, double low, double high, const char* name, std::s
 }
 
 std::string real(float value, const char* name, std::string& problem) {
-    const std::string text = real_text(value);
+    std::string text = real_text(value);
     if (text.empty()) {
         problem = formatted("the %s is not a number", name);
         return "1";

@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::string HEADER = "held by the device";
+constexpr const char* HEADER = "held by the device";
 
 // The lines of a decoded file, less its header comment.
 void add_lines(std::vector<std::string>& lines, const char* title, const std::string& text) {
@@ -22,8 +22,8 @@ void add_lines(std::vector<std::string>& lines, const char* title, const std::st
         const std::string line = text.substr(start, end - start);
         start = end == std::string::npos ? text.size() : end + 1;
         std::string shown = line;
-        if (const std::size_t h = shown.find("#" + HEADER); h != std::string::npos) shown.erase(h);
-        if (shown.empty() || shown == "# " + HEADER) continue;
+        if (const std::size_t h = shown.find(std::string("#") + HEADER); h != std::string::npos) shown.erase(h);
+        if (shown.empty() || shown == std::string("# ") + HEADER) continue;
         lines.push_back("  " + printable(shown));
     }
 }
