@@ -44,7 +44,8 @@ class Writer {
 public:
     Writer(std::vector<std::string>& problems) : problems_(problems) {}
     void line(const std::string& text) {
-        if (text.size() > LINE_MAX) problem(formatted("a line of %zu characters is longer than a line can be", text.size()));
+        if (text.size() > LINE_MAX) problem(formatted("a line of %lu characters is longer than a line can be",
+                                                        static_cast<unsigned long>(text.size())));
         text_ += text + "\n";
     }
     void problem(const std::string& what) {
@@ -190,6 +191,19 @@ std::string decode_config(const ConfigRecord& c, const std::string& header, std:
     return w.text();
 }
 
+namespace {
+
+// The text in double quotes, built by appending (g++ 12 at -O3 warns wrongly
+// on "..." + std::string&&).
+std::string in_quotes(const std::string& text) {
+    std::string q(1, '"');
+    q += text;
+    q += '"';
+    return q;
+}
+
+}  // namespace
+
 std::vector<ConfigField> config_fields(const ConfigRecord& c) {
     std::string path;
     for (const auto& slot : c.digi_path) {
@@ -217,7 +231,7 @@ std::vector<ConfigField> config_fields(const ConfigRecord& c) {
         {"NSR", c.nsr != 0 ? "Enabled" : "Disabled"},
         {"Relay Drop", c.relay_drop != 0 ? "Enabled" : "Disabled"},
         {"Digi Path", path.empty() ? "(none)" : printable(path)},
-        {"Beacon Comment", "\"" + printable(field_text(c.beacon_comment, sizeof c.beacon_comment)) + "\""},
+        {"Beacon Comment", in_quotes(printable(field_text(c.beacon_comment, sizeof c.beacon_comment)))},
         {"Log Port", yes_no(c.log_port)},
         {"Have GPS", yes_no(c.have_gps)},
         {"Fix Valid", yes_no(c.fix_valid)},

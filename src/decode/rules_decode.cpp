@@ -149,17 +149,17 @@ std::string decode_rules(const ConfigRecord& config, const std::vector<RuleRecor
         notes.push_back("# cannot be reproduced: " + printable(what));
     };
     if (config.rule_count != records.size())
-        note(formatted("the configuration counts %u rules, the rule image holds %zu",
-                       static_cast<unsigned>(config.rule_count), records.size()));
+        note(formatted("the configuration counts %u rules, the rule image holds %lu",
+                       static_cast<unsigned>(config.rule_count), static_cast<unsigned long>(records.size())));
     unsigned last = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const RuleRecord& r = records[i];
         std::string problem;
         const std::string text = rule_text(r, problem);
-        if (!problem.empty()) note(formatted("rule %zu (line %u): ", i + 1, static_cast<unsigned>(r.line)) + problem);
-        if (text.size() > LINE_MAX) note(formatted("rule %zu: its line is longer than a line can be", i + 1));
+        if (!problem.empty()) note(formatted("rule %lu (line %u): ", static_cast<unsigned long>(i + 1), static_cast<unsigned>(r.line)) + problem);
+        if (text.size() > LINE_MAX) note(formatted("rule %lu: its line is longer than a line can be", static_cast<unsigned long>(i + 1)));
         if (r.line <= last) {
-            note(formatted("rule %zu names line %u, not a line after the rule before it", i + 1,
+            note(formatted("rule %lu names line %u, not a line after the rule before it", static_cast<unsigned long>(i + 1),
                            static_cast<unsigned>(r.line)));
             continue;
         }
