@@ -151,7 +151,7 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
         {{"--journal", "--script", "-"}, 2, "", "korrimatic: option --journal goes alone\n"},
         {{"--no-journal", "--journal-dir", "/tmp"}, 2, "", "korrimatic: option --no-journal goes without"},
         {{"--journal-dir"}, 2, "", "korrimatic: option --journal-dir needs a folder\n"},
-        {{"--journal", "--journal-dir", "/nonexistent"}, 1, "No transfers in the journal /nonexistent/journal.jsonl\n",
+        {{"--journal", "--journal-dir", "/nonexistent"}, 1, "No transfers in the journal /nonexistent",
          ""},
         {{"--journal", "4", "--journal-dir", "/nonexistent"}, 2, "\a\aError: no entry 4 in the journal", ""},
         {{"--decode", "x", "dir"}, 2, "", "korrimatic: option --decode needs a journal entry number and a folder\n"},
