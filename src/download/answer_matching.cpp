@@ -47,11 +47,13 @@ void dwn_transmitting(SerialPort& port, DwnAnswers& answers, int len) {
     answers.timing.sent(port, static_cast<std::size_t>(len));
 }
 
-int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, Sink& out) {
+int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, int wait_ms, Sink& out) {
     answers.taken = true;
     const bool probe = answers.probes_left > 0;
     if (probe) --answers.probes_left;
-    const bool soon = answers.timing.too_soon(port, probe);
+    // Too soon for this packet: its own answer, if that was another, is
+    // still to come within the wait.
+    const bool soon = answers.timing.too_soon(port, probe) && answers.timing.followed(port, wait_ms);
     if (answers.timing.take_note() && operator_at_terminal()) {
         out.printf("Note: the Korrimatic answers sooner than %s could carry bytes at %u baud (a pseudo-terminal, or "
                     "a USB device that ignores the rate): its answers are not held to the line's time\n",

@@ -51,12 +51,14 @@ int dwn_before_transmission(SerialPort& port, const DwnAnswers& answers, Sink& o
 // Just before a transmission of `len` bytes is handed to the port.
 void dwn_transmitting(SerialPort& port, DwnAnswers& answers, int len);
 
-// An answer byte was read. 0, or DWN_STRAY_BYTES after its message when it
-// came sooner after its packet began than the packet's time on the line:
-// it answers another packet. The first DWN_PROBE_ANSWERS answers only show
-// whether the line carries bytes at its rate (at a terminal a note says so
-// once when not).
-int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, Sink& out);
+// An answer byte was read, `wait_ms` being the packet's answer wait. 0, or
+// DWN_STRAY_BYTES after its message when it came sooner after its packet
+// began than the packet's time on the line and another byte followed it in
+// the wait: it answers another packet. With nothing after it, it was the
+// packet's only answer and the line is faster than its rate. The first
+// DWN_PROBE_ANSWERS answers only show whether the line carries bytes at its
+// rate (at a terminal a note says so once when not).
+int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, int wait_ms, Sink& out);
 
 // After a NAK, before the resend: drains until quiet (bounded). 0, or
 // DWN_STRAY_BYTES after its message when anything came.

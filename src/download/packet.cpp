@@ -49,7 +49,7 @@ int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, S
             out.printf("\a\aError: reading ack or nak: %d\n", got);
             return DWN_PKT_NO_ANSWER;
         }
-        if (const int soon = dwn_answer_taken(port, answers, out); soon != 0) return soon;
+        if (const int soon = dwn_answer_taken(port, answers, wait_ms, out); soon != 0) return soon;
         if (answer == DWN_ACK) return len;
         if (answer != DWN_NAK) {
             out.printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));

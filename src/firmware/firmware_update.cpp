@@ -276,7 +276,14 @@ int send_line(SerialPort& port, const char* line, std::size_t length, unsigned l
         if (answer) {
             const bool probe = !transfer.probed;
             transfer.probed = true;
-            if (transfer.timing.too_soon(port, probe)) return answered_too_soon(transfer.timing, line_number, out);
+            // Too soon for this line: the late answer of a line that went
+            // unanswered, or another whose line's own answer still comes.
+            if (transfer.timing.too_soon(port, probe) &&
+                transfer.timing.not_its_answer(port, answer_wait_ms(port, length))) {
+                return answered_too_soon(transfer.timing, line_number, out);
+            }
+        } else {
+            transfer.timing.unanswered();
         }
         if (answer == FIRM_ACK) {
             ++transfer.done;

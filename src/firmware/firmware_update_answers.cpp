@@ -16,10 +16,13 @@ long drop_waiting(SerialPort& port) {
     return dropped;
 }
 
+int answer_wait_ms(SerialPort& port, std::size_t length) {
+    return LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(port_rate(port), length + 1));
+}
+
 std::optional<uint8_t> await_answer(SerialPort& port, std::size_t length) {
-    const int wait_ms = LOADER_ANSWER_LIMIT_MS + static_cast<int>(line_time_ms(port_rate(port), length + 1));
     uint8_t answer = 0;
-    if (read_port(port, &answer, 1, wait_ms) != 1) return std::nullopt;
+    if (read_port(port, &answer, 1, answer_wait_ms(port, length)) != 1) return std::nullopt;
     return answer;
 }
 

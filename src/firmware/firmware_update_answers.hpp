@@ -33,6 +33,10 @@ inline constexpr int LOADER_ANSWER_LIMIT_MS = 2000;
 // caught by the next line's drop or by the quiet after the last answer.
 long drop_waiting(SerialPort& port);
 
+// How long the answer to a record line of `length` bytes is awaited: the
+// loader's limit after the line's end on the wire, and the answer's own time.
+int answer_wait_ms(SerialPort& port, std::size_t length);
+
 // The answer to the record line of `length` bytes just written: the first
 // byte that arrives within LOADER_ANSWER_LIMIT_MS of the line's end on the
 // wire (and the answer's own time on it), or none.

@@ -33,6 +33,13 @@ bool AnswerTiming::too_soon(SerialPort& port, bool probe) {
     return soon;
 }
 
+bool AnswerTiming::followed(SerialPort& port, int wait_ms) {
+    uint8_t next = 0;
+    if (read_port(port, &next, 1, wait_ms) == 1) return true;
+    line_ = Line::faster;
+    return false;
+}
+
 bool AnswerTiming::take_note() {
     if (line_ != Line::faster || noted_) return false;
     noted_ = true;

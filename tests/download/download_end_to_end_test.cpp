@@ -302,6 +302,11 @@ TEST(DownloadFaultEndToEnd, AnswersFasterThanTheWireOnAPacedLine) {
         {"paced, clean", {"--pace"}, true},
         {"paced, every answer 16 ms late as through a USB adapter", {"--pace", "--answer-delay=16"}, true},
         {"not paced", {}, true},
+        // At the GPS rate of 4800 baud: every answer 50 ms late and the
+        // second packet's 150 ms, so the first two answers look paced, and the
+        // third packet's comes sooner than its 126.7 ms on the wire, the only
+        // answer to it.
+        {"not paced, the first answers late", {"--answer-delay=50", "--dl-late=2:100"}, true},
         {"paced, an ACK 5 ms after the answer before, as its packet goes out", {"--pace", "--dl-early=3:5"}, false},
     };
     struct Outcome {

@@ -275,7 +275,14 @@ TEST(FirmwareEndToEnd, AnswersFasterThanTheWireOnAPacedLine) {
         // Later than the host's wait (2 s and the line's 140 ms): it lands
         // within the resend's time on the wire, as the soak's seed 51385 did.
         {"paced, line 2's ACK later than Q, inside the resend", {"--pace", "--loader-slow=2:1:2200"}, false},
-        {"paced, an ACK before its line", {"--pace", "--loader-early=3"}, false},
+        // Every answer 20 ms late and the first line's 200 ms: the sync, the
+        // identification and the first line look paced, the other lines'
+        // answers come sooner than their wire time, each the only one.
+        {"not paced, the probes late", {"--answer-delay=20", "--loader-slow=1:1:200"}, true},
+        // The loader's ACK for line 3 goes out before the line and it says
+        // nothing more: no host can tell that from a line faster than its
+        // rate, and the loader holds every line.
+        {"paced, an ACK before its line and none after", {"--pace", "--loader-early=3"}, true},
     };
     const std::vector<Update> updates =
         run_concurrently(cases, [&](const Case& c) { return update(file, c.loader_args); });
