@@ -159,6 +159,7 @@ FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines
     // line decides whether answers are held to it; korrisim without --pace
     // answers at once and the rule is off.
     bool probed = false, held_to_wire = pace;
+    bool unanswered = false;  // a transmission had no answer in its whole wait
     std::deque<Arrival>& pending = loader.line();
     double now = 0;  // the host's clock
     const auto close_to = [&run](double at, double deadline) {
@@ -225,12 +226,29 @@ FirmwareRun host_firmware(LoaderModel& loader, const std::vector<HexLine>& lines
                 close_to(now, written + shortest);
                 const bool soon = now - written < shortest;
                 if (!probed && soon) held_to_wire = false;
-                if (probed && soon) {
+                // A quick answer is another's after a line went unanswered,
+                // or when the line's own answer follows in the rest of the
+                // wait; with nothing after it the line is faster than its rate.
+                bool followed = false;
+                if (probed && soon && !unanswered) {
+                    const double follow_end = now + wait;
+                    if (!pending.empty()) close_to(pending.front().at, follow_end);
+                    followed = !pending.empty() && pending.front().at <= follow_end;
+                    if (followed) {
+                        now = std::max(now, pending.front().at);
+                        pending.pop_front();
+                    } else {
+                        now = follow_end;
+                        held_to_wire = false;
+                    }
+                }
+                if (probed && soon && (unanswered || followed)) {
                     report(FirmwareReport::too_soon, line, 0, static_cast<long>(length));
                     run.aborted = true;
                     break;
                 }
             }
+            if (!answered) unanswered = true;
             if (answered) probed = true;
             if (answered && seen == FIRM_ACK) break;
             if (++errors >= FIRMWARE_MAX_ERRORS) {
