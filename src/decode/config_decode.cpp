@@ -5,6 +5,7 @@
 
 #include "decode/decimal_text.hpp"
 #include "text/formatted.hpp"
+#include "text/line_reader.hpp"
 
 namespace {
 
@@ -12,7 +13,6 @@ constexpr std::size_t CALL_FIELD = sizeof(ConfigRecord::call_sign);
 constexpr std::size_t CALL_MAX = 6;
 constexpr std::size_t PATH_SLOT = 8;
 constexpr std::size_t COMMENT_MAX = 43;
-constexpr std::size_t LINE_MAX = 255;
 
 // A character a word argument of the file can hold once the parser has
 // upper-cased it: no separator, no line end, no NUL, no lower-case letter.
@@ -44,7 +44,7 @@ class Writer {
 public:
     Writer(std::vector<std::string>& problems) : problems_(problems) {}
     void line(const std::string& text) {
-        if (text.size() > LINE_MAX) problem(formatted("a line of %lu characters is longer than a line can be",
+        if (text.size() > LINE_LENGTH_MAX) problem(formatted("a line of %lu characters is longer than a line can be",
                                                         static_cast<unsigned long>(text.size())));
         text_ += text + "\n";
     }

@@ -7,10 +7,10 @@
 #include "decode/config_decode.hpp"
 #include "decode/decimal_text.hpp"
 #include "text/formatted.hpp"
+#include "text/line_reader.hpp"
 
 namespace {
 
-constexpr std::size_t LINE_MAX = 255;
 
 const char* kind_word(uint8_t kind) {
     for (const RuleCommand& row : rule_command_table)
@@ -157,7 +157,7 @@ std::string decode_rules(const ConfigRecord& config, const std::vector<RuleRecor
         std::string problem;
         const std::string text = rule_text(r, problem);
         if (!problem.empty()) note(formatted("rule %lu (line %u): ", static_cast<unsigned long>(i + 1), static_cast<unsigned>(r.line)) + problem);
-        if (text.size() > LINE_MAX) note(formatted("rule %lu: its line is longer than a line can be", static_cast<unsigned long>(i + 1)));
+        if (text.size() > LINE_LENGTH_MAX) note(formatted("rule %lu: its line is longer than a line can be", static_cast<unsigned long>(i + 1)));
         if (r.line <= last) {
             note(formatted("rule %lu names line %u, not a line after the rule before it", static_cast<unsigned long>(i + 1),
                            static_cast<unsigned>(r.line)));
@@ -178,7 +178,7 @@ std::string decode_rules(const ConfigRecord& config, const std::vector<RuleRecor
     // Behind a rule on line 1 the header follows its last argument with no
     // blank, which would otherwise become part of an angle.
     if (lines.count(1) == 0) lines[1] = "# " + header;
-    else if (lines[1].size() + header.size() < LINE_MAX) lines[1] += "#" + header;
+    else if (lines[1].size() + header.size() < LINE_LENGTH_MAX) lines[1] += "#" + header;
     unsigned number = 0;
     for (const auto& [at, line] : lines) {
         while (++number < at) text += "\n";

@@ -23,7 +23,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint8_t ENQ_ACK = 0x06;
-constexpr uint8_t SYN = 0x16;
 constexpr uint8_t NO_START = 0x11;
 constexpr uint8_t BAD_CHECKSUM = 0x12;
 constexpr uint8_t VALIDATION = 0x15;
@@ -111,7 +110,7 @@ private:
         for (;;) {
             int byte = receiver_.read(-1);
             if (byte == -2) return false;
-            if (byte == SYN) {
+            if (byte == LOADER_SYN) {
                 sim_log("loader: sync");
                 receiver_.answer(ENQ_ACK);
                 return true;

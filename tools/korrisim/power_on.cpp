@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int SYN = 0x16;
 // The host answers the loader's prompt with the sync character about 110 ms
 // after the prompt has arrived (its read of up to three more bytes waits
 // 100 ms); half a second leaves room for a loaded machine and stays short
@@ -43,7 +42,7 @@ bool sync_within_window(SimLine& line, const SimOptions& options, bool& gone) {
             return false;
         }
         if (byte == -1) return false;
-        if (byte == SYN) return true;
+        if (byte == LOADER_SYN) return true;
         sim_log("power on: ignored 0x%02x in the loader's window", byte);
     }
 }
