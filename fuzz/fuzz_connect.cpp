@@ -198,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     g_device.script = &script;
     g_device.already_on = rate_change;
     clear_interrupts();
-    shell = ShellState{};
+    ShellState shell;
     MemoryLink* link = use_memory_link(shell.port, &g_device);
     shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     TargetOutput& capture = target_output();
@@ -214,10 +214,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         shell.current_baud = 57600;
         start = link->now_ms();
         char args[] = "19200";
-        outcome = cmd_baud(args);
+        outcome = cmd_baud(shell, args);
     } else {
         char args[] = "1 57600";
-        outcome = cmd_connect(args);
+        outcome = cmd_connect(shell, args);
     }
     const std::string_view out = capture.end();
     const int64_t elapsed = link->now_ms() - start;

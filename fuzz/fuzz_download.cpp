@@ -94,11 +94,10 @@ void add_data(std::vector<std::vector<uint8_t>>& packets, const uint8_t* bytes, 
     }
 }
 
-// The packets of a download of the current images, in order.
-std::vector<std::vector<uint8_t>> expected_packets() {
+// The packets of a download of the station's images, in order.
+std::vector<std::vector<uint8_t>> expected_packets(const Station& station) {
     std::vector<std::vector<uint8_t>> packets;
     packets.push_back(command("conf", "166"));
-    const Station& station = shell.station;
     add_data(packets, reinterpret_cast<const uint8_t*>(&station.config), sizeof station.config);
     const std::size_t rule_bytes = station.config.rule_count * sizeof(RuleRecord);
     packets.push_back(command("rules", std::to_string(rule_bytes)));
@@ -165,13 +164,12 @@ DownloadDevice g_device;
 MemoryLink* g_link = nullptr;
 
 // Distinct bytes in every slot, so that no two data packets are alike.
-void fill_images(int rules) {
-    shell.station = Station{};
-    auto* bytes = reinterpret_cast<uint8_t*>(shell.station.rule_table.slot);
+void fill_images(Station& station, int rules) {
+    auto* bytes = reinterpret_cast<uint8_t*>(station.rule_table.slot);
     for (std::size_t i = 0; i < static_cast<std::size_t>(rules) * sizeof(RuleRecord); ++i) {
         bytes[i] = static_cast<uint8_t>(i * 7 + 1);
     }
-    shell.station.config.rule_count = static_cast<uint16_t>(rules);
+    station.config.rule_count = static_cast<uint16_t>(rules);
 }
 
 }  // namespace
@@ -195,11 +193,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     g_device = DownloadDevice{};
     g_device.script = &script;
     clear_interrupts();
-    shell = ShellState{};
+    ShellState shell;
     g_link = use_memory_link(shell.port, &g_device);
     shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
-    fill_images(static_cast<int>(script.byte(2) % 4));
-    const std::vector<std::vector<uint8_t>> expected = expected_packets();
+    fill_images(shell.station, static_cast<int>(script.byte(2) % 4));
+    const std::vector<std::vector<uint8_t>> expected = expected_packets(shell.station);
 
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
     TargetOutput& capture = target_output();
@@ -217,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     const int64_t start = g_link->now_ms();
     char args[] = "";
-    const CommandOutcome outcome = cmd_download(args);
+    const CommandOutcome outcome = cmd_download(shell, args);
     const std::string_view out = capture.end();
     const int64_t elapsed = g_link->now_ms() - start;
 

@@ -32,7 +32,6 @@
 #include "firmware/firmware_update_answers.hpp"
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
-#include "shell/shell_state.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/fuzz_script.hpp"
 #include "support/hostile_line.hpp"
@@ -195,15 +194,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzScript script(data, size);
     g_loader = Loader{};
     g_loader.script = &script;
-    MemoryLink* link = use_memory_link(shell.port, &g_loader);
-    shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
+    SerialPort port;
+    MemoryLink* link = use_memory_link(port, &g_loader);
+    port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     clear_interrupts();
     TargetOutput& capture = target_output();
-    shell.port.set_out(capture.sink());
+    port.set_out(capture.sink());
     capture.begin();
     // The port layer's messages and the update's go into the same sink, in
     // the order they are printed.
-    const int result = firmware_update(shell.port, "COM1", g_file_name.c_str(), {},
+    const int result = firmware_update(port, "COM1", g_file_name.c_str(), {},
                                        [link] { return link->now_ms() / 1000; }, capture.sink());
     const std::string_view out = capture.end();
     const int64_t elapsed = link->now_ms();

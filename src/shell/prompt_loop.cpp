@@ -29,9 +29,9 @@ constexpr std::size_t MAX_LINE = LINE_LENGTH_MAX;
 
 }  // namespace
 
-CommandOutcome cmd_exit(char*) { return CommandOutcome::exit; }
+CommandOutcome cmd_exit(ShellState&, char*) { return CommandOutcome::exit; }
 
-CommandOutcome handle_line(const char* typed) {
+CommandOutcome handle_line(ShellState& shell, const char* typed) {
     if (typed[0] == '\0') return CommandOutcome::done;  // an empty line: previous_line untouched
     if (std::strlen(typed) > MAX_LINE) {
         shell.out->printf("\a\aError: command line too long (max %d characters)\n", static_cast<int>(MAX_LINE));
@@ -63,16 +63,16 @@ CommandOutcome handle_line(const char* typed) {
         shell.out->printf("\a\aInternal Error: command %d is invalid!\n", row.id);
         return CommandOutcome::failed;
     }
-    return row.run(cursor);
+    return row.run(shell, cursor);
 }
 
-void start_shell() {
+void start_shell(ShellState& shell) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stderr, nullptr, _IONBF, 0);
     shell.out->printf("Korrimatic PC Host Utility %s - the Korrimatic host utility team\n", PRODUCT_VERSION);
     shell.out->printf("Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n");
     load_config_defaults(shell.station.config);
-    show_summary();
+    show_summary(shell);
     shell.out->printf("\n");
 }
 
@@ -81,9 +81,9 @@ namespace {
 constexpr int64_t IDLE_EXIT_WINDOW_MS = 2000;
 
 // At a terminal a lost port ends the command, not the program.
-CommandOutcome handle_line_keeping_program(const char* typed) {
+CommandOutcome handle_line_keeping_program(ShellState& shell, const char* typed) {
     try {
-        return handle_line(typed);
+        return handle_line(shell, typed);
     } catch (const PortLost&) {
         shell.connected = 0;
         disconnect_device(shell.port, *shell.out);
@@ -100,10 +100,10 @@ int64_t monotonic_ms() {
 
 }  // namespace
 
-int run_shell(const ShellRun& run) {
-    start_shell();
-    if (!run.script) console_start_editing();
-    console_set_echo(run.script);
+int run_shell(ShellState& shell, const ShellRun& run) {
+    start_shell(shell);
+    if (!run.script) console_start_editing(shell.console);
+    shell.console.echo = run.script;
     shell.port.set_read_failure(read_failure_handler({!run.script && operator_at_terminal(), {}}));
     shell.port.set_out(*shell.out);  // one sink for the commands and the port
     std::string line;
@@ -118,7 +118,7 @@ int run_shell(const ShellRun& run) {
     };
     for (;;) {
         clear_interrupts();
-        const ConsoleRead read = console_read_command("Command> ", line);
+        const ConsoleRead read = console_read_command(shell, "Command> ", line);
         if (read == ConsoleRead::end) {
             shell.out->printf("\n");
             return finished(1);
@@ -141,8 +141,8 @@ int run_shell(const ShellRun& run) {
             continue;
         }
         idle_interrupt_ms = -1;
-        const unsigned long line_number = console_lines_read();
-        const CommandOutcome outcome = handle_line_keeping_program(line.c_str());
+        const unsigned long line_number = shell.console.lines_read;
+        const CommandOutcome outcome = handle_line_keeping_program(shell, line.c_str());
         console_hints().show(*shell.out);
         if (outcome == CommandOutcome::exit) return finished(0);
         if (outcome == CommandOutcome::failed && run.script) {

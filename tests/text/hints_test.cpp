@@ -27,8 +27,9 @@ struct TerminalScope {
 // The hint a command line leaves, its output captured away.
 std::string hint_after(const std::string& line) {
     show_hint();  // nothing left from before
-    ShellOutput capture;
-    handle_line(line.c_str());
+    ShellState shell;
+    ShellOutput capture(shell);
+    handle_line(shell, line.c_str());
     return offered_hint();
 }
 
