@@ -13,6 +13,7 @@
 
 #include "serial/serial_port.hpp"
 #include "support/sim_session.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -49,7 +50,7 @@ void firmware_starts(int n) {
     SimSession s({});
     setenv("KORRIMATIC_COM2", s.port_path().c_str(), 1);
     int started = 0;
-    SerialPort port;
+    SerialPort port(standard_output());
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < n; ++i) {
         if (open_port(port, "COM2", 19200) != 0) break;

@@ -194,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzScript script(data, size);
     g_loader = Loader{};
     g_loader.script = &script;
-    SerialPort port;
+    SerialPort port(target_output().sink());
     MemoryLink* link = use_memory_link(port, &g_loader);
     port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     clear_interrupts();

@@ -27,8 +27,7 @@ uint64_t line_time_us(uint32_t rate, std::size_t count) {
 
 }  // namespace
 
-SerialPort::SerialPort(std::unique_ptr<SerialDriver> driver, Sink* out)
-    : driver_(std::move(driver)), out_(out != nullptr ? out : &standard_output()) {}
+SerialPort::SerialPort(std::unique_ptr<SerialDriver> driver, Sink& out) : driver_(std::move(driver)), out_(&out) {}
 
 SerialPort::SerialPort(SerialPort&&) noexcept = default;
 SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
@@ -214,8 +213,8 @@ struct PortAccess {
             port.read_failure_(port, code, message);
             return;
         }
-        std::fputs(message, stderr);
-        std::fprintf(stderr, "Return code %d, system error code %d\n", code, static_cast<int>(port.last_error()));
+        port.out().put(message);
+        port.out().printf("Return code %d, system error code %d\n", code, static_cast<int>(port.last_error()));
     }
 
     static int read(SerialPort& port, void* buf, int size, int timeout_ms, const ReadUntil* until) {

@@ -20,7 +20,7 @@ struct ShellState {
     char previous_line[256] = {}; // the last line that was neither empty nor a repeat
     char firmware_file[256] = {}; // file name given to the last firmware command
     Sink* out = &standard_output();  // where the commands and what they call print
-    SerialPort port{nullptr, out};   // the one port the commands work with, handed down to the protocols
+    SerialPort port{*out};   // the one port the commands work with, handed down to the protocols
     // The journal of transfers: its folder, empty when transfers are not recorded.
     std::string journal_dir;
     char device_version[16] = {};  // the firmware version the last connect read ("2.4"), or empty

@@ -42,6 +42,6 @@ std::string StringSink::take() {
 }
 
 Sink& standard_output() {
-    static FileSink console(stdout);
+    static FileSink console(stdout);  // one, as standard output is one per process
     return console;
 }
