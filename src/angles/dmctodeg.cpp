@@ -188,7 +188,7 @@ double dmctodeg(const char* text, Sink& out) {
     const Census census = take_census(angle);
     Notation notation{};
     if (!classify(census, notation, out)) {
-        offer_angle_hint(angle);
+        offer_angle_hint(out, angle);
         return ANGLE_ERROR;
     }
 
@@ -198,7 +198,7 @@ double dmctodeg(const char* text, Sink& out) {
     case Notation::dotted: p = read_dotted(angle); break;
     case Notation::dmc:
         if (!read_dmc(angle, p, out)) {
-            offer_angle_hint(angle);
+            offer_angle_hint(out, angle);
             return ANGLE_ERROR;
         }
         break;

@@ -12,7 +12,6 @@
 #include "station/config_record.hpp"
 #include "station/field_ranges.hpp"
 #include "station/station.hpp"
-#include "text/hints.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 #include "text/numbers.hpp"
@@ -54,7 +53,7 @@ int read_call_sign(Line& line, const ConfigGrammar& takes, const char* arg) {
     if (n > takes.stored) {
         line.out.printf("\a\aError: line %d: invalid %s argument: too long: %s\n", line.number, takes.name,
                         line.copy);
-        offer_call_sign_hint(arg);
+        offer_call_sign_hint(line.out, arg);
         return CONF_BAD_ARGUMENT;
     }
     // Upper-cased with one NUL; the bytes after it keep what stood there.
@@ -99,13 +98,13 @@ int read_angle(Line& line, const char* arg, const char* name, IntRange range, in
     const double degrees = dmctodeg(arg, line.out);
     if (degrees == ANGLE_ERROR) {
         line.out.printf("\a\aError: line %d: invalid %s argument: %s: %s\n", line.number, name, arg, line.copy);
-        offer_position_hint(line.copy);
+        offer_position_hint(line.out, line.copy);
         return CONF_BAD_ARGUMENT;
     }
     if (!range.holds(degrees)) {
         line.out.printf("\a\aError: line %d: invalid %s range [%d..%d]: %f: %s\n", line.number, name,
                         static_cast<int>(range.low), static_cast<int>(range.high), degrees, line.copy);
-        if (off_earth == CONF_BAD_LATITUDE) offer_position_hint(line.copy);  // swapped with the longitude?
+        if (off_earth == CONF_BAD_LATITUDE) offer_position_hint(line.out, line.copy);  // swapped with the longitude?
         return off_earth;
     }
     line.config.*field = static_cast<float>(degrees);
@@ -198,11 +197,11 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink
         switch (m.result) {
         case Match::ambiguous:
             out.printf("\a\aError: line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
-            offer_hint(candidates_hint(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
+            out.hints().offer(candidates_hint(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
             return CONF_BAD_KEYWORD;
         case Match::unknown:
             out.printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);
-            offer_hint(did_you_mean(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
+            out.hints().offer(did_you_mean(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
             return CONF_BAD_KEYWORD;
         case Match::found: break;
         }

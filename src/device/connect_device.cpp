@@ -98,7 +98,7 @@ bool check_power_on_text(SerialPort& port, int32_t rate, Reply& reply, int n, De
     if (ident == nullptr) {
         out.printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
         dump_reply(reply, n, out);
-        offer_power_on_hint(port.name(), reply.text, n, rate);
+        offer_power_on_hint(out, port.name(), reply.text, n, rate);
         close_port(port);
         return false;
     }
@@ -112,7 +112,7 @@ bool check_power_on_text(SerialPort& port, int32_t rate, Reply& reply, int n, De
     if (version.major < MIN_MAJOR || (version.major == MIN_MAJOR && version.minor < MIN_MINOR)) {
         out.printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", version.major,
                    version.minor, MIN_MAJOR, MIN_MINOR);
-        offer_old_firmware_hint(port.name());
+        offer_old_firmware_hint(out, port.name());
         close_port(port);
         return false;
     }

@@ -1,7 +1,7 @@
 #include "download/answer_matching.hpp"
 
 #include "process/interrupt.hpp"
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 #include "download/held_text.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
@@ -52,7 +52,7 @@ int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, Sink& out) {
     const bool probe = answers.probes_left > 0;
     if (probe) --answers.probes_left;
     const bool soon = answers.timing.too_soon(port, probe);
-    if (answers.timing.take_note() && operator_at_terminal()) {
+    if (answers.timing.take_note() && out.operator_at_terminal()) {
         out.printf("Note: the Korrimatic answers sooner than %s could carry bytes at %u baud (a pseudo-terminal, or "
                     "a USB device that ignores the rate): its answers are not held to the line's time\n",
                     port.name(), static_cast<unsigned>(port_rate(port)));

@@ -56,7 +56,7 @@ CommandOutcome file_command(ShellState& shell, char* args, int (*process)(ShellS
     }
     if (process(shell, file_name) != 0) {
         shell.out->put(failed);
-        offer_file_name_hint(file_name);
+        offer_file_name_hint(*shell.out, file_name);
         return CommandOutcome::failed;
     }
     return CommandOutcome::done;

@@ -10,7 +10,6 @@
 #include "journal/journal.hpp"
 #include "journal/journal_listing.hpp"
 #include "shell/journal_commands.hpp"
-#include "text/hints.hpp"
 #include "serial/port_list.hpp"
 #include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
@@ -126,10 +125,10 @@ int list_ports(Sink& out) {
 
 // Where the transfers of this run are recorded: the folder given, else the
 // default one under --script or at a terminal; never for plain piped input.
-std::string journal_folder(const CommandLine& options) {
+std::string journal_folder(const CommandLine& options, const Sink& out) {
     if (options.no_journal) return std::string();
     if (!options.journal_dir.empty()) return options.journal_dir;
-    if (options.script || operator_at_terminal()) return journal_default_dir();
+    if (options.script || out.operator_at_terminal()) return journal_default_dir();
     return std::string();
 }
 
@@ -272,7 +271,7 @@ int run_command_line(ShellState& shell, const CommandLine& options) {
     if (options.diff)
         return diff_files(journal_dir, options.diff_config.c_str(), options.diff_rules.c_str(), options.diff_entry,
                           *shell.out, err);
-    shell.journal_dir = journal_folder(options);
+    shell.journal_dir = journal_folder(options, *shell.out);
     if (options.script) return run_script(shell, options);
     return run_shell(shell);
 }

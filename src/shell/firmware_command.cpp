@@ -22,7 +22,7 @@ CommandOutcome report_failure(ShellState& shell, int result, bool at_terminal) {
     if (at_terminal && firmware_untouched(result)) {
         shell.out->printf("\tNothing reached the Korrimatic: its firmware was not touched.\n");
     }
-    offer_file_name_hint(shell.firmware_file);
+    offer_file_name_hint(*shell.out, shell.firmware_file);
     return CommandOutcome::failed;
 }
 

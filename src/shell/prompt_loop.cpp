@@ -18,7 +18,6 @@
 #include "shell/shell_state.hpp"
 #include "shell/summary.hpp"
 #include "shell/version.hpp"
-#include "text/hints.hpp"
 #include "text/line_reader.hpp"
 #include "text/suggest.hpp"
 #include "text/tokens.hpp"
@@ -50,11 +49,11 @@ CommandOutcome handle_line(ShellState& shell, const char* typed) {
     switch (m.result) {
     case Match::unknown:
         shell.out->printf("\a\aError: unknown command: %s\n", word);
-        offer_hint(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
+        shell.out->hints().offer(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
     case Match::ambiguous:
         shell.out->printf("\a\aError: ambiguous command: %s\n", word);
-        offer_hint(candidates_hint(word, command_table, [](const CommandEntry& row) { return row.word; }));
+        shell.out->hints().offer(candidates_hint(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
     case Match::found: break;
     }
@@ -87,7 +86,7 @@ CommandOutcome handle_line_keeping_program(ShellState& shell, const char* typed)
     } catch (const PortLost&) {
         shell.connected = 0;
         disconnect_device(shell.port, *shell.out);
-        offer_hint("the port went away (an adapter unplugged?): plug it in again, then run the command again");
+        shell.out->hints().offer("the port went away (an adapter unplugged?): plug it in again, then run the command again");
         return CommandOutcome::failed;
     }
 }
@@ -104,7 +103,7 @@ int run_shell(ShellState& shell, const ShellRun& run) {
     start_shell(shell);
     if (!run.script) console_start_editing(shell.console);
     shell.console.echo = run.script;
-    shell.port.set_read_failure(read_failure_handler({!run.script && operator_at_terminal(), {}}));
+    shell.port.set_read_failure(read_failure_handler({!run.script && shell.out->operator_at_terminal(), {}}));
     shell.port.set_out(*shell.out);  // one sink for the commands and the port
     std::string line;
     bool any_failed = false;
@@ -143,7 +142,7 @@ int run_shell(ShellState& shell, const ShellRun& run) {
         idle_interrupt_ms = -1;
         const unsigned long line_number = shell.console.lines_read;
         const CommandOutcome outcome = handle_line_keeping_program(shell, line.c_str());
-        console_hints().show(*shell.out);
+        shell.out->show_hint();
         if (outcome == CommandOutcome::exit) return finished(0);
         if (outcome == CommandOutcome::failed && run.script) {
             any_failed = true;

@@ -1,5 +1,7 @@
 #include "text/sink.hpp"
 
+#include <unistd.h>
+
 #include <vector>
 
 void Sink::printf(const char* format, ...) {
@@ -29,6 +31,11 @@ void Sink::vprintf(const char* format, va_list args) {
     va_end(again);
 }
 
+void Sink::show_hint() {
+    const std::string hint = hints_.take();
+    if (!hint.empty() && operator_at_terminal()) printf("Hint: %s\n", hint.c_str());
+}
+
 void FileSink::write(const char* data, std::size_t size) {
     if (size != 0) std::fwrite(data, 1, size, stream_);
 }
@@ -41,7 +48,20 @@ std::string StringSink::take() {
     return out;
 }
 
+namespace {
+
+Sink::Reader reader_of_standard_output() {
+    if (isatty(STDOUT_FILENO) == 0) return Sink::Reader::program;
+    return isatty(STDIN_FILENO) != 0 ? Sink::Reader::operator_at_terminal : Sink::Reader::terminal;
+}
+
+}  // namespace
+
 Sink& standard_output() {
-    static FileSink console(stdout);  // one, as standard output is one per process
+    static FileSink console = [] {  // one, as standard output is one per process
+        FileSink made(stdout);
+        made.set_reader(reader_of_standard_output());
+        return made;
+    }();
     return console;
 }

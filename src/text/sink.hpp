@@ -1,7 +1,9 @@
 // Where the program's messages go. Every layer that prints (the parsers, the
 // displays, the protocols, the port) is handed a Sink; the console's is
 // standard output, and a caller that wants the text itself (the file checks,
-// korrimap, the tests) hands down a StringSink instead.
+// korrimap, the tests) hands down a StringSink instead. The sink also carries
+// the hint of the command under way, and knows who reads it: a terminal, and
+// whether the operator there types the input too.
 #pragma once
 
 #include <cstdarg>
@@ -9,6 +11,8 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "text/hints.hpp"
 
 class Sink {
 public:
@@ -22,6 +26,26 @@ public:
     void vprintf(const char* format, va_list args);
     void put(std::string_view text) { write(text.data(), text.size()); }
     void put(char c) { write(&c, 1); }
+
+    // What reads the text: nothing at a terminal (a pipe, a file, a string),
+    // a terminal, or an operator at the terminal who types the input there too.
+    enum class Reader { program, terminal, operator_at_terminal };
+    // True when the text shows on a terminal.
+    bool at_terminal() const { return reader_ != Reader::program; }
+    // True when an operator at a terminal reads it and types the input: the
+    // hints, countdowns and notes are for them only.
+    bool operator_at_terminal() const { return reader_ == Reader::operator_at_terminal; }
+    void set_reader(Reader reader) { reader_ = reader; }
+
+    // The hint of the command under way.
+    Hints& hints() { return hints_; }
+    // Prints the offered hint as "Hint: ...\n" when the operator is at a
+    // terminal, and forgets it either way.
+    void show_hint();
+
+private:
+    Reader reader_ = Reader::program;
+    Hints hints_;
 };
 
 // Writes to a C stream, with the stream's own buffering.
@@ -48,5 +72,5 @@ private:
     std::string text_;
 };
 
-// The console: standard output.
+// The console: standard output, its reader found when it is first used.
 Sink& standard_output();
