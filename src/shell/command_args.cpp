@@ -19,7 +19,7 @@ int parse_com_port(const char* token) {
 
 int com_port_argument(Sink& out, const char* token) {
     const int port = parse_com_port(token);
-    if (port == 0) out.printf("\a\aError: invalid COM port number (1..20): %s\n", token);
+    if (port == 0) out.error("invalid COM port number (1..20): %s\n", token);
     return port;
 }
 
@@ -27,7 +27,7 @@ bool port_argument(Sink& out, const char* token, char* name, std::size_t size) {
 #ifndef _WIN32
     if (token[0] == '/') {
         if (std::strlen(token) >= size) {
-            out.printf("\a\aError: device path too long (max %d characters): %s\n", static_cast<int>(size - 1), token);
+            out.error("device path too long (max %d characters): %s\n", static_cast<int>(size - 1), token);
             return false;
         }
         std::snprintf(name, size, "%s", token);
@@ -42,7 +42,7 @@ bool port_argument(Sink& out, const char* token, char* name, std::size_t size) {
 
 bool device_rate_argument(Sink& out, int32_t rate) {
     if (is_device_baud_rate(rate)) return true;
-    out.printf("\a\aError: invalid baud rate: %d\n", static_cast<int>(rate));
+    out.error("invalid baud rate: %d\n", static_cast<int>(rate));
     return false;
 }
 
@@ -51,7 +51,7 @@ CommandOutcome file_command(ShellState& shell, char* args, int (*process)(ShellS
     char* cursor = args;
     const char* file_name = next_token(cursor, FILE_NAME_SEPARATORS);
     if (file_name == nullptr) {
-        shell.out->printf("\a\aError: missing argument: file_name\n");
+        shell.out->error("missing argument: file_name\n");
         return CommandOutcome::failed;
     }
     if (process(shell, file_name) != 0) {

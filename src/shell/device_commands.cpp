@@ -12,12 +12,12 @@
 
 CommandOutcome cmd_connect(ShellState& shell, char* args) {
     if (shell.connected == 1) {
-        shell.out->printf("\a\aError: already Connected!\n");
+        shell.out->error("already Connected!\n");
         return CommandOutcome::failed;
     }
     char* port_token = next_token(args, WORD_SEPARATORS);
     if (port_token == nullptr) {
-        shell.out->printf("\a\aError: missing argument: com_port\n");
+        shell.out->error("missing argument: com_port\n");
         return CommandOutcome::failed;
     }
     char port_name[sizeof shell.port_name];
@@ -38,7 +38,7 @@ CommandOutcome cmd_connect(ShellState& shell, char* args) {
 
 CommandOutcome cmd_disconnect(ShellState& shell, char*) {
     if (shell.connected != 1) {
-        shell.out->printf("\a\aError: not Connected!\n");
+        shell.out->error("not Connected!\n");
         return CommandOutcome::failed;
     }
     shell.connected = 0;
@@ -48,12 +48,12 @@ CommandOutcome cmd_disconnect(ShellState& shell, char*) {
 
 CommandOutcome cmd_baud(ShellState& shell, char* args) {
     if (shell.connected != 1) {
-        shell.out->printf("\a\aError: must be Connected before changing the Baud!\n");
+        shell.out->error("must be Connected before changing the Baud!\n");
         return CommandOutcome::failed;
     }
     char* rate_token = next_token(args, WORD_SEPARATORS);
     if (rate_token == nullptr) {
-        shell.out->printf("\a\aError: missing argument: baud\n");
+        shell.out->error("missing argument: baud\n");
         return CommandOutcome::failed;
     }
     const int32_t rate = parse_decimal(rate_token);

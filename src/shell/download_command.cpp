@@ -37,7 +37,7 @@ bool confirmed(ShellState& shell, const char* question) {
 
 CommandOutcome cmd_download(ShellState& shell, char*) {
     if (shell.connected != 1) {
-        shell.out->printf("\a\aError: not Connected!\n");
+        shell.out->error("not Connected!\n");
         return CommandOutcome::failed;
     }
     // Without a Configuration file in force (none read, or the last one
@@ -57,14 +57,14 @@ CommandOutcome cmd_download(ShellState& shell, char*) {
         return CommandOutcome::failed;
     }
     if (write_port(shell.port, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
-        shell.out->printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
+        shell.out->error("wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
     const ConfigRecord image = use_defaults ? defaults_keeping_rule_fields(station.config) : station.config;
     int packets = 0;
     const int r = dwn_download_image(shell.port, image, station.rule_table, *shell.out, &packets);
     journal_download_done(shell, image, r, packets);
-    if (r != 0) shell.out->printf("\a\aError: Download failed: %d\n", r);
+    if (r != 0) shell.out->error("Download failed: %d\n", r);
     shell.out->printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     shell.connected = 0;
     disconnect_device(shell.port, *shell.out);

@@ -30,20 +30,20 @@ CommandOutcome report_failure(ShellState& shell, int result, bool at_terminal) {
 
 CommandOutcome cmd_firmware(ShellState& shell, char* args) {
     if (shell.connected == 1) {
-        shell.out->printf("\a\aError: already Connected, Disconnect first!\n");
+        shell.out->error("already Connected, Disconnect first!\n");
         return CommandOutcome::failed;
     }
     char* cursor = args;
     const char* port_token = next_token(cursor, WORD_SEPARATORS);
     if (port_token == nullptr) {
-        shell.out->printf("\a\aError: missing arguments: com_port file_name\n");
+        shell.out->error("missing arguments: com_port file_name\n");
         return CommandOutcome::failed;
     }
     char port_name[sizeof shell.port_name];
     if (!port_argument(*shell.out, port_token, port_name, sizeof port_name)) return CommandOutcome::failed;
     const char* file_token = next_token(cursor, FILE_NAME_SEPARATORS);
     if (file_token == nullptr) {
-        shell.out->printf("\a\aError: missing argument: file_name\n");
+        shell.out->error("missing argument: file_name\n");
         return CommandOutcome::failed;
     }
     std::snprintf(shell.firmware_file, sizeof shell.firmware_file, "%s", file_token);

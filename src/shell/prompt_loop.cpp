@@ -33,7 +33,7 @@ CommandOutcome cmd_exit(ShellState&, char*) { return CommandOutcome::exit; }
 CommandOutcome handle_line(ShellState& shell, const char* typed) {
     if (typed[0] == '\0') return CommandOutcome::done;  // an empty line: previous_line untouched
     if (std::strlen(typed) > MAX_LINE) {
-        shell.out->printf("\a\aError: command line too long (max %d characters)\n", static_cast<int>(MAX_LINE));
+        shell.out->error("command line too long (max %d characters)\n", static_cast<int>(MAX_LINE));
         return CommandOutcome::failed;
     }
     if (typed[0] == '.') {
@@ -48,12 +48,13 @@ CommandOutcome handle_line(ShellState& shell, const char* typed) {
     const PrefixMatch m = match_command(word);
     switch (m.result) {
     case Match::unknown:
-        shell.out->printf("\a\aError: unknown command: %s\n", word);
+        shell.out->error("unknown command: %s\n", word);
         shell.out->hints().offer(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
     case Match::ambiguous:
-        shell.out->printf("\a\aError: ambiguous command: %s\n", word);
-        shell.out->hints().offer(candidates_hint(word, command_table, [](const CommandEntry& row) { return row.word; }));
+        shell.out->error("ambiguous command: %s\n", word);
+        shell.out->hints().offer(
+            candidates_hint(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
     case Match::found: break;
     }
@@ -86,7 +87,8 @@ CommandOutcome handle_line_keeping_program(ShellState& shell, const char* typed)
     } catch (const PortLost&) {
         shell.connected = 0;
         disconnect_device(shell.port, *shell.out);
-        shell.out->hints().offer("the port went away (an adapter unplugged?): plug it in again, then run the command again");
+        shell.out->hints().offer(
+            "the port went away (an adapter unplugged?): plug it in again, then run the command again");
         return CommandOutcome::failed;
     }
 }

@@ -77,7 +77,8 @@ void journal_download_done(ShellState& shell, const ConfigRecord& image, int res
     journal_download(shell.journal_dir, r, *shell.out);
 }
 
-void journal_firmware_done(ShellState& shell, const FirmwareTransferReport& report, int result, const std::string& hex_bytes) {
+void journal_firmware_done(ShellState& shell, const FirmwareTransferReport& report, int result,
+                           const std::string& hex_bytes) {
     if (shell.journal_dir.empty() || !report.sync_sent) return;
     FirmwareRecord r;
     r.place = place(shell, FIRMWARE_BAUD);

@@ -19,4 +19,5 @@ void journal_download_done(ShellState& shell, const ConfigRecord& image, int res
 
 // A firmware update that ended with `result`; recorded when the journal is
 // on and the sync character went out. `hex_bytes` is the file as it was read.
-void journal_firmware_done(ShellState& shell, const FirmwareTransferReport& report, int result, const std::string& hex_bytes);
+void journal_firmware_done(ShellState& shell, const FirmwareTransferReport& report, int result,
+                           const std::string& hex_bytes);

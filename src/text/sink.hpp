@@ -24,6 +24,17 @@ public:
 
     [[gnu::format(printf, 2, 3)]] void printf(const char* format, ...);
     void vprintf(const char* format, va_list args);
+
+    // How bad a message is: its prefix, "\a\aError: " or "\a\aWarning: ".
+    enum class Severity { error, warning };
+    // The prefix, then the text as printf formats it.
+    [[gnu::format(printf, 2, 3)]] void error(const char* format, ...);
+    [[gnu::format(printf, 2, 3)]] void warning(const char* format, ...);
+    // The same on a line of its own: a line feed first, below a line left
+    // open (a countdown, a question's echo).
+    [[gnu::format(printf, 2, 3)]] void error_below(const char* format, ...);
+    [[gnu::format(printf, 2, 3)]] void warning_below(const char* format, ...);
+    void report(Severity severity, bool below, const char* format, va_list args);
     void put(std::string_view text) { write(text.data(), text.size()); }
     void put(char c) { write(&c, 1); }
 
