@@ -9,11 +9,11 @@ struct ShellState;
 
 // The operator's console as the shell reads it.
 struct Console {
-    std::FILE* in = stdin;  // standard input unless a test or a script sets another stream
-    bool echo = false;      // lines read are printed after their prompt
-    bool terminal = false;  // console_start_editing found a terminal
-    std::optional<bool> terminal_forced;  // a test's answer for console_at_terminal
-    unsigned long lines_read = 0;          // lines read without editing
+    std::FILE* in = stdin;                // standard input unless a test or a script sets another stream
+    bool echo = false;                    // lines read are printed after their prompt, as a script shows them
+    bool terminal = false;                // console_start_editing found a terminal
+    std::optional<bool> terminal_forced;  // a test's answer for console_at_terminal, when set
+    unsigned long lines_read = 0;         // lines read without editing (a script's line number)
 };
 
 // Reads one whole line, everything up to the next line feed, into `line`:
