@@ -12,8 +12,8 @@
 #include <string>
 
 #include "serial/serial_port.hpp"
-#include "shell/shell_state.hpp"
 #include "support/sim_session.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -50,15 +50,16 @@ void firmware_starts(int n) {
     SimSession s({});
     setenv("KORRIMATIC_COM2", s.port_path().c_str(), 1);
     int started = 0;
+    SerialPort port(standard_output());
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < n; ++i) {
-        if (open_port(shell.port, "COM2", 19200) != 0) break;
+        if (open_port(port, "COM2", 19200) != 0) break;
         char buf[1024];
-        while (read_port(shell.port, buf, sizeof buf, 100) > 0) {
+        while (read_port(port, buf, sizeof buf, 100) > 0) {
         }
-        purge_port(shell.port);
-        if (read_port(shell.port, buf, 1, 20000) == 1) ++started;
-        close_port(shell.port);
+        purge_port(port);
+        if (read_port(port, buf, 1, 20000) == 1) ++started;
+        close_port(port);
     }
     std::printf("firmware starts: %d of %d saw the device's first byte, %.1f ms a round\n", started, n,
                 seconds_since(start) * 1000.0 / n);
@@ -117,9 +118,7 @@ void reply_latency(int rounds) {
 int main(int argc, char** argv) {
     const int loops = argc > 1 ? std::atoi(argv[1]) : 20;
     connects(loops);
-    shell.port.set_driver(nullptr);
     firmware_starts(loops);
-    shell.port.set_driver(nullptr);
     firmware_updates(loops);
     reply_latency(5);
     return 0;

@@ -183,8 +183,6 @@ private:
     }
 };
 
-ConsoleDevice g_device;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -194,12 +192,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzScript script(data, size);
     const bool rate_change = script.pick(2, 0) == 1;
-    g_device = ConsoleDevice{};
-    g_device.script = &script;
-    g_device.already_on = rate_change;
+    ConsoleDevice device;  // declared before the shell, whose port holds it
+    device.script = &script;
+    device.already_on = rate_change;
     clear_interrupts();
-    shell = ShellState{};
-    MemoryLink* link = use_memory_link(shell.port, &g_device);
+    ShellState shell;
+    MemoryLink* link = use_memory_link(shell.port, &device);
     shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     TargetOutput& capture = target_output();
     shell.out = &capture.sink();
@@ -214,23 +212,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         shell.current_baud = 57600;
         start = link->now_ms();
         char args[] = "19200";
-        outcome = cmd_baud(args);
+        outcome = cmd_baud(shell, args);
     } else {
         char args[] = "1 57600";
-        outcome = cmd_connect(args);
+        outcome = cmd_connect(shell, args);
     }
     const std::string_view out = capture.end();
     const int64_t elapsed = link->now_ms() - start;
 
-    FUZZ_CHECK(elapsed <= COMMAND_BOUND_MS + g_device.stream_ms, out);
+    FUZZ_CHECK(elapsed <= COMMAND_BOUND_MS + device.stream_ms, out);
     if (outcome == CommandOutcome::done) {
         FUZZ_CHECK(shell.connected == 1 && link->is_open, out);
-        if (g_device.attributable) {
+        if (device.attributable) {
             if (rate_change) {
-                FUZZ_CHECK(g_device.answered_cr, out);
+                FUZZ_CHECK(device.answered_cr, out);
             } else {
-                FUZZ_CHECK(announces_good_version(as_read(g_device.power_on, link->settings.discard_null)), out);
-                FUZZ_CHECK(g_device.answered_attention, out);
+                FUZZ_CHECK(announces_good_version(as_read(device.power_on, link->settings.discard_null)), out);
+                FUZZ_CHECK(device.answered_attention, out);
             }
         }
     } else {
@@ -239,9 +237,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         // The host reads the first POWER_ON_READ_BYTES of the power-on text
         // (NULs dropped): a text that announces its version only after them
         // is beyond what the host reads, and no clean exchange.
-        const std::string power_on = as_read(g_device.power_on, link->settings.discard_null);
+        const std::string power_on = as_read(device.power_on, link->settings.discard_null);
         const bool power_on_clean = rate_change || announces_good_version(power_on.substr(0, POWER_ON_READ_BYTES));
-        FUZZ_CHECK(!g_device.clean || !power_on_clean, out);
+        FUZZ_CHECK(!device.clean || !power_on_clean, out);
     }
     return 0;
 }

@@ -94,11 +94,10 @@ void add_data(std::vector<std::vector<uint8_t>>& packets, const uint8_t* bytes, 
     }
 }
 
-// The packets of a download of the current images, in order.
-std::vector<std::vector<uint8_t>> expected_packets() {
+// The packets of a download of the station's images, in order.
+std::vector<std::vector<uint8_t>> expected_packets(const Station& station) {
     std::vector<std::vector<uint8_t>> packets;
     packets.push_back(command("conf", "166"));
-    const Station& station = shell.station;
     add_data(packets, reinterpret_cast<const uint8_t*>(&station.config), sizeof station.config);
     const std::size_t rule_bytes = station.config.rule_count * sizeof(RuleRecord);
     packets.push_back(command("rules", std::to_string(rule_bytes)));
@@ -161,17 +160,13 @@ private:
     int run_ = 0;
 };
 
-DownloadDevice g_device;
-MemoryLink* g_link = nullptr;
-
 // Distinct bytes in every slot, so that no two data packets are alike.
-void fill_images(int rules) {
-    shell.station = Station{};
-    auto* bytes = reinterpret_cast<uint8_t*>(shell.station.rule_table.slot);
+void fill_images(Station& station, int rules) {
+    auto* bytes = reinterpret_cast<uint8_t*>(station.rule_table.slot);
     for (std::size_t i = 0; i < static_cast<std::size_t>(rules) * sizeof(RuleRecord); ++i) {
         bytes[i] = static_cast<uint8_t>(i * 7 + 1);
     }
-    shell.station.config.rule_count = static_cast<uint16_t>(rules);
+    station.config.rule_count = static_cast<uint16_t>(rules);
 }
 
 }  // namespace
@@ -192,14 +187,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzScript script(data, size);
-    g_device = DownloadDevice{};
-    g_device.script = &script;
+    DownloadDevice device;  // declared before the shell, whose port holds it
+    device.script = &script;
     clear_interrupts();
-    shell = ShellState{};
-    g_link = use_memory_link(shell.port, &g_device);
+    ShellState shell;
+    MemoryLink* link = use_memory_link(shell.port, &device);
     shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
-    fill_images(static_cast<int>(script.byte(2) % 4));
-    const std::vector<std::vector<uint8_t>> expected = expected_packets();
+    fill_images(shell.station, static_cast<int>(script.byte(2) % 4));
+    const std::vector<std::vector<uint8_t>> expected = expected_packets(shell.station);
 
     std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
     TargetOutput& capture = target_output();
@@ -212,37 +207,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     shell.station.rules_processed = 1;
     // Stale bytes of the console, left from before the command.
     if (script.pick(2, 0) == 1) {
-        g_link->device_send(std::vector<uint8_t>{script.byte(0), DWN_ACK}, 0);
-        g_device.clean = false;
+        link->device_send(std::vector<uint8_t>{script.byte(0), DWN_ACK}, 0);
+        device.clean = false;
     }
-    const int64_t start = g_link->now_ms();
+    const int64_t start = link->now_ms();
     char args[] = "";
-    const CommandOutcome outcome = cmd_download(args);
+    const CommandOutcome outcome = cmd_download(shell, args);
     const std::string_view out = capture.end();
-    const int64_t elapsed = g_link->now_ms() - start;
+    const int64_t elapsed = link->now_ms() - start;
 
-    FUZZ_CHECK(g_device.words == 1, out);
-    FUZZ_CHECK(!g_link->is_open && shell.connected == 0, out);
+    FUZZ_CHECK(device.words == 1, out);
+    FUZZ_CHECK(!link->is_open && shell.connected == 0, out);
     FUZZ_CHECK(out.find("Disconnected\n") != std::string_view::npos, out);
-    FUZZ_CHECK(g_device.longest_run <= MAX_TRANSMISSIONS, out);
-    FUZZ_CHECK(elapsed <= DOWNLOAD_FIXED_MS + g_device.transmissions * TRANSMISSION_BOUND_MS + g_device.stream_ms,
+    FUZZ_CHECK(device.longest_run <= MAX_TRANSMISSIONS, out);
+    FUZZ_CHECK(elapsed <= DOWNLOAD_FIXED_MS + device.transmissions * TRANSMISSION_BOUND_MS + device.stream_ms,
                out);
     const bool failed_line = out.find("\a\aError: Download failed: ") != std::string_view::npos;
     if (outcome == CommandOutcome::done) {
         FUZZ_CHECK(!failed_line, out);
         // Success: the device holds exactly the download, each packet once.
-        if (g_device.attributable) {
+        if (device.attributable) {
             // Checked in steps, so that a finding says what went wrong.
             for (const auto& packet : expected) {
-                const auto times = std::count(g_device.taken.begin(), g_device.taken.end(), packet);
+                const auto times = std::count(device.taken.begin(), device.taken.end(), packet);
                 FUZZ_CHECK(times != 0 /* a packet the device never took */, out);
                 FUZZ_CHECK(times == 1 /* a packet the device took twice */, out);
             }
-            FUZZ_CHECK(g_device.taken == expected /* the device took them out of order */, out);
+            FUZZ_CHECK(device.taken == expected /* the device took them out of order */, out);
         }
     } else {
         FUZZ_CHECK(outcome == CommandOutcome::failed && failed_line, out);
-        FUZZ_CHECK(!g_device.clean, out);
+        FUZZ_CHECK(!device.clean, out);
     }
     return 0;
 }

@@ -32,7 +32,6 @@
 #include "firmware/firmware_update_answers.hpp"
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
-#include "shell/shell_state.hpp"
 #include "support/fuzz_check.hpp"
 #include "support/fuzz_script.hpp"
 #include "support/hostile_line.hpp"
@@ -172,8 +171,6 @@ private:
     State state_ = State::waiting_sync;
 };
 
-Loader g_loader;
-
 // Every line programmed, in file order; a line again only right after itself.
 bool programmed_in_order(const std::vector<int>& programmed) {
     int last = -1;
@@ -193,38 +190,39 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FuzzScript script(data, size);
-    g_loader = Loader{};
-    g_loader.script = &script;
-    MemoryLink* link = use_memory_link(shell.port, &g_loader);
-    shell.port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
+    Loader loader;  // declared before the port, which holds it
+    loader.script = &script;
+    SerialPort port(target_output().sink());
+    MemoryLink* link = use_memory_link(port, &loader);
+    port.set_read_failure([](SerialPort&, int, const char*) { check_failed("the fatal path was reached", ""); });
     clear_interrupts();
     TargetOutput& capture = target_output();
-    shell.port.set_out(capture.sink());
+    port.set_out(capture.sink());
     capture.begin();
     // The port layer's messages and the update's go into the same sink, in
     // the order they are printed.
-    const int result = firmware_update(shell.port, "COM1", g_file_name.c_str(), {},
+    const int result = firmware_update(port, "COM1", g_file_name.c_str(), {},
                                        [link] { return link->now_ms() / 1000; }, capture.sink());
     const std::string_view out = capture.end();
     const int64_t elapsed = link->now_ms();
 
     FUZZ_CHECK(!link->is_open && link->open_count == 1, out);
     FUZZ_CHECK(out.size() >= 13 && out.substr(out.size() - 13) == "Disconnected\n", out);
-    FUZZ_CHECK(g_loader.line_transmissions <= static_cast<int>(g_lines.size()) + FIRMWARE_MAX_ERRORS - 1, out);
-    FUZZ_CHECK(elapsed <= UPDATE_FIXED_MS + g_loader.line_transmissions * TRANSMISSION_BOUND_MS + g_loader.stream_ms,
+    FUZZ_CHECK(loader.line_transmissions <= static_cast<int>(g_lines.size()) + FIRMWARE_MAX_ERRORS - 1, out);
+    FUZZ_CHECK(elapsed <= UPDATE_FIXED_MS + loader.line_transmissions * TRANSMISSION_BOUND_MS + loader.stream_ms,
                out);
     if (result == 0) {
-        if (g_loader.attributable) {
+        if (loader.attributable) {
             for (int i = 0; i < static_cast<int>(g_lines.size()); ++i) {
-                const bool programmed = std::find(g_loader.programmed.begin(), g_loader.programmed.end(), i) !=
-                                        g_loader.programmed.end();
+                const bool programmed = std::find(loader.programmed.begin(), loader.programmed.end(), i) !=
+                                        loader.programmed.end();
                 FUZZ_CHECK(programmed /* a record line the loader never programmed */, out);
             }
-            FUZZ_CHECK(programmed_in_order(g_loader.programmed), out);
+            FUZZ_CHECK(programmed_in_order(loader.programmed), out);
         }
     } else {
         FUZZ_CHECK(result < 0, out);
-        FUZZ_CHECK(!g_loader.clean, out);
+        FUZZ_CHECK(!loader.clean, out);
     }
     return 0;
 }

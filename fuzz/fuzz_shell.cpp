@@ -109,8 +109,9 @@ bool stays_in_scratch(std::string_view input) {
     return input.find('/') == std::string_view::npos && input.find("..") == std::string_view::npos;
 }
 
-void reset_shell() {
-    shell = ShellState{};  // a fresh port too: its driver and fatal path are set again
+// Each input runs in a shell state of its own, with a port whose driver and
+// fatal path are set here.
+void set_up_shell(ShellState& shell) {
     shell.port.set_driver(std::make_unique<AbsentPort>());
     // The fatal path ends the program after a pause: it needs a port that
     // opened, so reaching it is a fault here, and it never sleeps.
@@ -119,7 +120,7 @@ void reset_shell() {
     shell.port.set_out(target_output().sink());
 }
 
-void check_state(CommandOutcome outcome, std::string_view out) {
+void check_state(const ShellState& shell, CommandOutcome outcome, std::string_view out) {
     FUZZ_CHECK(outcome == CommandOutcome::done || outcome == CommandOutcome::failed ||
                    outcome == CommandOutcome::exit,
                out);
@@ -140,28 +141,27 @@ void check_state(CommandOutcome outcome, std::string_view out) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     enter_scratch_folder();
-    console_set_echo(false);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     if (!stays_in_scratch(input)) return -1;
-    reset_shell();
+    ShellState shell;
+    set_up_shell(shell);
     std::FILE* in = input_stream(data, size);
-    console_in = in;
+    shell.console.in = in;
     TargetOutput& capture = target_output();
     std::string line;
     for (;;) {
         clear_interrupts();
-        if (!console_read_line(line)) break;
+        if (!console_read_line(in, line)) break;
         capture.begin();
-        const CommandOutcome outcome = handle_line(line.c_str());
+        const CommandOutcome outcome = handle_line(shell, line.c_str());
         const std::string_view out = capture.end();
-        check_state(outcome, out);
+        check_state(shell, outcome, out);
         if (outcome == CommandOutcome::exit) break;
     }
-    console_in = stdin;
     std::fclose(in);
     return 0;
 }

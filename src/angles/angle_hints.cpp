@@ -1,7 +1,7 @@
 #include "angles/angle_hints.hpp"
 
 #include "angles/angles.hpp"
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 #include "text/sink.hpp"
 
 namespace {
@@ -49,9 +49,9 @@ std::string angle_hint(std::string_view text) {
     return "";
 }
 
-void offer_angle_hint(std::string_view text) {
+void offer_angle_hint(Sink& out, std::string_view text) {
     const std::string hint = angle_hint(text);
-    if (!hint.empty()) offer_hint(hint);
+    if (!hint.empty()) out.hints().offer(hint);
 }
 
 std::string unreadable_angle_hint(std::string_view text) {
@@ -65,8 +65,7 @@ std::string fitting_angle(std::string_view text, double low, double high) {
     const std::string t(trimmed(text));
     if (t.empty()) return "";
     const std::string written = is_decimal_number(t) ? t + "D" : t;
-    const HintsKept kept;  // the readings tried here offer no hints
-    StringSink quiet;
+    StringSink quiet;  // the readings tried here print nothing and offer no hints
     const double value = dmctodeg(written.c_str(), quiet);
     return value != ANGLE_ERROR && value >= low && value <= high ? written : "";
 }

@@ -5,6 +5,8 @@
 // and the search for the parting of a line's words into its arguments.
 #pragma once
 
+class Sink;
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -15,7 +17,7 @@
 std::string angle_hint(std::string_view text);
 
 // Offers angle_hint(text) for the command under way (text/hints.hpp).
-void offer_angle_hint(std::string_view text);
+void offer_angle_hint(Sink& out, std::string_view text);
 
 // After a range message whose value is ANGLE_ERROR: the text could not be
 // read as an angle at all, and the notations it may be written in.

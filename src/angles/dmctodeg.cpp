@@ -49,20 +49,20 @@ Census take_census(std::string_view text) {
 bool classify(const Census& c, Notation& notation, Sink& out) {
     if (c.minus > 1) {
         // "too man" is kept as operators' scripts expect.
-        out.printf("\a\aError: too man minus signs: %d: only one is allowed\n", c.minus);
+        out.error("too man minus signs: %d: only one is allowed\n", c.minus);
         return false;
     }
     if (c.colons > 0) {
         if (c.colons != 2) {
-            out.printf("\a\aError: Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n");
+            out.error("Colon format: must have 2 colons: [s][D]DD:MM:SS[.F*]\n");
             return false;
         }
         if (c.periods > 1) {
-            out.printf("\a\aError: Colon format: too many periods: [s][D]DD:MM:SS[.F*]\n");
+            out.error("Colon format: too many periods: [s][D]DD:MM:SS[.F*]\n");
             return false;
         }
         if (c.letters > 0) {
-            out.printf("\a\aError: Colon format: has alpha characters: [s][D]DD:MM:SS[.F*]\n");
+            out.error("Colon format: has alpha characters: [s][D]DD:MM:SS[.F*]\n");
             return false;
         }
         notation = Notation::colon;
@@ -70,30 +70,30 @@ bool classify(const Census& c, Notation& notation, Sink& out) {
     }
     if (c.letters > 0) {
         if (!c.identifier) {
-            out.printf("\a\aError: DMC format must have at least one of [DdMmCc] identifiers\n"
-                       "\tor Dotted format: found illegal character: [s][D]DD.MM.[F*]\n");
+            out.error("DMC format must have at least one of [DdMmCc] identifiers\n"
+                      "\tor Dotted format: found illegal character: [s][D]DD.MM.[F*]\n");
             return false;
         }
         if (c.minus > 0 && (c.north_east != 0 || c.south_west != 0)) {
-            out.printf("\a\aError: DMC format: both minus (-) and direction char %c cannot be specified\n",
-                       c.north_east != 0 ? c.north_east : c.south_west);
+            out.error("DMC format: both minus (-) and direction char %c cannot be specified\n",
+                      c.north_east != 0 ? c.north_east : c.south_west);
             return false;
         }
         if (c.north_east != 0 && c.south_west != 0) {
-            out.printf("\a\aError: DMC format: both direction chars %c and %c cannot be specified\n",
-                       c.north_east, c.south_west);
+            out.error("DMC format: both direction chars %c and %c cannot be specified\n",
+                      c.north_east, c.south_west);
             return false;
         }
         notation = Notation::dmc;
         return true;
     }
     if (c.periods == 0) {
-        out.printf("\a\aError: Unrecognized format: must be one of Dotted, Colon or DMC\n");
+        out.error("Unrecognized format: must be one of Dotted, Colon or DMC\n");
         return false;
     }
     if (c.periods != 2) {
-        out.printf("\a\aError: Dotted format: must have 2 periods: [s][D]DD.MM.[F*]\n"
-                   "\tor DMC format must have at least one of [DdMmCc] identifiers\n");
+        out.error("Dotted format: must have 2 periods: [s][D]DD.MM.[F*]\n"
+                  "\tor DMC format must have at least one of [DdMmCc] identifiers\n");
         return false;
     }
     notation = Notation::dotted;
@@ -131,7 +131,7 @@ Parts read_dotted(std::string_view text) {
 // to the identifier, converted whole whatever its length.
 bool take_dmc_part(std::string_view field, const char* name, bool& given, float& value, Sink& out) {
     if (given) {
-        out.printf("\a\aError: DMC format: already have %s (%f)\n", name, static_cast<double>(value));
+        out.error("DMC format: already have %s (%f)\n", name, static_cast<double>(value));
         return false;
     }
     value = to_single(real_reading(field));
@@ -161,8 +161,8 @@ bool read_dmc(std::string_view text, Parts& p, Sink& out) {
         } else if (ch == 'C' || ch == 'c') {
             ok = take_dmc_part(number, "seconds", have_seconds, p.seconds, out);
         } else {
-            out.printf("\a\aError: DMC format: invalid char: %c (0x%02x)\n", ch,
-                       static_cast<unsigned>(static_cast<unsigned char>(ch)));
+            out.error("DMC format: invalid char: %c (0x%02x)\n", ch,
+                      static_cast<unsigned>(static_cast<unsigned char>(ch)));
             return false;
         }
         if (!ok) return false;
@@ -188,7 +188,7 @@ double dmctodeg(const char* text, Sink& out) {
     const Census census = take_census(angle);
     Notation notation{};
     if (!classify(census, notation, out)) {
-        offer_angle_hint(angle);
+        offer_angle_hint(out, angle);
         return ANGLE_ERROR;
     }
 
@@ -198,18 +198,18 @@ double dmctodeg(const char* text, Sink& out) {
     case Notation::dotted: p = read_dotted(angle); break;
     case Notation::dmc:
         if (!read_dmc(angle, p, out)) {
-            offer_angle_hint(angle);
+            offer_angle_hint(out, angle);
             return ANGLE_ERROR;
         }
         break;
     }
 
     if (!(p.seconds > -60.0f && p.seconds < 60.0f)) {
-        out.printf("\a\aError: sec %f is out of range [0..59.99]\n", static_cast<double>(p.seconds));
+        out.error("sec %f is out of range [0..59.99]\n", static_cast<double>(p.seconds));
         return ANGLE_ERROR;
     }
     if (!(p.minutes > -60.0f && p.minutes < 60.0f)) {
-        out.printf("\a\aError: min %f is out of range [0..59.99]\n", static_cast<double>(p.minutes));
+        out.error("min %f is out of range [0..59.99]\n", static_cast<double>(p.minutes));
         return ANGLE_ERROR;
     }
 
@@ -227,7 +227,7 @@ double dmctodeg(const char* text, Sink& out) {
     if (result == 0.0) result = 0.0;  // no negative zero
 
     if (!(result >= -360.0 && result <= 360.0)) {
-        out.printf("\a\aError: degrees %f are out of range [-360..360]\n", result);
+        out.error("degrees %f are out of range [-360..360]\n", result);
         return ANGLE_ERROR;
     }
     return result;

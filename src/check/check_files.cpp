@@ -15,7 +15,6 @@
 #include "station/rule_record.hpp"
 #include "rules/rules_process.hpp"
 #include "station/station.hpp"
-#include "text/hints.hpp"
 #include "text/input_file.hpp"
 #include "text/sink.hpp"
 
@@ -35,32 +34,30 @@ int check_files(const char* config_file, const char* rules_file, Sink& out, File
 
     // Each file is read as configure and rules read it; a Rules file does not
     // depend on the configuration, so the errors of both are shown.
-    // The hint a parser offers goes after its file's error lines.
-    const auto hint = [&](bool opened, const char* file) {
-        const std::string offered = console_hints().take();
+    // The hint a parser offers (on the sink it prints to) goes after its
+    // file's error lines.
+    const auto hint = [&](StringSink& printed, bool opened, const char* file) {
+        const std::string offered = printed.hints().take();
         return opened || file_name_hint == nullptr ? offered : file_name_hint(file);
     };
     std::vector<std::string> errors;
     if (have_config) {
         StringSink printed;
         bool opened = false;
-        console_hints().take();
         if (conf_load(station, config_file, opened, printed) != 0) {
             errors = config_error_lines(printed.text(), config_file);
-            add_note(errors, hint(opened, config_file));
+            add_note(errors, hint(printed, opened, config_file));
         }
     }
     if (have_rules) {
         StringSink printed;
         bool opened = false;
-        console_hints().take();
         if (rules_load(station, rules_file, opened, printed) != 0) {
             std::vector<std::string> more = rules_error_lines(printed.text(), rules_file);
-            add_note(more, hint(opened, rules_file));
+            add_note(more, hint(printed, opened, rules_file));
             errors.insert(errors.end(), more.begin(), more.end());
         }
     }
-    console_hints().take();
     for (const std::string& e : errors) out.printf("%s\n", e.c_str());
     if (!errors.empty()) return CHECK_ERRORS;
 

@@ -1,6 +1,6 @@
 #include "config/call_sign_hint.hpp"
 
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string call_sign_hint(std::string_view text) {
            std::to_string(parts->ssid);
 }
 
-void offer_call_sign_hint(std::string_view text) {
+void offer_call_sign_hint(Sink& out, std::string_view text) {
     const std::string hint = call_sign_hint(text);
-    if (!hint.empty()) offer_hint(hint);
+    if (!hint.empty()) out.hints().offer(hint);
 }

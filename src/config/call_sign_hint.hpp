@@ -4,6 +4,8 @@
 // part of the call sign.
 #pragma once
 
+class Sink;
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,4 +24,4 @@ std::optional<CallWithSsid> call_with_ssid(std::string_view text);
 std::string call_sign_hint(std::string_view text);
 
 // Offers call_sign_hint(text) for the command under way.
-void offer_call_sign_hint(std::string_view text);
+void offer_call_sign_hint(Sink& out, std::string_view text);

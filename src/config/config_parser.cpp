@@ -12,7 +12,6 @@
 #include "station/config_record.hpp"
 #include "station/field_ranges.hpp"
 #include "station/station.hpp"
-#include "text/hints.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 #include "text/numbers.hpp"
@@ -43,7 +42,7 @@ char* argument(Line& line, const char* separators, bool comment_test, const char
     case Argument::missing: code = CONF_BAD_ARGUMENT; break;
     case Argument::in_comment: code = CONF_IN_COMMENT; break;
     }
-    line.out.printf("\a\aError: line %d: missing %s argument: %s\n", line.number, name, line.copy);
+    line.out.error("line %d: missing %s argument: %s\n", line.number, name, line.copy);
     return nullptr;
 }
 
@@ -52,9 +51,9 @@ char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' +
 int read_call_sign(Line& line, const ConfigGrammar& takes, const char* arg) {
     const std::size_t n = std::strlen(arg);
     if (n > takes.stored) {
-        line.out.printf("\a\aError: line %d: invalid %s argument: too long: %s\n", line.number, takes.name,
-                        line.copy);
-        offer_call_sign_hint(arg);
+        line.out.error("line %d: invalid %s argument: too long: %s\n", line.number, takes.name,
+                       line.copy);
+        offer_call_sign_hint(line.out, arg);
         return CONF_BAD_ARGUMENT;
     }
     // Upper-cased with one NUL; the bytes after it keep what stood there.
@@ -68,13 +67,13 @@ int read_number(Line& line, const ConfigGrammar& takes, const char* arg) {
     const IntRange& limits = takes.limits;
     if (!limits.holds(value) && !(takes.zero_too && value == 0)) {
         if (takes.zero_too)
-            line.out.printf("\a\aError: line %d: invalid %s argument range [0, %d..%d]: %d: %s\n", line.number,
-                            takes.name, static_cast<int>(limits.low), static_cast<int>(limits.high),
-                            static_cast<int>(value), line.copy);
+            line.out.error("line %d: invalid %s argument range [0, %d..%d]: %d: %s\n", line.number,
+                           takes.name, static_cast<int>(limits.low), static_cast<int>(limits.high),
+                           static_cast<int>(value), line.copy);
         else
-            line.out.printf("\a\aError: line %d: invalid %s argument range [%d..%d]: %d: %s\n", line.number,
-                            takes.name, static_cast<int>(limits.low), static_cast<int>(limits.high),
-                            static_cast<int>(value), line.copy);
+            line.out.error("line %d: invalid %s argument range [%d..%d]: %d: %s\n", line.number,
+                           takes.name, static_cast<int>(limits.low), static_cast<int>(limits.high),
+                           static_cast<int>(value), line.copy);
         return CONF_BAD_ARGUMENT;
     }
     line.config.*takes.field = static_cast<uint16_t>(value);
@@ -84,8 +83,8 @@ int read_number(Line& line, const ConfigGrammar& takes, const char* arg) {
 int read_rate(Line& line, const ConfigGrammar& takes, const char* arg) {
     const int32_t rate = parse_decimal(arg);
     if (get_baud(rate, line.out) == nullptr) {
-        line.out.printf("\a\aError: line %d: invalid %s argument: %d: %s\n", line.number, takes.name,
-                        static_cast<int>(rate), line.copy);
+        line.out.error("line %d: invalid %s argument: %d: %s\n", line.number, takes.name,
+                       static_cast<int>(rate), line.copy);
         return CONF_BAD_ARGUMENT;
     }
     line.config.*takes.rate_field = static_cast<uint32_t>(rate);
@@ -98,14 +97,14 @@ int read_angle(Line& line, const char* arg, const char* name, IntRange range, in
                float ConfigRecord::*field) {
     const double degrees = dmctodeg(arg, line.out);
     if (degrees == ANGLE_ERROR) {
-        line.out.printf("\a\aError: line %d: invalid %s argument: %s: %s\n", line.number, name, arg, line.copy);
-        offer_position_hint(line.copy);
+        line.out.error("line %d: invalid %s argument: %s: %s\n", line.number, name, arg, line.copy);
+        offer_position_hint(line.out, line.copy);
         return CONF_BAD_ARGUMENT;
     }
     if (!range.holds(degrees)) {
-        line.out.printf("\a\aError: line %d: invalid %s range [%d..%d]: %f: %s\n", line.number, name,
-                        static_cast<int>(range.low), static_cast<int>(range.high), degrees, line.copy);
-        if (off_earth == CONF_BAD_LATITUDE) offer_position_hint(line.copy);  // swapped with the longitude?
+        line.out.error("line %d: invalid %s range [%d..%d]: %f: %s\n", line.number, name,
+                       static_cast<int>(range.low), static_cast<int>(range.high), degrees, line.copy);
+        if (off_earth == CONF_BAD_LATITUDE) offer_position_hint(line.out, line.copy);  // swapped with the longitude?
         return off_earth;
     }
     line.config.*field = static_cast<float>(degrees);
@@ -134,8 +133,8 @@ int read_path(Line& line, const ConfigGrammar& takes, char* text) {
         const std::size_t n = std::strlen(element);
         if (n > takes.stored) {
             // the elements before this one stay stored; the count is kept
-            line.out.printf("\a\aError: line %d: %s[%d]: %s exceeds length %d: %s\n", line.number, takes.name,
-                            static_cast<int>(stored + 1), element, static_cast<int>(takes.stored), line.copy);
+            line.out.error("line %d: %s[%d]: %s exceeds length %d: %s\n", line.number, takes.name,
+                           static_cast<int>(stored + 1), element, static_cast<int>(takes.stored), line.copy);
             return CONF_BAD_ARGUMENT;
         }
         // An element as long as its slot fills it with no terminator.
@@ -185,7 +184,7 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink
         const LineRead got = reader.read(buf);
         if (got == LineRead::end) break;
         if (got == LineRead::error) {
-            out.printf("\a\aError: cannot read %s\n", path);
+            out.error("cannot read %s\n", path);
             return CONF_CANNOT_OPEN;
         }
         ++line.number;
@@ -197,12 +196,12 @@ int conf_process_lines(Station& station, std::FILE* file, const char* path, Sink
         const PrefixMatch m = match_config_keyword(word);
         switch (m.result) {
         case Match::ambiguous:
-            out.printf("\a\aError: line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
-            offer_hint(candidates_hint(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
+            out.error("line %d: Ambiguous command: %s: %s\n", line.number, word, line.copy);
+            out.hints().offer(candidates_hint(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
             return CONF_BAD_KEYWORD;
         case Match::unknown:
-            out.printf("\a\aError: line %d: command %s invalid: %s\n", line.number, word, line.copy);
-            offer_hint(did_you_mean(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
+            out.error("line %d: command %s invalid: %s\n", line.number, word, line.copy);
+            out.hints().offer(did_you_mean(word, config_keywords, [](const ConfigKeyword& k) { return k.word; }));
             return CONF_BAD_KEYWORD;
         case Match::found: break;
         }

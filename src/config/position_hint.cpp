@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "angles/angle_hints.hpp"
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -72,4 +72,4 @@ std::string position_hint(const char* line_copy) {
     return "";
 }
 
-void offer_position_hint(const char* line_copy) { prefer_hint(position_hint(line_copy)); }
+void offer_position_hint(Sink& out, const char* line_copy) { out.hints().prefer(position_hint(line_copy)); }

@@ -5,6 +5,8 @@
 // way round.
 #pragma once
 
+class Sink;
+
 #include <string>
 
 // The hint for the line `line_copy`, or empty when no fix fits.
@@ -16,4 +18,4 @@ std::string position_hint(const char* line_copy);
 std::string position_written_together(const char* line_copy, std::string (&read)[2]);
 
 // Offers position_hint(line_copy) in place of any hint before it.
-void offer_position_hint(const char* line_copy);
+void offer_position_hint(Sink& out, const char* line_copy);

@@ -20,7 +20,7 @@ bool change_host_baud(SerialPort& port, int32_t rate, Sink& out) {
     char command[40];
     int length = std::snprintf(command, sizeof command, "host %ld\r", static_cast<long>(rate));
     if (write_port(port, command, length) <= 0) {
-        out.printf("\a\aError: wrote Host Baud command, got error on port %s\n", port.name());
+        out.error("wrote Host Baud command, got error on port %s\n", port.name());
         close_port(port);
         return false;
     }

@@ -36,7 +36,7 @@ void dump_reply(const Reply& reply, int count, Sink& out) { hexdump(1, "Got", re
 // failures do: the port is closed.
 bool cancelled_here(SerialPort& port, Sink& out) {
     if (!cancel_requested()) return false;
-    out.printf("\n\a\aError: connect cancelled by Ctrl-C!\n");
+    out.error_below("connect cancelled by Ctrl-C!\n");
     close_port(port);
     return true;
 }
@@ -56,7 +56,7 @@ bool reprompt(SerialPort& port, int32_t rate, Sink& out) {
     Reply reply;
     const uint8_t cr = '\r';
     if (write_port(port, &cr, 1) <= 0) {
-        out.printf("\a\aError: wrote CR character, got error on port %s\n", port.name());
+        out.error("wrote CR character, got error on port %s\n", port.name());
         close_port(port);
         return false;
     }
@@ -67,7 +67,7 @@ bool reprompt(SerialPort& port, int32_t rate, Sink& out) {
         out.printf("\aConnected at %ld\n", static_cast<long>(rate));
         return true;
     }
-    out.printf("\a\aError: did not receive the Korrimatic prompt!\n");
+    out.error("did not receive the Korrimatic prompt!\n");
     close_port(port);
     return false;
 }
@@ -96,23 +96,23 @@ int read_power_on(SerialPort& port, Reply& reply, Sink& out) {
 bool check_power_on_text(SerialPort& port, int32_t rate, Reply& reply, int n, DeviceVersion& version, Sink& out) {
     const char* ident = std::strstr(reply.text, DEVICE_IDENT);
     if (ident == nullptr) {
-        out.printf("\n\a\aError: did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
+        out.error_below("did not receive the Korrimatic prompt!\nExpected: Korrimatic\n");
         dump_reply(reply, n, out);
-        offer_power_on_hint(port.name(), reply.text, n, rate);
+        offer_power_on_hint(out, port.name(), reply.text, n, rate);
         close_port(port);
         return false;
     }
     const char* label = std::strstr(ident, VERSION_LABEL);
     if (label == nullptr) {
-        out.printf("\n\a\aError: did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
+        out.error_below("did not receive the Korrimatic version (minimum %d.%d)!\n", MIN_MAJOR, MIN_MINOR);
         close_port(port);
         return false;
     }
     version = parse_device_version(label + std::strlen(VERSION_LABEL));
     if (version.major < MIN_MAJOR || (version.major == MIN_MAJOR && version.minor < MIN_MINOR)) {
-        out.printf("\n\a\aError: received Korrimatic version %d.%d but minimal is %d.%d!\n", version.major,
-                   version.minor, MIN_MAJOR, MIN_MINOR);
-        offer_old_firmware_hint(port.name());
+        out.error_below("received Korrimatic version %d.%d but minimal is %d.%d!\n", version.major,
+                        version.minor, MIN_MAJOR, MIN_MINOR);
+        offer_old_firmware_hint(out, port.name());
         close_port(port);
         return false;
     }
@@ -126,7 +126,7 @@ bool attention(SerialPort& port, int32_t rate, Reply& reply, Sink& out) {
     // text is dropped.
     (void)discard_waiting(port);
     if (write_port(port, &ATTENTION, 1) <= 0) {
-        out.printf("\n\a\aError: wrote <ctrl>-c attention character, got error on port %s\n", port.name());
+        out.error_below("wrote <ctrl>-c attention character, got error on port %s\n", port.name());
         close_port(port);
         return false;
     }
@@ -135,7 +135,7 @@ bool attention(SerialPort& port, int32_t rate, Reply& reply, Sink& out) {
     int m = read_reply(port, reply, CONNECTED_TIMEOUT_MS, until_connected(rate, port_rate(port)));
     if (cancelled_here(port, out)) return false;
     if (!connected_reply(reinterpret_cast<const uint8_t*>(reply.text), static_cast<std::size_t>(m), rate, true)) {
-        out.printf("\n\a\aError: did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
+        out.error_below("did not receive the Korrimatic Connected string!\nExpected %s\n", expected);
         dump_reply(reply, m, out);
         close_port(port);
         return false;
@@ -146,7 +146,7 @@ bool attention(SerialPort& port, int32_t rate, Reply& reply, Sink& out) {
 
 bool connect_initial(SerialPort& port, const char* port_name, int32_t rate, Sink& out, DeviceVersion& version) {
     if (open_port(port, port_name, rate) != 0) {
-        out.printf("\a\aError: could not open COM port %s\n", port_name);
+        out.error("could not open COM port %s\n", port_name);
         return false;
     }
     Reply reply;

@@ -1,7 +1,6 @@
 #include "device/connect_hints.hpp"
 
 #include "serial/silent_port_hint.hpp"
-#include "text/hints.hpp"
 
 namespace {
 
@@ -23,20 +22,20 @@ std::string power_on_hint(const char* port_name, const uint8_t* reply, int count
            port_argument_of(port_name) + " FILE.hex";
 }
 
-void offer_power_on_hint(const char* port_name, const void* reply, int count, long rate) {
+void offer_power_on_hint(Sink& out, const char* port_name, const void* reply, int count, long rate) {
     if (count == 0) {
-        offer_silent_port_hint(port_name, rate);
+        offer_silent_port_hint(out, port_name, rate);
         return;
     }
     const std::string hint = power_on_hint(port_name, static_cast<const uint8_t*>(reply), count);
-    if (!hint.empty()) offer_hint(hint);
+    if (!hint.empty()) out.hints().offer(hint);
 }
 
-void offer_old_firmware_hint(const char* port_name) {
-    offer_hint("update it with the firmware command: firmware " + port_argument_of(port_name) +
-               " FILE.hex, with the firmware file for the Korrimatic, then connect again");
+void offer_old_firmware_hint(Sink& out, const char* port_name) {
+    out.hints().offer("update it with the firmware command: firmware " + port_argument_of(port_name) +
+                      " FILE.hex, with the firmware file for the Korrimatic, then connect again");
 }
 
 void show_firmware_version(int major, int minor, Sink& out) {
-    if (operator_at_terminal()) out.printf("Korrimatic firmware version %d.%d\n", major, minor);
+    if (out.operator_at_terminal()) out.printf("Korrimatic firmware version %d.%d\n", major, minor);
 }

@@ -1,7 +1,7 @@
 #include "download/answer_matching.hpp"
 
 #include "process/interrupt.hpp"
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 #include "download/held_text.hpp"
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
@@ -54,7 +54,7 @@ int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, int wait_ms, Sink& o
     // Too soon for this packet: its own answer, if that was another, is
     // still to come within the wait.
     const bool soon = answers.timing.too_soon(port, probe) && answers.timing.followed(port, wait_ms);
-    if (answers.timing.take_note() && operator_at_terminal()) {
+    if (answers.timing.take_note() && out.operator_at_terminal()) {
         out.printf("Note: the Korrimatic answers sooner than %s could carry bytes at %u baud (a pseudo-terminal, or "
                     "a USB device that ignores the rate): its answers are not held to the line's time\n",
                     port.name(), static_cast<unsigned>(port_rate(port)));

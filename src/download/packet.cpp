@@ -32,7 +32,7 @@ int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, S
         if (attempts == DWN_MAX_TRANSMISSIONS) ++answers.packets_begun;
         dwn_transmitting(port, answers, len);
         if (write_port(port, pp, len) <= 0) {
-            out.printf("\a\aError: writing pkt\n");
+            out.error("writing pkt\n");
             return DWN_PKT_WRITE_FAILED;
         }
         uint8_t answer = 0;
@@ -42,17 +42,17 @@ int dwn_write_pkt(SerialPort& port, uint8_t* pp, int len, DwnAnswers& answers, S
             DWN_ANSWER_TIMEOUT_MS + static_cast<int>(line_time_ms(port_rate(port), static_cast<std::size_t>(len) + 1));
         const int got = read_port(port, &answer, 1, wait_ms);
         if (got != 1 && cancel_requested()) {
-            out.printf("\a\aError: download cancelled by Ctrl-C\n");
+            out.error("download cancelled by Ctrl-C\n");
             return DWN_PKT_NO_ANSWER;
         }
         if (got != 1) {
-            out.printf("\a\aError: reading ack or nak: %d\n", got);
+            out.error("reading ack or nak: %d\n", got);
             return DWN_PKT_NO_ANSWER;
         }
         if (const int soon = dwn_answer_taken(port, answers, wait_ms, out); soon != 0) return soon;
         if (answer == DWN_ACK) return len;
         if (answer != DWN_NAK) {
-            out.printf("\a\aError: reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));
+            out.error("reading ack or nak: got 0x%02x\n", static_cast<unsigned>(answer));
             return DWN_PKT_BAD_ANSWER;
         }
         if (--attempts <= 0) return DWN_PKT_REFUSED;
@@ -80,7 +80,7 @@ int dwn_write_file(SerialPort& port, const uint8_t* bp, int len, DwnAnswers& ans
         std::memcpy(packet.payload, bp + total, static_cast<std::size_t>(n));
         const int r = dwn_write_pkt(port, reinterpret_cast<uint8_t*>(&packet), n + DWN_FRAME_BYTES, answers, out);
         if (r != n + DWN_FRAME_BYTES) {
-            out.printf("\a\aError: writing data pkt: %d\n", r);
+            out.error("writing data pkt: %d\n", r);
             return DWN_FILE_PACKET_FAILED;
         }
         remaining -= n;

@@ -17,11 +17,11 @@ int check_firmware_file(const char* file_name, Sink& out) {
 int verify_firmware_file(std::FILE* file, const char* file_name, std::vector<std::string>* records, Sink& out) {
     const int total = inhexverify(file, records, out);
     if (total == HEX_READ_FAILED) {
-        out.printf("\a\aError: cannot read %s\n", file_name);
+        out.error("cannot read %s\n", file_name);
         return FIRMWARE_CANNOT_OPEN;
     }
     if (total < 1) {
-        out.printf("\a\aError: Firmware file has some kind of error!\n");
+        out.error("Firmware file has some kind of error!\n");
         return FIRMWARE_FILE_FAULTY;
     }
     return total;

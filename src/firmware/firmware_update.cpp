@@ -1,7 +1,5 @@
 #include "firmware/firmware_update.hpp"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -20,7 +18,6 @@
 #include "serial/drain_input.hpp"
 #include "serial/serial_port.hpp"
 #include "serial/silent_port_hint.hpp"
-#include "text/hints.hpp"
 #include "text/input_file.hpp"
 #include "text/line_reader.hpp"
 
@@ -53,7 +50,7 @@ struct TransferStats {
 // The closing line of a transfer, for an operator at a terminal: what went
 // out, how long it took and how the rate compares with the line's own.
 void print_closing_line(const TransferStats& stats, uint32_t line_rate, Sink& out) {
-    if (stats.bytes == 0 || !isatty(STDOUT_FILENO)) return;
+    if (stats.bytes == 0 || !out.at_terminal()) return;
     const double seconds = std::chrono::duration<double>(stats.end - stats.start).count();
     const double limit = static_cast<double>(line_rate) / 10.0;  // bytes a second, 10 bits a byte
     const double rate = seconds > 0.0 ? static_cast<double>(stats.bytes) / seconds : 0.0;
@@ -105,7 +102,7 @@ int catch_prompt(SerialPort& port, Sink& out) {
     switch (n) {
     case 0:
         out.printf("No data was read!\n");
-        offer_silent_port_hint(port.name(), FIRMWARE_BAUD);
+        offer_silent_port_hint(out, port.name(), FIRMWARE_BAUD);
         break;
     case 1: out.printf("Got 1: 0x%02x\n", rx[0]); break;
     case 2: out.printf("Got 2: 0x%02x 0x%02x\n", rx[0], rx[1]); break;
@@ -385,7 +382,7 @@ int update_over_port(SerialPort& port, std::FILE* fp, const VerifiedFile& verifi
     if (result != 0) return result;
     TransferStats stats;
     result = send_records(port, fp, verified, stats, clock, timing, report, out);
-    if (timing.take_note() && operator_at_terminal()) {
+    if (timing.take_note() && out.operator_at_terminal()) {
         out.printf("Note: the Korrimatic answered sooner than %s could carry bytes at %ld baud (a pseudo-terminal, "
                     "or a USB device that ignores the rate): its answers were not held to the line's time\n",
                     port.name(), static_cast<long>(FIRMWARE_BAUD));

@@ -46,11 +46,11 @@ unsigned long rest_of_line(std::FILE* fp) {
 int not_a_digit(char c, std::size_t column, unsigned long line, Sink& out) {
     const auto u = static_cast<unsigned char>(c);
     if (u > 0x20 && u < 0x7F) {
-        out.printf("\a\aError: not a hex digit (%c) in column %lu for line %lu in Firmware file!\n", c,
-                   static_cast<unsigned long>(column), line);
+        out.error("not a hex digit (%c) in column %lu for line %lu in Firmware file!\n", c,
+                  static_cast<unsigned long>(column), line);
     } else {
-        out.printf("\a\aError: not a hex digit (0x%02x) in column %lu for line %lu in Firmware file!\n",
-                   static_cast<unsigned>(u), static_cast<unsigned long>(column), line);
+        out.error("not a hex digit (0x%02x) in column %lu for line %lu in Firmware file!\n",
+                  static_cast<unsigned>(u), static_cast<unsigned long>(column), line);
     }
     return HEX_NOT_A_DIGIT;
 }
@@ -122,7 +122,7 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
             std::size_t first = 0;
             while (first < length && is_blank(line[first])) ++first;
             if (first > 0 && first < length && line[first] == ':') {
-                out.printf("\a\aError: blank or tab before the colon for line %lu in Firmware file!\n", line_count);
+                out.error("blank or tab before the colon for line %lu in Firmware file!\n", line_count);
                 return HEX_INDENTED;
             }
             continue;
@@ -131,15 +131,15 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
         // No record fills a whole read: the line is measured to its end.
         if (length == HEX_LINE_LIMIT) {
             if (const unsigned long more = rest_of_line(fp); more > 0) {
-                out.printf("\a\aError: record line too long (%lu characters) for line %lu in Firmware file!\n",
-                           static_cast<unsigned long>(length) + more, line_count);
+                out.error("record line too long (%lu characters) for line %lu in Firmware file!\n",
+                          static_cast<unsigned long>(length) + more, line_count);
                 return HEX_LINE_TOO_LONG;
             }
         }
         // Two files run together, or a file with something after its end.
         if (end_line != 0) {
-            out.printf("\a\aError: record after the end-of-file record (line %lu) for line %lu in Firmware file!\n",
-                       end_line, line_count);
+            out.error("record after the end-of-file record (line %lu) for line %lu in Firmware file!\n",
+                      end_line, line_count);
             return HEX_AFTER_END;
         }
         // A field's value ends at its first character that is no digit: a
@@ -150,7 +150,7 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
 
         uint8_t sum = inhex_checksum(line + 1);
         if (sum != 0) {
-            out.printf("\a\aError: checksum mismatch (0x%02x) for line %lu in Firmware file!\n",
+            out.error("checksum mismatch (0x%02x) for line %lu in Firmware file!\n",
                         static_cast<unsigned>(sum), line_count);
             return HEX_BAD_CHECKSUM;
         }
@@ -159,17 +159,17 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
         char type_high = char_at(line, length, 7);
         char type_low = char_at(line, length, 8);
         if (type_high != '0' || type_low < '0' || type_low > '5') {
-            out.printf("\a\aError: invalid type (%c%c) for line %lu in Firmware file!\n", shown(type_high),
+            out.error("invalid type (%c%c) for line %lu in Firmware file!\n", shown(type_high),
                         shown(type_low), line_count);
             return HEX_BAD_TYPE;
         }
         unsigned ll = static_cast<unsigned>(hex_to_int(line + 1, 2));
         if (length != 2 * static_cast<std::size_t>(ll) + 11 || std::strlen(line) != length) {
-            out.printf("\a\aError: invalid record length (%u) for line %lu in Firmware file!\n", ll, line_count);
+            out.error("invalid record length (%u) for line %lu in Firmware file!\n", ll, line_count);
             return HEX_BAD_LENGTH;
         }
         if (ll > HEX_MAX_DATA_BYTES) {
-            out.printf("\a\aError: record length > 128 (%u) for line %lu in Firmware file!\n", ll, line_count);
+            out.error("record length > 128 (%u) for line %lu in Firmware file!\n", ll, line_count);
             return HEX_TOO_MANY_BYTES;
         }
         // The loader refuses a record of another count as one it cannot read.
@@ -177,9 +177,9 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
         // this check: most toolchains write 0000 there, srec_cat's i8hex form
         // another value (srec-i8hex.hex in the test data ends in :00010001FE).
         if (type_low != '0' && ll != byte_count_of(type_low)) {
-            out.printf("\a\aError: type 0%c record with %u data bytes (a type 0%c record holds %u) for line %lu in "
-                       "Firmware file!\n",
-                       type_low, ll, type_low, byte_count_of(type_low), line_count);
+            out.error("type 0%c record with %u data bytes (a type 0%c record holds %u) for line %lu in "
+                      "Firmware file!\n",
+                      type_low, ll, type_low, byte_count_of(type_low), line_count);
             return HEX_WRONG_BYTE_COUNT;
         }
         const unsigned offset = static_cast<unsigned>(hex_to_int(line + 3, 4));
@@ -187,16 +187,16 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
         case '0': {
             char last = line[6];
             if (last != '0' && last != '4' && last != '8' && last != 'C' && last != 'c') {
-                out.printf("\a\aError: data record offset boundary error for line %lu in Firmware file!\n",
+                out.error("data record offset boundary error for line %lu in Firmware file!\n",
                             line_count);
                 return HEX_BAD_OFFSET;
             }
             uint64_t address = 0;
             unsigned long first_line = 0;
             if (!written.write(offset, ll, line_count, address, first_line)) {
-                out.printf("\a\aError: address written twice (0x%08" PRIX64 ", first by line %lu) for line %lu "
-                           "in Firmware file!\n",
-                           address, first_line, line_count);
+                out.error("address written twice (0x%08" PRIX64 ", first by line %lu) for line %lu "
+                          "in Firmware file!\n",
+                          address, first_line, line_count);
                 return HEX_ADDRESS_TWICE;
             }
             break;
@@ -212,17 +212,17 @@ int inhexverify(std::FILE* fp, std::vector<std::string>* records, Sink& out) {
     if (got == LineRead::error) return HEX_READ_FAILED;
     if (record_count == 0) {
         if (binary) {
-            out.printf("\a\aError: Firmware file is not an Intel HEX file!\n");
+            out.error("Firmware file is not an Intel HEX file!\n");
             return HEX_NOT_TEXT;
         }
-        out.printf("\a\aError: Firmware file is empty!\n");
+        out.error("Firmware file is empty!\n");
         return HEX_EMPTY;
     }
     // Only a whole file is sent: one that stops short of its end-of-file
     // record may have lost any number of lines.
     if (end_line == 0) {
-        out.printf("\a\aError: no end-of-file record: the file may be cut short after line %lu in Firmware file!\n",
-                   line_count);
+        out.error("no end-of-file record: the file may be cut short after line %lu in Firmware file!\n",
+                  line_count);
         return HEX_NO_END_RECORD;
     }
     return record_count;

@@ -82,7 +82,7 @@ JournalRead journal_read(const std::string& dir, Sink& warnings) {
     std::string text;
     bool missing = false;
     if (!read_whole_file(path, text, missing)) {
-        if (!missing) warnings.printf("\a\aWarning: cannot read the journal %s\n", path.c_str());
+        if (!missing) warnings.warning("cannot read the journal %s\n", path.c_str());
         return read;
     }
     for_each_line(text, [&](int number, std::string_view line, bool) {
@@ -90,8 +90,8 @@ JournalRead journal_read(const std::string& dir, Sink& warnings) {
         nlohmann::json entry = parsed_line(line);
         if (entry.is_discarded()) {
             ++read.torn_lines;
-            warnings.printf("\a\aWarning: journal %s line %d is not a whole entry (torn), skipped\n", path.c_str(),
-                            number);
+            warnings.warning("journal %s line %d is not a whole entry (torn), skipped\n", path.c_str(),
+                             number);
             return;
         }
         read.entries.push_back(std::move(entry));

@@ -114,7 +114,7 @@ int journal_show(const std::string& dir, int number, Sink& out) {
         Station station;
         std::string why;
         if (!journal_station(dir, e, station, why)) {
-            out.printf("\a\aWarning: the station of entry %d cannot be shown: %s\n", number, why.c_str());
+            out.warning("the station of entry %d cannot be shown: %s\n", number, why.c_str());
             return 0;
         }
         out.printf("\n");
@@ -123,6 +123,6 @@ int journal_show(const std::string& dir, int number, Sink& out) {
         rules_display(station, out);
         return 0;
     }
-    out.printf("\a\aError: no entry %d in the journal %s\n", number, journal_file_path(dir).c_str());
+    out.error("no entry %d in the journal %s\n", number, journal_file_path(dir).c_str());
     return 2;
 }

@@ -47,8 +47,8 @@ int record(const std::string& dir, Entry entry, const std::vector<std::pair<std:
     const int number = journal_append(dir, entry, append_why);
     if (number == 0) why = append_why;
     if (!why.empty()) {
-        out.printf("\a\aWarning: journal %s: %s; this transfer is %s\n", dir.c_str(), why.c_str(),
-                   number == 0 ? "not recorded" : "recorded without its images");
+        out.warning("journal %s: %s; this transfer is %s\n", dir.c_str(), why.c_str(),
+                    number == 0 ? "not recorded" : "recorded without its images");
     }
     return number;
 }

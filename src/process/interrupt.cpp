@@ -12,13 +12,14 @@
 
 namespace {
 
+// Process-wide: the signal handler has no other way to reach them.
 // Lock-free atomics: safe to touch from the signal handler.
 std::atomic<int> g_mode{static_cast<int>(InterruptMode::wait)};
 std::atomic<bool> g_cancel{false};
 std::atomic<bool> g_warning{false};
 std::atomic<bool> g_line{false};
 std::atomic<int64_t> g_warned_at{-1};
-bool g_installed = false;
+bool g_installed = false;  // one handler per process, as the signal is
 
 #ifdef _WIN32
 // Runs on a thread of its own. At a console line the press is left to the

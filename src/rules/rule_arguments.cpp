@@ -14,8 +14,8 @@
 #include "rules/rule_hints.hpp"
 #include "rules/rules_codes.hpp"
 #include "station/field_ranges.hpp"
-#include "text/hints.hpp"
 #include "text/numbers.hpp"
+#include "text/sink.hpp"
 #include "text/tokens.hpp"
 
 namespace {
@@ -76,7 +76,7 @@ char* rule_argument(RuleLine& line, const ArgumentForm& form, int& rc) {
     switch (take_argument(line.args, form.separators, true, token)) {
     case Argument::taken: rc = 0; return token;
     case Argument::missing:
-        prefer_hint(rule_line_hint(line.text));  // an argument taken into the angle before it
+        line.out->hints().prefer(rule_line_hint(line.text));  // an argument taken into the angle before it
         rc = line_error(line, form.missing_code, "missing %s", form.name);
         return nullptr;
     case Argument::in_comment:
@@ -95,7 +95,7 @@ int take_angle(RuleLine& line, const AngleForm& form, double& value) {
     value = dmctodeg(token, *line.out);
     const IntRange& range = form.range.range;
     if (!range.holds(value)) {
-        offer_rule_angle_hints(line.text, token, value);
+        offer_rule_angle_hints(*line.out, line.text, token, value);
         return line_error(line, form.out_of_range_code, form.range.out_of_range, form.argument.name,
                           static_cast<int>(range.low), static_cast<int>(range.high), value);
     }

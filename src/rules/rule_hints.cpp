@@ -14,7 +14,7 @@
 #include "angles/angles.hpp"
 #include "rules/rule_line.hpp"
 #include "station/rule_record.hpp"
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -163,7 +163,7 @@ std::string rule_line_hint(const char* line_text) {
     return "";
 }
 
-void offer_rule_angle_hints(const char* line_text, const char* angle_text, double value) {
-    prefer_hint(rule_line_hint(line_text));
-    if (value == ANGLE_ERROR) offer_hint(unreadable_angle_hint(angle_text));
+void offer_rule_angle_hints(Sink& out, const char* line_text, const char* angle_text, double value) {
+    out.hints().prefer(rule_line_hint(line_text));
+    if (value == ANGLE_ERROR) out.hints().offer(unreadable_angle_hint(angle_text));
 }

@@ -4,6 +4,8 @@
 // round; and, for an angle that could not be read at all, the notations.
 #pragma once
 
+class Sink;
+
 #include <string>
 
 // The line written again with its fix, as the hint says it; empty when no
@@ -13,4 +15,4 @@ std::string rule_line_hint(const char* line_text);
 // After the range message of the angle `angle_text`, whose value is `value`:
 // offers rule_line_hint in place of any hint before it; else, for an angle
 // that could not be read at all (ANGLE_ERROR), the unreadable-angle hint.
-void offer_rule_angle_hints(const char* line_text, const char* angle_text, double value);
+void offer_rule_angle_hints(Sink& out, const char* line_text, const char* angle_text, double value);

@@ -9,7 +9,6 @@
 #include "station/config_record.hpp"
 #include "rules/rule_arguments.hpp"
 #include "rules/rules_codes.hpp"
-#include "text/hints.hpp"
 #include "text/suggest.hpp"
 
 namespace {
@@ -38,7 +37,7 @@ void start_rule_line(RuleLine& line, const char* text) {
 
 int line_error(const RuleLine& line, int code, const char* format, ...) {
     Sink& out = *line.out;
-    out.printf("\a\aError: %s[%d]: ", line.file_name, line.number);
+    out.error("%s[%d]: ", line.file_name, line.number);
     va_list args;
     va_start(args, format);
     out.vprintf(format, args);
@@ -52,7 +51,7 @@ int process_rule_line(RuleTable& table, RuleLine& line, RulesRun& run) {
     if (first == nullptr || is_comment_char(first[0])) return 0;  // a blank or comment line
     const uint8_t action = action_code(first);
     if (action == 0) {
-        offer_hint(did_you_mean(first, rule_action_words, [](const RuleAction& a) { return a.word; }));
+        line.out->hints().offer(did_you_mean(first, rule_action_words, [](const RuleAction& a) { return a.word; }));
         return line_error(line, RULES_BAD_ACTION, "action %s invalid", first);
     }
 
@@ -63,11 +62,13 @@ int process_rule_line(RuleTable& table, RuleLine& line, RulesRun& run) {
 
     const PrefixMatch m = match_rule_command(command);
     if (m.result == Match::ambiguous) {
-        offer_hint(candidates_hint(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
+        line.out->hints().offer(
+            candidates_hint(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
         return line_error(line, RULES_BAD_COMMAND, "Ambiguous command: %s", command);
     }
     if (m.result == Match::unknown) {
-        offer_hint(did_you_mean(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
+        line.out->hints().offer(
+            did_you_mean(command, rule_command_table, [](const RuleCommand& row) { return row.word; }));
         return line_error(line, RULES_BAD_COMMAND, "command %s invalid", command);
     }
     const RuleCommand* row = &rule_command_table[m.index];

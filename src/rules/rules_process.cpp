@@ -39,7 +39,7 @@ int rules_read(Station& station, std::FILE* file, const char* file_name, Sink& o
         const LineRead got = reader.read(buffer);
         if (got == LineRead::end) break;
         if (got == LineRead::error) {
-            out.printf("\a\aError: cannot read %s\n", file_name);
+            out.error("cannot read %s\n", file_name);
             return RULES_CANNOT_OPEN;
         }
         ++line.number;

@@ -7,7 +7,7 @@
 
 #include "process/interrupt.hpp"
 #include "serial/serial_port.hpp"
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string countdown_line(long seconds) {
 }
 
 int read_port_counting_down(SerialPort& port, void* buf, int size, int timeout_ms, const ReadUntil* until) {
-    if (!operator_at_terminal() || timeout_ms < 2000) return plain_read(port, buf, size, timeout_ms, until);
+    if (!port.out().operator_at_terminal() || timeout_ms < 2000) return plain_read(port, buf, size, timeout_ms, until);
     auto* bytes = static_cast<uint8_t*>(buf);
     int got = 0;
     // The driver sees one slice at a time; the reply is judged whole.

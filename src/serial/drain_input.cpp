@@ -24,8 +24,8 @@ Drained drain_input(SerialPort& port, int chunk, int quiet_ms) {
 void drain_stale_input(SerialPort& port, int chunk, int quiet_ms) {
     const Drained drained = drain_input(port, chunk, quiet_ms);
     if (drained.bounded) {
-        port.out().printf("\a\aWarning: the line of COM port %s keeps sending (%ld bytes discarded), going on\n",
-                          port.name(), drained.bytes);
+        port.out().warning("the line of COM port %s keeps sending (%ld bytes discarded), going on\n",
+                           port.name(), drained.bytes);
     }
 }
 

@@ -27,8 +27,7 @@ uint64_t line_time_us(uint32_t rate, std::size_t count) {
 
 }  // namespace
 
-SerialPort::SerialPort(std::unique_ptr<SerialDriver> driver, Sink* out)
-    : driver_(std::move(driver)), out_(out != nullptr ? out : &standard_output()) {}
+SerialPort::SerialPort(std::unique_ptr<SerialDriver> driver, Sink& out) : driver_(std::move(driver)), out_(&out) {}
 
 SerialPort::SerialPort(SerialPort&&) noexcept = default;
 SerialPort& SerialPort::operator=(SerialPort&& other) noexcept {
@@ -139,7 +138,7 @@ struct PortAccess {
     static const int32_t* table_rate(SerialPort& port, int32_t rate) {
         const int32_t* entry = get_baud(rate, port.out());
         if (entry == nullptr) {
-            port.out().printf("\a\aError: Invalid baud rate %ld\n", static_cast<long>(rate));
+            port.out().error("Invalid baud rate %ld\n", static_cast<long>(rate));
             close_port(port);
         }
         return entry;
@@ -172,38 +171,38 @@ struct PortAccess {
         switch (failure.step) {
         case OpenStep::none:
         case OpenStep::open:
-            out.printf("\a\aError: cannot open COM port %s: %s\n", name, system_error_text(port));
+            out.error("cannot open COM port %s: %s\n", name, system_error_text(port));
             break;
         case OpenStep::record_length:
         case OpenStep::properties:
-            out.printf("\a\aError: could not get comm properties for port %s: %s\n", name, system_error_text(port));
+            out.error("could not get comm properties for port %s: %s\n", name, system_error_text(port));
             break;
         case OpenStep::params_fixed:
-            out.printf("\a\aError: required comm properties for port %s not settable: Settable Params 0x%08x\n", name,
-                       reported);
+            out.error("required comm properties for port %s not settable: Settable Params 0x%08x\n", name,
+                      reported);
             break;
         case OpenStep::data_bits_fixed:
-            out.printf("\a\aError: 8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
-                       name, reported);
+            out.error("8 data bits comm properties for port %s not settable: Settable Data 0x%04x\n",
+                      name, reported);
             break;
         case OpenStep::stop_parity_fixed:
-            out.printf("\a\aError: 1 stop bit, no parity comm properties for port %s not settable: "
-                       "Settable Stop & Parity 0x%04x\n",
-                       name, reported);
+            out.error("1 stop bit, no parity comm properties for port %s not settable: "
+                      "Settable Stop & Parity 0x%04x\n",
+                      name, reported);
             break;
         case OpenStep::timeouts_fixed:
-            out.printf("\a\aError: timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
-                       name, reported);
+            out.error("timeouts comm properties for port %s not settable: Settable Prov Cap 0x%08x\n",
+                      name, reported);
             break;
         case OpenStep::get_state:
-            out.printf("\a\aError: could not get the comm state for port %s: %s\n", name, system_error_text(port));
+            out.error("could not get the comm state for port %s: %s\n", name, system_error_text(port));
             break;
         case OpenStep::set_state:
-            out.printf("\a\aError: could not set the comm state for port %s: %s\n", name, system_error_text(port));
+            out.error("could not set the comm state for port %s: %s\n", name, system_error_text(port));
             break;
         case OpenStep::timeouts:
-            out.printf("\a\aError: could not set the comm timeouts for port %s: %s\n", name,
-                       system_error_text(port));
+            out.error("could not set the comm timeouts for port %s: %s\n", name,
+                      system_error_text(port));
             break;
         }
     }
@@ -214,8 +213,8 @@ struct PortAccess {
             port.read_failure_(port, code, message);
             return;
         }
-        std::fputs(message, stderr);
-        std::fprintf(stderr, "Return code %d, system error code %d\n", code, static_cast<int>(port.last_error()));
+        port.out().put(message);
+        port.out().printf("Return code %d, system error code %d\n", code, static_cast<int>(port.last_error()));
     }
 
     static int read(SerialPort& port, void* buf, int size, int timeout_ms, const ReadUntil* until) {
@@ -267,7 +266,7 @@ int open_port(SerialPort& port, const char* port_name, int32_t rate) {
         return OPEN_PORT_NO_NAME;
     }
     if (std::strlen(port_name) > MAX_PORT_NAME) {
-        port.out().printf("\a\aError: cannot open COM port %s: %s\n", port_name, "port name too long");
+        port.out().error("cannot open COM port %s: %s\n", port_name, "port name too long");
         return OPEN_PORT_CANNOT_OPEN;
     }
     port.name_ = port_name;
@@ -336,16 +335,16 @@ int write_port(SerialPort& port, const void* buf, int count) {
     t.write_total_multiplier = 0;
     t.write_total_constant = write_timeout_ms(port.rate_, static_cast<std::size_t>(count));
     if (!PortAccess::apply_timeouts(port, t)) {
-        out.printf("\a\aError: could not set the comm timeouts for port %s: %s\n", port.name(),
-                   system_error_text(port));
+        out.error("could not set the comm timeouts for port %s: %s\n", port.name(),
+                  system_error_text(port));
         return WRITE_PORT_FAILED;
     }
     std::size_t written = 0;
     bool ok = port.driver().write(static_cast<const uint8_t*>(buf), static_cast<std::size_t>(count), written);
     if (!ok || written != static_cast<std::size_t>(count)) {
         // A short write loses bytes: it is a failure, not a success.
-        out.printf("\a\aError: wrote %d of %d, got error on port %s: %s\n", static_cast<int>(written), count,
-                   port.name(), ok ? "write timed out" : system_error_text(port));
+        out.error("wrote %d of %d, got error on port %s: %s\n", static_cast<int>(written), count,
+                  port.name(), ok ? "write timed out" : system_error_text(port));
         return WRITE_PORT_FAILED;
     }
     return count;
@@ -355,8 +354,8 @@ bool keep_nul_bytes(SerialPort& port) {
     port.discard_null_ = false;
     const CommTimeouts t = port.have_applied_ ? port.applied_ : port.base_timeouts_;
     if (!PortAccess::apply_timeouts(port, t)) {
-        port.out().printf("\a\aError: could not set the comm state for port %s: %s\n", port.name(),
-                          system_error_text(port));
+        port.out().error("could not set the comm state for port %s: %s\n", port.name(),
+                         system_error_text(port));
         return false;
     }
     return true;

@@ -23,10 +23,10 @@ using ReadFailureHandler = std::function<void(SerialPort& port, int code, const 
 // its rate and time-outs, and where its own messages go.
 class SerialPort {
 public:
-    // The platform's driver unless another is given; messages to standard
-    // output unless a sink is given.
-    SerialPort() : SerialPort(nullptr) {}
-    explicit SerialPort(std::unique_ptr<SerialDriver> driver, Sink* out = nullptr);
+    // The platform's driver unless another is given; its messages, and those
+    // of a failed read when no handler is set, go to `out`.
+    explicit SerialPort(Sink& out) : SerialPort(nullptr, out) {}
+    SerialPort(std::unique_ptr<SerialDriver> driver, Sink& out);
     SerialPort(SerialPort&&) noexcept;
     SerialPort& operator=(SerialPort&&) noexcept;
     ~SerialPort();

@@ -1,7 +1,7 @@
 #include "serial/silent_port_hint.hpp"
 
 #include "serial/port_list.hpp"
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -19,9 +19,9 @@ std::string silent_port_hint(const char* port_name, long rate, const std::vector
     return hint + "; korrimatic --list-ports lists them)";
 }
 
-void offer_silent_port_hint(const char* port_name, long rate) {
-    if (!operator_at_terminal()) return;
+void offer_silent_port_hint(Sink& out, const char* port_name, long rate) {
+    if (!out.operator_at_terminal()) return;
     std::vector<std::string> ports;
     for (const PortEntry& p : list_serial_ports()) ports.push_back(p.name);
-    offer_hint(silent_port_hint(port_name, rate, ports));
+    out.hints().offer(silent_port_hint(port_name, rate, ports));
 }

@@ -3,7 +3,7 @@
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 
-CommandOutcome cmd_angles(char*) {
+CommandOutcome cmd_angles(ShellState& shell, char*) {
     show_angles_help(*shell.out);
     return CommandOutcome::done;
 }

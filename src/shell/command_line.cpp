@@ -10,7 +10,6 @@
 #include "journal/journal.hpp"
 #include "journal/journal_listing.hpp"
 #include "shell/journal_commands.hpp"
-#include "text/hints.hpp"
 #include "serial/port_list.hpp"
 #include "shell/port_list_text.hpp"
 #include "shell/console.hpp"
@@ -105,7 +104,7 @@ const char* platform_text() {
 #endif
 }
 
-int list_ports() {
+int list_ports(Sink& out) {
     const std::vector<PortEntry> ports = list_serial_ports();
 #ifdef _WIN32
     if (ports.empty()) {
@@ -113,12 +112,12 @@ int list_ports() {
         return 1;
     }
     for (const PortEntry& p : ports) {
-        if (p.detail.empty()) shell.out->printf("%s\n", p.name.c_str());
-        else shell.out->printf("%s  %s\n", p.name.c_str(), p.detail.c_str());
+        if (p.detail.empty()) out.printf("%s\n", p.name.c_str());
+        else out.printf("%s  %s\n", p.name.c_str(), p.detail.c_str());
     }
     return 0;
 #else
-    print_port_list(ports, com_mappings_in_force());
+    print_port_list(ports, com_mappings_in_force(), out);
     if (ports.empty()) std::fprintf(stderr, "korrimatic: no serial ports found\n");
     return ports.empty() ? 1 : 0;
 #endif
@@ -126,14 +125,14 @@ int list_ports() {
 
 // Where the transfers of this run are recorded: the folder given, else the
 // default one under --script or at a terminal; never for plain piped input.
-std::string journal_folder(const CommandLine& options) {
+std::string journal_folder(const CommandLine& options, const Sink& out) {
     if (options.no_journal) return std::string();
     if (!options.journal_dir.empty()) return options.journal_dir;
-    if (options.script || operator_at_terminal()) return journal_default_dir();
+    if (options.script || out.operator_at_terminal()) return journal_default_dir();
     return std::string();
 }
 
-int run_script(const CommandLine& options) {
+int run_script(ShellState& shell, const CommandLine& options) {
     std::FILE* in = stdin;
     if (options.script_file != "-") {
         in = std::fopen(options.script_file.c_str(), "rb");
@@ -143,13 +142,13 @@ int run_script(const CommandLine& options) {
             return USAGE_ERROR;
         }
     }
-    console_in = in;
+    shell.console.in = in;
     ShellRun run;
     run.script = true;
     run.keep_going = options.keep_going;
     run.script_name = options.script_file.c_str();
-    const int status = run_shell(run);
-    console_in = stdin;
+    const int status = run_shell(shell, run);
+    shell.console.in = stdin;
     if (in != stdin) std::fclose(in);
     return status;
 }
@@ -240,7 +239,7 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     return c;
 }
 
-int run_command_line(const CommandLine& options) {
+int run_command_line(ShellState& shell, const CommandLine& options) {
     if (!options.error.empty()) {
         std::fprintf(stderr, "korrimatic: %s\nTry 'korrimatic --help'.\n", options.error.c_str());
         return USAGE_ERROR;
@@ -254,7 +253,7 @@ int run_command_line(const CommandLine& options) {
                           KORRI_BUILD_VERSION, platform_text(), editing_text());
         return 0;
     }
-    if (options.list_ports) return list_ports();
+    if (options.list_ports) return list_ports(*shell.out);
     if (options.journal) {
         const std::string dir = options.journal_dir.empty() ? journal_default_dir() : options.journal_dir;
         if (dir.empty()) {
@@ -272,7 +271,7 @@ int run_command_line(const CommandLine& options) {
     if (options.diff)
         return diff_files(journal_dir, options.diff_config.c_str(), options.diff_rules.c_str(), options.diff_entry,
                           *shell.out, err);
-    shell.journal_dir = journal_folder(options);
-    if (options.script) return run_script(options);
-    return run_shell();
+    shell.journal_dir = journal_folder(options, *shell.out);
+    if (options.script) return run_script(shell, options);
+    return run_shell(shell);
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+struct ShellState;
+
 struct CommandLine {
     bool help = false;
     bool version = false;
@@ -30,8 +32,9 @@ struct CommandLine {
 
 CommandLine parse_command_line(int argc, const char* const* argv);
 
-// Runs what the command line asks for and returns the exit status.
-int run_command_line(const CommandLine& options);
+// Runs what the command line asks for with the shell's state and returns
+// the exit status.
+int run_command_line(ShellState& shell, const CommandLine& options);
 
 // The exit status of a command line that cannot be used.
 inline constexpr int USAGE_ERROR = 2;

@@ -8,37 +8,30 @@
 #include "shell/line_editor.hpp"
 #include "shell/shell_state.hpp"
 
-std::FILE* console_in = stdin;
-
 namespace {
 
 // More than any command or answer can use; the rest of a longer line is read
 // and dropped, and the line is then still too long for the shell.
 constexpr std::size_t KEEP_MAX = std::size_t{64} * 1024;
 
-bool g_echo = false;
-bool g_terminal = false;  // console_start_editing found a terminal
-std::optional<bool> g_terminal_forced;
-unsigned long g_lines_read = 0;
-
-bool editing() { return line_editor_running() && console_in == stdin; }
+bool editing(const Console& console) { return line_editor_running() && console.in == stdin; }
 
 // Reads a line without editing, echoing it when asked.
-bool plain_line(std::string& line) {
-    if (!console_read_line(line)) return false;
-    ++g_lines_read;
-    if (g_echo) shell.out->printf("%s\n", line.c_str());
+bool plain_line(ShellState& shell, std::string& line) {
+    if (!console_read_line(shell.console.in, line)) return false;
+    ++shell.console.lines_read;
+    if (shell.console.echo) shell.out->printf("%s\n", line.c_str());
     return true;
 }
 
 // Reads an answer, with editing: the question's last line is the editor's
 // prompt, what comes before it is printed as it is.
-ConsoleRead read_answer(const char* question, std::string& answer) {
-    if (!editing()) {
+ConsoleRead read_answer(ShellState& shell, const char* question, std::string& answer) {
+    if (!editing(shell.console)) {
         const InterruptModeScope line_mode(InterruptMode::line);
         shell.out->put(question);
         shell.out->flush();
-        return plain_line(answer) ? ConsoleRead::line : ConsoleRead::end;
+        return plain_line(shell, answer) ? ConsoleRead::line : ConsoleRead::end;
     }
     const char* last = std::strrchr(question, '\n');
     const char* prompt = last != nullptr ? last + 1 : question;
@@ -54,12 +47,12 @@ ConsoleRead read_answer(const char* question, std::string& answer) {
 
 }  // namespace
 
-bool console_read_line(std::string& line) {
+bool console_read_line(std::FILE* in, std::string& line) {
     line.clear();
     bool got_any = false;
     bool ended = false;  // a NUL has ended the text
     int c = EOF;
-    while ((c = std::getc(console_in)) != EOF) {
+    while ((c = std::getc(in)) != EOF) {
         got_any = true;
         if (c == '\n') break;
         if (c == '\0') ended = true;
@@ -69,9 +62,9 @@ bool console_read_line(std::string& line) {
     return got_any;
 }
 
-bool console_start_editing() {
+bool console_start_editing(Console& console) {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return false;
-    g_terminal = true;
+    console.terminal = true;
 #ifdef _WIN32
     // The Windows console edits lines itself; Ctrl-C still cancels a wait.
     install_interrupt_handler();
@@ -82,22 +75,16 @@ bool console_start_editing() {
     return true;
 }
 
-bool console_at_terminal() {
-    if (g_terminal_forced) return *g_terminal_forced;
-    return g_terminal && console_in == stdin;
+bool console_at_terminal(const Console& console) {
+    if (console.terminal_forced) return *console.terminal_forced;
+    return console.terminal && console.in == stdin;
 }
 
-void console_set_at_terminal(std::optional<bool> forced) { g_terminal_forced = forced; }
-
-void console_set_echo(bool echo) { g_echo = echo; }
-
-unsigned long console_lines_read() { return g_lines_read; }
-
-ConsoleRead console_read_command(const char* prompt, std::string& line) {
-    if (!editing()) {
+ConsoleRead console_read_command(ShellState& shell, const char* prompt, std::string& line) {
+    if (!editing(shell.console)) {
         const InterruptModeScope line_mode(InterruptMode::line);
         shell.out->put(prompt);
-        return plain_line(line) ? ConsoleRead::line : ConsoleRead::end;
+        return plain_line(shell, line) ? ConsoleRead::line : ConsoleRead::end;
     }
     const InterruptModeScope line_mode(InterruptMode::line);
     switch (line_editor_read(prompt, line, true)) {
@@ -108,13 +95,13 @@ ConsoleRead console_read_command(const char* prompt, std::string& line) {
     return ConsoleRead::end;
 }
 
-Answer ask_confirmation(const char* question) {
+Answer ask_confirmation(ShellState& shell, const char* question) {
     std::string answer;
-    if (read_answer(question, answer) != ConsoleRead::line) return Answer::end_of_input;
+    if (read_answer(shell, question, answer) != ConsoleRead::line) return Answer::end_of_input;
     return (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) ? Answer::yes : Answer::no;
 }
 
-void console_wait_for_enter() {
+void console_wait_for_enter(ShellState& shell) {
     std::string ignored;
-    if (read_answer("", ignored) == ConsoleRead::interrupted) request_cancel();
+    if (read_answer(shell, "", ignored) == ConsoleRead::interrupted) request_cancel();
 }

@@ -10,21 +10,21 @@
 #include "text/numbers.hpp"
 #include "text/tokens.hpp"
 
-CommandOutcome cmd_connect(char* args) {
+CommandOutcome cmd_connect(ShellState& shell, char* args) {
     if (shell.connected == 1) {
-        shell.out->printf("\a\aError: already Connected!\n");
+        shell.out->error("already Connected!\n");
         return CommandOutcome::failed;
     }
     char* port_token = next_token(args, WORD_SEPARATORS);
     if (port_token == nullptr) {
-        shell.out->printf("\a\aError: missing argument: com_port\n");
+        shell.out->error("missing argument: com_port\n");
         return CommandOutcome::failed;
     }
     char port_name[sizeof shell.port_name];
-    if (!port_argument(port_token, port_name, sizeof port_name)) return CommandOutcome::failed;
+    if (!port_argument(*shell.out, port_token, port_name, sizeof port_name)) return CommandOutcome::failed;
     char* rate_token = next_token(args, WORD_SEPARATORS);
     const int32_t rate = rate_token != nullptr ? parse_decimal(rate_token) : default_connect_baud(shell.station);
-    if (!device_rate_argument(rate)) return CommandOutcome::failed;
+    if (!device_rate_argument(*shell.out, rate)) return CommandOutcome::failed;
     std::snprintf(shell.port_name, sizeof shell.port_name, "%s", port_name);
     shell.current_baud = rate;
     DeviceVersion version{};
@@ -36,9 +36,9 @@ CommandOutcome cmd_connect(char* args) {
     return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;
 }
 
-CommandOutcome cmd_disconnect(char*) {
+CommandOutcome cmd_disconnect(ShellState& shell, char*) {
     if (shell.connected != 1) {
-        shell.out->printf("\a\aError: not Connected!\n");
+        shell.out->error("not Connected!\n");
         return CommandOutcome::failed;
     }
     shell.connected = 0;
@@ -46,18 +46,18 @@ CommandOutcome cmd_disconnect(char*) {
     return CommandOutcome::done;
 }
 
-CommandOutcome cmd_baud(char* args) {
+CommandOutcome cmd_baud(ShellState& shell, char* args) {
     if (shell.connected != 1) {
-        shell.out->printf("\a\aError: must be Connected before changing the Baud!\n");
+        shell.out->error("must be Connected before changing the Baud!\n");
         return CommandOutcome::failed;
     }
     char* rate_token = next_token(args, WORD_SEPARATORS);
     if (rate_token == nullptr) {
-        shell.out->printf("\a\aError: missing argument: baud\n");
+        shell.out->error("missing argument: baud\n");
         return CommandOutcome::failed;
     }
     const int32_t rate = parse_decimal(rate_token);
-    if (!device_rate_argument(rate)) return CommandOutcome::failed;
+    if (!device_rate_argument(*shell.out, rate)) return CommandOutcome::failed;
     shell.current_baud = rate;
     shell.connected = change_host_baud(shell.port, rate, *shell.out) ? 1 : 0;
     return shell.connected == 1 ? CommandOutcome::done : CommandOutcome::failed;

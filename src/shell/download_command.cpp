@@ -19,8 +19,8 @@ namespace {
 const char DOWNLOAD_WORD[] = "download\r\n";
 
 // True when the operator agreed; otherwise the abort has been reported.
-bool confirmed(const char* question) {
-    switch (ask_confirmation(question)) {
+bool confirmed(ShellState& shell, const char* question) {
+    switch (ask_confirmation(shell, question)) {
     case Answer::yes:
         return true;
     case Answer::end_of_input:
@@ -35,36 +35,36 @@ bool confirmed(const char* question) {
 
 }  // namespace
 
-CommandOutcome cmd_download(char*) {
+CommandOutcome cmd_download(ShellState& shell, char*) {
     if (shell.connected != 1) {
-        shell.out->printf("\a\aError: not Connected!\n");
+        shell.out->error("not Connected!\n");
         return CommandOutcome::failed;
     }
     // Without a Configuration file in force (none read, or the last one
     // failed), a yes sends the default configuration, never a half-read file.
     const Station& station = shell.station;
     const bool use_defaults = station.config_processed == 0;
-    terminal_download_journal(use_defaults ? defaults_keeping_rule_fields(station.config) : station.config,
+    terminal_download_journal(shell, use_defaults ? defaults_keeping_rule_fields(station.config) : station.config,
                               station.rule_table);
-    terminal_download_summary(use_defaults ? defaults_keeping_rule_fields(station.config) : station.config);
-    if (use_defaults && !confirmed("\a\aWarning: Configuration file has not yet been processed!\n"
+    terminal_download_summary(shell, use_defaults ? defaults_keeping_rule_fields(station.config) : station.config);
+    if (use_defaults && !confirmed(shell, "\a\aWarning: Configuration file has not yet been processed!\n"
                                    "Do you want to use the Default Configuration? (yes|no) [no]: ")) {
         return CommandOutcome::failed;
     }
     if (station.rules_processed == 0 &&
-        !confirmed("\n\a\aWarning: Rules file has not yet been processed!\n"
+        !confirmed(shell, "\n\a\aWarning: Rules file has not yet been processed!\n"
                    "Do you  want to use the Implicit Rule only without specific rules?\n(yes|no) [no]: ")) {
         return CommandOutcome::failed;
     }
     if (write_port(shell.port, DOWNLOAD_WORD, static_cast<int>(std::strlen(DOWNLOAD_WORD))) <= 0) {
-        shell.out->printf("\a\aError: wrote Download command, got error on port %s\n", shell.port_name);
+        shell.out->error("wrote Download command, got error on port %s\n", shell.port_name);
         return CommandOutcome::failed;
     }
     const ConfigRecord image = use_defaults ? defaults_keeping_rule_fields(station.config) : station.config;
     int packets = 0;
     const int r = dwn_download_image(shell.port, image, station.rule_table, *shell.out, &packets);
-    journal_download_done(image, r, packets);
-    if (r != 0) shell.out->printf("\a\aError: Download failed: %d\n", r);
+    journal_download_done(shell, image, r, packets);
+    if (r != 0) shell.out->error("Download failed: %d\n", r);
     shell.out->printf("\a\aPlease Power OFF the Korrimatic and power it back on to RESET it.\n");
     shell.connected = 0;
     disconnect_device(shell.port, *shell.out);

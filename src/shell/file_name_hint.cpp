@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "text/hints.hpp"
+#include "text/sink.hpp"
 
 std::string file_name_hint(const std::string& name) {
     const auto first = name.find_first_not_of(' ');
@@ -20,7 +20,7 @@ std::string file_name_hint(const std::string& name) {
     return hint;
 }
 
-void offer_file_name_hint(const std::string& name) {
+void offer_file_name_hint(Sink& out, const std::string& name) {
     const std::string hint = file_name_hint(name);
-    if (!hint.empty()) offer_hint(hint);
+    if (!hint.empty()) out.hints().offer(hint);
 }

@@ -5,9 +5,11 @@
 
 #include <string>
 
+class Sink;
+
 // The hint for a file name that could not be opened, or empty when the name
 // neither begins nor ends with a blank (or names a file after all).
 std::string file_name_hint(const std::string& name);
 
-// Offers file_name_hint(name) for the command under way.
-void offer_file_name_hint(const std::string& name);
+// Offers file_name_hint(name) for the command under way on `out`.
+void offer_file_name_hint(Sink& out, const std::string& name);

@@ -159,8 +159,8 @@ std::string download_journal_line(const std::string& journal_dir, const ConfigRe
                      when.c_str(), d.fields, d.fields == 1 ? "" : "s", d.rules, d.rules == 1 ? "" : "s");
 }
 
-void terminal_download_journal(const ConfigRecord& config, const RuleTable& table) {
-    if (!console_at_terminal() || shell.journal_dir.empty()) return;
+void terminal_download_journal(ShellState& shell, const ConfigRecord& config, const RuleTable& table) {
+    if (!console_at_terminal(shell.console) || shell.journal_dir.empty()) return;
     const std::string line = download_journal_line(shell.journal_dir, config, table);
     if (!line.empty()) shell.out->printf("%s\n", line.c_str());
 }

@@ -7,6 +7,7 @@
 #include "station/station.hpp"
 
 class Sink;
+struct ShellState;
 
 // Exit statuses of decode_entry and diff_files.
 inline constexpr int DECODE_DONE = 0;
@@ -34,4 +35,4 @@ std::string download_journal_line(const std::string& journal_dir, const ConfigRe
 
 // At a terminal with the journal on, that line, before a download's "To
 // send" line.
-void terminal_download_journal(const ConfigRecord& config, const RuleTable& table);
+void terminal_download_journal(ShellState& shell, const ConfigRecord& config, const RuleTable& table);

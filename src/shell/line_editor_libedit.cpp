@@ -20,6 +20,7 @@
 
 namespace {
 
+// Process-wide: libedit's callbacks (prompt, reader, completion) get no context.
 EditLine* g_el = nullptr;
 History* g_history = nullptr;
 std::string g_history_file;

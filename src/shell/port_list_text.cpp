@@ -26,6 +26,6 @@ std::string port_list_text(const std::vector<PortEntry>& ports, const std::vecto
     return text;
 }
 
-void print_port_list(const std::vector<PortEntry>& ports, const std::vector<ComMapping>& mappings) {
-    shell.out->put(port_list_text(ports, mappings).c_str());
+void print_port_list(const std::vector<PortEntry>& ports, const std::vector<ComMapping>& mappings, Sink& out) {
+    out.put(port_list_text(ports, mappings).c_str());
 }

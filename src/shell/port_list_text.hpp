@@ -9,5 +9,7 @@
 #include "serial/com_numbers.hpp"
 #include "serial/port_list.hpp"
 
+class Sink;
+
 std::string port_list_text(const std::vector<PortEntry>& ports, const std::vector<ComMapping>& mappings);
-void print_port_list(const std::vector<PortEntry>& ports, const std::vector<ComMapping>& mappings);
+void print_port_list(const std::vector<PortEntry>& ports, const std::vector<ComMapping>& mappings, Sink& out);

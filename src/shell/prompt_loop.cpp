@@ -18,7 +18,6 @@
 #include "shell/shell_state.hpp"
 #include "shell/summary.hpp"
 #include "shell/version.hpp"
-#include "text/hints.hpp"
 #include "text/line_reader.hpp"
 #include "text/suggest.hpp"
 #include "text/tokens.hpp"
@@ -29,12 +28,12 @@ constexpr std::size_t MAX_LINE = LINE_LENGTH_MAX;
 
 }  // namespace
 
-CommandOutcome cmd_exit(char*) { return CommandOutcome::exit; }
+CommandOutcome cmd_exit(ShellState&, char*) { return CommandOutcome::exit; }
 
-CommandOutcome handle_line(const char* typed) {
+CommandOutcome handle_line(ShellState& shell, const char* typed) {
     if (typed[0] == '\0') return CommandOutcome::done;  // an empty line: previous_line untouched
     if (std::strlen(typed) > MAX_LINE) {
-        shell.out->printf("\a\aError: command line too long (max %d characters)\n", static_cast<int>(MAX_LINE));
+        shell.out->error("command line too long (max %d characters)\n", static_cast<int>(MAX_LINE));
         return CommandOutcome::failed;
     }
     if (typed[0] == '.') {
@@ -49,12 +48,13 @@ CommandOutcome handle_line(const char* typed) {
     const PrefixMatch m = match_command(word);
     switch (m.result) {
     case Match::unknown:
-        shell.out->printf("\a\aError: unknown command: %s\n", word);
-        offer_hint(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
+        shell.out->error("unknown command: %s\n", word);
+        shell.out->hints().offer(did_you_mean(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
     case Match::ambiguous:
-        shell.out->printf("\a\aError: ambiguous command: %s\n", word);
-        offer_hint(candidates_hint(word, command_table, [](const CommandEntry& row) { return row.word; }));
+        shell.out->error("ambiguous command: %s\n", word);
+        shell.out->hints().offer(
+            candidates_hint(word, command_table, [](const CommandEntry& row) { return row.word; }));
         return CommandOutcome::failed;
     case Match::found: break;
     }
@@ -63,16 +63,16 @@ CommandOutcome handle_line(const char* typed) {
         shell.out->printf("\a\aInternal Error: command %d is invalid!\n", row.id);
         return CommandOutcome::failed;
     }
-    return row.run(cursor);
+    return row.run(shell, cursor);
 }
 
-void start_shell() {
+void start_shell(ShellState& shell) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stderr, nullptr, _IONBF, 0);
     shell.out->printf("Korrimatic PC Host Utility %s - the Korrimatic host utility team\n", PRODUCT_VERSION);
     shell.out->printf("Prepares, loads and maintains the Korrimatic APRS digipeater; type help for the commands.\n");
     load_config_defaults(shell.station.config);
-    show_summary();
+    show_summary(shell);
     shell.out->printf("\n");
 }
 
@@ -81,13 +81,14 @@ namespace {
 constexpr int64_t IDLE_EXIT_WINDOW_MS = 2000;
 
 // At a terminal a lost port ends the command, not the program.
-CommandOutcome handle_line_keeping_program(const char* typed) {
+CommandOutcome handle_line_keeping_program(ShellState& shell, const char* typed) {
     try {
-        return handle_line(typed);
+        return handle_line(shell, typed);
     } catch (const PortLost&) {
         shell.connected = 0;
         disconnect_device(shell.port, *shell.out);
-        offer_hint("the port went away (an adapter unplugged?): plug it in again, then run the command again");
+        shell.out->hints().offer(
+            "the port went away (an adapter unplugged?): plug it in again, then run the command again");
         return CommandOutcome::failed;
     }
 }
@@ -100,11 +101,11 @@ int64_t monotonic_ms() {
 
 }  // namespace
 
-int run_shell(const ShellRun& run) {
-    start_shell();
-    if (!run.script) console_start_editing();
-    console_set_echo(run.script);
-    shell.port.set_read_failure(read_failure_handler({!run.script && operator_at_terminal(), {}}));
+int run_shell(ShellState& shell, const ShellRun& run) {
+    start_shell(shell);
+    if (!run.script) console_start_editing(shell.console);
+    shell.console.echo = run.script;
+    shell.port.set_read_failure(read_failure_handler({!run.script && shell.out->operator_at_terminal(), {}}));
     shell.port.set_out(*shell.out);  // one sink for the commands and the port
     std::string line;
     bool any_failed = false;
@@ -118,7 +119,7 @@ int run_shell(const ShellRun& run) {
     };
     for (;;) {
         clear_interrupts();
-        const ConsoleRead read = console_read_command("Command> ", line);
+        const ConsoleRead read = console_read_command(shell, "Command> ", line);
         if (read == ConsoleRead::end) {
             shell.out->printf("\n");
             return finished(1);
@@ -141,9 +142,9 @@ int run_shell(const ShellRun& run) {
             continue;
         }
         idle_interrupt_ms = -1;
-        const unsigned long line_number = console_lines_read();
-        const CommandOutcome outcome = handle_line_keeping_program(line.c_str());
-        console_hints().show(*shell.out);
+        const unsigned long line_number = shell.console.lines_read;
+        const CommandOutcome outcome = handle_line_keeping_program(shell, line.c_str());
+        shell.out->show_hint();
         if (outcome == CommandOutcome::exit) return finished(0);
         if (outcome == CommandOutcome::failed && run.script) {
             any_failed = true;

@@ -13,20 +13,20 @@ namespace {
 
 // rules_process, and at a terminal the likely mistakes of a file read
 // without error.
-int rules_file(const char* file_name) {
+int rules_file(ShellState& shell, const char* file_name) {
     const int result = rules_process(shell.station, file_name, *shell.out);
-    remember_rules_file(file_name, result == 0);
-    if (result == 0) terminal_rules_warnings(shell.station, file_name);
+    remember_rules_file(shell, file_name, result == 0);
+    if (result == 0) terminal_rules_warnings(shell, file_name);
     return result;
 }
 
 }  // namespace
 
-CommandOutcome cmd_rules(char* args) {
-    return file_command(args, rules_file, "\a\aError: Rule processing failed\n");
+CommandOutcome cmd_rules(ShellState& shell, char* args) {
+    return file_command(shell, args, rules_file, "\a\aError: Rule processing failed\n");
 }
 
-CommandOutcome cmd_drules(char*) {
+CommandOutcome cmd_drules(ShellState& shell, char*) {
     rules_display(shell.station, *shell.out);
     return CommandOutcome::done;
 }

@@ -8,7 +8,7 @@
 #include "shell/commands.hpp"
 #include "shell/shell_state.hpp"
 
-void show_summary() {
+void show_summary(ShellState& shell) {
     const long d = default_connect_baud(shell.station);
     shell.out->printf("\n\t\tCommand Summary:\n%-10s %-20s %s\n", "Command", "Arguments", "Comments");
     for (const CommandEntry& row : command_table) {
@@ -24,7 +24,7 @@ void show_summary() {
     }
 }
 
-CommandOutcome cmd_summary(char*) {
-    show_summary();
+CommandOutcome cmd_summary(ShellState& shell, char*) {
+    show_summary(shell);
     return CommandOutcome::done;
 }

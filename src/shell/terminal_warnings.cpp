@@ -15,38 +15,33 @@
 #include "station/station.hpp"
 #include "text/input_file.hpp"
 
-namespace {
-
-// The last Configuration file read without error at the terminal.
-std::string g_config_file;
-ConfigFacts g_config_facts;
-
-}  // namespace
-
-void terminal_config_warnings(const Station& station, const char* config_file) {
-    if (!console_at_terminal()) return;
+void terminal_config_warnings(ShellState& shell, const char* config_file) {
+    if (!console_at_terminal(shell.console)) return;
     const InputFile file(config_file);
     if (!file) return;
-    g_config_file = config_file;
-    for (const CheckWarning& w : check_config(file.get(), station.config, g_config_facts)) {
+    TerminalWarnings& kept = shell.warnings;
+    kept.config_file = config_file;
+    for (const CheckWarning& w : check_config(file.get(), shell.station.config, kept.config_facts)) {
         if (w.line > 0) shell.out->printf("Warning: line %d: %s\n", w.line, w.message.c_str());
         else shell.out->printf("Warning: %s\n", w.message.c_str());
     }
 }
 
-void terminal_rules_warnings(const Station& station, const char* rules_file) {
-    if (!console_at_terminal()) return;
-    const bool station_known = station.config_processed != 0 && !g_config_file.empty();
+void terminal_rules_warnings(ShellState& shell, const char* rules_file) {
+    if (!console_at_terminal(shell.console)) return;
+    const Station& station = shell.station;
+    const TerminalWarnings& kept = shell.warnings;
+    const bool station_known = station.config_processed != 0 && !kept.config_file.empty();
     const CheckStation base{station_known, station.config.base_lat, station.config.base_lon,
-                            station_known ? g_config_facts.position_line : 0};
+                            station_known ? kept.config_facts.position_line : 0};
     for (const CheckWarning& w : check_rules(base, rules_in_memory(station, last_implicit_line(rules_file)))) {
-        const char* file = w.file == CheckedFile::config ? g_config_file.c_str() : rules_file;
+        const char* file = w.file == CheckedFile::config ? kept.config_file.c_str() : rules_file;
         shell.out->printf("Warning: %s[%d]: %s\n", file, w.line, w.message.c_str());
     }
 }
 
-void terminal_download_summary(const ConfigRecord& image) {
-    if (!console_at_terminal()) return;
+void terminal_download_summary(ShellState& shell, const ConfigRecord& image) {
+    if (!console_at_terminal(shell.console)) return;
     const char* end = std::find(std::begin(image.call_sign), std::end(image.call_sign), '\0');
     const std::string call(image.call_sign, end);
     shell.out->printf("To send: call sign %s SSID %d, position %.6f %.5f, %d rules, implicit %s\n", call.c_str(),

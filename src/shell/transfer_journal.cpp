@@ -14,7 +14,7 @@
 
 namespace {
 
-void remember(const char* path, bool read, std::string& name, std::string& sha) {
+void remember(const ShellState& shell, const char* path, bool read, std::string& name, std::string& sha) {
     // A file that failed leaves what is in force as it is (the processed
     // flags say whether anything is).
     if (!read || shell.journal_dir.empty()) return;
@@ -33,7 +33,7 @@ std::string device_path(const char* port_name) {
 #endif
 }
 
-TransferPlace place(long rate) {
+TransferPlace place(const ShellState& shell, long rate) {
     TransferPlace p;
     p.port = shell.port_name;
     p.device = device_path(shell.port_name);
@@ -50,18 +50,18 @@ TransferOutcome outcome_of(int result) {
 
 }  // namespace
 
-void remember_config_file(const char* path, bool read) {
-    remember(path, read, shell.config_file, shell.config_file_sha256);
+void remember_config_file(ShellState& shell, const char* path, bool read) {
+    remember(shell, path, read, shell.config_file, shell.config_file_sha256);
 }
 
-void remember_rules_file(const char* path, bool read) {
-    remember(path, read, shell.rules_file, shell.rules_file_sha256);
+void remember_rules_file(ShellState& shell, const char* path, bool read) {
+    remember(shell, path, read, shell.rules_file, shell.rules_file_sha256);
 }
 
-void journal_download_done(const ConfigRecord& image, int result, int packets) {
+void journal_download_done(ShellState& shell, const ConfigRecord& image, int result, int packets) {
     if (shell.journal_dir.empty() || packets == 0) return;
     DownloadRecord r;
-    r.place = place(shell.current_baud);
+    r.place = place(shell, shell.current_baud);
     r.outcome = outcome_of(result);
     r.result = result;
     r.step = packets;
@@ -77,10 +77,11 @@ void journal_download_done(const ConfigRecord& image, int result, int packets) {
     journal_download(shell.journal_dir, r, *shell.out);
 }
 
-void journal_firmware_done(const FirmwareTransferReport& report, int result, const std::string& hex_bytes) {
+void journal_firmware_done(ShellState& shell, const FirmwareTransferReport& report, int result,
+                           const std::string& hex_bytes) {
     if (shell.journal_dir.empty() || !report.sync_sent) return;
     FirmwareRecord r;
-    r.place = place(FIRMWARE_BAUD);
+    r.place = place(shell, FIRMWARE_BAUD);
     r.outcome = result == FIRMWARE_CANCELLED ? TransferOutcome::cancelled : outcome_of(result);
     r.result = result;
     r.step = report.line;

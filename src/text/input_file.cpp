@@ -51,7 +51,7 @@ InputFile::InputFile(const char* path) {
 }
 
 InputFile::InputFile(const char* path, Sink& report) : InputFile(path) {
-    if (file_ == nullptr) report.printf("\a\aError: cannot open %s\n", path != nullptr ? path : "(null)");
+    if (file_ == nullptr) report.error("cannot open %s\n", path != nullptr ? path : "(null)");
 }
 
 InputFile::~InputFile() {

@@ -6,6 +6,7 @@
 
 #include "angles/angle_hints.hpp"
 #include "text/hints.hpp"
+#include "text/sink.hpp"
 
 namespace {
 
@@ -27,7 +28,7 @@ TEST(AngleHints, AnAngleReadAgainstItsRange) {
 }
 
 TEST(AngleHints, ReadingsTriedKeepTheHintOffered) {
-    Hints& hints = console_hints();
+    Hints& hints = standard_output().hints();
     hints.take();
     hints.offer("the first");
     EXPECT_EQ(fitting_angle("39.5", -90, 90), "39.5D");  // dmctodeg would offer its own hint

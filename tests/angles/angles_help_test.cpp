@@ -77,11 +77,10 @@ TEST(AnglesHelp, TheAnglesCommandPrintsIt) {
     const std::string help = help_text();
     {
         StringSink out;
-        Sink* const before = shell.out;
+        ShellState shell;
         shell.out = &out;
         char args[] = "ignored";
-        cmd_angles(args);
-        shell.out = before;
+        cmd_angles(shell, args);
         EXPECT_EQ(out.text(), help);
     }
     const ProgramResult r = run_korrimatic("a\nANGLES extra\nexit\n");

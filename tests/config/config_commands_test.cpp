@@ -111,35 +111,35 @@ TEST(ConfigCommands, ACtrlZInACommentEndsNothing) {
 }
 
 TEST(ConfigCommands, ConfigureSetsAndClearsTheProcessedFlag) {
-    shell = ShellState{};
+    ShellState shell;
     TempFile good("call n0call\n");
     TempFile bad("call toolongcall\n");
     std::string args = bad.path();
     {
-        ShellOutput out;
-        cmd_configure(args.data());
+        ShellOutput out(shell);
+        cmd_configure(shell, args.data());
         EXPECT_EQ(out.text(), "\a\aError: line 1: invalid Call Sign argument: too long: call toolongcall\n"
                               "\a\aError: Configuration processing failed\n");
     }
     EXPECT_EQ(shell.station.config_processed, 0);
     args = good.path();
     {
-        ShellOutput out;
-        cmd_configure(args.data());
+        ShellOutput out(shell);
+        cmd_configure(shell, args.data());
         EXPECT_EQ(out.text(), "Configuration items processed 1\n");
     }
     EXPECT_EQ(shell.station.config_processed, 1);
     args = bad.path();
     {
-        ShellOutput out;
-        cmd_configure(args.data());
+        ShellOutput out(shell);
+        cmd_configure(shell, args.data());
     }
     EXPECT_EQ(shell.station.config_processed, 0);  // a failed file is not in force
     args = "/nonexistent/station.cfg";
     shell.station.config_processed = 1;
     {
-        ShellOutput out;
-        cmd_configure(args.data());
+        ShellOutput out(shell);
+        cmd_configure(shell, args.data());
     }
     EXPECT_EQ(shell.station.config_processed, 1);  // a file never opened changes nothing
 }

@@ -21,7 +21,6 @@ class ConnectedTest : public testing::Test {
 protected:
     void SetUp() override {
         device = ScriptedDevice{};
-        shell = ShellState{};
         link = use_memory_link(shell.port, &device);
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
         ASSERT_EQ(open_port(shell.port, "COM3", 57600), 0);
@@ -30,7 +29,6 @@ protected:
     }
     void TearDown() override {
         shell.port.set_driver(nullptr);
-        shell.station = Station{};  // later tests start from the defaults
     }
 
     // Capture: ShellOutput where only the shell prints, ShellOutput where
@@ -39,8 +37,8 @@ protected:
     std::string run(CommandHandler handler, const char* args) {
         char line[256];
         std::snprintf(line, sizeof line, "%s", args);
-        Capture out;
-        outcome = handler(line);
+        Capture out(shell);
+        outcome = handler(shell, line);
         return out.text();
     }
     std::string host_text() const {
@@ -48,6 +46,7 @@ protected:
         return std::string(b.begin(), b.end());
     }
 
+    ShellState shell;
     ScriptedDevice device;
     MemoryLink* link = nullptr;
     CommandOutcome outcome = CommandOutcome::done;

@@ -25,7 +25,6 @@ class ConnectTest : public testing::Test {
 protected:
     void SetUp() override {
         device = ScriptedDevice{};
-        shell = ShellState{};
         link = use_memory_link(shell.port, &device);
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM3");
     }
@@ -34,11 +33,12 @@ protected:
     // The port layer's own faults and the handshake's messages, in the order
     // printed: both go to the shell's sink.
     std::string connect(int32_t rate) {
-        ShellOutput out;
+        ShellOutput out(shell);
         connected = connect_device(shell.port, "COM3", rate, false, *shell.out);
         return out.text();
     }
 
+    ShellState shell;
     ScriptedDevice device;
     MemoryLink* link = nullptr;
     bool connected = false;

@@ -132,7 +132,7 @@ struct Outcome {
     bool exact;  // the device took exactly the packets of the transfer, in order
 };
 
-Outcome run_transfer(const std::vector<Behaviour>& script, const Bytes& source) {
+Outcome run_transfer(ShellState& shell, const std::vector<Behaviour>& script, const Bytes& source) {
     ScriptedReceiver device;
     device.script = script;
     MemoryLink* link = use_memory_link(shell.port, &device);
@@ -159,7 +159,8 @@ TEST(AnswerSequences, WithinTheDevicesBehaviourASuccessMeansTheDeviceHoldsWhatWa
 
     long sequences = 0, within = 0, within_successes = 0, within_wrong = 0, beyond = 0, beyond_successes = 0, wrong_successes = 0;
     std::vector<std::size_t> index(LENGTH, 0);
-    ShellOutput quiet;  // what the port layer says of the failures
+    ShellState shell;
+    ShellOutput quiet(shell);  // what the port layer says of the failures
     for (;;) {
         std::vector<Behaviour> script;
         bool in = true, clean = true;
@@ -168,7 +169,7 @@ TEST(AnswerSequences, WithinTheDevicesBehaviourASuccessMeansTheDeviceHoldsWhatWa
             in = in && letters[i].within;
             clean = clean && (letters[i].kind == Kind::ack || letters[i].kind == Kind::nak) && letters[i].within;
         }
-        const Outcome o = run_transfer(script, source);
+        const Outcome o = run_transfer(shell, script, source);
         ++sequences;
         if (in) {
             ++within;

@@ -47,8 +47,8 @@ public:
     }
 };
 
-// Puts an answering device on an open in-memory port named COM1 and leaves a
-// fresh shell state afterwards.
+// Puts an answering device on an open in-memory port named COM1 of a shell
+// state of the test's own.
 class DownloadLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -57,11 +57,9 @@ protected:
         ASSERT_EQ(open_port(shell.port, shell.port_name, 57600), 0);
         shell.connected = 1;
     }
-    void TearDown() override {
-        shell.port.set_driver(nullptr);
-        shell = ShellState{};
-    }
+    void TearDown() override { shell.port.set_driver(nullptr); }
 
+    ShellState shell;
     AnsweringDevice device;
     MemoryLink* link = nullptr;
 };

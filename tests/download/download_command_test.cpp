@@ -20,19 +20,14 @@ const std::string SUCCESS_TEXT = "Downloading Configuration succeeded\nDownloadi
 
 class DownloadCommandTest : public DownloadLinkTest {
 protected:
-    void SetUp() override {
-        DownloadLinkTest::SetUp();
-        shell.station = Station{};
-    }
-
     // Capture: ShellOutput where only the shell prints, ShellOutput where
     // the download prints too.
     template <typename Capture = ShellOutput>
     std::string run(const std::string& console) {
-        ConsoleInput input(console);
-        Capture out;
+        ConsoleInput input(shell.console, console);
+        Capture out(shell);
         char args[] = "";
-        cmd_download(args);
+        cmd_download(shell, args);
         return out.text();
     }
 };

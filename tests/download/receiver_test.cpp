@@ -68,7 +68,6 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        shell.station = Station{};
         line_ = std::make_unique<LockstepLine>();
         link_ = use_memory_link(shell.port, line_.get());
         std::snprintf(shell.port_name, sizeof shell.port_name, "COM1");
@@ -81,7 +80,6 @@ protected:
         if (line_) line_->finish();
         shell.port.set_driver(nullptr);
         line_.reset();
-        shell = ShellState{};
         fs::remove_all(dir_);
     }
 
@@ -93,9 +91,9 @@ protected:
         o.values["rules-out"] = (dir_ / "rules.bin").string();
         for (auto& [name, value] : options) o.values[name] = value;
         line_->start(o);
-        ShellOutput out;
+        ShellOutput out(shell);
         char args[] = "";
-        cmd_download(args);
+        cmd_download(shell, args);
         std::string text = out.text();
         receiver_result = line_->finish();
         return text;
@@ -109,17 +107,17 @@ protected:
     Bytes stored_rules() const { return file_bytes(dir_ / "rules.bin"); }
     bool stored() const { return fs::exists(dir_ / "shell.station.config.bin") || fs::exists(dir_ / "rules.bin"); }
 
-    static Bytes config_image() {
+    Bytes config_image() const {
         const auto* p = reinterpret_cast<const uint8_t*>(&shell.station.config);
         return Bytes(p, p + sizeof shell.station.config);
     }
-    static Bytes rule_image() {
+    Bytes rule_image() const {
         const auto* p = reinterpret_cast<const uint8_t*>(shell.station.rule_table.slot);
         return Bytes(p, p + shell.station.config.rule_count * sizeof(RuleRecord));
     }
 
     // Two rules: packets are 1 conf, 2-4 configuration, 5 rules, 6 rule data, 7 finish.
-    static void two_rules() {
+    void two_rules() {
         RuleRecord& a = shell.station.rule_table.slot[0];
         std::memcpy(a.callsign, "APRS", 4);
         a.kind = KIND_DESTINATION;
@@ -136,6 +134,7 @@ protected:
         shell.station.config.implicit_action = IMPLICIT_DROP;
     }
 
+    ShellState shell;
     std::unique_ptr<LockstepLine> line_;
     MemoryLink* link_ = nullptr;
     fs::path dir_;

@@ -30,28 +30,24 @@ struct CommandRun {
     std::string rest_of_input;  // what the console still holds afterwards
 };
 
-// Capture: ShellOutput where only the shell prints, ShellOutput where the
-// update itself prints too.
-template <typename Capture = ShellOutput>
-CommandRun run_command(const std::string& args, const std::string& input) {
-    ConsoleInput console(input);
-    char line[256];
-    std::snprintf(line, sizeof line, "%s", args.c_str());
-    Capture capture;
-    cmd_firmware(line);
-    CommandRun run{capture.text(), ""};
-    std::string next;
-    while (console_read_line(next)) run.rest_of_input += next + "\n";
-    return run;
-}
-
 class FirmwareCommand : public testing::Test {
 protected:
-    void SetUp() override { shell = ShellState{}; }
-    void TearDown() override {
-        shell = ShellState{};
-        console_set_at_terminal(std::nullopt);
+    // Capture: ShellOutput where only the shell prints, ShellOutput where the
+    // update itself prints too.
+    template <typename Capture = ShellOutput>
+    CommandRun run_command(const std::string& args, const std::string& input) {
+        ConsoleInput console(shell.console, input);
+        char line[256];
+        std::snprintf(line, sizeof line, "%s", args.c_str());
+        Capture capture(shell);
+        cmd_firmware(shell, line);
+        CommandRun run{capture.text(), ""};
+        std::string next;
+        while (console_read_line(shell.console.in, next)) run.rest_of_input += next + "\n";
+        return run;
     }
+
+    ShellState shell;
 };
 
 TEST_F(FirmwareCommand, RefusalsAndArgumentMessages) {
@@ -71,7 +67,7 @@ TEST_F(FirmwareCommand, RefusalsAndArgumentMessages) {
     };
     for (const Case& c : cases) {
         shell.connected = c.connected;
-        LoaderBench bench;
+        LoaderBench bench(shell.port);
         CommandRun run = run_command<ShellOutput>(c.args, "y\n");
         EXPECT_EQ(visible(run.out), visible(c.out)) << c.name;
         EXPECT_EQ(run.rest_of_input, "y\n") << c.name << ": no question was asked";
@@ -96,7 +92,7 @@ TEST_F(FirmwareCommand, OnlyAnAnswerBeginningWithYProceeds) {
          "x\n"},
     };
     for (const Case& c : cases) {
-        LoaderBench bench;
+        LoaderBench bench(shell.port);
         CommandRun run = run_command<ShellOutput>("COM3 " + file.path(), c.input);
         EXPECT_EQ(visible(run.out), visible(c.out)) << c.name;
         EXPECT_EQ(run.rest_of_input, c.rest) << c.name;
@@ -108,7 +104,7 @@ TEST_F(FirmwareCommand, OnlyAnAnswerBeginningWithYProceeds) {
 TEST_F(FirmwareCommand, ReportsSuccessAndFailure) {
     TempFile file(hex_file_of(3), "my firmware.hex");
     for (const char* answer : {"y", "Yes, go on"}) {
-        LoaderBench bench;
+        LoaderBench bench(shell.port);
         // The answer line, then the Enter line before power-on; the command
         // line after them stays for the shell.
         CommandRun run = run_command("3\t" + file.path() + "\textra", std::string(answer) + "\n\nhelp\n");
@@ -118,7 +114,7 @@ TEST_F(FirmwareCommand, ReportsSuccessAndFailure) {
         EXPECT_EQ(bench.device.acknowledged, 3);
         EXPECT_EQ(shell.connected, 0);
     }
-    LoaderBench bench;
+    LoaderBench bench(shell.port);
     bench.device.answers[2] = {0x18};
     CommandRun run = run_command("3 " + file.path(), "y\n\n");
     std::string end = "\n\a\aError: Firmware updating error: fatal on Line 2- aborting!\nDisconnected\n" + FAILED;
@@ -157,8 +153,8 @@ TEST_F(FirmwareCommand, AtATerminalTheFileIsCheckedFirst) {
         {"a good file", good.path(), none, QUESTION, "Disconnected\n" + SUCCEEDED, ""},
     };
     for (const Case& c : cases) {
-        console_set_at_terminal(true);
-        LoaderBench bench;
+        shell.console.terminal_forced = true;
+        LoaderBench bench(shell.port);
         bench.link->fail_open = c.fault == port;
         if (c.fault == silent) bench.device.prompt.clear();
         if (c.fault == fatal) bench.device.answers[2] = {0x18};

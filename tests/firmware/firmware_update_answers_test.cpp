@@ -76,6 +76,7 @@ TEST(FirmwareAnswers, EverySequenceOfLoaderBehavioursOverThreeRecordLines) {
     std::vector<std::size_t> digits(depth, 0);
     long sequences = 0, within = 0, wrong_within = 0, wrong_beyond = 0, wrong_late = 0, wrong_early = 0;
     std::vector<std::string> faults;
+    ShellState shell;
     {
         for (bool more = true; more;) {
             std::vector<Step> script;

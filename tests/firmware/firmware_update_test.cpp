@@ -39,11 +39,11 @@ struct UpdateRun {
 
 // The port layer's messages and the update's own, in the order printed: both
 // go to the shell's sink.
-UpdateRun run_update(const LoaderBench& bench, const std::string& path, int port = 3) {
-    ConsoleInput enter("\n");
-    ShellOutput capture;
+UpdateRun run_update(ShellState& shell, const LoaderBench& bench, const std::string& path, int port = 3) {
+    ConsoleInput enter(shell.console, "\n");
+    ShellOutput capture(shell);
     int result = firmware(shell.port, port, path.c_str(), shell.port_name, sizeof shell.port_name,
-                          console_wait_for_enter, bench.clock, *shell.out);
+                          [&shell] { console_wait_for_enter(shell); }, bench.clock, *shell.out);
     return {result, capture.text()};
 }
 
@@ -53,8 +53,9 @@ TEST(FirmwareUpdate, SendsEveryRecordLineAndEndsDisconnected) {
     std::string record128 = data_record(0x0100, 128);
     ASSERT_EQ(record128.size(), 267u);
     TempFile file("# sample\r\n:020000040000FA\r\n" + record128 + "\r\n:00000001FF\r\n");
-    LoaderBench bench;
-    UpdateRun run = run_update(bench, file.path());
+    ShellState shell;
+    LoaderBench bench(shell.port);
+    UpdateRun run = run_update(shell, bench, file.path());
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(std::string(shell.port_name), "COM3");
     EXPECT_EQ(bench.link->opened_name, "COM3");
@@ -82,9 +83,10 @@ TEST(FirmwareUpdate, SendsEveryRecordLineAndEndsDisconnected) {
 TEST(FirmwareUpdate, SurplusBytesAfterTheSyncAreDroppedWithAWarning) {
     TempFile file(hex_file_of(2));
     for (const std::string extra : {"\x06", "\x06\x15x"}) {
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         bench.device.after_sync_ack = extra;
-        UpdateRun run = run_update(bench, file.path());
+        UpdateRun run = run_update(shell, bench, file.path());
         EXPECT_EQ(run.result, 0) << extra.size();
         const std::string warning = "\n\a\aWarning: " + std::to_string(extra.size()) +
                                     " unexpected bytes from the Korrimatic before the ";
@@ -114,19 +116,21 @@ TEST(FirmwareUpdate, FailuresBeforeThePortNeverOpenIt) {
         {"a file that fails its read", "/proc/self/mem", -2, "\a\aError: cannot read /proc/self/mem\n"},
     };
     for (const Case& c : cases) {
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         StringSink out;
-        int result = firmware(shell.port, 3, c.path, shell.port_name, sizeof shell.port_name, console_wait_for_enter,
-                              bench.clock, out);
+        int result = firmware(shell.port, 3, c.path, shell.port_name, sizeof shell.port_name,
+                              [&shell] { console_wait_for_enter(shell); }, bench.clock, out);
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(visible(out.take()), visible(c.out)) << c.name;
         EXPECT_EQ(bench.link->open_count, 0) << c.name;
     }
 
     TempFile good(hex_file_of(2));
-    LoaderBench bench;
+    ShellState shell;
+    LoaderBench bench(shell.port);
     bench.link->fail_open = true;
-    UpdateRun run = run_update(bench, good.path(), 12);
+    UpdateRun run = run_update(shell, bench, good.path(), 12);
     EXPECT_EQ(run.result, -5);
     EXPECT_EQ(visible(run.out), visible("\a\aError: cannot open COM port COM12: memory link error 0\n"
                                         "\a\aError: could not open COM port COM12\n"));
@@ -152,10 +156,11 @@ TEST(FirmwareUpdate, CatchesThePromptAmongTheFirstFourBytes) {
         {"three stray bytes", {0x01, 0x02, 0x03}, 500, -6, NO_PROMPT + "Got 3: 0x01 0x02 0x03\n"},
     };
     for (const Case& c : cases) {
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         bench.device.prompt = c.prompt;
         bench.device.prompt_delay_ms = c.delay_ms;
-        UpdateRun run = run_update(bench, file.path());
+        UpdateRun run = run_update(shell, bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name;
         ASSERT_EQ(run.out.rfind(BEFORE_PROMPT, 0), 0u) << c.name;
         std::string after = run.out.substr(BEFORE_PROMPT.size());
@@ -173,9 +178,10 @@ TEST(FirmwareUpdate, CatchesThePromptAmongTheFirstFourBytes) {
 // with a warning, and the update goes on.
 TEST(FirmwareUpdate, ALineThatKeepsSendingIsLeftWithAWarning) {
     TempFile file(hex_file_of(2));
-    LoaderBench bench;
+    ShellState shell;
+    LoaderBench bench(shell.port);
     bench.device.when_opened = [&bench] { bench.link->device_send(std::string(70000, 'x'), 1); };
-    UpdateRun run = run_update(bench, file.path());
+    UpdateRun run = run_update(shell, bench, file.path());
     EXPECT_EQ(run.result, 0);
     const std::string warning = "\a\aWarning: the line of COM port COM3 keeps sending (65536 bytes discarded), going on\n";
     EXPECT_EQ(visible(run.out.substr(0, warning.size() + BEFORE_PROMPT.size())), visible(warning + BEFORE_PROMPT));
@@ -204,9 +210,10 @@ TEST(FirmwareUpdate, SyncAndIdentificationFailures) {
                      "\a\aError: wrote FIRMSYNC attention character, got error on port COM3\n"},
     };
     for (const Case& c : cases) {
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         c.arrange(bench);
-        UpdateRun run = run_update(bench, file.path());
+        UpdateRun run = run_update(shell, bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name;
         EXPECT_EQ(visible(run.out), visible(BEFORE_PROMPT + c.after + "Disconnected\n")) << c.name;
         EXPECT_EQ(bench.link->close_count, 1) << c.name;
@@ -216,9 +223,10 @@ TEST(FirmwareUpdate, SyncAndIdentificationFailures) {
 TEST(FirmwareUpdate, AnswerTableResendsTheSameLine) {
     // Line 3 of the file is the second record line.
     TempFile file(data_record(0, 4) + "\n; comment\n" + data_record(4, 4) + "\n:00000001FF\n");
-    LoaderBench bench;
+    ShellState shell;
+    LoaderBench bench(shell.port);
     bench.device.answers[2] = {0x00, 0x11, 0x12, 0x15, 0x85};
-    UpdateRun run = run_update(bench, file.path());
+    UpdateRun run = run_update(shell, bench, file.path());
     EXPECT_EQ(run.result, 0);
     ASSERT_EQ(bench.device.lines.size(), 8u);
     for (int i = 1; i <= 6; ++i) EXPECT_EQ(bench.device.lines[i], data_record(4, 4) + "\r");
@@ -270,11 +278,12 @@ TEST(FirmwareUpdate, EveryAnswerBelongsToItsOwnTransmission) {
     const std::string records[] = {data_record(0, 4), data_record(4, 4), ":00000001FF"};
     TempFile file(records[0] + "\n" + records[1] + "\n" + records[2] + "\n");
     for (const Case& c : cases) {
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         bench.device.answers = c.answers;
         bench.device.late = c.late;
         bench.device.doubled = c.doubled;
-        UpdateRun run = run_update(bench, file.path());
+        UpdateRun run = run_update(shell, bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name << visible(run.out);
         std::vector<std::string> sent;
         for (int n : c.sent) sent.push_back(records[n - 1] + "\r");
@@ -305,13 +314,14 @@ TEST(FirmwareUpdate, AFileChangedAfterItsCheckEndsTheUpdate) {
     };
     for (const Case& c : cases) {
         TempFile file(checked, "fw.hex");
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         bench.device.when_opened = [&] {
             std::FILE* f = std::fopen(file.path().c_str(), "wb");
             std::fwrite(c.changed_to.data(), 1, c.changed_to.size(), f);
             std::fclose(f);
         };
-        UpdateRun run = run_update(bench, file.path());
+        UpdateRun run = run_update(shell, bench, file.path());
         EXPECT_EQ(run.result, -16) << c.name;
         EXPECT_EQ(bench.device.lines.size(), c.lines_sent) << c.name;
         const std::string end = "\n\a\aError: Firmware file " + file.path() + " has " + c.message + "Disconnected\n";
@@ -337,9 +347,10 @@ TEST(FirmwareUpdate, AbortsOnBufferFullFatalAndTheTenthError) {
          "\n\a\aError: maximum Firmware updating errors (10) encountered- aborting!\n"},
     };
     for (const Case& c : cases) {
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         bench.device.answers = c.answers;
-        UpdateRun run = run_update(bench, file.path());
+        UpdateRun run = run_update(shell, bench, file.path());
         EXPECT_EQ(run.result, c.result) << c.name;
         EXPECT_EQ(bench.device.lines.size(), c.transmissions) << c.name;
         std::string end = c.message + "Disconnected\n";
@@ -351,10 +362,11 @@ TEST(FirmwareUpdate, AbortsOnBufferFullFatalAndTheTenthError) {
 
 TEST(FirmwareUpdate, NineErrorsAreSurvived) {
     TempFile file(hex_file_of(4));
-    LoaderBench bench;
+    ShellState shell;
+    LoaderBench bench(shell.port);
     bench.device.answers[1] = {0x12, 0x12, 0x12, 0x12, 0x12};
     bench.device.answers[4] = {0x00, 0x00, 0x00, 0x00};
-    UpdateRun run = run_update(bench, file.path());
+    UpdateRun run = run_update(shell, bench, file.path());
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(bench.device.acknowledged, 4);
 }
@@ -380,10 +392,11 @@ TEST(FirmwareProgress, LineText) {
 
 TEST(FirmwareProgress, DrawnFromTheInjectedClockAfterEachAcceptedLine) {
     TempFile file(hex_file_of(200));
-    LoaderBench bench;
+    ShellState shell;
+    LoaderBench bench(shell.port);
     // The clock moves one second for every five accepted lines.
     bench.clock = [&] { return static_cast<int64_t>(bench.device.acknowledged / 5); };
-    UpdateRun run = run_update(bench, file.path());
+    UpdateRun run = run_update(shell, bench, file.path());
     EXPECT_EQ(run.result, 0);
     std::string at50 = "\r 10s TTC  30s 25.0% " + std::string(14, '=') + "\r";
     EXPECT_NE(run.out.find(at50), std::string::npos);

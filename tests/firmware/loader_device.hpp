@@ -91,18 +91,20 @@ private:
     std::string last_acknowledged_;
 };
 
-// Puts a MemoryLink with the device in place of the serial driver; `clock`
-// counts whole seconds of the link's virtual time, for the update to be given.
+// Puts a MemoryLink with the device in place of the port's serial driver;
+// `clock` counts whole seconds of the link's virtual time, for the update to
+// be given.
 struct LoaderBench {
+    SerialPort& port;
     LoaderDevice device;
     MemoryLink* link;
     FirmwareClock clock;
 
-    LoaderBench() {
-        link = use_memory_link(shell.port, &device);
+    explicit LoaderBench(SerialPort& on) : port(on) {
+        link = use_memory_link(port, &device);
         clock = [this] { return link->now_ms() / 1000; };
     }
-    ~LoaderBench() { shell.port.set_driver(nullptr); }
+    ~LoaderBench() { port.set_driver(nullptr); }
     LoaderBench(const LoaderBench&) = delete;
     LoaderBench& operator=(const LoaderBench&) = delete;
 };

@@ -40,11 +40,9 @@ protected:
         ASSERT_EQ(unlockpt(master), 0);
         slave = ptsname(master);
         setenv("KORRIMATIC_COM7", slave.c_str(), 1);
-        port = SerialPort{};
-        port.set_out(sink);
     }
     void TearDown() override {
-        port = SerialPort{};
+        port.set_driver(nullptr);  // closed before its terminal
         if (master >= 0) close(master);
         unsetenv("KORRIMATIC_COM7");
     }
@@ -80,7 +78,7 @@ protected:
     int master = -1;
     std::string slave;
     StringSink sink;  // what the port prints
-    SerialPort port;
+    SerialPort port{sink};
 };
 
 TEST(PosixDevicePath, MapsComPortsToDevices) {

@@ -19,13 +19,9 @@ namespace {
 
 class SerialPortTest : public testing::Test {
 protected:
-    void SetUp() override {
-        port = SerialPort{};
-        port.set_out(sink);
-        link = use_memory_link(port);
-    }
+    void SetUp() override { link = use_memory_link(port); }
     StringSink sink;  // what the port prints
-    SerialPort port;
+    SerialPort port{sink};
     MemoryLink* link = nullptr;
 };
 
@@ -268,8 +264,7 @@ TEST_F(SerialPortTest, WriteResults) {
         SCOPED_TRACE(r.what);
         r.fault(*link);
         std::size_t writes_before = link->host_writes.size();
-        SerialPort unnamed{std::make_unique<MemoryLink>()};  // never opened: it has no name
-        unnamed.set_out(sink);
+        SerialPort unnamed{std::make_unique<MemoryLink>(), sink};  // never opened: it has no name
         (void)sink.take();  // only what follows
         EXPECT_EQ(write_port(r.name != nullptr ? port : unnamed, r.bytes, r.count), r.result);
         EXPECT_EQ(sink.take(), r.message);
@@ -306,7 +301,7 @@ TEST_F(SerialPortDeathTest, AFailedReadEndsTheProgram) {
     // The pause before the end, for the operator to read the message.
     const ReadFailurePolicy fatal{false, [](uint32_t ms) { std::fprintf(stderr, "pause %u ms\n", static_cast<unsigned>(ms)); }};
     port.set_read_failure(read_failure_handler(fatal));
-    SerialPort unnamed{std::make_unique<MemoryLink>()};  // never opened: it has no name
+    SerialPort unnamed{std::make_unique<MemoryLink>(), sink};  // never opened: it has no name
     unnamed.set_read_failure(read_failure_handler(fatal));
     EXPECT_DEATH(read_port(port, buf, 4, 100),
                  "could not read on COM port COM3: memory link error 9\nReturn code 26, system error code 9\n"

@@ -70,6 +70,7 @@ TEST(Interrupt, ClearingForgetsEveryPress) {
 
 TEST(Interrupt, ACtrlCDuringThePowerOnWaitCancelsTheConnect) {
     Presses presses;
+    ShellState shell;
     ScriptedDevice device;
     device.powers_on = false;
     MemoryLink* link = use_memory_link(shell.port, &device);
@@ -95,10 +96,10 @@ TEST_F(InterruptDownload, ACtrlCWhileWaitingForAnAnswerEndsTheDownloadAndTheConn
     shell.station.rules_processed = 1;
     device.script(2, {SILENT});
     link->presses_ms = {link->now_ms() + 1000};
-    ConsoleInput no_answers("");
-    ShellOutput out;
+    ConsoleInput no_answers(shell.console, "");
+    ShellOutput out(shell);
     char args[] = "";
-    EXPECT_EQ(cmd_download(args), CommandOutcome::failed);
+    EXPECT_EQ(cmd_download(shell, args), CommandOutcome::failed);
     EXPECT_EQ(visible(out.text()), visible("\a\aError: download cancelled by Ctrl-C\n"
                                            "\a\aError: writing data pkt: -4\n"
                                            "\a\aError: writing Configuration file failed: -3\n"
@@ -150,7 +151,8 @@ TEST(Interrupt, FirmwareUpdate) {
     };
     for (const FirmwareCase& c : cases) {
         Presses presses;
-        LoaderBench bench;
+        ShellState shell;
+        LoaderBench bench(shell.port);
         bench.device.prompt_delay_ms = c.prompt_ms;
         for (int line = 1; line <= 41; ++line) bench.device.late[line] = {110};
         for (int64_t at : c.presses) bench.link->presses_ms.push_back(at);

@@ -2,14 +2,14 @@
 
 #include "shell/console.hpp"
 
-ConsoleInput::ConsoleInput(const std::string& text) : previous_(console_in) {
+ConsoleInput::ConsoleInput(Console& console, const std::string& text) : console_(console), previous_(console.in) {
     stream_ = std::tmpfile();
     std::fwrite(text.data(), 1, text.size(), stream_);
     std::rewind(stream_);
-    console_in = stream_;
+    console_.in = stream_;
 }
 
 ConsoleInput::~ConsoleInput() {
-    console_in = previous_;
+    console_.in = previous_;
     std::fclose(stream_);
 }

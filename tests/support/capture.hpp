@@ -1,15 +1,18 @@
-// Feeds the console a given input for the lifetime of the object.
+// Feeds a console a given input for the lifetime of the object.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
+struct Console;
+
 class ConsoleInput {
 public:
-    explicit ConsoleInput(const std::string& text);
+    ConsoleInput(Console& console, const std::string& text);
     ~ConsoleInput();
 
 private:
+    Console& console_;
     std::FILE* previous_;
     std::FILE* stream_;
 };

@@ -1,4 +1,4 @@
-// Has the shell print into a string instead of standard output for the
+// Has a shell print into a string instead of standard output for the
 // lifetime of the object: what the shell's own code prints through
 // shell.out (prompts, questions, refusals, argument messages) and what the
 // port layer prints.
@@ -11,13 +11,13 @@
 
 class ShellOutput {
 public:
-    ShellOutput() : saved_(shell.out), saved_port_(&shell.port.out()) {
+    explicit ShellOutput(ShellState& shell) : shell_(shell), saved_(shell.out), saved_port_(&shell.port.out()) {
         shell.out = &sink_;
         shell.port.set_out(sink_);
     }
     ~ShellOutput() {
-        shell.out = saved_;
-        shell.port.set_out(*saved_port_);
+        shell_.out = saved_;
+        shell_.port.set_out(*saved_port_);
     }
     ShellOutput(const ShellOutput&) = delete;
     ShellOutput& operator=(const ShellOutput&) = delete;
@@ -26,6 +26,7 @@ public:
     std::string text() { return sink_.take(); }
 
 private:
+    ShellState& shell_;
     StringSink sink_;
     Sink* saved_;
     Sink* saved_port_;

@@ -12,28 +12,22 @@
 #include "support/shell_output.hpp"
 #include "support/temp_file.hpp"
 #include "text/hints.hpp"
+#include "text/sink.hpp"
 #include "text/suggest.hpp"
 
 namespace {
 
-struct TerminalScope {
-    TerminalScope() { set_operator_at_terminal(true); }
-    ~TerminalScope() {
-        show_hint();
-        set_operator_at_terminal(std::nullopt);
-    }
-};
-
-// The hint a command line leaves, its output captured away.
+// The hint a command line leaves on the sink of an operator at a terminal,
+// its output captured away.
 std::string hint_after(const std::string& line) {
-    show_hint();  // nothing left from before
-    ShellOutput capture;
-    handle_line(line.c_str());
-    return offered_hint();
+    ShellState shell;
+    ShellOutput capture(shell);
+    shell.out->set_reader(Sink::Reader::operator_at_terminal);
+    handle_line(shell, line.c_str());
+    return shell.out->hints().offered();
 }
 
 TEST(Hints, WhatACommandLineLeaves) {
-    TerminalScope terminal;
     TempFile station("call N0CALL\n", "station.cfg");
     struct Case {
         const char* what;
@@ -129,15 +123,22 @@ TEST(Hints, PowerOnReplies) {
 }
 
 TEST(Hints, ShownOnlyAtATerminal) {
-    for (const bool terminal : {false, true}) {
-        Hints hints;
-        hints.set_operator_at_terminal(terminal);
-        hints.offer("first");
-        hints.offer("second");
+    const struct {
+        Sink::Reader reader;
+        const char* shown;
+    } readers[] = {
+        {Sink::Reader::program, ""},
+        {Sink::Reader::terminal, ""},  // the input from a pipe: a transcript
+        {Sink::Reader::operator_at_terminal, "Hint: first\n"},
+    };
+    for (const auto& r : readers) {
         StringSink out;
-        hints.show(out);
-        EXPECT_EQ(out.text(), terminal ? "Hint: first\n" : "");
-        EXPECT_EQ(hints.offered(), "");
+        out.set_reader(r.reader);
+        out.hints().offer("first");
+        out.hints().offer("second");
+        out.show_hint();
+        EXPECT_EQ(out.text(), r.shown);
+        EXPECT_EQ(out.hints().offered(), "");
     }
 }
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "support/shell_output.hpp"
 #include "shell/command_args.hpp"
+#include "text/sink.hpp"
 #include "text/line_reader.hpp"
 #include "text/numbers.hpp"
 #include "text/tokens.hpp"
@@ -63,11 +63,11 @@ TEST(Tokens, ParseComPort) {
                  {"-3", 0},  {"com21", 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(parse_com_port(c.token), c.port) << c.token;
-        ShellOutput out;
-        EXPECT_EQ(com_port_argument(c.token), c.port) << c.token;
+        StringSink out;
+        EXPECT_EQ(com_port_argument(out, c.token), c.port) << c.token;
         std::string expected =
             c.port == 0 ? std::string("\a\aError: invalid COM port number (1..20): ") + c.token + "\n" : "";
-        EXPECT_EQ(out.text(), expected) << c.token;
+        EXPECT_EQ(out.take(), expected) << c.token;
     }
 }
 
@@ -84,10 +84,10 @@ TEST(Tokens, PortArgument) {
                  {"com21", 8, nullptr, "\a\aError: invalid COM port number (1..20): com21\n"}};
     for (const Case& c : cases) {
         char name[16] = "unchanged";
-        ShellOutput out;
-        EXPECT_EQ(port_argument(c.token, name, c.size), c.name != nullptr) << c.token << " " << c.size;
+        StringSink out;
+        EXPECT_EQ(port_argument(out, c.token, name, c.size), c.name != nullptr) << c.token << " " << c.size;
         EXPECT_STREQ(name, c.name != nullptr ? c.name : "unchanged") << c.token << " " << c.size;
-        EXPECT_EQ(out.text(), c.out) << c.token << " " << c.size;
+        EXPECT_EQ(out.take(), c.out) << c.token << " " << c.size;
     }
 }
 
