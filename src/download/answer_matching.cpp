@@ -12,9 +12,9 @@ constexpr int SETTLE_CHUNK = 16;
 
 void report_stray(SerialPort& port, long bytes, Sink& out) {
     drop_held(out);
-    out.printf("\a\aError: unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
-                "an earlier answer may belong to another packet\n",
-                port.name(), bytes);
+    out.error("unexpected bytes on the line of COM port %s (%ld discarded) before a packet: "
+               "an earlier answer may belong to another packet\n",
+               port.name(), bytes);
 }
 
 }  // namespace
@@ -34,9 +34,9 @@ int dwn_before_transmission(SerialPort& port, const DwnAnswers& answers, Sink& o
     const long bytes = discard_waiting(port);
     if (bytes == 0) return 0;
     if (!answers.taken) {
-        out.printf("\a\aWarning: unexpected bytes on the line of COM port %s (%ld discarded) before the first "
-                    "packet, going on\n",
-                    port.name(), bytes);
+        out.warning("unexpected bytes on the line of COM port %s (%ld discarded) before the first "
+                     "packet, going on\n",
+                     port.name(), bytes);
         return 0;
     }
     report_stray(port, bytes, out);
@@ -61,9 +61,9 @@ int dwn_answer_taken(SerialPort& port, DwnAnswers& answers, int wait_ms, Sink& o
     }
     if (!soon) return 0;
     drop_held(out);
-    out.printf("\a\aError: an answer came sooner after its packet began than the packet's %.1f ms on the line of "
-                "COM port %s: it answers another packet\n",
-                static_cast<double>(answers.timing.shortest_us()) / 1000.0, port.name());
+    out.error("an answer came sooner after its packet began than the packet's %.1f ms on the line of "
+               "COM port %s: it answers another packet\n",
+               static_cast<double>(answers.timing.shortest_us()) / 1000.0, port.name());
     return DWN_STRAY_BYTES;
 }
 
@@ -78,13 +78,13 @@ int dwn_after_nak(SerialPort& port, Sink& out) {
 bool dwn_quiet_after_answers(SerialPort& port, Sink& out) {
     const Drained drained = drain_input(port, 1, DWN_QUIET_MS);
     if (cancel_requested()) {  // the quiet was not waited for
-        out.printf("\a\aError: download cancelled by Ctrl-C\n");
+        out.error("download cancelled by Ctrl-C\n");
         return false;
     }
     if (drained.bytes == 0) return true;
     drop_held(out);
-    out.printf("\a\aError: bytes after the last answer (%ld): the device's answers were out of step with "
-                "the packets\n",
-                drained.bytes);
+    out.error("bytes after the last answer (%ld): the device's answers were out of step with "
+               "the packets\n",
+               drained.bytes);
     return false;
 }

@@ -20,13 +20,13 @@ int download_steps(SerialPort& port, const ConfigRecord& image, const RuleTable&
 
     int r = dwn_send_command(port, DWN_CONF_NAME, "166", answers, out);
     if (r != DWN_COMMAND_PACKET_LEN) {
-        out.printf("\a\aError: writing Configuration command failed: %d\n", r);
+        out.error("writing Configuration command failed: %d\n", r);
         return DWN_CONF_COMMAND_FAILED;
     }
     const int config_bytes = static_cast<int>(sizeof(ConfigRecord));
     r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(&image), config_bytes, answers, out);
     if (r != config_bytes) {
-        out.printf("\a\aError: writing Configuration file failed: %d\n", r);
+        out.error("writing Configuration file failed: %d\n", r);
         return DWN_CONF_IMAGE_FAILED;
     }
     if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;
@@ -37,7 +37,7 @@ int download_steps(SerialPort& port, const ConfigRecord& image, const RuleTable&
     const int rule_count = image.rule_count;
     if (rule_count > MAX_RULES) {
         // The table holds no more; sending more would send bytes beyond it.
-        out.printf("\a\aError: rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);
+        out.error("rule count %d exceeds the table's %d rules\n", rule_count, MAX_RULES);
         return DWN_RULES_COMMAND_FAILED;
     }
     const int rule_bytes = rule_count * static_cast<int>(sizeof(RuleRecord));
@@ -45,13 +45,13 @@ int download_steps(SerialPort& port, const ConfigRecord& image, const RuleTable&
     std::snprintf(size_text, sizeof size_text, "%d", rule_bytes);
     r = dwn_send_command(port, DWN_RULES_NAME, size_text, answers, out);
     if (r != DWN_COMMAND_PACKET_LEN) {
-        out.printf("\a\aError: writing Rules command failed: %d\n", r);
+        out.error("writing Rules command failed: %d\n", r);
         return DWN_RULES_COMMAND_FAILED;
     }
     if (rule_bytes > 0) {
         r = dwn_write_file(port, reinterpret_cast<const uint8_t*>(rules.slot), rule_bytes, answers, out);
         if (r != rule_bytes) {
-            out.printf("\a\aError: writing Rules file failed: %d\n", r);
+            out.error("writing Rules file failed: %d\n", r);
             return DWN_RULES_FAILED;
         }
     }
@@ -60,7 +60,7 @@ int download_steps(SerialPort& port, const ConfigRecord& image, const RuleTable&
 
     r = dwn_send_command(port, DWN_FINISH_NAME, nullptr, answers, out);
     if (r != DWN_COMMAND_PACKET_LEN) {
-        out.printf("\a\aError: error writing finish pkt: %d\n", r);
+        out.error("error writing finish pkt: %d\n", r);
         return DWN_FINISH_FAILED;
     }
     if (!dwn_quiet_after_answers(port, out)) return DWN_OUT_OF_STEP;

@@ -34,7 +34,7 @@ constexpr int IDENT_TIMEOUT_MS = 5000;
 // out: the update ends as its failures do.
 bool cancelled_here(Sink& out) {
     if (!cancel_requested()) return false;
-    out.printf("\n\a\aError: Firmware update cancelled by Ctrl-C!\n");
+    out.error_below("Firmware update cancelled by Ctrl-C!\n");
     return true;
 }
 
@@ -98,7 +98,7 @@ int catch_prompt(SerialPort& port, Sink& out) {
     if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     n += read_port(port, rx + 1, 3, PROMPT_REST_TIMEOUT_MS);
     if (rx[0] == FIRM_ENQ || rx[1] == FIRM_ENQ || rx[2] == FIRM_ENQ || rx[3] == FIRM_ENQ) return 0;
-    out.printf("\n\a\aError: did not receive the Korrimatic Firmware prompt!\n");
+    out.error_below("did not receive the Korrimatic Firmware prompt!\n");
     switch (n) {
     case 0:
         out.printf("No data was read!\n");
@@ -127,14 +127,14 @@ int synchronize(SerialPort& port, AnswerTiming& timing, FirmwareTransferReport& 
     timing.begin();
     timing.sent(port, 1);
     if (write_port(port, &FIRMSYNC, 1) <= 0) {
-        out.printf("\n\a\aError: wrote FIRMSYNC sync character, got error on port %s\n", port.name());
+        out.error_below("wrote FIRMSYNC sync character, got error on port %s\n", port.name());
         return FIRMWARE_SYNC_WRITE_FAILED;
     }
     report.sync_sent = true;
     const uint8_t sync_answer = read_answer(port, SYNC_TIMEOUT_MS);
     if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     if (sync_answer != FIRM_ACK) {
-        out.printf("\n\a\aError: did not synchronize with the Korrimatic!\n");
+        out.error_below("did not synchronize with the Korrimatic!\n");
         return FIRMWARE_NOT_SYNCHRONIZED;
     }
     timing.too_soon(port, true);
@@ -142,18 +142,18 @@ int synchronize(SerialPort& port, AnswerTiming& timing, FirmwareTransferReport& 
     // A second answer to the sync character is dropped: taken for the sync's
     // own, it could only make the identification go unanswered.
     if (const long dropped = drop_waiting(port); dropped > 0) {
-        out.printf("\n\a\aWarning: %ld unexpected bytes from the Korrimatic before the %s identifier, dropped\n",
-                    dropped, FIRMWARE_IDENT_NAME);
+        out.warning_below("%ld unexpected bytes from the Korrimatic before the %s identifier, dropped\n",
+                           dropped, FIRMWARE_IDENT_NAME);
     }
     timing.sent(port, 9);
     if (write_port(port, FIRMWARE_IDENT, 9) <= 0) {
-        out.printf("\n\a\aError: wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port.name());
+        out.error_below("wrote %s identifier, got error on port %s\n", FIRMWARE_IDENT, port.name());
         return FIRMWARE_IDENT_WRITE_FAILED;
     }
     const uint8_t ident_answer = read_answer(port, IDENT_TIMEOUT_MS);
     if (cancelled_here(out)) return FIRMWARE_CANCELLED;
     if (ident_answer != FIRM_ACK) {
-        out.printf("\n\a\aError: did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
+        out.error_below("did not receive %s identifier acknowledgement!\n", FIRMWARE_IDENT_NAME);
         return FIRMWARE_IDENT_NOT_ACKNOWLEDGED;
     }
     timing.too_soon(port, true);
@@ -173,19 +173,19 @@ AnswerAction act_on_answer(uint8_t answer, unsigned long line_number, int& resul
     case FIRM_BAD_CHECKSUM: reason = "bad record checksum"; break;
     case FIRM_VALIDATION: reason = "validation"; break;
     case FIRM_BUFFER_FULL:
-        out.printf("\n\a\aError: Firmware updating error: buffer full on Line %lu- aborting!\n", line_number);
+        out.error_below("Firmware updating error: buffer full on Line %lu- aborting!\n", line_number);
         result = FIRMWARE_LOADER_BUFFER_FULL;
         return AnswerAction::abort;
     case FIRM_FATAL:
-        out.printf("\n\a\aError: Firmware updating error: fatal on Line %lu- aborting!\n", line_number);
+        out.error_below("Firmware updating error: fatal on Line %lu- aborting!\n", line_number);
         result = FIRMWARE_LOADER_FATAL;
         return AnswerAction::abort;
     default:
-        out.printf("\n\a\aError: Firmware updating error: unknown (0x%02x) on Line %lu, resending.\n",
-                    static_cast<unsigned>(answer), line_number);
+        out.error_below("Firmware updating error: unknown (0x%02x) on Line %lu, resending.\n",
+                         static_cast<unsigned>(answer), line_number);
         return AnswerAction::resend;
     }
-    out.printf("\n\a\aError: Firmware updating error: %s on Line %lu, resending.\n", reason, line_number);
+    out.error_below("Firmware updating error: %s on Line %lu, resending.\n", reason, line_number);
     return AnswerAction::resend;
 }
 
@@ -196,8 +196,8 @@ struct VerifiedFile {
 };
 
 int file_changed(const VerifiedFile& file, unsigned long line_number, Sink& out) {
-    out.printf("\n\a\aError: Firmware file %s has changed since it was checked: line %lu- aborting!\n", file.name,
-                line_number);
+    out.error_below("Firmware file %s has changed since it was checked: line %lu- aborting!\n", file.name,
+                     line_number);
     return FIRMWARE_FILE_CHANGED;
 }
 
@@ -205,18 +205,18 @@ int file_changed(const VerifiedFile& file, unsigned long line_number, Sink& out)
 // a record line has been acknowledged, any of them may be the answer that an
 // ACK read earlier stood in for.
 int out_of_step(long bytes, unsigned long line_number, Sink& out) {
-    out.printf("\n\a\aError: Firmware updating error: %ld unexpected bytes on Line %lu, "
-                "an answer may have been taken for the wrong line- aborting!\n",
-                bytes, line_number);
+    out.error_below("Firmware updating error: %ld unexpected bytes on Line %lu, "
+                     "an answer may have been taken for the wrong line- aborting!\n",
+                     bytes, line_number);
     return FIRMWARE_OUT_OF_STEP;
 }
 
 // An answer that came sooner than its line could reach the loader answers
 // some other transmission.
 int answered_too_soon(const AnswerTiming& timing, unsigned long line_number, Sink& out) {
-    out.printf("\n\a\aError: Firmware updating error: an answer came sooner after Line %lu began than its %.1f ms "
-                "on the line, an answer may have been taken for the wrong line- aborting!\n",
-                line_number, static_cast<double>(timing.shortest_us()) / 1000.0);
+    out.error_below("Firmware updating error: an answer came sooner after Line %lu began than its %.1f ms "
+                     "on the line, an answer may have been taken for the wrong line- aborting!\n",
+                     line_number, static_cast<double>(timing.shortest_us()) / 1000.0);
     return FIRMWARE_OUT_OF_STEP;
 }
 
@@ -224,14 +224,14 @@ int answered_too_soon(const AnswerTiming& timing, unsigned long line_number, Sin
 // GUARD_WINDOW_MS stops. True when the transfer is to stop.
 bool stop_requested(unsigned long line_number, long done, long total, Sink& out) {
     if (take_interrupt_warning()) {
-        out.printf("\n\a\aWarning: stopping now leaves the Korrimatic without working firmware!\n"
-                    "Press Ctrl-C again within %d seconds to stop.\n",
-                    static_cast<int>(GUARD_WINDOW_MS / 1000));
+        out.warning_below("stopping now leaves the Korrimatic without working firmware!\n"
+                           "Press Ctrl-C again within %d seconds to stop.\n",
+                           static_cast<int>(GUARD_WINDOW_MS / 1000));
     }
     if (!cancel_requested()) return false;
-    out.printf("\n\a\aError: Firmware update stopped by Ctrl-C on Line %lu (%ld of %ld record lines accepted)- "
-                "aborting!\n",
-                line_number, done, total);
+    out.error_below("Firmware update stopped by Ctrl-C on Line %lu (%ld of %ld record lines accepted)- "
+                     "aborting!\n",
+                     line_number, done, total);
     return true;
 }
 
@@ -259,7 +259,7 @@ int send_line(SerialPort& port, const char* line, std::size_t length, unsigned l
         if (const long surplus = drop_waiting(port); surplus > 0) return out_of_step(surplus, line_number, out);
         transfer.timing.sent(port, length);
         if (write_port(port, line, static_cast<int>(length)) <= 0) {
-            out.printf("\a\aError: wrote FIRMSYNC attention character, got error on port %s\n", port.name());
+            out.error("wrote FIRMSYNC attention character, got error on port %s\n", port.name());
             return FIRMWARE_LINE_WRITE_FAILED;
         }
         transfer.stats.bytes += static_cast<long>(length);
@@ -289,8 +289,8 @@ int send_line(SerialPort& port, const char* line, std::size_t length, unsigned l
             return 0;
         }
         if (++transfer.errors >= FIRMWARE_MAX_ERRORS) {
-            out.printf("\n\a\aError: maximum Firmware updating errors (%d) encountered- aborting!\n",
-                       FIRMWARE_MAX_ERRORS);
+            out.error_below("maximum Firmware updating errors (%d) encountered- aborting!\n",
+                            FIRMWARE_MAX_ERRORS);
             return FIRMWARE_TOO_MANY_ERRORS;
         }
         // Nothing more comes for a transmission once it is answered: a
@@ -310,9 +310,9 @@ int send_line(SerialPort& port, const char* line, std::size_t length, unsigned l
 // that line. 0 when nothing came, else the FIRMWARE_* code after its message.
 int check_after_last_answer(SerialPort& port, unsigned long line_number, const Transfer& transfer, Sink& out) {
     if (const long after = bytes_until_quiet(port, LOADER_ANSWER_LIMIT_MS); after > 0) {
-        out.printf("\n\a\aError: Firmware updating error: %ld bytes came after the last answer, "
-                   "an answer was taken for the wrong line!\n",
-                   after);
+        out.error_below("Firmware updating error: %ld bytes came after the last answer, "
+                        "an answer was taken for the wrong line!\n",
+                        after);
         return FIRMWARE_ANSWERED_AFTER_END;
     }
     // A wait cut short by Ctrl-C proves nothing.
@@ -357,7 +357,7 @@ int send_records(SerialPort& port, std::FILE* fp, const VerifiedFile& verified, 
         if (result != 0) return finish(result);
     }
     if (got == LineRead::error) {
-        out.printf("\n\a\aError: cannot read Firmware file %s- aborting!\n", verified.name);
+        out.error_below("cannot read Firmware file %s- aborting!\n", verified.name);
         return finish(FIRMWARE_CANNOT_REREAD);
     }
     // Every record line verified must have been sent and acknowledged.
@@ -410,7 +410,7 @@ int firmware_update(SerialPort& port, const char* port_name, const char* file_na
     if (total < 0) return total;
     progress.total_records = total;
     if (open_port(port, port_name, FIRMWARE_BAUD) != 0) {
-        out.printf("\a\aError: could not open COM port %s\n", port_name);
+        out.error("could not open COM port %s\n", port_name);
         return FIRMWARE_PORT_FAILED;
     }
     int result = update_over_port(port, file.get(), verified, wait_for_operator, clock, progress, out);
