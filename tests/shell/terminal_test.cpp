@@ -320,9 +320,14 @@ TEST(Terminal, RunScriptSessionKeepsItsDeviceThroughCtrlC) {
     // At a terminal the transfer ends with what it sent.
     EXPECT_EQ(Terminal::count(term.screen(), "Sent 259 record lines, 13356 bytes, "), 1) << term.screen();  // each line with its CR
     // korrisim without --pace answers faster than any wire: a note says the
-    // answers were not held to it, and no share of the line is claimed.
+    // answers were not held to it. The rate line claims no share of the line
+    // when the transfer went faster than it; a loaded machine (or the one
+    // wait spent when the first answers looked paced) can make it slower.
     EXPECT_EQ(Terminal::count(term.screen(), "Note: the Korrimatic answered sooner"), 1) << term.screen();
-    EXPECT_EQ(Terminal::count(term.screen(), "faster than the line's 1920 bytes/s"), 1) << term.screen();
+    EXPECT_EQ(Terminal::count(term.screen(), "faster than the line's 1920 bytes/s") +
+                  Terminal::count(term.screen(), "% of the line's 1920 bytes/s"),
+              1)
+        << term.screen();
     term.type("exit");
     term.keys({"Enter"});
     ASSERT_TRUE(term.wait_for("STATUS=0")) << term.screen();
