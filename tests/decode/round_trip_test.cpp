@@ -225,6 +225,10 @@ TEST(Decode, WhatNoFileGivesIsNamed) {
     RuleRecord odd = sector(1, 2, 1);
     odd.kind = 99;
     cases.push_back({"an unknown kind", default_config, {odd}, "rule 1 (line 1): the kind code 99 is no rule's"});
+    RuleRecord stray = sector(1, 2, 1);
+    stray.unused2[1] = 1;  // byte 17: between the inner range and the outer one
+    cases.push_back({"a byte the kind leaves at zero", default_config, {stray},
+                     "rule 1 (line 1): bytes that the rule's kind leaves at zero are not zero"});
     for (Case& c : cases) {
         c.config.rule_count = static_cast<uint16_t>(c.rules.size());
         std::vector<std::string> problems;

@@ -1,4 +1,5 @@
 #include "journal/journal.hpp"
+#include "journal/journal_listing.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 
 #include <set>
 #include <string>
+
+#include "station/station.hpp"
 
 #include "support/files.hpp"
 #include "support/scratch_dir.hpp"
@@ -130,6 +133,41 @@ TEST(JournalFiles, StoredOnceUnderTheirHash) {
     EXPECT_TRUE(journal_store_file(path, "other", 5));  // the name holds the hash: never replaced
     EXPECT_EQ(read_file(path), bytes);
     EXPECT_EQ(path, dir.folder() + "/images/" + sha256_hex("image", 5) + ".bin");
+}
+
+// A download entry shown whole: the station its images hold, or why it cannot
+// be shown when an image is missing, altered or of the wrong size.
+TEST(JournalShow, TheStationOfTheImagesOrWhyNot) {
+    const std::string config(reinterpret_cast<const char*>(&default_config), sizeof default_config);
+    const std::string rule(sizeof(RuleRecord), '\0');
+    const struct {
+        const char* name;
+        std::string config, rules;  // the images stored
+        bool altered;               // the stored config differs from the bytes its hash names
+        std::string shown;          // in the output
+    } cases[] = {
+        {"whole", config, "", false, "Configuration:\nStation Call"},
+        {"a config image a byte short", config.substr(1), "", false,
+         "cannot be shown: the configuration image holds 165 bytes, not 166\n"},
+        {"a rule more than the count", config, rule, false, "cannot be shown: the rule image holds 28 bytes, not 0 rules\n"},
+        {"an altered image", config, "", true, "does not match its hash\n"},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        const std::string folder = dir.folder();
+        const std::string config_sha = sha256_hex(c.config.data(), c.config.size());
+        const std::string rules_sha = sha256_hex(c.rules.data(), c.rules.size());
+        const std::string stored = c.altered ? std::string(c.config.size(), 'x') : c.config;
+        ASSERT_TRUE(journal_store_file(journal_image_path(folder, config_sha), stored.data(), stored.size()));
+        ASSERT_TRUE(journal_store_file(journal_image_path(folder, rules_sha), c.rules.data(), c.rules.size()));
+        const nlohmann::json e = {{"entry", 1}, {"kind", "download"}, {"config_sha256", config_sha},
+                                  {"rules_sha256", rules_sha}};
+        ASSERT_TRUE(write_file(journal_file_path(folder), e.dump() + "\n"));
+        StringSink out;
+        EXPECT_EQ(journal_show(folder, 1, out), 0) << c.name;
+        EXPECT_NE(out.text().find(c.shown), std::string::npos) << c.name << "\n" << out.text();
+        EXPECT_EQ(out.text().find("Warning") == std::string::npos, c.shown.rfind("Config", 0) == 0) << c.name;
+    }
 }
 
 }  // namespace

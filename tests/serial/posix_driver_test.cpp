@@ -302,10 +302,21 @@ TEST_F(PosixDriverTest, ReadsWritesDropsNulsAndPurges) {
     pollfd arrived{watch, POLLIN, 0};
     ASSERT_EQ(poll(&arrived, 1, 5000), 1);
     purge_port(port);
-    close(watch);
     auto start = Clock::now();
     EXPECT_EQ(read_port(port, buf, 10, 100), 0);
     EXPECT_GE(elapsed_ms(start), 110);  // the whole time-out: t + 10 ms
+
+    // Once the port keeps NUL bytes, the waiting read and the read of what
+    // has arrived both hand them over.
+    ASSERT_TRUE(keep_nul_bytes(port));
+    device_write(std::string("d\0e", 3));
+    EXPECT_EQ(read_port(port, buf, 3, 1000), 3);
+    EXPECT_EQ(std::string(buf, 3), std::string("d\0e", 3));
+    device_write(std::string("\0f", 2));
+    ASSERT_EQ(poll(&arrived, 1, 5000), 1);
+    EXPECT_EQ(read_waiting(port, buf, sizeof buf), 2);
+    EXPECT_EQ(std::string(buf, 2), std::string("\0f", 2));
+    close(watch);
 }
 
 TEST_F(PosixDriverTest, AReadEndsEarlyOnlyOnceTheReplyIsCompleteAndQuiet) {
