@@ -154,7 +154,7 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
         {{"--journal", "--journal-dir", "/nonexistent"}, 1, "No transfers in the journal /nonexistent",
          ""},
         {{"--journal", "4", "--journal-dir", "/nonexistent"}, 2, "\a\aError: no entry 4 in the journal", ""},
-        {{"--journal", "--journal-dir=/nonexistent"}, 1, "No transfers in the journal /nonexistent/", ""},
+        {{"--journal", "--journal-dir=/nonexistent"}, 1, "No transfers in the journal /nonexistent", ""},
         {{"--decode", "x", "dir"}, 2, "", "korrimatic: option --decode needs a journal entry number and a folder\n"},
         {{"--diff", "station.cfg"}, 2, "", "korrimatic: option --diff needs a Configuration file and a Rules file\n"},
         {{"--diff", "-", "-", "2", "--script", "x"}, 2, "", "korrimatic: options --decode and --diff go alone\n"},
