@@ -1,8 +1,9 @@
 #include "journal/journal_listing.hpp"
 
-#include <cstring>
+#include <algorithm>
 
 #include "config/config_display.hpp"
+#include "journal/entry_images.hpp"
 #include "journal/journal.hpp"
 #include "rules/rules_display.hpp"
 
@@ -38,22 +39,6 @@ bool known_field(const std::string& name) {
     return false;
 }
 
-// The bytes of a stored image, checked against its hash.
-bool stored_image(const std::string& dir, const nlohmann::json& entry, const char* field, std::string& bytes,
-                  std::string& why) {
-    const std::string sha = text_of(entry, field);
-    const std::string path = journal_image_path(dir, sha);
-    if (sha == "-" || !journal_read_file(path, bytes)) {
-        why = "the image " + path + " cannot be read";
-        return false;
-    }
-    if (sha256_hex(bytes.data(), bytes.size()) != sha) {
-        why = "the image " + path + " does not match its hash";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 int journal_list(const std::string& dir, Sink& out) {
@@ -71,24 +56,16 @@ int journal_list(const std::string& dir, Sink& out) {
 }
 
 bool journal_station(const std::string& dir, const nlohmann::json& entry, Station& station, std::string& why) {
-    std::string config, rules;
-    if (!stored_image(dir, entry, "config_sha256", config, why) ||
-        !stored_image(dir, entry, "rules_sha256", rules, why)) {
-        return false;
-    }
-    if (config.size() != sizeof(ConfigRecord)) {
-        why = "the configuration image holds " + std::to_string(config.size()) + " bytes, not 166";
+    EntryImages images;
+    if (!entry_images(dir, entry, images, why)) return false;
+    if (images.rules.size() != images.config.rule_count || images.rules.size() > MAX_RULES) {
+        why = "the rule image holds " + std::to_string(images.rules.size()) + " rules, the configuration image counts " +
+              std::to_string(images.config.rule_count);
         return false;
     }
     station = Station{};
-    std::memcpy(&station.config, config.data(), sizeof(ConfigRecord));
-    if (rules.size() != static_cast<std::size_t>(station.config.rule_count) * sizeof(RuleRecord) ||
-        rules.size() > sizeof(RuleTable)) {
-        why = "the rule image holds " + std::to_string(rules.size()) + " bytes, not " +
-              std::to_string(station.config.rule_count) + " rules";
-        return false;
-    }
-    std::memcpy(station.rule_table.slot, rules.data(), rules.size());
+    station.config = images.config;
+    std::copy(images.rules.begin(), images.rules.end(), station.rule_table.slot);
     // The path elements in use stand first.
     station.digi_path_count = 0;
     while (station.digi_path_count < 8 && station.config.digi_path[station.digi_path_count][0] != '\0') {

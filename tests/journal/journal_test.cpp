@@ -148,9 +148,11 @@ TEST(JournalShow, TheStationOfTheImagesOrWhyNot) {
     } cases[] = {
         {"whole", config, "", false, "Configuration:\nStation Call"},
         {"a config image a byte short", config.substr(1), "", false,
-         "cannot be shown: the configuration image holds 165 bytes, not 166\n"},
-        {"a rule more than the count", config, rule, false, "cannot be shown: the rule image holds 28 bytes, not 0 rules\n"},
-        {"an altered image", config, "", true, "does not match its hash\n"},
+         "cannot be shown: the configuration image of entry 1 holds 165 bytes, not 166\n"},
+        {"a rule more than the count", config, rule, false,
+         "cannot be shown: the rule image holds 1 rules, the configuration image counts 0\n"},
+        {"a rule image cut short", config, rule.substr(2), false, "holds 26 bytes, not a whole number of 28-byte rules\n"},
+        {"an altered image", config, "", true, "the configuration image of entry 1 does not match its hash: "},
     };
     for (const auto& c : cases) {
         ScratchDir dir;

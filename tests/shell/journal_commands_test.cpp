@@ -146,6 +146,18 @@ TEST(JournalCommands, DecodeWritesFilesThatMakeTheEntrysImagesAgain) {
     EXPECT_EQ(diff_files(journal.dir(), (folder + "/N0CALL-10.cfg").c_str(), (folder + "/N0CALL-10.rul").c_str(), 0, diff, diff),
               DIFF_SAME)
         << diff.text();
+    // A stored image altered on the disk is refused, never decoded.
+    for (const auto& f : std::filesystem::directory_iterator(journal.dir() + "/images")) {
+        std::string bytes = read_file(f.path());
+        if (bytes.size() != sizeof(ConfigRecord)) continue;
+        bytes[40] ^= 1;
+        ASSERT_TRUE(write_file(f.path(), bytes));
+        StringSink refused;
+        EXPECT_EQ(decode_entry(journal.dir(), 1, journal.path("again"), refused, refused), JOURNAL_USE_ERROR);
+        EXPECT_EQ(refused.text(), "korrimatic: the configuration image of entry 1 does not match its hash: " +
+                                      f.path().string() + "\n");
+        EXPECT_FALSE(std::filesystem::exists(journal.path("again")));
+    }
 }
 
 }  // namespace
