@@ -2,7 +2,7 @@
 """The mutation script on a tiny tree: the mutant that inverts the tested
 condition is killed, the listed equivalent one survives and is left out of
 the score, the untested constant's mutants survive and count, and the
-Windows-only function is never mutated (4 places in all)."""
+Windows-only function and file are never mutated (4 places in all)."""
 import re
 import shutil
 import subprocess

@@ -61,6 +61,9 @@ TEST(Hints, WhatACommandLineLeaves) {
         {"a rule's pair swapped", "pass compass NE, -104.75D, 39.5D\n", "rules {}",
          "latitude and longitude are the other way round (a latitude lies within -90..90, and comes first): pass "
          "compass NE, 39.5D, -104.75D"},
+        {"a pair of plain decimals swapped", "pass compass NE, -104.75, 39.5\n", "rules {}",
+         "latitude and longitude are the other way round (a latitude lies within -90..90, and comes first): pass "
+         "compass NE, 39.5D, -104.75D"},
         {"the position swapped", "position -104:51:02.4 39:23:45.6 # home\n", "configure {}",
          "latitude and longitude are the other way round (the latitude lies within -90..90, and comes first): "
          "position 39:23:45.6 -104:51:02.4 # home"},
