@@ -216,6 +216,13 @@ TEST(Decode, WhatNoFileGivesIsNamed) {
     config_case("a beacon of 5 s", [](ConfigRecord& c) { c.beacon_interval = 5; }, "beacon 5 lies outside 10 to 65535");
     config_case("a path with a gap", [](ConfigRecord& c) { std::memcpy(c.digi_path[1], "WIDE2-2", 7); },
                 "a digipeater path element follows an empty slot");
+    for (const char* element : {"A,B", "A B"}) {
+        config_case(element, [element](ConfigRecord& c) {
+            std::memset(c.digi_path[0], 0, sizeof c.digi_path[0]);
+            std::memcpy(c.digi_path[0], element, 3);
+        }, "");
+        cases.back().problem = std::string("the digipeater path element \"") + element + "\" holds a character no path gives";
+    }
     config_case("a comment with a tab", [](ConfigRecord& c) { std::memcpy(c.beacon_comment, "a\tb", 3); },
                 "the beacon comment \"a\tb\" holds a '#', '/', ';' or tab");
     cases.push_back({"an outer range below the inner one", default_config, {sector(5, 4, 1)},

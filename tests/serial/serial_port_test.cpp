@@ -25,6 +25,22 @@ protected:
     MemoryLink* link = nullptr;
 };
 
+// A port moved into another takes its line whole: its name, its rate and the
+// link its writes reach; the link the other held is closed with it.
+TEST_F(SerialPortTest, AMovedPortKeepsItsLine) {
+    ASSERT_EQ(open_port(port, "COM3", 9600), 0);
+    StringSink other_sink;
+    SerialPort other{other_sink};
+    MemoryLink* other_link = use_memory_link(other);
+    ASSERT_EQ(open_port(other, "COM4", 57600), 0);
+    port = std::move(other);
+    EXPECT_STREQ(port.name(), "COM4");
+    EXPECT_EQ(port.rate(), 57600u);
+    const uint8_t byte = 0x55;
+    EXPECT_EQ(write_port(port, &byte, 1), 1);
+    EXPECT_EQ(other_link->host_bytes(), std::vector<uint8_t>{0x55});
+}
+
 struct OpenCase {
     const char* what;
     std::function<void(MemoryLink&)> fault;

@@ -71,6 +71,8 @@ TEST(JournalCommands, DiffTellsWhatADownloadOfTheFilesWouldChange) {
         {"no change", CONFIG, RULES, 0, DIFF_SAME, "No change against entry 1 (2026-12-01T10:00:00Z)\n"},
         {"one field", CONFIG + "beacon 900\n", RULES, 0, DIFF_CHANGES,
          "Beacon: 600 -> 900\n1 field and 0 rules would change against entry 1 (2026-12-01T10:00:00Z)\n"},
+        {"a flag", CONFIG + "relaydrop yes\n", RULES, 0, DIFF_CHANGES,
+         "Relay Drop: Disabled -> Enabled\n1 field and 0 rules would change against entry 1 (2026-12-01T10:00:00Z)\n"},
         {"one rule added", CONFIG, RULES + "pass source N0*\n", 0, DIFF_CHANGES,
          "Rule count: 2 -> 3\nrule added at line 4: pass source N0*\n"
          "1 field and 1 rule would change against entry 1 (2026-12-01T10:00:00Z)\n"},

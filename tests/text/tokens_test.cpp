@@ -151,6 +151,7 @@ TEST(Numbers, ScanStopsAtTheEndOfItsText) {
         {"-.25", true, true, "-.25", true, true}, {"3.", false, false, "3", false, true},
         {"1e", true, true, "1", false, true},     {"1e-", true, true, "1", false, true},
         {"2E+15", true, true, "2E+15", false, true}, {"9e9", true, false, "9", false, true},
+        {"\t\n\v\f\r 5", true, true, "5", false, true},  // white space as the C locale has it
     };
     for (const Case& c : cases) {
         const std::size_t size = std::strlen(c.text);
