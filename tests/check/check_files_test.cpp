@@ -118,6 +118,7 @@ const CheckCase CASES[] = {
      "meant: 40.000000, -105.000000, 39.000000, -104.000000\n",
      1},
     {"corners north-west first", STATION, "pass rectangle 40:00:00, -105:00:00, 40:00:00, -104:00:00\n", "", 0},
+    {"corners on one meridian", STATION, "pass rectangle 40:00:00, -105:00:00, 39:00:00, -105:00:00\n", "", 0},
     {"redundant", STATION, "pass circle 50, 39:00:00, -105:00:00\npass circle 10, 39:10:00, -105:00:00\n",
      "RUL:2: warning: circle lies entirely inside the circle of line 1, also a pass rule: it is redundant\n", 1},
     {"the larger circle later", STATION, "pass circle 10, 39:10:00, -105:00:00\npass circle 50, 39:00:00, -105:00:00\n",

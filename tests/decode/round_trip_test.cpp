@@ -213,6 +213,12 @@ TEST(Decode, WhatNoFileGivesIsNamed) {
     config_case("an empty call sign", [](ConfigRecord& c) { std::memcpy(c.call_sign, "\0BCDEF\0", 8); },
                 "the call sign field \"\" is not 1 to 6 characters and a NUL");
     config_case("a latitude off the Earth", [](ConfigRecord& c) { c.base_lat = 91; }, "the latitude 91 lies off the Earth");
+    config_case("a latitude below the pole", [](ConfigRecord& c) { c.base_lat = -90.5f; },
+                "the latitude -90.5 lies off the Earth");
+    config_case("a longitude past 180 east", [](ConfigRecord& c) { c.base_lon = 180.5f; },
+                "the longitude 180.5 lies off the Earth");
+    config_case("a longitude past 180 west", [](ConfigRecord& c) { c.base_lon = -180.5f; },
+                "the longitude -180.5 lies off the Earth");
     config_case("a beacon of 5 s", [](ConfigRecord& c) { c.beacon_interval = 5; }, "beacon 5 lies outside 10 to 65535");
     config_case("a path with a gap", [](ConfigRecord& c) { std::memcpy(c.digi_path[1], "WIDE2-2", 7); },
                 "a digipeater path element follows an empty slot");

@@ -196,6 +196,8 @@ TEST(Inhexverify, ToolchainFilesAndTheirDamagedCopies) {
         {"a binary file", std::string("\x7f" "ELF\x01\x01\x01\0\0\n\x02\0:", 14), -10,
          at + "Firmware file is not an Intel HEX file!\n"},
         {"text without records", "S00600004844521B\nS9030000FC\n", -7, at + "Firmware file is empty!\n"},
+        {"control bytes", "\x01\x02 text\n", -10, at + "Firmware file is not an Intel HEX file!\n"},
+        {"text and an old DOS end", "S00600004844521B\n\x1a", -7, at + "Firmware file is empty!\n"},
         // Bases: the same offset under other bases is another address.
         {"linear bases", ":020000040000FA\n" + data_record(0, 16) + "\n:020000040001F9\n" + data_record(0, 16) + "\n" + eof,
          0, ""},

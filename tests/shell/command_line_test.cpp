@@ -160,8 +160,8 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
         {{"--diff", "-", "-", "2", "--script", "x"}, 2, "", "korrimatic: options --decode and --diff go alone\n"},
         {{"--journal-dir", "/nonexistent", "--decode", "1", "dir"}, 2, "",
          "korrimatic: the journal in /nonexistent has no entry 1\n"},
-        {{"--journal-dir", "/nonexistent", "--decode", "19", "dir"}, 2, "",
-         "korrimatic: the journal in /nonexistent has no entry 19\n"},
+        {{"--journal-dir", "/nonexistent", "--decode", "91", "dir"}, 2, "",
+         "korrimatic: the journal in /nonexistent has no entry 91\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult r = run_utility(c.args, "");

@@ -6,7 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "config/config_parser.hpp"
@@ -25,13 +27,16 @@ const std::string RULES = "drop implicit\npass destin APRS\ndrop circle 25, 39:3
 class Journal {
 public:
     // Appends a download entry of the two files, as sent and stored.
-    void download(const std::string& config, const std::string& rules, const char* outcome = "succeeded") {
+    // `change` alters the configuration image after the files made it.
+    void download(const std::string& config, const std::string& rules, const char* outcome = "succeeded",
+                  const std::function<void(ConfigRecord&)>& change = {}) {
         Station s;
         write_file(dir_.path("in.cfg"), config);
         write_file(dir_.path("in.rul"), rules);
         StringSink said;
         ASSERT_EQ(conf_process(s, dir_.path("in.cfg").c_str(), said), 0) << said.text();
         ASSERT_EQ(rules_process(s, dir_.path("in.rul").c_str(), said), 0) << said.text();
+        if (change) change(s.config);
         const std::string config_sha = store(&s.config, sizeof s.config);
         const std::string rules_sha = store(s.rule_table.slot, s.config.rule_count * sizeof(RuleRecord));
         nlohmann::json e = {{"entry", ++entries_}, {"time", "2026-12-0" + std::to_string(entries_) + "T10:00:00Z"},
@@ -160,6 +165,17 @@ TEST(JournalCommands, DecodeWritesFilesThatMakeTheEntrysImagesAgain) {
                                       f.path().string() + "\n");
         EXPECT_FALSE(std::filesystem::exists(journal.path("again")));
     }
+}
+
+// The files are named for the station, with only the characters a file name
+// can hold: an image's call sign never names another folder.
+TEST(JournalCommands, DecodedFilesAreNamedForTheStationSafely) {
+    Journal journal;
+    journal.download(CONFIG, RULES, "succeeded", [](ConfigRecord& c) { std::memcpy(c.call_sign, "../A.", 6); });
+    StringSink out;
+    const std::string folder = journal.path("decoded");
+    decode_entry(journal.dir(), 1, folder, out, out);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/___A_-10.rul")) << out.text();
 }
 
 }  // namespace

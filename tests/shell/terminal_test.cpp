@@ -285,6 +285,21 @@ TEST(Terminal, EditingHistoryCompletionAndCtrlC) {
     if (const char* file = std::getenv("KORRI_TERMINAL_SCREENS")) std::ofstream(file) << screens.str();
 }
 
+// In a UTF-8 locale a character of several bytes reaches the command whole:
+// the line editor reads it byte by byte and keeps each byte once.
+TEST(Terminal, ACharacterBeyondAsciiReachesTheCommandWhole) {
+    if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
+    ScratchDir scratch;
+    const std::string command = "cd '" + scratch.folder() + "' && env LC_ALL=C.UTF-8 HOME='" + scratch.folder() +
+                                "' XDG_STATE_HOME='" + scratch.path("state") + "' '" + KORRIMATIC_BIN +
+                                "'; sleep 600";
+    Terminal term(command, scratch.folder());
+    ASSERT_TRUE(term.wait_for("Command>")) << term.start_error_ << term.screen();
+    term.type("conf caf\u00e9.cfg");
+    term.keys({"Enter"});
+    EXPECT_TRUE(term.wait_for("Error: cannot open caf\u00e9.cfg")) << term.screen();
+}
+
 // scripts/run.sh with the programs already built: Ctrl-C at the prompt and
 // during a firmware transfer reach the utility alone; korrisim stays, so that
 // connect works after the first and the transfer ends well after the second.

@@ -60,7 +60,7 @@ TEST(Tokens, ParseComPort) {
         int port;
     } cases[] = {{"3", 3},   {"COM3", 3}, {"com3", 3}, {"Com3x", 3}, {"20", 20}, {"com20", 20},
                  {" 4", 4},  {"0", 0},    {"21", 0},   {"com", 0},   {"abc", 0}, {"com0", 0},
-                 {"-3", 0},  {"com21", 0}};
+                 {"-3", 0},  {"com21", 0}, {"cox3", 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(parse_com_port(c.token), c.port) << c.token;
         StringSink out;
