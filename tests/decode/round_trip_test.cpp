@@ -242,6 +242,17 @@ TEST(Decode, WhatNoFileGivesIsNamed) {
     stray.unused2[1] = 1;  // byte 17: between the inner range and the outer one
     cases.push_back({"a byte the kind leaves at zero", default_config, {stray},
                      "rule 1 (line 1): bytes that the rule's kind leaves at zero are not zero"});
+    const struct {
+        std::size_t offset;
+        const char* name;
+    } strays[] = {{4, "byte 4"}, {5, "byte 5"}, {10, "byte 10"}, {11, "byte 11"}, {16, "byte 16"}, {22, "byte 22"},
+                  {23, "byte 23"}};  // each byte a sector leaves at zero
+    for (const auto& stray_at : strays) {
+        RuleRecord r = sector(1, 2, 1);
+        reinterpret_cast<unsigned char*>(&r)[stray_at.offset] = 1;
+        cases.push_back({stray_at.name, default_config, {r},
+                         "rule 1 (line 1): bytes that the rule's kind leaves at zero are not zero"});
+    }
     for (Case& c : cases) {
         c.config.rule_count = static_cast<uint16_t>(c.rules.size());
         std::vector<std::string> problems;

@@ -2,10 +2,12 @@
 // the KORRIMATIC_COMn variables and the /dev/ttyS<n-1> rule give it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "serial/com_numbers.hpp"
 #include "shell/port_list_text.hpp"
 #include "support/scratch_dir.hpp"
 
@@ -43,6 +45,20 @@ TEST(PortList, EachPortWithItsComNumberThenTheMappings) {
              scratch.path("dangling") + " (KORRIMATIC_COM5), not present\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(port_list_text(ports, c.mappings), c.text) << c.what;
+}
+
+// Every KORRIMATIC_COMn from COM1 to COM20 that names a path, in number order.
+TEST(PortList, TheMappingsInForce) {
+    const char* const names[] = {"KORRIMATIC_COM1", "KORRIMATIC_COM2", "KORRIMATIC_COM20", "KORRIMATIC_COM21"};
+    const char* const values[] = {"/tmp/one", "", "/tmp/twenty", "/tmp/beyond"};
+    for (int i = 0; i < 4; ++i) setenv(names[i], values[i], 1);
+    const std::vector<ComMapping> found = com_mappings_in_force();
+    for (const char* name : names) unsetenv(name);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].number, 1);
+    EXPECT_EQ(found[0].path, "/tmp/one");
+    EXPECT_EQ(found[1].number, 20);
+    EXPECT_EQ(found[1].path, "/tmp/twenty");
 }
 
 }  // namespace
