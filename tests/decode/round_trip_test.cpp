@@ -3,6 +3,8 @@
 // table below, of the examples, of the fuzz corpora and of a file of 50 rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -260,5 +262,8 @@ TEST(Decode, WhatNoFileGivesIsNamed) {
         ASSERT_EQ(problems.size(), 1u) << c.name << "\n" << text;
         EXPECT_EQ(problems[0], c.problem) << c.name;
         EXPECT_NE(text.find("# cannot be reproduced: " + printable(c.problem) + "\n"), std::string::npos) << c.name << text;
+        // The file holds no control byte but its line ends: a tab is shown as \x09.
+        EXPECT_EQ(std::count_if(text.begin(), text.end(), [](char ch) { return ch != '\n' && ch >= 0 && ch < 0x20; }), 0)
+            << c.name << text;
     }
 }
