@@ -121,6 +121,8 @@ const CheckCase CASES[] = {
     {"corners on one meridian", STATION, "pass rectangle 40:00:00, -105:00:00, 39:00:00, -105:00:00\n", "", 0},
     {"redundant", STATION, "pass circle 50, 39:00:00, -105:00:00\npass circle 10, 39:10:00, -105:00:00\n",
      "RUL:2: warning: circle lies entirely inside the circle of line 1, also a pass rule: it is redundant\n", 1},
+    {"the same circle twice", STATION, "pass circle 50, 39:00:00, -105:00:00\npass circle 50, 39:00:00, -105:00:00\n",
+     "RUL:2: warning: circle lies entirely inside the circle of line 1, also a pass rule: it is redundant\n", 1},
     {"the larger circle later", STATION, "pass circle 10, 39:10:00, -105:00:00\npass circle 50, 39:00:00, -105:00:00\n",
      "", 0},
     {"may be shadowed", STATION,

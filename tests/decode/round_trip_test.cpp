@@ -235,6 +235,8 @@ TEST(Decode, WhatNoFileGivesIsNamed) {
                 "the beacon comment \"a\tb\" holds a '#', '/', ';' or tab");
     cases.push_back({"an outer range below the inner one", default_config, {sector(5, 4, 1)},
                      "rule 1 (line 1): the outer range is not greater than the inner one"});
+    cases.push_back({"an inner range of -0", default_config, {sector(-0.0f, 2, 1)},
+                     "rule 1 (line 1): the inner range is negative"});
     cases.push_back({"lines out of order", default_config, {sector(1, 2, 3), sector(1, 2, 3)},
                      "rule 2 names line 3, not a line after the rule before it"});
     RuleRecord odd = sector(1, 2, 1);

@@ -16,10 +16,12 @@
 #include <string>
 #include <thread>
 
+#include "serial/baud_table.hpp"
 #include "serial/posix_device_path.hpp"
 #include "serial/posix_line.hpp"
 #include "serial/posix_modem_lines.hpp"
 #include "serial/posix_rate.hpp"
+#include "serial/posix_speed.hpp"
 #include "serial/serial_port.hpp"
 #include "text/sink.hpp"
 
@@ -80,6 +82,19 @@ protected:
     StringSink sink;  // what the port prints
     SerialPort port{sink};
 };
+
+// Every rate of the table that the system names has its speed constant, both
+// ways; the others (14400, 56000) go by the rate itself.
+TEST(PosixSpeed, TheNamedRatesBothWays) {
+    int named = 0;
+    for (const int32_t* rate = baud_table; *rate != 0; ++rate) {
+        speed_t speed{};
+        if (!speed_of_rate(static_cast<uint32_t>(*rate), speed)) continue;
+        ++named;
+        EXPECT_EQ(rate_of_speed(speed), static_cast<uint32_t>(*rate));
+    }
+    EXPECT_EQ(named, 11);
+}
 
 TEST(PosixDevicePath, MapsComPortsToDevices) {
     unsetenv("KORRIMATIC_COM3");

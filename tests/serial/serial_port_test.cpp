@@ -198,6 +198,11 @@ TEST_F(SerialPortTest, DrainsAreBounded) {
     (void)sink.take();  // only what follows
     drain_stale_input(port, 40, 100);
     EXPECT_EQ(sink.take(), "\a\aWarning: the line of COM port COM1 keeps sending (65560 bytes discarded), going on\n");
+    // What waits before a packet is read and dropped up to the same bound.
+    SetUp();
+    ASSERT_EQ(open_port(port, "COM1", 57600), 0);
+    link->device_send(std::string(DRAIN_MAX_BYTES + 10, 'w'));
+    EXPECT_EQ(discard_waiting(port), DRAIN_MAX_BYTES);
 }
 
 TEST_F(SerialPortTest, ReadWaitsForTheFullCountOrItsTimeout) {

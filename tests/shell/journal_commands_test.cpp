@@ -116,17 +116,20 @@ TEST(JournalCommands, ADownloadSaysWhatItChangesSinceTheLastOneToTheStation) {
     journal.download(CONFIG, RULES);
     const struct {
         std::string config;
+        std::string rules;
         std::string line;
     } cases[] = {
-        {CONFIG, "Journal: no change since entry 1 at 2026-12-01T10:00:00Z, the last download to N0CALL-10"},
-        {CONFIG + "beacon 900\nbcomment hi\n",
+        {CONFIG, RULES, "Journal: no change since entry 1 at 2026-12-01T10:00:00Z, the last download to N0CALL-10"},
+        {CONFIG + "beacon 900\nbcomment hi\n", RULES,
          "Journal: last download to N0CALL-10 was entry 1 at 2026-12-01T10:00:00Z; this one changes 2 fields and 0 rules"},
-        {"call n0call\nssid 11\n", "Journal: the first download to N0CALL-11 in the journal"},
+        {CONFIG, RULES + "pass source N0*\n",
+         "Journal: last download to N0CALL-10 was entry 1 at 2026-12-01T10:00:00Z; this one changes 1 field and 1 rule"},
+        {"call n0call\nssid 11\n", RULES, "Journal: the first download to N0CALL-11 in the journal"},
     };
     for (const auto& c : cases) {
         Station s;
         write_file(journal.path("new.cfg"), c.config);
-        write_file(journal.path("new.rul"), RULES);
+        write_file(journal.path("new.rul"), c.rules);
         StringSink said;
         ASSERT_EQ(conf_process(s, journal.path("new.cfg").c_str(), said), 0);
         ASSERT_EQ(rules_process(s, journal.path("new.rul").c_str(), said), 0);

@@ -67,6 +67,9 @@ TEST(Hints, WhatACommandLineLeaves) {
         {"the position swapped", "position -104:51:02.4 39:23:45.6 # home\n", "configure {}",
          "latitude and longitude are the other way round (the latitude lies within -90..90, and comes first): "
          "position 39:23:45.6 -104:51:02.4 # home"},
+        {"the position swapped near the pole", "position -104:51:02.4 89:30:00\n", "configure {}",
+         "latitude and longitude are the other way round (the latitude lies within -90..90, and comes first): "
+         "position 89:30:00 -104:51:02.4"},
         {"letters set apart by blanks", "base 39 d 23.76 m N 104d 51.04 m W\n", "configure {}",
          "an angle in a Configuration file is written without blanks: base 39d23.76mN 104d51.04mW"},
         {"a longitude with blanks", "position 39.396D W 104d 51.04m\n", "configure {}",
