@@ -271,6 +271,17 @@ TEST_F(PosixDriverTest, CloseGivesThePortItsEarlierSettingsBack) {
     EXPECT_EQ(after.c_cflag, before.c_cflag);
 }
 
+// A port that cannot take the settings is refused with EINVAL and the reason.
+TEST_F(PosixDriverTest, SettingsThePortCannotTakeAreRefused) {
+    auto driver = make_platform_driver();
+    LineSettings s = line_settings_for(9600);
+    s.byte_size = 9;
+    EXPECT_FALSE(open_driver(*driver, s));
+    EXPECT_EQ(driver->last_error(), static_cast<uint32_t>(EINVAL));
+    EXPECT_NE(driver->error_text(driver->last_error()).find("unsupported data bits"), std::string::npos)
+        << driver->error_text(driver->last_error());
+}
+
 TEST_F(PosixDriverTest, TheOpenIsExclusive) {
     ASSERT_EQ(open_port(port, "COM7", 9600), 0);
     auto other = make_platform_driver();

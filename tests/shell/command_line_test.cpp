@@ -144,6 +144,7 @@ TEST(CommandLine, OptionsThatOnlyPrintOrAreRefused) {
         {{"--keep-going"}, 2, "", "korrimatic: option --keep-going goes with --script\n"},
         {{"--script"}, 2, "", "korrimatic: option --script needs a file name\n"},
         {{"--script", "/nonexistent/script"}, 2, "", "korrimatic: cannot open script /nonexistent/script: No such"},
+        {{"--script=/nonexistent/script"}, 2, "", "korrimatic: cannot open script /nonexistent/script: No such"},
         {{"--check", "station.cfg"}, 2, "", "korrimatic: option --check needs a Configuration file and a Rules"},
         {{"--check", "-", "-", "--script", "x"}, 2, "", "korrimatic: option --check goes without --script\n"},
         {{"--journal", "x1"}, 2, "", "korrimatic: option --journal takes an entry number, not x1\n"},
